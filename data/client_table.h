@@ -1,0 +1,345 @@
+// ClientTable: a table held wholly in memory, with typed fields, a current
+// row, an active ordering, key lookup, maintained aggregates and display
+// bindings.
+//
+// Storage: one 8-byte cell per field and row. Numbers sit in the cell; a text
+// of up to 7 bytes too, a longer one in the table's text arena. Text is held
+// as UTF-8 and cut to the field's width in characters when set.
+//
+// Orderings: "DEFAULT_ORDER" (the order rows were added) is a vector; any
+// other ordering is a balanced tree keyed by its fields, ties in default
+// order. An exact Locate is served by the active ordering when the key is a
+// prefix of it, and otherwise by a hash index on the key fields that is built
+// on first use and kept up to date, so no exact lookup walks the table.
+//
+// Not thread-safe: one thread at a time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "data/money.h"
+#include "data/table_def.h"
+
+namespace fiscora {
+
+// Errors of the facility: unknown field or index, duplicate index name, a
+// value that cannot be converted, an operation in the wrong state.
+class TableError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A value handed to Locate or to a generic set: text, integer, float or money.
+class Value {
+ public:
+  enum class Kind { kText, kInteger, kFloat, kMoney };
+  Value(std::string_view s) : kind_(Kind::kText), text_(s) {}  // NOLINT
+  Value(const char* s) : kind_(Kind::kText), text_(s) {}        // NOLINT
+  Value(const std::string& s) : kind_(Kind::kText), text_(s) {}  // NOLINT
+  Value(int v) : kind_(Kind::kInteger), int_(v) {}              // NOLINT
+  Value(int64_t v) : kind_(Kind::kInteger), int_(v) {}          // NOLINT
+  Value(double v) : kind_(Kind::kFloat), float_(v) {}           // NOLINT
+  Value(Money v) : kind_(Kind::kMoney), int_(v.raw()) {}        // NOLINT
+  Kind kind() const { return kind_; }
+  std::string_view text() const { return text_; }
+  int64_t integer() const { return int_; }
+  double floating() const { return float_; }
+  Money money() const { return Money::FromRaw(int_); }
+
+ private:
+  Kind kind_;
+  std::string_view text_;
+  int64_t int_ = 0;
+  double float_ = 0;
+};
+
+struct LocateOptions {
+  bool case_insensitive = false;
+  bool partial_key = false;
+};
+
+// The value of an aggregate: empty on an empty table or while aggregates are
+// not active; otherwise an integer ('sum(f)') or a float ('sum(f)*1').
+struct AggregateValue {
+  bool is_null = true;
+  bool is_float = false;
+  int64_t integer = 0;
+  double floating = 0;
+};
+
+enum class TableChange {
+  kRowsAdded,    // rows appended at the end of the active ordering
+  kDataChanged,  // values of existing rows changed, order kept
+  kReset,        // emptied, reordered, rows inserted or deleted in between
+  kCurrent,      // only the current row moved
+};
+
+class ClientTable;
+
+class TableObserver {
+ public:
+  virtual ~TableObserver() = default;
+  virtual void TableChanged(const ClientTable& table, TableChange change) = 0;
+};
+
+// A display binding (ds_...): joins a table to grids and text displays.
+// While disabled its observers are not told of changes; enabling it tells
+// them to show the table's current state again.
+class DataSource {
+ public:
+  DataSource(std::string name, ClientTable* table) : name_(std::move(name)), table_(table) {}
+  const std::string& name() const { return name_; }
+  ClientTable* table() const { return table_; }
+  bool enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  void AddObserver(TableObserver* o) { observers_.push_back(o); }
+  void RemoveObserver(TableObserver* o);
+  void Notify(TableChange change);
+
+ private:
+  std::string name_;
+  ClientTable* table_;
+  bool enabled_ = true;
+  std::vector<TableObserver*> observers_;
+};
+
+class Field;
+
+class ClientTable {
+ public:
+  enum class State { kClosed, kBrowse, kEdit, kInsert };
+  using RowId = uint32_t;
+
+  // CreateDataSet: the table is created from its definition, open and empty.
+  explicit ClientTable(TableDef def);
+  ~ClientTable();
+  ClientTable(const ClientTable&) = delete;
+  ClientTable& operator=(const ClientTable&) = delete;
+
+  const std::string& name() const { return def_.name; }
+  const TableDef& def() const { return def_; }
+  State state() const { return state_; }
+
+  // --- fields
+  int FieldCount() const { return static_cast<int>(def_.fields.size()); }
+  const FieldDef& FieldAt(int index) const { return def_.fields[static_cast<size_t>(index)]; }
+  // Field index by name without regard to letter case; -1 when absent.
+  int FindField(std::string_view name) const;
+  // As FindField, but a name the table does not have is an error.
+  int FieldIndex(std::string_view name) const;
+  Field FieldByName(std::string_view name);
+
+  // --- open, close, rows
+  void Open();
+  void Close();
+  void EmptyDataSet();
+  void Append();
+  void Insert();
+  void Edit();
+  void Post();
+  void Cancel();
+  void Delete();
+  int RecordCount() const { return static_cast<int>(default_order_.size()); }
+  bool IsEmpty() const { return default_order_.empty(); }
+
+  // --- walking, in the active ordering
+  void First();
+  void Last();
+  void Next();
+  void Prior();
+  bool Eof() const { return eof_; }
+  bool Bof() const { return bof_; }
+  bool HasCurrent() const { return has_current_; }
+  RowId CurrentRow() const { return current_; }
+
+  // --- values of the current row (or of the row being edited)
+  std::string_view GetText(int field) const;  // text fields only
+  int64_t GetInteger(int field) const;        // integer fields
+  double GetFloat(int field) const;           // float fields
+  Money GetMoney(int field) const;            // currency fields
+  void SetText(int field, std::string_view value);
+  void SetInteger(int field, int64_t value);
+  void SetFloat(int field, double value);
+  void SetMoney(int field, Money value);
+  // Conversions between the field's type and the requested one.
+  std::string AsString(int field) const;
+  int32_t AsInteger(int field) const;
+  double AsFloat(int field) const;
+  Money AsCurrency(int field) const;
+  void SetAsString(int field, std::string_view value);
+  void SetAsInteger(int field, int32_t value);
+  void SetAsFloat(int field, double value);
+  void SetAsCurrency(int field, Money value);
+  void SetValue(int field, const Value& value);
+
+  // Values of any live row by id (for displays and exports).
+  std::string_view RowText(RowId row, int field) const;
+  int64_t RowRaw(RowId row, int field) const;  // integer, or money raw
+  double RowFloat(RowId row, int field) const;
+  std::string RowAsString(RowId row, int field) const;
+
+  // --- lookup and orderings
+  bool Locate(std::string_view key_fields, std::initializer_list<Value> values,
+              LocateOptions options = {});
+  bool Locate(std::string_view key_fields, const std::vector<Value>& values,
+              LocateOptions options = {});
+  void SetIndexFieldNames(std::string_view fields);
+  const std::string& IndexFieldNames() const { return index_field_names_; }
+  void SetIndexName(std::string_view name);
+  const std::string& IndexName() const { return index_name_; }
+  // The index definitions as the table lists them: the built-in names first
+  // ("DEFAULT_ORDER", and those the definition stores), then the added ones.
+  std::vector<IndexDef> IndexDefs() const;
+  void AddIndex(std::string_view name, std::string_view fields, bool descending = false);
+  void DeleteIndex(std::string_view name);
+
+  // Rows in the active ordering; cached until the table changes.
+  const std::vector<RowId>& OrderedRows() const;
+
+  // --- aggregates
+  bool AggregatesActive() const { return aggregates_active_; }
+  void SetAggregatesActive(bool active);
+  int AggregateCount() const { return static_cast<int>(def_.aggregates.size()); }
+  AggregateValue Aggregate(std::string_view name) const;
+  AggregateValue AggregateAt(int index) const;
+
+  // --- display bindings
+  DataSource* binding() { return binding_.get(); }
+  const DataSource* binding() const { return binding_.get(); }
+  void DisableControls();
+  void EnableControls();
+
+ private:
+  struct KeyPart {
+    int field;
+    bool descending;
+  };
+  struct Ordering;
+  struct HashIndex;
+  struct Probe;
+
+  static constexpr uint64_t kEmptyText = uint64_t{0x80} << 56;
+
+  void CheckOpen() const;
+  void CheckEditing(int field) const;
+  void CheckType(int field, FieldType type, const char* what) const;
+  [[noreturn]] void Fail(const std::string& message) const;
+  std::vector<KeyPart> ParseFieldList(std::string_view fields, bool descending) const;
+  std::vector<int> KeyFields(std::string_view fields) const;
+
+  uint64_t& Cell(RowId row, int field) { return cells_[static_cast<size_t>(row) * nf_ + static_cast<size_t>(field)]; }
+  uint64_t CellAt(RowId row, int field) const { return cells_[static_cast<size_t>(row) * nf_ + static_cast<size_t>(field)]; }
+  std::string_view CellText(const uint64_t& cell) const;
+  uint64_t StoreText(std::string_view s);
+  void LoadBuffer(RowId row);
+  void WriteBuffer(RowId row);
+  std::string_view BufferText(int field) const { return buf_text_[static_cast<size_t>(field)]; }
+
+  int CompareRows(const std::vector<KeyPart>& keys, RowId a, RowId b) const;
+  uint64_t HashRow(const std::vector<int>& fields, RowId row) const;
+  void ActivateOrdering(std::vector<KeyPart> keys);
+  void ActivateDefault();
+  void SeekTo(RowId row);
+  void SetCurrentFromPosition(size_t pos);
+  size_t DefaultPosition(RowId row) const;
+  void RenumberSeq();
+  void Changed(TableChange change);
+  bool RowMatches(RowId row, const std::vector<int>& fields, const std::vector<Value>& values,
+                  LocateOptions options) const;
+  bool LocateImpl(std::string_view key_fields, const std::vector<Value>& values,
+                  LocateOptions options);
+  HashIndex& HashFor(const std::vector<int>& fields, const std::string& key);
+  void IndexInsert(RowId row);
+  void IndexErase(RowId row);
+  uint64_t ConvertKey(int field, const Value& v, std::string& text_out) const;
+
+  TableDef def_;
+  size_t nf_;
+  std::unordered_map<std::string, int> field_by_lower_name_;
+  State state_ = State::kBrowse;
+
+  std::vector<uint64_t> cells_;   // row-major, nf_ cells a row
+  std::vector<uint64_t> seq_;     // rank in default order; kDead when deleted
+  std::string arena_;             // long texts
+  size_t arena_garbage_ = 0;
+  std::vector<RowId> default_order_;
+
+  // edit buffer
+  std::vector<uint64_t> buf_num_;
+  std::vector<std::string> buf_text_;
+  std::vector<bool> buf_dirty_;
+  RowId edit_row_ = 0;
+  RowId insert_before_ = 0;
+  bool insert_in_middle_ = false;
+
+  // cursor
+  bool has_current_ = false;
+  RowId current_ = 0;
+  size_t cur_pos_ = 0;            // position in default order (default ordering)
+  bool eof_ = true;
+  bool bof_ = true;
+
+  // orderings
+  std::string index_field_names_;
+  std::string index_name_;
+  std::vector<IndexDef> added_indexes_;
+  std::unique_ptr<Ordering> ordering_;  // null: DEFAULT_ORDER
+  mutable std::vector<RowId> ordered_cache_;
+  mutable bool ordered_cache_valid_ = false;
+
+  std::map<std::string, std::unique_ptr<HashIndex>> hash_indexes_;
+  std::unordered_map<std::string, std::vector<int>> key_field_cache_;
+
+  bool aggregates_active_ = false;
+  struct AggregateSpec {
+    int field;
+    bool as_float;
+  };
+  std::vector<AggregateSpec> aggregate_specs_;
+  mutable std::vector<AggregateValue> aggregate_cache_;
+  mutable bool aggregates_dirty_ = true;
+
+  std::unique_ptr<DataSource> binding_;
+  int controls_disabled_ = 0;
+  bool pending_reset_ = false;
+
+  friend class Field;
+};
+
+// A handle on one field of a table, as FieldByName gives it.
+class Field {
+ public:
+  Field(ClientTable* table, int index) : table_(table), index_(index) {}
+  const std::string& FieldName() const { return table_->FieldAt(index_).name; }
+  FieldType DataType() const { return table_->FieldAt(index_).type; }
+  int Index() const { return index_; }
+  std::string AsString() const { return table_->AsString(index_); }
+  int32_t AsInteger() const { return table_->AsInteger(index_); }
+  double AsFloat() const { return table_->AsFloat(index_); }
+  Money AsCurrency() const { return table_->AsCurrency(index_); }
+  void SetAsString(std::string_view v) { table_->SetAsString(index_, v); }
+  void SetAsInteger(int32_t v) { table_->SetAsInteger(index_, v); }
+  void SetAsFloat(double v) { table_->SetAsFloat(index_, v); }
+  void SetAsCurrency(Money v) { table_->SetAsCurrency(index_, v); }
+
+ private:
+  ClientTable* table_;
+  int index_;
+};
+
+// Characters of a UTF-8 text cut to at most n characters.
+std::string_view CutToChars(std::string_view s, int n);
+// Letter case folded for ASCII and the Latin-1 letters (UTF-8).
+std::string FoldCase(std::string_view s);
+
+}  // namespace fiscora

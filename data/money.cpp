@@ -1,0 +1,150 @@
+#include "data/money.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace fiscora {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Divides a non-negative 128-bit value by d with ties-to-even rounding.
+#if defined(__SIZEOF_INT128__)
+int64_t DivRoundEven128(unsigned __int128 n, uint64_t d) {
+  unsigned __int128 q = n / d;
+  unsigned __int128 r = n % d;
+  unsigned __int128 twice = r * 2;
+  if (twice > d || (twice == d && (q & 1) != 0)) ++q;
+  return static_cast<int64_t>(q);
+}
+#endif
+
+}  // namespace
+
+int64_t MulDivRoundEven(int64_t a, int64_t b, int64_t d) {
+  bool negative = (a < 0) != (b < 0);
+  uint64_t ua = a < 0 ? 0 - static_cast<uint64_t>(a) : static_cast<uint64_t>(a);
+  uint64_t ub = b < 0 ? 0 - static_cast<uint64_t>(b) : static_cast<uint64_t>(b);
+#if defined(__SIZEOF_INT128__)
+  int64_t q = DivRoundEven128(static_cast<unsigned __int128>(ua) * ub, static_cast<uint64_t>(d));
+#else
+  // Portable fallback: schoolbook 64x64 -> 128 and a bitwise long division.
+  uint64_t lo_a = ua & 0xffffffffu, hi_a = ua >> 32, lo_b = ub & 0xffffffffu, hi_b = ub >> 32;
+  uint64_t p0 = lo_a * lo_b, p1 = lo_a * hi_b, p2 = hi_a * lo_b, p3 = hi_a * hi_b;
+  uint64_t mid = (p0 >> 32) + (p1 & 0xffffffffu) + (p2 & 0xffffffffu);
+  uint64_t lo = (p0 & 0xffffffffu) | (mid << 32);
+  uint64_t hi = p3 + (p1 >> 32) + (p2 >> 32) + (mid >> 32);
+  uint64_t ud = static_cast<uint64_t>(d), q_lo = 0, r = 0;
+  for (int bit = 127; bit >= 0; --bit) {
+    uint64_t top = r >> 63;
+    r = (r << 1) | ((bit >= 64 ? (hi >> (bit - 64)) : (lo >> bit)) & 1);
+    if (top || r >= ud) {
+      r -= ud;
+      if (bit < 64) q_lo |= (uint64_t{1} << bit);
+    }
+  }
+  uint64_t twice_hi = r >> 63, twice = r << 1;
+  if (twice_hi || twice > ud || (twice == ud && (q_lo & 1))) ++q_lo;
+  int64_t q = static_cast<int64_t>(q_lo);
+#endif
+  return negative ? -q : q;
+}
+
+Money Money::FromDouble(double value) {
+  return Money(static_cast<int64_t>(std::nearbyint(value * static_cast<double>(kScale))));
+}
+
+Money Money::RoundCentsHalfAway() const {
+  int64_t a = raw_ < 0 ? -raw_ : raw_;
+  int64_t cents = (a + 50) / 100;
+  int64_t r = cents * 100;
+  return Money(raw_ < 0 ? -r : r);
+}
+
+std::string Money::ToFixed4() const {
+  uint64_t a = raw_ < 0 ? 0 - static_cast<uint64_t>(raw_) : static_cast<uint64_t>(raw_);
+  std::string frac = std::to_string(a % kScale);
+  std::string out = raw_ < 0 ? "-" : "";
+  out += std::to_string(a / kScale);
+  out += '.';
+  out.append(4 - frac.size(), '0');
+  out += frac;
+  return out;
+}
+
+std::optional<ParsedDecimal> ParseDecimalComma(std::string_view s) {
+  size_t i = 0, n = s.size();
+  while (i < n && IsBlank(s[i])) ++i;
+  bool negative = false;
+  if (i < n && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  ParsedDecimal out;
+  int digits = 0;
+  bool comma = false;
+  uint64_t m = 0;
+  for (; i < n; ++i) {
+    char c = s[i];
+    if (c >= '0' && c <= '9') {
+      if (m > (std::numeric_limits<uint64_t>::max() - 9) / 10) return std::nullopt;
+      m = m * 10 + static_cast<uint64_t>(c - '0');
+      ++digits;
+      if (comma) ++out.scale;
+    } else if (c == ',' && !comma) {
+      comma = true;
+    } else {
+      break;
+    }
+  }
+  while (i < n && IsBlank(s[i])) ++i;
+  if (i != n || digits == 0) return std::nullopt;
+  if (m > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return std::nullopt;
+  out.mantissa = negative ? -static_cast<int64_t>(m) : static_cast<int64_t>(m);
+  return out;
+}
+
+std::optional<Money> ParseMoney(std::string_view text) {
+  auto p = ParseDecimalComma(text);
+  if (!p) return std::nullopt;
+  int64_t m = p->mantissa;
+  int scale = p->scale;
+  if (scale <= 4) {
+    for (int k = scale; k < 4; ++k) {
+      if (m > std::numeric_limits<int64_t>::max() / 10 ||
+          m < std::numeric_limits<int64_t>::min() / 10)
+        return std::nullopt;
+      m *= 10;
+    }
+    return Money::FromRaw(m);
+  }
+  int64_t div = 1;
+  for (int k = 4; k < scale; ++k) {
+    if (div > std::numeric_limits<int64_t>::max() / 10) return Money::FromRaw(0);
+    div *= 10;
+  }
+  return Money::FromRaw(MulDivRoundEven(m, 1, div));
+}
+
+std::optional<double> ParseDouble(std::string_view text) {
+  auto p = ParseDecimalComma(text);
+  if (!p) {
+    return std::nullopt;
+  }
+  // Exact for the digit counts of fiscal files (up to 15 significant digits).
+  double v = static_cast<double>(p->mantissa);
+  static const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
+                                  1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+  if (p->scale <= 18) return v / kPow10[p->scale];
+  return v / std::pow(10.0, p->scale);
+}
+
+std::optional<int32_t> ParseInt32(std::string_view text) {
+  auto p = ParseDecimalComma(text);
+  if (!p || p->scale != 0 || text.find(',') != std::string_view::npos) return std::nullopt;
+  if (p->mantissa > std::numeric_limits<int32_t>::max() ||
+      p->mantissa < std::numeric_limits<int32_t>::min())
+    return std::nullopt;
+  return static_cast<int32_t>(p->mantissa);
+}
+
+}  // namespace fiscora

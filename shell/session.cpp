@@ -1,0 +1,126 @@
+#include "shell/session.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace fiscora {
+
+namespace {
+
+const std::string kListRule(44, '-');
+
+// Labels and controls only: what the creation of the main window and every
+// reset do alike.
+void ResetControls(MainWindowState& f) {
+  f.lblCupom.Clear();
+  f.lblmod1.Clear();
+  f.lbldatainv.Clear();
+  f.pgcdados.SetActive(f.tbsdados_emp);
+  for (Control* c : {&f.lblrazao, &f.lblCnpj, &f.lblie, &f.lblmunic, &f.lblUF, &f.lbldataini,
+                     &f.lbldatafim, &f.lbl50, &f.lbl60a, &f.lbl60i, &f.lbl60r, &f.lbl74,
+                     &f.lbllinhas, &f.lblentradas, &f.lblsaidas, &f.lblentradas_outros,
+                     &f.lblsaidas_outros, &f.lbldesc, &f.lblcanc})
+    c->Clear();
+  f.progresso.SetMax(0);
+  f.progresso.Hide();
+  f.lbldiferenca.Clear();
+  f.lbldiferenca.Hide();
+  f.lblalerta.Hide();
+  f.gboxdif.Hide();
+  for (int i = 0; i < 6; ++i) {
+    f.ecf_disc[i]->Clear();
+    f.ecf_canc[i]->Clear();
+    f.ecf_net[i]->Clear();
+    f.ecf_name[i]->SetText("ECF 000:");
+  }
+  f.lbl_61R.Clear();
+  f.lblaguarde.Hide();
+  f.lbltotal_bruto_cf.Clear();
+  f.pnlecf4.Hide();
+  f.pnlecf5.Hide();
+  f.pnlecf6.Hide();
+  f.lbl_tipo_arq.Clear();
+  f.lbl_tipo_arq2.Clear();
+  f.sbtnAlterar_tipo.SetEnabled(false);
+  f.bbtn_analisar.SetEnabled(false);
+  f.bbtn_verif_invent.SetEnabled(false);
+}
+
+void ResetSheetsAndDisplays(MainWindowState& f) {
+  f.tbs_inventario.Hide();
+  f.tbs_inventario.Clear();
+  f.pgcdados.SetPageIndex(f.tbs_inventario, 7);
+  f.pgcdados.SetPageIndex(f.tbssobre, 6);
+  f.dbt_soma_inv.Clear();
+  f.dbt_soma_inv_princ.Clear();
+  f.edt_pesq50.Clear();
+  f.btn_opcao_aliq.Hide();
+}
+
+}  // namespace
+
+void ProblemLists::Reset() {
+  header = "PRODUTOS COM PROBLEMAS.\n\r" + std::string(44, '*') + "\n\r\n\r";
+  zero_codes = {"PRODUTOS COM CODIGOS ZERADOS.\n\r" + kListRule + "\n\r\n\r", false};
+  blank_descriptions = {"PRODUTOS COM DESCRIÇÃO EM BRANCO.\n\r" + kListRule + "\n\r\n\r", false};
+  without_75 = {"PRODUTOS SEM 75 CORRESPONDENTE.\n\r" + kListRule + "\n\r\n\r", false};
+}
+
+std::filesystem::path DefaultWorkingFolder() {
+#ifdef _WIN32
+  return std::filesystem::path("c:\\vorn\\");
+#else
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  if (xdg && *xdg) return std::filesystem::path(xdg) / "vorn";
+  const char* home = std::getenv("HOME");
+  return std::filesystem::path(home && *home ? home : ".") / ".cache" / "vorn";
+#endif
+}
+
+void CleanWorkingFolder(const std::filesystem::path& folder, UserInterface& ui) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) return;
+  std::vector<fs::path> matches;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string ext = it->path().extension().string();
+    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (ext != ".txt") continue;
+    std::error_code dir_ec;
+    if (it->is_directory(dir_ec)) continue;
+    matches.push_back(it->path());
+  }
+  for (const auto& p : matches) {
+    std::error_code del;
+    if (!fs::remove(p, del) || del) ui.Message("", "Não foi possível excluir " + p.string());
+  }
+}
+
+void InitMainWindow(MainWindowState& f) {
+  f.btn_reg90.SetText("Reconstruir\rregistro 90");
+  f.progresso.SetMax(0);
+  ResetControls(f);
+  ResetSheetsAndDisplays(f);
+  f.sbtnverificar.SetEnabled(!f.edtarq.text().empty());
+}
+
+void ResetMainWindow(Session& s, std::string_view mode) {
+  MainWindowState& f = s.frm;
+  TdtmCENTRAL& d = s.dtm;
+  bool tables = mode != "1";
+  ResetControls(f);
+  if (tables) {
+    d.cdsmaxmin.EmptyDataSet();
+    d.cdsaliq.EmptyDataSet();
+  }
+  s.file_type.assign(1, '0');  // (assign: gcc 12 warns falsely on "= \"0\"")
+  if (tables) {
+    for (ClientTable* t : {&d.cds_ident, &d.cdsmaxmin, &d.cdsaliq, &d.cds_totaliq, &d.cds_50,
+                           &d.cds_54, &d.cds_60i, &d.cds_60i_item, &d.cds_60r, &d.cds_60a,
+                           &d.cds_60d, &d.cds_res_aliq, &d.cds_produt, &d.cds_inventario})
+      t->EmptyDataSet();
+  }
+  ResetSheetsAndDisplays(f);
+}
+
+}  // namespace fiscora

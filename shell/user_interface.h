@@ -1,0 +1,44 @@
+// The one door through which the core speaks to the user: messages,
+// confirmations, file choices, changes of the main window's controls and
+// "let the window breathe" during long loops. The GUI implements it with Qt
+// dialogs, the command-line program by printing, the tests by recording.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace fiscora {
+
+class Control;
+
+enum class Buttons { kOk, kYesCancel, kYesNoCancel };
+enum class Answer { kOk, kYes, kNo, kCancel };
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // A modal message box with an OK button. An empty title is the plain
+  // message box, titled with the product name.
+  virtual void Message(std::string_view title, std::string_view text) = 0;
+  virtual Answer Confirm(std::string_view title, std::string_view text, Buttons buttons) = 0;
+  // The path the user chose, or nullopt when the dialog was cancelled.
+  // filter: "texto|*.txt" (caption|pattern); folder: the initial folder.
+  virtual std::optional<std::string> ChooseOpenFile(std::string_view filter,
+                                                    std::string_view folder) = 0;
+  virtual std::optional<std::string> ChooseSaveFile(std::string_view filter,
+                                                    std::string_view folder) = 0;
+  virtual std::optional<std::string> ChooseFolder(std::string_view folder) = 0;
+
+  // A control of the main window changed its text, visibility or enabled
+  // state (or, for the page control, its sheets). May be called on a worker
+  // thread; the GUI carries the change over to its own thread.
+  virtual void ControlChanged(const Control& control) = 0;
+
+  // Let the window handle pending events (repaint, clicks). Long loops call
+  // it through a Pacer, about every 30 ms, never after every line.
+  virtual void Breathe() = 0;
+};
+
+}  // namespace fiscora

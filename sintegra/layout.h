@@ -1,0 +1,142 @@
+// Reading SINTEGRA lines: lines as bytes, fields by 1-based columns, and
+// the field forms of the record layouts (text, trimmed, date, N i.d, N i).
+//
+// Encoding: columns are byte positions in the usual single-byte
+// (Windows-1252) files. A file that is UTF-8 (a byte-order mark, or its
+// first line with a byte above 0x7F is valid UTF-8) is read by characters,
+// so its fields land in the same columns. Texts are handed out as UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "data/money.h"
+
+namespace fiscora {
+
+// A file that cannot be opened, read or written.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A field that must be a number and is not. The message names the file, the
+// line, the record type, the columns, the field and the text found.
+class ConversionError : public std::runtime_error {
+ public:
+  ConversionError(std::string file, int64_t line, std::string record, int first_column,
+                  int last_column, std::string field, std::string text);
+  const std::string& file() const { return file_; }
+  int64_t line() const { return line_; }
+  const std::string& record() const { return record_; }
+  int first_column() const { return first_column_; }
+  int last_column() const { return last_column_; }
+  const std::string& field() const { return field_; }
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string file_;
+  int64_t line_;
+  std::string record_;
+  int first_column_, last_column_;
+  std::string field_, text_;
+};
+
+// Reads a file line by line in large blocks. A line ends at LF or CR LF; a
+// last line without a line break is a line; a UTF-8 byte-order mark at the
+// start is skipped. Line views stay valid until the next call of Next.
+class LineReader {
+ public:
+  explicit LineReader(const std::filesystem::path& path);
+  // False at the end of the file.
+  bool Next(std::string_view& line);
+  int64_t line_number() const { return line_number_; }
+  bool had_bom() const { return had_bom_; }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  bool Fill();
+  std::filesystem::path path_;
+  std::ifstream in_;
+  std::string buf_;
+  size_t pos_ = 0, end_ = 0;
+  bool eof_ = false;
+  bool had_bom_ = false;
+  int64_t line_number_ = 0;
+  std::string carry_;
+};
+
+// Writes lines, each followed by CR LF, through a large buffer.
+class LineWriter {
+ public:
+  explicit LineWriter(const std::filesystem::path& path);
+  ~LineWriter();
+  void Write(std::string_view line);
+  void Close();
+
+ private:
+  void Flush();
+  std::filesystem::path path_;
+  std::ofstream out_;
+  std::string buf_;
+};
+
+// Decides, once per file, whether lines with bytes above 0x7F are UTF-8.
+class EncodingSniffer {
+ public:
+  void SetUtf8() { decided_ = true, utf8_ = true; }
+  // Whether this line is to be read by UTF-8 characters.
+  bool LineIsUtf8(std::string_view line);
+
+ private:
+  bool decided_ = false;
+  bool utf8_ = false;
+};
+
+bool IsValidUtf8(std::string_view s);
+bool IsAscii(std::string_view s);
+// Windows-1252 bytes to UTF-8.
+std::string Cp1252ToUtf8(std::string_view s);
+
+// One record line with its field readers. Columns are 1-based.
+class RecordLine {
+ public:
+  // file: the name used in error messages; line_number: 1-based.
+  RecordLine(std::string_view bytes, bool utf8, const std::string* file = nullptr,
+             int64_t line_number = 0);
+
+  std::string_view bytes() const { return bytes_; }
+  // The record type as the first `width` characters (2 or 3).
+  std::string_view Type(int width) const { return Raw(1, width); }
+  // The field's characters as they stand in the line (bytes; shorter or
+  // empty past the end of the line).
+  std::string_view Raw(int column, int width) const;
+  // The field as UTF-8 text, unchanged or trimmed of blanks.
+  std::string Text(int column, int width) const;
+  std::string Trimmed(int column, int width) const;
+  // A date AAAAMMDD as dd/mm/yyyy, not validated.
+  std::string Date(int column) const;
+  // N i.d: whole digits, a comma, the decimals; as money or double.
+  Money Amount(int column, int whole, int decimals, std::string_view field) const;
+  double Float(int column, int whole, int decimals, std::string_view field) const;
+  // The exact digits of an N i.d amount as an integer in units of 10^-d.
+  int64_t Scaled(int column, int whole, int decimals, std::string_view field) const;
+  // N i: a whole number of i digits, as a 32-bit integer.
+  int32_t Integer(int column, int width, std::string_view field) const;
+
+ private:
+  [[noreturn]] void Fail(int column, int width, std::string_view field) const;
+  std::string_view bytes_;
+  bool multibyte_;
+  const std::string* file_;
+  int64_t line_number_;
+};
+
+std::string_view TrimBlanks(std::string_view s);
+
+}  // namespace fiscora

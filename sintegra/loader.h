@@ -1,0 +1,24 @@
+// The record loader: one pass over a SINTEGRA file, every line routed by its
+// record type into the tables, the ICMS totalizer and the working files.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "shell/session.h"
+
+namespace fiscora {
+
+// mode: "Normal", "INV_INI" or "INV_FIM".
+void LoadSintegraFile(Session& s, const std::string& path, std::string_view mode);
+// The number of lines of the file (a last line without a line break counts).
+int CountLines(Session& s, const std::string& path);
+// The description of the product with that code in cds_produt (exact), or
+// the empty text, the code then added to the list of products without 75.
+std::string ProductDescription(Session& s, std::string_view code);
+
+// The working file of a record kind for a mode: "temp_" + kind + mode + ".txt".
+std::filesystem::path WorkingFile(const Session& s, std::string_view kind, std::string_view mode);
+
+}  // namespace fiscora
