@@ -1,0 +1,5 @@
+#include <gtest/gtest.h>
+
+#include "data/catalogue.h"
+
+TEST(Smoke, CatalogueBuilds) { SUCCEED(); }
