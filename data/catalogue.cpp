@@ -46,6 +46,12 @@ ClientTable* TdtmCENTRAL::Find(std::string_view name) {
   return nullptr;
 }
 
+const ClientTable* TdtmCENTRAL::Find(std::string_view name) const {
+  for (const auto& t : tables_)
+    if (t->name() == name) return t.get();
+  return nullptr;
+}
+
 ClientTable* TdtmCENTRAL::FindByBinding(std::string_view binding) {
   for (auto& t : tables_)
     if (t->binding() && t->binding()->name() == binding) return t.get();

@@ -22,6 +22,7 @@ class TdtmCENTRAL {
 
   // The table of that name (exact, as in the catalogue), or null.
   ClientTable* Find(std::string_view name);
+  const ClientTable* Find(std::string_view name) const;
   // The table whose display binding has that name (ds_50 -> cds_50), or null.
   ClientTable* FindByBinding(std::string_view binding);
   const std::vector<std::unique_ptr<ClientTable>>& tables() const { return tables_; }

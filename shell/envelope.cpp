@@ -1,1 +1,127 @@
-// (being written)
+#include "shell/envelope.h"
+
+#include "data/json.h"
+
+namespace fiscora {
+
+void RecordingUserInterface::Message(std::string_view title, std::string_view text) {
+  messages.push_back({std::string(title.empty() ? "Fiscora" : title), std::string(text)});
+}
+
+Answer RecordingUserInterface::Confirm(std::string_view title, std::string_view text, Buttons) {
+  messages.push_back({std::string(title), std::string(text)});
+  return confirm_answer;
+}
+
+std::optional<std::string> RecordingUserInterface::ChooseOpenFile(std::string_view,
+                                                                  std::string_view) {
+  return open_file;
+}
+std::optional<std::string> RecordingUserInterface::ChooseSaveFile(std::string_view,
+                                                                  std::string_view) {
+  return save_file;
+}
+std::optional<std::string> RecordingUserInterface::ChooseFolder(std::string_view) {
+  return folder;
+}
+void RecordingUserInterface::ControlChanged(const Control& control) {
+  changed_controls.emplace_back(control.name());
+}
+
+std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& messages,
+                          const EnvelopeOptions& options) {
+  JsonWriter w;
+  w.BeginObject();
+  w.Key("labels");
+  w.BeginObject();
+  for (const Control* c : s.frm.controls()) {
+    bool label = c->kind() == Control::Kind::kLabel || c->kind() == Control::Kind::kEdit ||
+                 c->kind() == Control::Kind::kDisplay;
+    if (label && c->text_set()) {
+      w.Key(c->name());
+      w.String(c->text());
+    }
+  }
+  w.EndObject();
+  w.Key("visible");
+  w.BeginObject();
+  for (const Control* c : s.frm.controls())
+    if (c->visibility_set()) {
+      w.Key(c->name());
+      w.Bool(c->visible());
+    }
+  w.EndObject();
+  w.Key("tabs");
+  w.BeginArray();
+  for (const auto& caption : s.frm.pgcdados.VisibleCaptions()) w.String(caption);
+  w.EndArray();
+  w.Key("messages");
+  w.BeginArray();
+  for (const auto& m : messages) {
+    w.BeginObject();
+    w.Key("title");
+    w.String(m.title);
+    w.Key("text");
+    w.String(m.text);
+    w.EndObject();
+  }
+  w.EndArray();
+
+  w.Key("state");
+  w.BeginObject();
+  w.Key("file_type");
+  w.String(s.file_type);
+  w.Key("current_period");
+  w.String(s.current_period);
+  w.Key("inventory_date");
+  w.String(s.inventory_date);
+  w.Key("expected_lines");
+  w.Int(s.expected_lines);
+  w.Key("counters");
+  w.BeginObject();
+  const RecordCounters& c = s.counters;
+  for (auto [name, value] : {std::pair<const char*, int>{"50", c.r50}, {"60A", c.r60a},
+                             {"60I", c.r60i}, {"60R", c.r60r}, {"74", c.r74}, {"75", c.r75}}) {
+    w.Key(name);
+    w.Int(value);
+  }
+  w.EndObject();
+  w.Key("ecf_slots");
+  w.BeginArray();
+  for (const EcfSlot& slot : s.ecf_slots) {
+    w.BeginObject();
+    for (auto [name, value] :
+         {std::pair<const char*, const std::string*>{"ordem", &slot.ordem},
+          {"nserie", &slot.nserie}, {"tot_liquido", &slot.tot_liquido},
+          {"tot_desc", &slot.tot_desc}, {"tot_canc", &slot.tot_canc}}) {
+      w.Key(name);
+      w.String(*value);
+    }
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+
+  w.Key("tables");
+  w.BeginObject();
+  for (const auto& name : options.tables) {
+    const ClientTable* t = s.dtm.Find(name);
+    if (!t) continue;
+    w.Key(name);
+    WriteTableRows(w, *t);
+  }
+  w.EndObject();
+  w.Key("aggregates");
+  w.BeginObject();
+  for (const auto& name : options.tables) {
+    const ClientTable* t = s.dtm.Find(name);
+    if (!t || t->AggregateCount() == 0) continue;
+    w.Key(name);
+    WriteAggregates(w, *t);
+  }
+  w.EndObject();
+  w.EndObject();
+  return w.str();
+}
+
+}  // namespace fiscora

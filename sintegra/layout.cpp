@@ -1,1 +1,312 @@
-// (being written)
+#include "sintegra/layout.h"
+
+#include <cstring>
+
+namespace fiscora {
+
+namespace {
+
+constexpr size_t kBlock = size_t{4} << 20;
+
+std::string ColumnsText(int first, int last) {
+  return first == last ? "coluna " + std::to_string(first)
+                       : "colunas " + std::to_string(first) + "-" + std::to_string(last);
+}
+
+}  // namespace
+
+ConversionError::ConversionError(std::string file, int64_t line, std::string record,
+                                 int first_column, int last_column, std::string field,
+                                 std::string text)
+    : std::runtime_error("Erro de conversão no arquivo " + file + ", linha " +
+                         std::to_string(line) + ": registro " + record + ", " +
+                         ColumnsText(first_column, last_column) + " (" + field + "): '" + text +
+                         "' não é um número válido."),
+      file_(std::move(file)),
+      line_(line),
+      record_(std::move(record)),
+      first_column_(first_column),
+      last_column_(last_column),
+      field_(std::move(field)),
+      text_(std::move(text)) {}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool IsAscii(std::string_view s) {
+  const char* p = s.data();
+  size_t n = s.size(), i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    if (w & 0x8080808080808080ULL) return false;
+  }
+  for (; i < n; ++i)
+    if (static_cast<unsigned char>(p[i]) & 0x80) return false;
+  return true;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  size_t i = 0, n = s.size();
+  while (i < n) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    int len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (len == 0 || c == 0xC0 || c == 0xC1 || c > 0xF4 || i + static_cast<size_t>(len) > n)
+      return false;
+    for (int k = 1; k < len; ++k)
+      if ((static_cast<unsigned char>(s[i + static_cast<size_t>(k)]) & 0xC0) != 0x80) return false;
+    i += static_cast<size_t>(len);
+  }
+  return true;
+}
+
+std::string Cp1252ToUtf8(std::string_view s) {
+  // 0x80-0x9F of Windows-1252; zero where the code page has no character.
+  static const char16_t kHigh[32] = {
+      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  std::string out;
+  out.reserve(s.size() + 8);
+  for (char ch : s) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    char32_t u = c;
+    if (c >= 0x80 && c < 0xA0) u = kHigh[c - 0x80] ? kHigh[c - 0x80] : c;
+    if (u < 0x80) {
+      out += static_cast<char>(u);
+    } else if (u < 0x800) {
+      out += static_cast<char>(0xC0 | (u >> 6));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (u >> 12));
+      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+  return out;
+}
+
+bool EncodingSniffer::LineIsUtf8(std::string_view line) {
+  if (IsAscii(line)) return false;
+  bool valid = IsValidUtf8(line);
+  if (!decided_) {
+    decided_ = true;
+    utf8_ = valid;
+  }
+  return utf8_ && valid;
+}
+
+// ------------------------------------------------------------- line reader
+
+LineReader::LineReader(const std::filesystem::path& path) : path_(path) {
+  in_.open(path, std::ios::binary);
+  if (!in_) throw FileError("Não foi possível abrir o arquivo " + path.string());
+  buf_.resize(kBlock);
+}
+
+bool LineReader::Fill() {
+  if (eof_) return false;
+  in_.read(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+  std::streamsize got = in_.gcount();
+  if (in_.bad()) throw FileError("Erro de leitura no arquivo " + path_.string());
+  if (got < static_cast<std::streamsize>(buf_.size())) eof_ = true;
+  pos_ = 0;
+  end_ = static_cast<size_t>(got);
+  if (line_number_ == 0 && carry_.empty() && !had_bom_ && end_ >= 3 &&
+      std::memcmp(buf_.data(), "\xEF\xBB\xBF", 3) == 0) {
+    had_bom_ = true;
+    pos_ = 3;
+  }
+  return got > 0;
+}
+
+bool LineReader::Next(std::string_view& line) {
+  bool from_carry = false;
+  carry_.clear();
+  for (;;) {
+    if (pos_ < end_) {
+      const char* start = buf_.data() + pos_;
+      const void* nl = std::memchr(start, '\n', end_ - pos_);
+      if (nl) {
+        size_t i = static_cast<size_t>(static_cast<const char*>(nl) - buf_.data());
+        if (from_carry) {
+          carry_.append(start, i - pos_);
+          line = carry_;
+        } else {
+          line = std::string_view(start, i - pos_);
+        }
+        pos_ = i + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        ++line_number_;
+        return true;
+      }
+      carry_.append(start, end_ - pos_);
+      from_carry = true;
+      pos_ = end_;
+    }
+    if (eof_ || !Fill()) {
+      if (!from_carry || carry_.empty()) return false;
+      line = carry_;
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      ++line_number_;
+      return true;
+    }
+  }
+}
+
+// ------------------------------------------------------------- line writer
+
+LineWriter::LineWriter(const std::filesystem::path& path) : path_(path) {
+  out_.open(path, std::ios::binary | std::ios::trunc);
+  if (!out_) throw FileError("Não foi possível criar o arquivo de trabalho " + path.string());
+  buf_.reserve(size_t{1} << 20);
+}
+
+LineWriter::~LineWriter() {
+  try {
+    Close();
+  } catch (...) {
+  }
+}
+
+void LineWriter::Write(std::string_view line) {
+  buf_.append(line);
+  buf_.append("\r\n");
+  if (buf_.size() >= (size_t{1} << 20)) Flush();
+}
+
+void LineWriter::Flush() {
+  if (buf_.empty()) return;
+  out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+  buf_.clear();
+  if (!out_) throw FileError("Erro ao gravar o arquivo de trabalho " + path_.string());
+}
+
+void LineWriter::Close() {
+  if (!out_.is_open()) return;
+  Flush();
+  out_.close();
+}
+
+// ------------------------------------------------------------- record line
+
+RecordLine::RecordLine(std::string_view bytes, bool utf8, const std::string* file,
+                       int64_t line_number)
+    : bytes_(bytes), multibyte_(utf8), file_(file), line_number_(line_number) {}
+
+std::string_view RecordLine::Raw(int column, int width) const {
+  if (column < 1 || width <= 0) return {};
+  if (!multibyte_) {
+    size_t start = static_cast<size_t>(column - 1);
+    if (start >= bytes_.size()) return {};
+    return bytes_.substr(start, static_cast<size_t>(width));
+  }
+  // Columns count characters: find the byte offsets of the two ends.
+  size_t i = 0, n = bytes_.size();
+  int ch = 1;
+  auto advance = [&] {
+    ++i;
+    while (i < n && (static_cast<unsigned char>(bytes_[i]) & 0xC0) == 0x80) ++i;
+  };
+  while (i < n && ch < column) {
+    advance();
+    ++ch;
+  }
+  size_t start = i;
+  for (int k = 0; k < width && i < n; ++k) advance();
+  return bytes_.substr(start, i - start);
+}
+
+std::string RecordLine::Text(int column, int width) const {
+  std::string_view raw = Raw(column, width);
+  if (multibyte_ || IsAscii(raw)) return std::string(raw);
+  return Cp1252ToUtf8(raw);
+}
+
+std::string RecordLine::Trimmed(int column, int width) const {
+  std::string_view raw = TrimBlanks(Raw(column, width));
+  if (multibyte_ || IsAscii(raw)) return std::string(raw);
+  return Cp1252ToUtf8(raw);
+}
+
+std::string RecordLine::Date(int column) const {
+  std::string_view d = Raw(column, 8);
+  auto part = [&](size_t from, size_t len) {
+    return from < d.size() ? d.substr(from, len) : std::string_view();
+  };
+  std::string out;
+  out.reserve(10);
+  out.append(part(6, 2));
+  out += '/';
+  out.append(part(4, 2));
+  out += '/';
+  out.append(part(0, 4));
+  return out;
+}
+
+void RecordLine::Fail(int column, int width, std::string_view field) const {
+  std::string_view type = Raw(1, 2);
+  if (type == "60" || type == "61") type = Raw(1, 3);
+  std::string shown(Raw(column, width));
+  if (!multibyte_ && !IsAscii(shown)) shown = Cp1252ToUtf8(shown);
+  throw ConversionError(file_ ? *file_ : std::string(), line_number_, std::string(type), column,
+                        column + width - 1, std::string(field), shown);
+}
+
+namespace {
+
+// The field's whole digits, a comma and its decimals: "0000012345" with
+// two decimals reads "00000123,45".
+std::optional<ParsedDecimal> ParseImplied(std::string_view raw, int whole) {
+  char buf[64];
+  if (raw.size() + 1 > sizeof buf) return std::nullopt;
+  size_t w = std::min(raw.size(), static_cast<size_t>(whole));
+  std::memcpy(buf, raw.data(), w);
+  buf[w] = ',';
+  std::memcpy(buf + w + 1, raw.data() + w, raw.size() - w);
+  return ParseDecimalComma(std::string_view(buf, raw.size() + 1));
+}
+
+}  // namespace
+
+int64_t RecordLine::Scaled(int column, int whole, int decimals, std::string_view field) const {
+  std::string_view raw = Raw(column, whole + decimals);
+  auto p = ParseImplied(raw, whole);
+  if (!p) Fail(column, whole + decimals, field);
+  int64_t m = p->mantissa;
+  for (int k = p->scale; k < decimals; ++k) m *= 10;
+  return m;
+}
+
+Money RecordLine::Amount(int column, int whole, int decimals, std::string_view field) const {
+  int64_t m = Scaled(column, whole, decimals, field);
+  if (decimals <= 4) {
+    for (int k = decimals; k < 4; ++k) m *= 10;
+    return Money::FromRaw(m);
+  }
+  int64_t div = 1;
+  for (int k = 4; k < decimals; ++k) div *= 10;
+  return Money::FromRaw(MulDivRoundEven(m, 1, div));
+}
+
+double RecordLine::Float(int column, int whole, int decimals, std::string_view field) const {
+  int64_t m = Scaled(column, whole, decimals, field);
+  double div = 1;
+  for (int k = 0; k < decimals; ++k) div *= 10;
+  return static_cast<double>(m) / div;
+}
+
+int32_t RecordLine::Integer(int column, int width, std::string_view field) const {
+  auto v = ParseInt32(Raw(column, width));
+  if (!v) Fail(column, width, field);
+  return *v;
+}
+
+}  // namespace fiscora

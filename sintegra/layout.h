@@ -139,4 +139,9 @@ class RecordLine {
 
 std::string_view TrimBlanks(std::string_view s);
 
+// A path from a UTF-8 text (as the windows and the command line hand them).
+inline std::filesystem::path PathFromUtf8(std::string_view s) {
+  return std::filesystem::path(std::u8string(s.begin(), s.end()));
+}
+
 }  // namespace fiscora

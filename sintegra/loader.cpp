@@ -1,1 +1,393 @@
-// (being written)
+#include "sintegra/loader.h"
+
+#include <array>
+#include <optional>
+
+#include "sintegra/layout.h"
+#include "sintegra/totalizer.h"
+
+namespace fiscora {
+
+namespace {
+
+// The seven working files of a load, in the order they are created.
+enum WorkKind { k60m, k60r, k60d, k60i, k50, k60a, k61R, kWorkKinds };
+constexpr const char* kKindNames[kWorkKinds] = {"60m", "60r", "60d", "60i", "50", "60a", "61R"};
+
+// Field indexes resolved once per load.
+struct Fields60r {
+  explicit Fields60r(ClientTable& t)
+      : codigo(t.FieldIndex("codigo")), aliquota(t.FieldIndex("aliquota")),
+        valor(t.FieldIndex("valor")) {}
+  int codigo, aliquota, valor;
+};
+struct Fields60a {
+  explicit Fields60a(ClientTable& t)
+      : aliquota(t.FieldIndex("aliquota")), valor(t.FieldIndex("valor")),
+        data(t.FieldIndex("data")), num_serie(t.FieldIndex("num_serie")) {}
+  int aliquota, valor, data, num_serie;
+};
+struct Fields60i {
+  explicit Fields60i(ClientTable& t)
+      : aliquota(t.FieldIndex("aliquota")), valor(t.FieldIndex("valor")),
+        serie(t.FieldIndex("serie")), data(t.FieldIndex("data")) {}
+  int aliquota, valor, serie, data;
+};
+struct Fields60iItem {
+  explicit Fields60iItem(ClientTable& t)
+      : codigo(t.FieldIndex("codigo")), data(t.FieldIndex("data")), serie(t.FieldIndex("serie")),
+        aliquota(t.FieldIndex("aliquota")), valor(t.FieldIndex("valor")),
+        quantidade(t.FieldIndex("quantidade")), valor_total(t.FieldIndex("valor_total")) {}
+  int codigo, data, serie, aliquota, valor, quantidade, valor_total;
+};
+struct Fields60d {
+  explicit Fields60d(ClientTable& t)
+      : data(t.FieldIndex("data")), num_serie(t.FieldIndex("num_serie")),
+        valor(t.FieldIndex("valor")), aliquota(t.FieldIndex("aliquota")) {}
+  int data, num_serie, valor, aliquota;
+};
+struct Fields50 {
+  explicit Fields50(ClientTable& t)
+      : cnpj(t.FieldIndex("cnpj")), ie(t.FieldIndex("ie")), data_emiss(t.FieldIndex("data_emiss")),
+        uf(t.FieldIndex("uf")), modelo(t.FieldIndex("modelo")), serie(t.FieldIndex("serie")),
+        numero(t.FieldIndex("numero")), cfop(t.FieldIndex("cfop")),
+        emitente(t.FieldIndex("emitente")), valor_total(t.FieldIndex("valor_total")),
+        base_calc(t.FieldIndex("base_calc")), valor_icms(t.FieldIndex("valor_icms")),
+        isento(t.FieldIndex("isento")), outras(t.FieldIndex("outras")),
+        aliquota(t.FieldIndex("aliquota")), situacao(t.FieldIndex("situacao")),
+        ntf(t.FieldIndex("ntf")), ntp(t.FieldIndex("ntp")) {}
+  int cnpj, ie, data_emiss, uf, modelo, serie, numero, cfop, emitente, valor_total, base_calc,
+      valor_icms, isento, outras, aliquota, situacao, ntf, ntp;
+};
+struct Fields54 {
+  explicit Fields54(ClientTable& t)
+      : cnpj(t.FieldIndex("cnpj")), modelo(t.FieldIndex("modelo")), serie(t.FieldIndex("serie")),
+        nota(t.FieldIndex("nota")), cfop(t.FieldIndex("cfop")), cst(t.FieldIndex("cst")),
+        n_item(t.FieldIndex("n_item")), cod_produto(t.FieldIndex("cod_produto")),
+        quantidade(t.FieldIndex("quantidade")), valor(t.FieldIndex("valor")),
+        ipi(t.FieldIndex("ipi")), desc(t.FieldIndex("desc")), base_calc(t.FieldIndex("base_calc")),
+        aliq(t.FieldIndex("aliq")) {}
+  int cnpj, modelo, serie, nota, cfop, cst, n_item, cod_produto, quantidade, valor, ipi, desc,
+      base_calc, aliq;
+};
+struct FieldsProduct {
+  explicit FieldsProduct(ClientTable& t)
+      : codigo(t.FieldIndex("codigo")), descricao(t.FieldIndex("descricao")),
+        unidade(t.FieldIndex("unidade")) {}
+  int codigo, descricao, unidade;
+};
+struct FieldsInventory {
+  explicit FieldsInventory(ClientTable& t)
+      : codigo(t.FieldIndex("codigo")), quantidade(t.FieldIndex("quantidade")),
+        valor(t.FieldIndex("valor")), unitario(t.FieldIndex("unitario")) {}
+  int codigo, quantidade, valor, unitario;
+};
+
+class Loader {
+ public:
+  Loader(Session& s, std::string path, std::string_view mode)
+      : s_(s), path_(std::move(path)), mode_(mode), d_(s.dtm), f60r_(d_.cds_60r),
+        f60a_(d_.cds_60a), f60i_(d_.cds_60i), fitem_(d_.cds_60i_item), f60d_(d_.cds_60d),
+        f50_(d_.cds_50), f54_(d_.cds_54), fprod_(d_.cds_produt), finv_(d_.cds_inventario) {}
+
+  void Run();
+
+ private:
+  void Normal(const RecordLine& line, std::string_view bytes);
+  void Product(const RecordLine& line, ClientTable& t);
+  void Inventory(const RecordLine& line, ClientTable& t);
+  void Write(WorkKind k, std::string_view bytes) { files_[k]->Write(bytes); }
+
+  Session& s_;
+  std::string path_;
+  std::string mode_;
+  TdtmCENTRAL& d_;
+  std::array<std::optional<LineWriter>, kWorkKinds> files_;
+  Fields60r f60r_;
+  Fields60a f60a_;
+  Fields60i f60i_;
+  Fields60iItem fitem_;
+  Fields60d f60d_;
+  Fields50 f50_;
+  Fields54 f54_;
+  FieldsProduct fprod_;
+  FieldsInventory finv_;
+};
+
+void Loader::Run() {
+  s_.current_line.clear();
+  s_.counters = RecordCounters{};
+  s_.inventory_date.clear();
+  Gauge& gauge = s_.frm.progresso;
+  gauge.SetPosition(0);
+  gauge.SetMax(s_.expected_lines);
+
+  LineReader reader(PathFromUtf8(path_));
+  for (int k = 0; k < kWorkKinds; ++k) files_[k].emplace(WorkingFile(s_, kKindNames[k], mode_));
+  d_.cds_totalizador_icms.EmptyDataSet();
+
+  const bool normal = mode_ == "Normal";
+  const bool inv_ini = mode_ == "INV_INI";
+  const bool inv_fim = mode_ == "INV_FIM";
+  EncodingSniffer sniffer;
+  if (reader.had_bom()) sniffer.SetUtf8();
+  Pacer pacer(s_.ui);
+  std::string_view bytes;
+  while (reader.Next(bytes)) {
+    if (reader.line_number() == 1 && reader.had_bom()) sniffer.SetUtf8();
+    RecordLine line(bytes, sniffer.LineIsUtf8(bytes), &path_, reader.line_number());
+    if (normal) {
+      gauge.Step();
+      Normal(line, bytes);
+    } else if (inv_ini || inv_fim) {
+      std::string_view type = bytes.substr(0, 2);
+      if (type == "75") Product(line, inv_ini ? d_.cds_produt_inv_ini : d_.cds_produt_inv_fim);
+      else if (type == "74") Inventory(line, inv_ini ? d_.cds_inv_ini : d_.cds_inv_fim);
+    }
+    pacer.Tick();
+  }
+
+  gauge.SetPosition(0);
+  for (auto& f : files_) f->Close();
+  MainWindowState& frm = s_.frm;
+  const RecordCounters& c = s_.counters;
+  if (c.r74 > 0) {
+    frm.lbl74.SetText(std::to_string(c.r74));
+  } else {
+    frm.lbl74.SetText("0");
+    frm.lbldatainv.SetText("  /  /    ");
+  }
+  frm.lbl60a.SetText(std::to_string(c.r60a));
+  frm.lbl60r.SetText(std::to_string(c.r60r));
+  frm.lbl60i.SetText(std::to_string(c.r60i));
+  frm.lbl50.SetText(std::to_string(c.r50));
+}
+
+void Loader::Normal(const RecordLine& line, std::string_view bytes) {
+  std::string_view t3 = bytes.substr(0, 3);
+  std::string_view t2 = bytes.substr(0, 2);
+  if (t3 == "60R") {
+    Write(k60r, bytes);
+    Money valor = line.Amount(37, 14, 2, "valor");
+    ClientTable& t = d_.cds_60r;
+    t.Append();
+    t.SetText(f60r_.codigo, line.Trimmed(10, 14));
+    t.SetText(f60r_.aliquota, line.Trimmed(69, 4));
+    t.SetMoney(f60r_.valor, valor);
+    t.Post();
+    ++s_.counters.r60r;
+  } else if (t3 == "60A") {
+    Write(k60a, bytes);
+    ++s_.counters.r60a;
+    std::string situation = line.Trimmed(32, 4);
+    Money valor = line.Amount(36, 10, 2, "valor");
+    ClientTable& t = d_.cds_60a;
+    t.Append();
+    t.SetText(f60a_.aliquota, situation);
+    t.SetMoney(f60a_.valor, valor);
+    t.SetText(f60a_.data, line.Date(4));
+    t.SetText(f60a_.num_serie, line.Trimmed(12, 20));
+    if (situation != "N" && situation != "I" && situation != "DESC" && situation != "CANC")
+      TotalizeIcmsByRate(d_, situation, "60a", valor);
+    t.Post();
+  } else if (t3 == "60I") {
+    Write(k60i, bytes);
+    // Quantity (3 decimals) times unit value (2 decimals), held to four
+    // decimals with ties to even.
+    int64_t qty_milli = line.Scaled(57, 10, 3, "quantidade");
+    int64_t unit_cents = line.Scaled(70, 11, 2, "valor unitário");
+    Money item = Money::FromRaw(MulDivRoundEven(qty_milli, unit_cents, 10));
+    Money unit = Money::FromRaw(unit_cents * 100);
+    std::string data = line.Date(4), serie = line.Trimmed(12, 20), rate = line.Trimmed(95, 4);
+    ClientTable& t = d_.cds_60i;
+    // Exact key: a line of the rate "I" must not be summed into a row of "ISS".
+    if (t.Locate("data; serie; aliquota", {data, serie, rate})) {
+      t.Edit();
+      t.SetMoney(f60i_.valor, t.GetMoney(f60i_.valor) + item);
+    } else {
+      t.Append();
+      t.SetText(f60i_.aliquota, rate);
+      t.SetMoney(f60i_.valor, item);
+      t.SetText(f60i_.serie, serie);
+      t.SetText(f60i_.data, data);
+    }
+    t.Post();
+    // The same line per product and unit value, for the price and rate
+    // checks and the stock audit.
+    std::string codigo = line.Trimmed(43, 14);
+    ClientTable& it = d_.cds_60i_item;
+    double qty = static_cast<double>(qty_milli) / 1000.0;
+    if (it.Locate("codigo; data; serie; aliquota; valor", {codigo, data, serie, rate, unit})) {
+      it.Edit();
+      it.SetFloat(fitem_.quantidade, it.GetFloat(fitem_.quantidade) + qty);
+      it.SetMoney(fitem_.valor_total, it.GetMoney(fitem_.valor_total) + item);
+    } else {
+      it.Append();
+      it.SetText(fitem_.codigo, codigo);
+      it.SetText(fitem_.data, data);
+      it.SetText(fitem_.serie, serie);
+      it.SetText(fitem_.aliquota, rate);
+      it.SetMoney(fitem_.valor, unit);
+      it.SetFloat(fitem_.quantidade, qty);
+      it.SetMoney(fitem_.valor_total, item);
+    }
+    it.Post();
+    ++s_.counters.r60i;
+  } else if (t3 == "60D") {
+    Write(k60d, bytes);
+    Money valor = line.Amount(59, 14, 2, "valor");
+    std::string data = line.Date(4), serie = line.Trimmed(12, 20), rate = line.Trimmed(91, 4);
+    ClientTable& t = d_.cds_60d;
+    if (t.Locate("data; num_serie; aliquota", {data, serie, rate})) {
+      t.Edit();
+      t.SetMoney(f60d_.valor, t.GetMoney(f60d_.valor) + valor);
+    } else {
+      t.Append();
+      t.SetText(f60d_.aliquota, rate);
+      t.SetMoney(f60d_.valor, valor);
+      t.SetText(f60d_.num_serie, serie);
+      t.SetText(f60d_.data, data);
+    }
+    t.Post();
+  } else if (t2 == "50") {
+    int32_t numero = line.Integer(46, 6, "número da nota");
+    Money total = line.Amount(57, 11, 2, "valor total");
+    Money base = line.Amount(70, 11, 2, "base de cálculo");
+    Money icms = line.Amount(83, 11, 2, "valor do ICMS");
+    Money isento = line.Amount(96, 11, 2, "isenta ou não tributada");
+    Money outras = line.Amount(109, 11, 2, "outras");
+    std::string cfop = line.Text(52, 4), emitente = line.Text(56, 1);
+    ClientTable& t = d_.cds_50;
+    t.Append();
+    t.SetText(f50_.cnpj, line.Trimmed(3, 14));
+    t.SetText(f50_.ie, line.Trimmed(17, 14));
+    t.SetText(f50_.data_emiss, line.Date(31));
+    t.SetText(f50_.uf, line.Text(39, 2));
+    t.SetText(f50_.modelo, line.Text(41, 2));
+    t.SetText(f50_.serie, line.Text(43, 3));
+    t.SetInteger(f50_.numero, numero);
+    t.SetText(f50_.cfop, cfop);
+    t.SetText(f50_.emitente, emitente);
+    t.SetMoney(f50_.valor_total, total);
+    t.SetMoney(f50_.base_calc, base);
+    t.SetMoney(f50_.valor_icms, icms);
+    TotalizeIcmsByCfop(d_, cfop, "50", base, icms);
+    t.SetMoney(f50_.isento, isento);
+    t.SetMoney(f50_.outras, outras);
+    t.SetText(f50_.aliquota, line.Text(122, 4));
+    t.SetText(f50_.situacao, line.Text(126, 1));
+    t.SetInteger(emitente == "P" ? f50_.ntp : f50_.ntf, 1);
+    t.Post();
+    Write(k50, bytes);
+    ++s_.counters.r50;
+  } else if (t2 == "54") {
+    Money valor = line.Amount(63, 10, 2, "valor do item");
+    Money desc = line.Amount(75, 10, 2, "desconto");
+    Money base = line.Amount(87, 10, 2, "base de cálculo");
+    Money ipi = line.Amount(111, 10, 2, "valor do IPI");
+    std::string_view q = line.Raw(52, 11);
+    std::string quantity(q.substr(0, std::min<size_t>(8, q.size())));
+    quantity += ',';
+    if (q.size() > 8) quantity.append(q.substr(8));
+    ClientTable& t = d_.cds_54;
+    t.Append();
+    t.SetText(f54_.cnpj, line.Trimmed(3, 14));
+    t.SetText(f54_.modelo, line.Trimmed(17, 2));
+    t.SetText(f54_.serie, line.Trimmed(19, 3));
+    t.SetText(f54_.nota, line.Trimmed(22, 6));
+    t.SetText(f54_.cfop, line.Trimmed(28, 4));
+    t.SetText(f54_.cst, line.Trimmed(32, 3));
+    t.SetText(f54_.n_item, line.Trimmed(35, 3));
+    t.SetText(f54_.cod_produto, line.Trimmed(38, 14));
+    t.SetText(f54_.quantidade, TrimBlanks(quantity));
+    t.SetMoney(f54_.valor, valor);
+    t.SetMoney(f54_.ipi, ipi);
+    t.SetMoney(f54_.desc, desc);
+    t.SetMoney(f54_.base_calc, base);
+    t.SetText(f54_.aliq, line.Trimmed(123, 4));
+    t.Post();
+  } else if (t2 == "75") {
+    Product(line, d_.cds_produt);
+  } else if (t2 == "74") {
+    Inventory(line, d_.cds_inventario);
+    if (s_.inventory_date.empty()) s_.inventory_date = line.Date(3);
+  } else if (t2 == "70") {
+    Money base = line.Amount(69, 12, 2, "base de cálculo");
+    Money icms = line.Amount(83, 12, 2, "valor do ICMS");
+    TotalizeIcmsByCfop(d_, "1102", "70", base, icms);
+  } else if (t3 == "60M") {
+    Write(k60m, bytes);
+  } else if (t3 == "61R") {
+    Write(k61R, bytes);
+  }
+}
+
+void Loader::Product(const RecordLine& line, ClientTable& t) {
+  std::string code = line.Trimmed(19, 14);
+  // A product whose description is blank is listed by its code, so the user
+  // can find it.
+  if (TrimBlanks(line.Raw(41, 53)).empty()) s_.problems.blank_descriptions.Add(code);
+  t.Append();
+  t.SetText(fprod_.codigo, code);
+  t.SetText(fprod_.descricao, line.Text(41, 53));
+  t.SetText(fprod_.unidade, line.Text(94, 2));
+  t.Post();
+  ++s_.counters.r75;
+}
+
+void Loader::Inventory(const RecordLine& line, ClientTable& t) {
+  Money valor = line.Amount(38, 11, 2, "valor total");
+  int64_t qty_milli = line.Scaled(25, 10, 3, "quantidade");
+  if (!valor.IsZero()) {
+    // valor / quantidade to four decimals, ties to even; 0 without quantity.
+    Money unit = qty_milli == 0 ? Money()
+                                : Money::FromRaw(MulDivRoundEven(valor.raw(), 1000, qty_milli));
+    t.Append();
+    t.SetText(finv_.codigo, line.Text(11, 14));
+    t.SetFloat(finv_.quantidade, static_cast<double>(qty_milli) / 1000.0);
+    t.SetMoney(finv_.valor, valor);
+    t.SetMoney(finv_.unitario, unit);
+    t.Post();
+  }
+  ++s_.counters.r74;
+}
+
+}  // namespace
+
+std::filesystem::path WorkingFile(const Session& s, std::string_view kind, std::string_view mode) {
+  std::string name = "temp_";
+  name += kind;
+  name += mode;
+  name += ".txt";
+  return s.working_folder / PathFromUtf8(name);
+}
+
+void LoadSintegraFile(Session& s, const std::string& path, std::string_view mode) {
+  Loader loader(s, path, mode);
+  try {
+    loader.Run();
+  } catch (...) {
+    // Rows stored before the failing line stay; a row being filled is dropped.
+    for (const auto& t : s.dtm.tables()) t->Cancel();
+    s.frm.progresso.SetPosition(0);
+    throw;
+  }
+}
+
+int CountLines(Session& /*s*/, const std::string& path) {
+  LineReader reader(PathFromUtf8(path));
+  std::string_view line;
+  int n = 0;
+  while (reader.Next(line)) ++n;
+  return n;
+}
+
+std::string ProductDescription(Session& s, std::string_view code) {
+  ClientTable& t = s.dtm.cds_produt;
+  t.SetIndexFieldNames("CODIGO");
+  if (t.Locate("CODIGO", {code})) return t.AsString(t.FieldIndex("descricao"));
+  s.problems.without_75.Add(code);
+  return {};
+}
+
+}  // namespace fiscora

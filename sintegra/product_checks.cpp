@@ -1,1 +1,96 @@
-// (being written)
+#include "sintegra/product_checks.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "sintegra/layout.h"
+#include "sintegra/loader.h"
+
+namespace fiscora {
+
+namespace {
+
+constexpr int64_t kStartLowest = 10'000'000 * Money::kScale;
+
+// Spread and rate checks of one product over its record 60I items.
+void CheckProduct(Session& s, const std::string& code, const std::string& rate,
+                  const std::string& description, const std::vector<std::string>& product_rates,
+                  bool check_spread) {
+  TdtmCENTRAL& d = s.dtm;
+  ClientTable& items = d.cds_60i_item;
+  const int i_codigo = items.FieldIndex("codigo"), i_valor = items.FieldIndex("valor"),
+            i_aliquota = items.FieldIndex("aliquota"), i_data = items.FieldIndex("data");
+  items.SetIndexFieldNames("codigo");
+  if (!items.Locate("codigo", {code})) return;
+
+  int64_t lowest = kStartLowest, highest = 0, percentage = 0;
+  std::string flagged;
+  ClientTable& aliq = d.cdsaliq;
+  for (; !items.Eof() && items.GetText(i_codigo) == code; items.Next()) {
+    int64_t v = items.GetMoney(i_valor).raw();
+    if (v < lowest) lowest = v;
+    if (v > highest) highest = v;
+    // The fraction is cut off, not rounded.
+    percentage = lowest > 0 ? highest * 100 / lowest : highest / Money::kScale;
+    if (percentage > 150) flagged = description;
+
+    std::string sold(items.GetText(i_aliquota));
+    if (std::find(product_rates.begin(), product_rates.end(), sold) != product_rates.end())
+      continue;
+    std::string data(items.GetText(i_data));
+    // One row per product, day and sold rate.
+    if (aliq.Locate("codigo;data;al_vend", {code, data, sold})) continue;
+    aliq.Append();
+    aliq.FieldByName("codigo").SetAsString(code);
+    aliq.FieldByName("descricao").SetAsString(description);
+    aliq.FieldByName("al_cad").SetAsString(rate);
+    aliq.FieldByName("al_vend").SetAsString(sold);
+    aliq.FieldByName("data").SetAsString(data);
+    aliq.Post();
+  }
+  if (check_spread && percentage > 150) {
+    ClientTable& mm = d.cdsmaxmin;
+    mm.Append();
+    mm.FieldByName("codigo").SetAsString(code);
+    mm.FieldByName("descricao").SetAsString(TrimBlanks(flagged));
+    mm.FieldByName("min").SetAsFloat(Money::FromRaw(lowest).ToDouble());
+    mm.FieldByName("max").SetAsFloat(Money::FromRaw(highest).ToDouble());
+    mm.FieldByName("porcentagem").SetAsFloat(static_cast<double>(percentage));
+    mm.Post();
+  }
+}
+
+}  // namespace
+
+void ProductChecks(Session& s) {
+  TdtmCENTRAL& d = s.dtm;
+  ClientTable& r60 = d.cds_60r;
+  const int f_codigo = r60.FieldIndex("codigo"), f_aliquota = r60.FieldIndex("aliquota");
+  s.frm.progresso.SetMax(r60.RecordCount());
+
+  // Every rate a product has in record 60R: an item sold at any of them is
+  // sold at a registered rate.
+  std::unordered_map<std::string, std::vector<std::string>> rates;
+  for (ClientTable::RowId row : r60.OrderedRows())
+    rates[std::string(r60.RowText(row, f_codigo))].emplace_back(r60.RowText(row, f_aliquota));
+
+  std::unordered_set<std::string> spread_checked;
+  for (r60.First(); !r60.Eof(); r60.Next()) {
+    s.frm.progresso.Step();
+    std::string code(r60.GetText(f_codigo));
+    std::string rate(r60.GetText(f_aliquota));
+    std::string description = ProductDescription(s, code);
+    // A product with several 60R rows has its spread listed once.
+    bool first_time = spread_checked.insert(code).second;
+    CheckProduct(s, code, rate, description, rates[code], first_time);
+    std::string_view trimmed = TrimBlanks(code);
+    auto number = ParseDouble(trimmed);
+    if (trimmed.empty() || (number && *number < 1)) s.problems.zero_codes.Add(description);
+  }
+  d.cdsmaxmin.First();
+  d.cdsaliq.First();
+}
+
+}  // namespace fiscora
