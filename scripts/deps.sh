@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build and the tests need and
+# is missing. apt-get update runs only when something has to be installed.
+set -euo pipefail
+PKGS="g++ cmake ninja-build pkgconf qt6-base-dev qt6-base-dev-tools libgl-dev libxlsxwriter-dev libgtest-dev libbenchmark-dev"
+missing=""
+for p in $PKGS; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends $missing
+fi

@@ -1,0 +1,117 @@
+// Field reading by columns, line reading and encodings.
+#include <gtest/gtest.h>
+
+#include "sintegra/layout.h"
+#include "sintegra_fixture.h"
+
+namespace fiscora {
+namespace {
+
+using testing::Rec;
+using testing::TempDir;
+
+TEST(Layout, FieldForms) {
+  Rec r("50");
+  r.Put(31, "20240131").Num(57, 13, 12345).Put(70, "   -000001234").Put(83, "         1,5 ");
+  RecordLine line(r.str(), false);
+  EXPECT_EQ(line.Date(31), "31/01/2024");
+  EXPECT_EQ(line.Amount(57, 11, 2, "valor").raw(), 1234500);  // 123,45
+  EXPECT_EQ(line.Amount(70, 11, 2, "base").raw(), -123400);   // blanks and sign accepted
+  EXPECT_DOUBLE_EQ(RecordLine(Rec("74").Num(25, 13, 1500).str(), false).Float(25, 10, 3, "q"), 1.5);
+  EXPECT_EQ(RecordLine(Rec("50").Num(46, 6, 123).str(), false).Integer(46, 6, "numero"), 123);
+  // A field beyond the end of a short line reads as the part that exists.
+  RecordLine short_line(Rec("10").Put(108, "2024").Cut(111).str(), false);
+  EXPECT_EQ(short_line.Raw(126, 1), "");
+  EXPECT_EQ(short_line.Date(108), "//2024");
+}
+
+TEST(Layout, ConversionErrorNamesWhereReadingStopped) {
+  struct Case {
+    const char* field_text;
+  } cases[] = {{"00000012A4567"}, {"             "}, {"000 000000001"}, {"-"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.field_text);
+    std::string name = "notas.txt";
+    Rec r("50");
+    r.Put(57, c.field_text);
+    RecordLine line(r.str(), false, &name, 42);
+    try {
+      line.Amount(57, 11, 2, "valor total");
+      FAIL() << "no error";
+    } catch (const ConversionError& e) {
+      EXPECT_EQ(e.file(), "notas.txt");
+      EXPECT_EQ(e.line(), 42);
+      EXPECT_EQ(e.record(), "50");
+      EXPECT_EQ(e.first_column(), 57);
+      EXPECT_EQ(e.last_column(), 69);
+      EXPECT_EQ(e.field(), "valor total");
+      EXPECT_EQ(e.text(), std::string(line.Raw(57, 13)));
+      std::string what = e.what();
+      EXPECT_NE(what.find("linha 42"), std::string::npos) << what;
+      EXPECT_NE(what.find("colunas 57-69"), std::string::npos) << what;
+      EXPECT_NE(what.find("não é um número válido"), std::string::npos) << what;
+    }
+  }
+}
+
+TEST(Layout, LineEndsAndByteOrderMark) {
+  TempDir dir;
+  struct Case {
+    std::string name, bytes;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"crlf", "a\r\nb\r\n", {"a", "b"}},
+      {"lf", "a\nb\n", {"a", "b"}},
+      {"no final break", "a\nb", {"a", "b"}},
+      {"empty", "", {}},
+      {"empty line inside", "a\n\nb\n", {"a", "", "b"}},
+      {"bom", "\xEF\xBB\xBF" "a\r\n", {"a"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto p = dir.path() / "f.txt";
+    std::ofstream(p, std::ios::binary) << c.bytes;
+    LineReader reader(p);
+    std::vector<std::string> got;
+    std::string_view line;
+    while (reader.Next(line)) got.emplace_back(line);
+    EXPECT_EQ(got, c.lines);
+  }
+}
+
+TEST(Layout, LongFileCrossesReadBlocks) {
+  TempDir dir;
+  std::vector<std::string> lines;
+  for (int i = 0; i < 50000; ++i) lines.push_back(Rec("60I").Num(4, 8, i).str());
+  auto path = dir.Write("big.txt", lines, "\n", false);
+  LineReader reader(path);
+  std::string_view line;
+  int n = 0;
+  while (reader.Next(line)) {
+    ASSERT_EQ(line, lines[static_cast<size_t>(n)]);
+    ++n;
+  }
+  EXPECT_EQ(n, 50000);
+}
+
+TEST(Layout, Utf8AndWindows1252GiveTheSameFields) {
+  // "AÇÚCAR" in the description of record 75, then the unit at 94.
+  std::string cp1252 = Rec("75").Put(19, "P1").Put(41, "A\xC7\xDA" "CAR CRISTAL").Put(94, "KG").str();
+  std::string utf8 = Cp1252ToUtf8(cp1252);  // two bytes more, the same characters
+  ASSERT_EQ(utf8.size(), cp1252.size() + 2);
+  EncodingSniffer a, b;
+  RecordLine l1(cp1252, a.LineIsUtf8(cp1252)), l2(utf8, b.LineIsUtf8(utf8));
+  EXPECT_EQ(l1.Text(41, 53), l2.Text(41, 53));
+  EXPECT_EQ(l1.Trimmed(41, 53), "A\xC3\x87\xC3\x9A" "CAR CRISTAL");
+  EXPECT_EQ(l1.Text(94, 2), "KG");
+  EXPECT_EQ(l2.Text(94, 2), "KG");
+}
+
+TEST(Layout, Cp1252HighBytes) {
+  EXPECT_EQ(Cp1252ToUtf8("\x80 \x93ok\x94 \xE9"), "\xE2\x82\xAC \xE2\x80\x9Cok\xE2\x80\x9D \xC3\xA9");
+  EXPECT_TRUE(IsValidUtf8("S\xC3\xA3o"));
+  EXPECT_FALSE(IsValidUtf8("S\xE3o"));
+}
+
+}  // namespace
+}  // namespace fiscora

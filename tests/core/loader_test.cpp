@@ -1,0 +1,386 @@
+// The record loader, its working files, counters and labels; the ICMS
+// totalizer; the file choice and record 10.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "sintegra/header.h"
+#include "sintegra/layout.h"
+#include "sintegra/loader.h"
+#include "sintegra/totalizer.h"
+#include "sintegra_fixture.h"
+
+namespace fiscora {
+namespace {
+
+using namespace fiscora::testing;
+
+std::string Slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+Money Sum(ClientTable& t, const char* field) {
+  Money sum;
+  int f = t.FieldIndex(field);
+  for (auto row : t.OrderedRows()) sum += Money::FromRaw(t.RowRaw(row, f));
+  return sum;
+}
+
+TEST(Loader, FillsTablesCountersAndLabels) {
+  TestSession t;
+  std::string f = t.File({
+      R10().str(),
+      R50("1102", 10000, 'T', 10, 10000, 1800).str(),
+      R50("5102", 20000, 'P', 11, 20000, 3600).str(),
+      Rec("54").Put(3, "11222333000181").Put(17, "01").Put(19, "1").Put(22, "000010").Put(28, "1102").Put(32, "000").Put(35, "001").Put(38, "P1").Num(52, 11, 2500).Num(63, 12, 1990).Num(75, 12, 0).Num(87, 12, 0).Num(111, 12, 0).Put(123, "1800").str(),
+      R60M("ECF1", "001").str(),
+      R60A("ECF1", "1700", 10000).str(),
+      R60A("ECF1", "CANC", 500).str(),
+      R60I("ECF1", "P1", 2000, 250, "1700").str(),  // 2 x 2,50
+      R60I("ECF1", "P1", 1000, 250, "1700").str(),  // same day, serial and rate: one row
+      R60D("ECF1", "P1", 750, "1700").str(),
+      R60D("ECF1", "P1", 250, "1700").str(),
+      R60R("P1", 750, "1700").str(),
+      R61R(300).str(),
+      R74("P1", 1500, 300).str(),  // 1,5 x 2,00
+      R74("P2", 1000, 0).str(),    // value 0: counted, not loaded
+      R75("P1", "ARROZ TIPO 1", "UNID").str(),
+      Rec("60a").str(),  // lower case: no known sub-type
+  });
+  t.s.expected_lines = CountLines(t.s, f);
+  LoadSintegraFile(t.s, f, "Normal");
+
+  const RecordCounters& c = t.s.counters;
+  EXPECT_EQ(c.r50, 2);
+  EXPECT_EQ(c.r60a, 2);
+  EXPECT_EQ(c.r60i, 2);
+  EXPECT_EQ(c.r60r, 1);
+  EXPECT_EQ(c.r74, 2);
+  EXPECT_EQ(c.r75, 1);
+  EXPECT_EQ(t.frm.lbl50.text(), "2");
+  EXPECT_EQ(t.frm.lbl60i.text(), "2");
+  EXPECT_EQ(t.frm.lbl74.text(), "2");
+  EXPECT_EQ(t.s.inventory_date, "31/03/2024");
+  EXPECT_EQ(t.frm.progresso.position(), 0);
+
+  ClientTable& n = t.dtm.cds_50;
+  ASSERT_EQ(n.RecordCount(), 2);
+  n.First();
+  EXPECT_EQ(n.FieldByName("numero").AsInteger(), 10);
+  EXPECT_EQ(n.FieldByName("data_emiss").AsString(), "05/03/2024");
+  EXPECT_EQ(n.FieldByName("valor_total").AsCurrency(), Money::FromUnits(100));
+  EXPECT_EQ(n.FieldByName("ntf").AsInteger(), 1);
+  n.Next();
+  EXPECT_EQ(n.FieldByName("ntp").AsInteger(), 1);
+  EXPECT_EQ(n.Aggregate("sum_ntp").integer, 1);
+
+  ClientTable& i = t.dtm.cds_54;
+  i.First();
+  EXPECT_EQ(i.FieldByName("quantidade").AsString(), "00000002,500");
+  EXPECT_EQ(i.FieldByName("valor").AsCurrency(), Money::FromRaw(199000));
+
+  ASSERT_EQ(t.dtm.cds_60i.RecordCount(), 1);
+  EXPECT_EQ(Sum(t.dtm.cds_60i, "valor"), Money::FromRaw(75000));  // 5,00 + 2,50
+  ASSERT_EQ(t.dtm.cds_60d.RecordCount(), 1);
+  EXPECT_EQ(Sum(t.dtm.cds_60d, "valor"), Money::FromUnits(10));
+
+  ClientTable& item = t.dtm.cds_60i_item;
+  ASSERT_EQ(item.RecordCount(), 1);
+  item.First();
+  EXPECT_EQ(item.FieldByName("codigo").AsString(), "P1");
+  EXPECT_EQ(item.FieldByName("valor").AsCurrency(), Money::FromRaw(25000));
+  EXPECT_DOUBLE_EQ(item.FieldByName("quantidade").AsFloat(), 3.0);
+  EXPECT_EQ(item.FieldByName("valor_total").AsCurrency(), Money::FromRaw(75000));
+
+  ClientTable& inv = t.dtm.cds_inventario;
+  ASSERT_EQ(inv.RecordCount(), 1);
+  inv.First();
+  EXPECT_EQ(inv.FieldByName("codigo").AsString(), "P1            ");  // not trimmed
+  EXPECT_DOUBLE_EQ(inv.FieldByName("quantidade").AsFloat(), 1.5);
+  EXPECT_EQ(inv.FieldByName("unitario").AsCurrency(), Money::FromUnits(2));
+
+  t.dtm.cds_produt.First();
+  EXPECT_EQ(t.dtm.cds_produt.FieldByName("unidade").AsString(), "UN");
+
+  // Totalizer: 50 entry and exit, 60A by rate (CANC not).
+  ClientTable& tot = t.dtm.cds_totalizador_icms;
+  ASSERT_TRUE(tot.Locate("registro;tipo", {"50", "E"}));
+  EXPECT_EQ(tot.FieldByName("valor_icms").AsCurrency(), Money::FromUnits(18));
+  ASSERT_TRUE(tot.Locate("registro;tipo", {"60a", "1700"}));
+  EXPECT_EQ(tot.FieldByName("valor_icms").AsCurrency(), Money::FromUnits(17));
+  EXPECT_FALSE(tot.Locate("registro;tipo", {"60a", "CANC"}));
+}
+
+TEST(Loader, WorkingFilesCopyLinesByteForByte) {
+  TestSession t;
+  std::string odd = R60A("ECF1", "1700", 100).str() + "  trailing \xE9";  // longer, 1252 byte
+  std::string path = t.dir.Write("in.txt", {R60M("ECF1", "001").str(), odd, R50("5102", 1).str()},
+                                 "\n", false);
+  LoadSintegraFile(t.s, path, "Normal");
+  EXPECT_EQ(Slurp(WorkingFile(t.s, "60a", "Normal")), odd + "\r\n");
+  EXPECT_EQ(Slurp(WorkingFile(t.s, "60m", "Normal")), R60M("ECF1", "001").str() + "\r\n");
+  EXPECT_EQ(Slurp(WorkingFile(t.s, "50", "Normal")), R50("5102", 1).str() + "\r\n");
+  for (const char* kind : {"60r", "60d", "60i", "61R"})
+    EXPECT_EQ(Slurp(WorkingFile(t.s, kind, "Normal")), "") << kind;
+}
+
+TEST(Loader, RateIIsNotSummedIntoIss) {
+  TestSession t;
+  std::string f = t.File({R60I("ECF1", "P1", 1000, 100, "ISS").str(),
+                          R60I("ECF1", "P2", 1000, 300, "I").str(),
+                          R60D("ECF1", "P1", 100, "ISS").str(), R60D("ECF1", "P2", 300, "I").str()});
+  LoadSintegraFile(t.s, f, "Normal");
+  for (ClientTable* table : {&t.dtm.cds_60i, &t.dtm.cds_60d}) {
+    SCOPED_TRACE(table->name());
+    ASSERT_EQ(table->RecordCount(), 2);
+    ASSERT_TRUE(table->Locate("aliquota", {"I"}));
+    EXPECT_EQ(table->FieldByName("valor").AsCurrency(), Money::FromUnits(3));
+  }
+}
+
+TEST(Loader, ItemValueRoundsTiesToEven) {
+  TestSession t;
+  // 0,005 x 0,01 = 0,00005 -> 0,0000 (tie to even); 0,015 x 0,01 -> 0,0002.
+  std::string f = t.File({R60I("E", "A", 5, 1, "1700").str(), R60I("E", "B", 15, 1, "1800").str()});
+  LoadSintegraFile(t.s, f, "Normal");
+  ASSERT_TRUE(t.dtm.cds_60i.Locate("aliquota", {"1700"}));
+  EXPECT_EQ(t.dtm.cds_60i.FieldByName("valor").AsCurrency().raw(), 0);
+  ASSERT_TRUE(t.dtm.cds_60i.Locate("aliquota", {"1800"}));
+  EXPECT_EQ(t.dtm.cds_60i.FieldByName("valor").AsCurrency().raw(), 2);
+}
+
+TEST(Loader, WithoutInventoryAndCountersPerLoad) {
+  TestSession t;
+  std::string with = t.dir.Write("a.txt", {R75("P1", "X").str(), R74("P1", 1000, 100).str()});
+  std::string without = t.dir.Write("b.txt", {R50("5102", 100).str()});
+  LoadSintegraFile(t.s, with, "Normal");
+  EXPECT_EQ(t.s.counters.r75, 1);
+  LoadSintegraFile(t.s, without, "Normal");
+  EXPECT_EQ(t.s.counters.r75, 0);
+  EXPECT_EQ(t.s.counters.r74, 0);
+  EXPECT_EQ(t.frm.lbl74.text(), "0");
+  EXPECT_EQ(t.frm.lbldatainv.text(), "  /  /    ");
+  EXPECT_EQ(t.s.inventory_date, "");
+}
+
+TEST(Loader, InventoryModes) {
+  TestSession t;
+  t.dtm.cds_totalizador_icms.Append();
+  t.dtm.cds_totalizador_icms.Post();
+  std::string f = t.File({R50("5102", 100).str(), R60A("E", "1700", 100).str(),
+                          R74("ABCDEFGHIJKLMN", 2000, 1000).str(), R74("P0", 1000, 0).str(),
+                          R75("P1", "PRODUTO").str()});
+  LoadSintegraFile(t.s, f, "INV_INI");
+  EXPECT_EQ(t.dtm.cds_totalizador_icms.RecordCount(), 0);
+  EXPECT_EQ(t.dtm.cds_50.RecordCount(), 0);
+  EXPECT_EQ(t.dtm.cds_60a.RecordCount(), 0);
+  ASSERT_EQ(t.dtm.cds_inv_ini.RecordCount(), 1);
+  t.dtm.cds_inv_ini.First();
+  EXPECT_EQ(t.dtm.cds_inv_ini.FieldByName("codigo").AsString(), "ABCDEFGHIJKLM");  // 13 wide
+  EXPECT_EQ(t.dtm.cds_produt_inv_ini.RecordCount(), 1);
+  EXPECT_EQ(t.s.counters.r74, 2);
+  EXPECT_EQ(t.s.counters.r75, 1);
+  EXPECT_EQ(t.s.counters.r50, 0);
+  EXPECT_EQ(t.frm.lbl50.text(), "0");
+  EXPECT_EQ(t.frm.lbl60a.text(), "0");
+  EXPECT_EQ(t.s.inventory_date, "");  // only a "Normal" load takes the date
+  for (const char* kind : {"60m", "60r", "60d", "60i", "50", "60a", "61R"}) {
+    auto p = WorkingFile(t.s, kind, "INV_INI");
+    EXPECT_TRUE(std::filesystem::exists(p)) << p;
+    EXPECT_EQ(std::filesystem::file_size(p), 0u) << p;
+  }
+  LoadSintegraFile(t.s, f, "INV_FIM");
+  EXPECT_EQ(t.dtm.cds_inv_fim.RecordCount(), 1);
+}
+
+TEST(Loader, ConversionErrorStopsAndKeepsEarlierRows) {
+  TestSession t;
+  std::string f = t.File({R50("5102", 100, 'T', 1).str(), R50("5102", 200, 'T', 2).str(),
+                          R50("5102", 300, 'T', 3).Put(57, "0000000X00300").str(),
+                          R50("5102", 400, 'T', 4).str()});
+  try {
+    LoadSintegraFile(t.s, f, "Normal");
+    FAIL() << "no error";
+  } catch (const ConversionError& e) {
+    EXPECT_EQ(e.file(), f);
+    EXPECT_EQ(e.line(), 3);
+    EXPECT_EQ(e.record(), "50");
+    EXPECT_EQ(e.first_column(), 57);
+    EXPECT_EQ(e.last_column(), 69);
+    EXPECT_EQ(e.text(), "0000000X00300");
+    EXPECT_EQ(e.field(), "valor total");
+  }
+  EXPECT_EQ(t.dtm.cds_50.RecordCount(), 2);
+  EXPECT_EQ(t.dtm.cds_50.state(), ClientTable::State::kBrowse);
+  // The working files were closed: they can be read and hold the two lines.
+  EXPECT_EQ(Slurp(WorkingFile(t.s, "50", "Normal")),
+            R50("5102", 100, 'T', 1).str() + "\r\n" + R50("5102", 200, 'T', 2).str() + "\r\n");
+}
+
+TEST(Loader, ProblemListsOfProducts) {
+  TestSession t;
+  std::string f = t.File({R75("P1", "").str(), R75("P2", "ARROZ").str()});
+  LoadSintegraFile(t.s, f, "Normal");
+  // The blank description is listed by the product's code.
+  EXPECT_TRUE(t.s.problems.blank_descriptions.flag);
+  EXPECT_NE(t.s.problems.blank_descriptions.text.find("P1\n\r"), std::string::npos);
+  EXPECT_EQ(t.s.problems.blank_descriptions.text.find("P2"), std::string::npos);
+
+  EXPECT_EQ(TrimBlanks(ProductDescription(t.s, "P2")), "ARROZ");
+  EXPECT_FALSE(t.s.problems.without_75.flag);
+  EXPECT_EQ(ProductDescription(t.s, "p2"), "");  // letter case counts
+  EXPECT_EQ(ProductDescription(t.s, "p2"), "");
+  EXPECT_TRUE(t.s.problems.without_75.flag);
+  EXPECT_EQ(t.s.problems.without_75.text.substr(t.s.problems.without_75.text.size() - 8),
+            "p2\n\rp2\n\r");
+}
+
+TEST(Loader, CountLines) {
+  TestSession t;
+  EXPECT_EQ(CountLines(t.s, t.dir.Write("e.txt", {})), 0);
+  EXPECT_EQ(CountLines(t.s, t.dir.Write("n.txt", {"a", "b", "c"}, "\n", false)), 3);
+  EXPECT_EQ(CountLines(t.s, t.dir.Write("r.txt", {"a", "b"}, "\r\n", true)), 2);
+  EXPECT_THROW(CountLines(t.s, (t.dir.path() / "missing.txt").string()), FileError);
+}
+
+TEST(Loader, Utf8FileLoadsLikeWindows1252) {
+  TestSession a, b;
+  std::vector<std::string> lines = {R75("P1", "A\xC7\xDA" "CAR").str(),
+                                    R60R("P1", 990, "1700").str()};
+  std::string cp = a.File(lines);
+  for (auto& l : lines) l = Cp1252ToUtf8(l);
+  std::string utf = b.dir.Write("u.txt", lines, "\n");
+  LoadSintegraFile(a.s, cp, "Normal");
+  LoadSintegraFile(b.s, utf, "Normal");
+  a.dtm.cds_produt.First();
+  b.dtm.cds_produt.First();
+  EXPECT_EQ(a.dtm.cds_produt.FieldByName("descricao").AsString(),
+            b.dtm.cds_produt.FieldByName("descricao").AsString());
+  EXPECT_EQ(a.dtm.cds_produt.FieldByName("unidade").AsString(), "UN");
+  EXPECT_EQ(b.dtm.cds_produt.FieldByName("unidade").AsString(), "UN");
+  EXPECT_EQ(Sum(b.dtm.cds_60r, "valor"), Money::FromRaw(99000));
+}
+
+TEST(Totalizer, Cases) {
+  TdtmCENTRAL d;
+  TotalizeIcmsByCfop(d, "1102", "50", Money::FromUnits(100), Money::FromUnits(18));
+  TotalizeIcmsByCfop(d, "5102", "50", Money::FromUnits(200), Money::FromUnits(36));
+  TotalizeIcmsByCfop(d, "2102", "50", Money::FromUnits(10), Money::FromUnits(1));
+  TotalizeIcmsByCfop(d, "3102", "50", Money::FromUnits(999), Money::FromUnits(9));  // import
+  TotalizeIcmsByCfop(d, "", "50", Money::FromUnits(999), Money::FromUnits(9));
+  TotalizeIcmsByRate(d, "1700", "60a", Money::FromUnits(100));
+  TotalizeIcmsByRate(d, "1700", "60a", Money::FromRaw(500));  // 0,05 x 17% = 0,0085 -> 0,01
+  TotalizeIcmsByRate(d, "17", "60a", Money::FromUnits(100));
+  TotalizeIcmsByRate(d, "F", "60a", Money::FromUnits(50));
+  struct Case {
+    const char* registro;
+    const char* tipo;
+    int64_t base_raw, icms_raw;
+  } cases[] = {
+      {"50", "E", 1100000, 190000},   {"50", "S", 2000000, 360000},
+      {"60a", "1700", 1000500, 170100}, {"60a", "17", 1000000, 1700},
+      {"60a", "F", 500000, 0},
+  };
+  ClientTable& t = d.cds_totalizador_icms;
+  EXPECT_EQ(t.RecordCount(), 5);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.registro) + "/" + c.tipo);
+    ASSERT_TRUE(t.Locate("registro;tipo", {c.registro, c.tipo}));
+    EXPECT_EQ(t.FieldByName("base_calc").AsCurrency().raw(), c.base_raw);
+    EXPECT_EQ(t.FieldByName("valor_icms").AsCurrency().raw(), c.icms_raw);
+  }
+}
+
+TEST(Loader, Record70IsAlwaysAnEntry) {
+  TestSession t;
+  Rec r70("70");
+  r70.Put(52, "5353").Num(69, 14, 10000).Num(83, 14, 1200);
+  LoadSintegraFile(t.s, t.File({r70.str(), r70.str()}), "Normal");
+  ClientTable& tot = t.dtm.cds_totalizador_icms;
+  ASSERT_TRUE(tot.Locate("registro;tipo", {"70", "E"}));
+  EXPECT_EQ(tot.FieldByName("base_calc").AsCurrency(), Money::FromUnits(200));
+  EXPECT_EQ(tot.FieldByName("valor_icms").AsCurrency(), Money::FromUnits(24));
+  EXPECT_FALSE(tot.Locate("registro;tipo", {"70", "S"}));
+}
+
+TEST(Header, Identification) {
+  TestSession t;
+  std::string name(40, 'N');
+  std::string f = t.File({R10("12345678000195", "20240301", "20240331", '2').Put(31, name.substr(0, 35)).str(),
+                          R10("98765432000110", "20240401", "20240430", '3').str()});
+  t.ui.open_file = f;
+  sbtnarqClick(t.s);
+  EXPECT_EQ(t.frm.edtarq.text(), f);
+  EXPECT_TRUE(t.frm.sbtnverificar.enabled());
+  EXPECT_TRUE(t.frm.btn_reg90.enabled());
+  ClientTable& id = t.dtm.cds_ident;
+  ASSERT_EQ(id.RecordCount(), 2);
+  id.First();
+  EXPECT_EQ(id.FieldByName("cnpj").AsString(), "12.345.678/0001-95");
+  EXPECT_EQ(id.FieldByName("empresa").AsString(), name.substr(0, 20));
+  EXPECT_EQ(id.FieldByName("periodo").AsString(), "01/03/2024 a 31/03/2024");
+  // The labels show the second record 10.
+  EXPECT_EQ(t.frm.lblCnpj.text(), "98.765.432/0001-10");
+  EXPECT_EQ(t.frm.lblrazao.text(), "LOJA EXEMPLO COMERCIO DE ALIMENTOS ");
+  EXPECT_EQ(t.frm.lbldataini.text(), "01/04/2024");
+  EXPECT_EQ(t.frm.lbldatafim.text(), "30/04/2024");
+  EXPECT_EQ(t.s.current_period, "04/2024");
+  EXPECT_EQ(t.frm.lbl_tipo_arq.text(), " 3 - Retificação");
+  EXPECT_EQ(t.frm.lbl_tipo_arq2.text(), "Aditiva");
+  EXPECT_TRUE(t.ui.messages.empty());
+}
+
+TEST(Header, FileTypeLabels) {
+  struct Case {
+    std::string code, label, label2;
+  } cases[] = {{"1", "    1 - Normal", ""},     {"2", " 2 - Retificação", "Total"},
+               {"3", " 3 - Retificação", "Aditiva"}, {"5", "5 - Desfazimento", ""},
+               {"", "5 - Desfazimento", ""},   {"0", "5 - Desfazimento", ""}};
+  TestSession t;
+  for (const auto& c : cases) {
+    SCOPED_TRACE("code '" + c.code + "'");
+    t.s.file_type = c.code;
+    ShowFileType(t.s);
+    EXPECT_EQ(t.frm.lbl_tipo_arq.text(), c.label);
+    EXPECT_EQ(t.frm.lbl_tipo_arq2.text(), c.label2);
+  }
+  // A record 10 that stops before column 126 gives the empty code.
+  t.ui.open_file = t.File({R10().Cut(125).str()});
+  sbtnarqClick(t.s);
+  EXPECT_EQ(t.s.file_type, "");
+  EXPECT_EQ(t.frm.lbl_tipo_arq.text(), "5 - Desfazimento");
+}
+
+TEST(Header, CancelledOrMissingFile) {
+  TestSession t;
+  t.dtm.cds_50.Append();
+  t.dtm.cds_50.Post();
+  t.ui.open_file.reset();  // cancelled
+  sbtnarqClick(t.s);
+  EXPECT_EQ(t.frm.edtarq.text(), "");
+  EXPECT_FALSE(t.frm.sbtnverificar.enabled());
+  EXPECT_TRUE(t.ui.messages.empty());
+  EXPECT_EQ(t.dtm.cds_50.RecordCount(), 0);  // the reset emptied the tables
+
+  t.ui.open_file = (t.dir.path() / "nao_existe.txt").string();
+  sbtnarqClick(t.s);
+  ASSERT_EQ(t.ui.messages.size(), 1u);
+  EXPECT_EQ(t.ui.messages[0].title, "ATENÇÃO!!!");
+  EXPECT_EQ(t.ui.messages[0].text, "O arquivo selecionado não existe! Tente localiza-lo novamente.");
+  EXPECT_EQ(t.frm.edtarq.text(), "");
+  EXPECT_EQ(t.s.file_type, "0");
+
+  // A file without record 10 leaves the identification empty.
+  t.ui.open_file = t.File({R50("5102", 1).str()});
+  sbtnarqClick(t.s);
+  EXPECT_EQ(t.frm.lblCnpj.text(), "");
+  EXPECT_EQ(t.frm.lbl_tipo_arq.text(), "");
+  EXPECT_EQ(t.s.file_type, "0");
+}
+
+}  // namespace
+}  // namespace fiscora
