@@ -12,6 +12,8 @@
 #include "shell/envelope.h"
 #include "shell/main_window_state.h"
 #include "shell/session.h"
+#include "shell/verification.h"
+#include "sintegra/header.h"
 
 namespace fiscora::testing {
 
@@ -152,6 +154,23 @@ struct TestSession {
     s.problems.Reset();
   }
   std::string File(const std::vector<std::string>& lines) const { return dir.Write("in.txt", lines); }
+  // Chooses a file of a record 10 and these lines, and runs "Verificar".
+  void Verify(const std::vector<std::string>& lines);
 };
+
+// A description as record 75 holds it: padded with blanks to 53 characters.
+inline std::string Described(std::string_view text) {
+  std::string out(text);
+  out.resize(53, ' ');
+  return out;
+}
+
+inline void TestSession::Verify(const std::vector<std::string>& lines) {
+  std::vector<std::string> all{R10()};
+  all.insert(all.end(), lines.begin(), lines.end());
+  ui.open_file = File(all);
+  sbtnarqClick(s);
+  sbtnverificarClick(s);
+}
 
 }  // namespace fiscora::testing

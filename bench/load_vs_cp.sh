@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Loading a SINTEGRA file against copying it: generates a file of LINES lines
+# (a million by default), times `fiscora-cli carregar FILE` and `cp FILE DEST`
+# in one hyperfine run and prints how many copies one load costs; then the
+# peak resident memory of the load against the size of the file.
+#
+# usage: bench/load_vs_cp.sh [BUILD_DIR] [LINES] [RUNS]
+#   BUILD_DIR  a configured build folder (default: build-bench beside bench/)
+#   LINES      lines of the generated file (default 1000000)
+#   RUNS       hyperfine runs of each command (default 5)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-bench}
+lines=${2:-1000000}
+runs=${3:-5}
+
+for tool in hyperfine /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "load_vs_cp: $tool is needed" >&2; exit 2; }
+done
+if [ ! -d "$build" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DFISCORA_GUI=OFF >/dev/null
+fi
+cmake --build "$build" --target gen-sintegra fiscora-cli >/dev/null
+
+gen=$build/tools/gen-sintegra
+cli=$build/cli/fiscora-cli
+work=$(mktemp -d "${TMPDIR:-/tmp}/fiscora_load_vs_cp.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+file=$work/sintegra_$lines.txt
+
+"$gen" "$file" "$lines" 2025 | head -n 1
+bytes=$(stat -c %s "$file")
+
+hyperfine --style basic --warmup 1 --runs "$runs" --export-csv "$work/times.csv" \
+  -n carregar "$cli carregar $file > /dev/null" \
+  -n cp "cp $file $work/copy.txt"
+
+# command,mean,stddev,median,user,system,min,max
+load_mean=$(awk -F, '$1 == "carregar" { print $2 }' "$work/times.csv")
+cp_mean=$(awk -F, '$1 == "cp" { print $2 }' "$work/times.csv")
+awk -v l="$load_mean" -v c="$cp_mean" -v n="$lines" 'BEGIN {
+  printf "\ncarregar: %.3f s   cp: %.3f s   carregar/cp = %.1f   (%.0f lines/s)\n", l, c, l / c, n / l
+}'
+
+/usr/bin/time -v "$cli" carregar "$file" > /dev/null 2> "$work/time.txt"
+peak_kb=$(awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$work/time.txt")
+awk -v k="$peak_kb" -v b="$bytes" 'BEGIN {
+  printf "peak memory of carregar: %.1f MB for a file of %.1f MB (%.2f x the file)\n",
+         k * 1024 / 1e6, b / 1e6, k * 1024 / b
+}'

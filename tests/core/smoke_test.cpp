@@ -1,5 +1,0 @@
-#include <gtest/gtest.h>
-
-#include "data/catalogue.h"
-
-TEST(Smoke, CatalogueBuilds) { SUCCEED(); }
