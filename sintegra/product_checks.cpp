@@ -77,8 +77,10 @@ void ProductChecks(Session& s) {
     rates[std::string(r60.RowText(row, f_codigo))].emplace_back(r60.RowText(row, f_aliquota));
 
   std::unordered_set<std::string> spread_checked;
+  Pacer pacer(s.ui);
   for (r60.First(); !r60.Eof(); r60.Next()) {
     s.frm.progresso.Step();
+    pacer.Tick();
     std::string code(r60.GetText(f_codigo));
     std::string rate(r60.GetText(f_aliquota));
     std::string description = ProductDescription(s, code);

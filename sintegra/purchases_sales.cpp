@@ -10,14 +10,19 @@ namespace fiscora {
 
 namespace {
 
-// Walks the lines of a working file with their field readers.
+// Walks the lines of a working file with their field readers, letting the
+// window breathe.
 template <typename Fn>
-void ForEachLine(const std::filesystem::path& file, Fn&& fn) {
+void ForEachLine(Session& s, const std::filesystem::path& file, Fn&& fn) {
   LineReader reader(file);
   EncodingSniffer sniffer;
+  Pacer pacer(s.ui);
   const std::string name = file.string();
   std::string_view bytes;
-  while (reader.Next(bytes)) fn(RecordLine(bytes, sniffer.LineIsUtf8(bytes), &name, reader.line_number()));
+  while (reader.Next(bytes)) {
+    fn(RecordLine(bytes, sniffer.LineIsUtf8(bytes), &name, reader.line_number()));
+    pacer.Tick();
+  }
 }
 
 std::string Amount(Money m) { return FormatNumber(m); }
@@ -33,7 +38,7 @@ Money CouponTotals(Session& s, std::string_view mode) {
   // Printer slots from record 60M: up to six printers in the order in which
   // their order numbers ("001" to "009") first appear.
   for (auto& slot : s.ecf_slots) slot = EcfSlot{};
-  ForEachLine(WorkingFile(s, "60m", mode), [&](const RecordLine& line) {
+  ForEachLine(s, WorkingFile(s, "60m", mode), [&](const RecordLine& line) {
     std::string_view ordem = line.Raw(32, 3);
     if (ordem.size() != 3 || ordem.substr(0, 2) != "00" || ordem[2] < '1' || ordem[2] > '9') return;
     std::string trimmed(TrimBlanks(ordem));
@@ -49,7 +54,7 @@ Money CouponTotals(Session& s, std::string_view mode) {
 
   Money net, disc, canc;
   std::array<SlotTally, 6> tallies;
-  ForEachLine(WorkingFile(s, "60a", mode), [&](const RecordLine& line) {
+  ForEachLine(s, WorkingFile(s, "60a", mode), [&](const RecordLine& line) {
     std::string_view situation = line.Raw(32, 4);
     Money amount = line.Amount(36, 10, 2, "valor");
     int kind = situation == "DESC" ? 1 : situation == "CANC" ? 2 : 0;
@@ -94,7 +99,7 @@ Money CouponTotals(Session& s, std::string_view mode) {
 
 Money SeriesDTotal(Session& s, std::string_view mode) {
   Money total;
-  ForEachLine(WorkingFile(s, "61R", mode),
+  ForEachLine(s, WorkingFile(s, "61R", mode),
               [&](const RecordLine& line) { total += line.Amount(37, 14, 2, "valor"); });
   return total;
 }
@@ -105,7 +110,7 @@ void PurchasesVersusSales(Session& s, std::string_view mode) {
   Gauge& gauge = s.frm.progresso;
   gauge.SetPosition(0);
   gauge.SetMax(s.counters.r50);
-  ForEachLine(WorkingFile(s, "50", mode), [&](const RecordLine& line) {
+  ForEachLine(s, WorkingFile(s, "50", mode), [&](const RecordLine& line) {
     gauge.Step();
     Money amount = line.Amount(57, 11, 2, "valor total");
     std::string_view first = line.Raw(52, 1), last3 = line.Raw(53, 3);
