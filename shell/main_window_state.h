@@ -143,7 +143,7 @@ class MainWindowState {
   Control lbl60r{this, "lbl60r", K::kLabel};
   Control lbl74{this, "lbl74", K::kLabel};
   Control lbldatainv{this, "lbldatainv", K::kLabel};
-  Control dbt_soma_inv_princ{this, "dbt_soma_inv_princ", K::kDisplay};
+  Control dbt_soma_inv_princ{this, "dbt_soma_inv_princ", K::kDisplay, "", false};
   Control bbtn_verif_invent{this, "bbtn_verif_invent", K::kButton, "Verificar"};
   Control lbl_tipo_arq{this, "lbl_tipo_arq", K::kLabel};
   Control lbl_tipo_arq2{this, "lbl_tipo_arq2", K::kLabel};

@@ -1,0 +1,125 @@
+#include "app/ui/controls.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <algorithm>
+
+#include "app/model/table_model.h"
+#include "app/model/table_watch.h"
+#include "app/ui/ui_text.h"
+#include "data/display.h"
+
+namespace fiscora::qt {
+
+QTableView* NewGrid(QWidget* parent, const char* name, GridSelection selection) {
+  auto* grid = new QTableView(parent);
+  grid->setObjectName(QString::fromLatin1(name));
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setSelectionBehavior(selection == GridSelection::kRow ? QAbstractItemView::SelectRows
+                                                              : QAbstractItemView::SelectItems);
+  grid->verticalHeader()->hide();
+  grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+  grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  grid->horizontalHeader()->setHighlightSections(false);
+  grid->horizontalHeader()->setSectionsClickable(true);
+  grid->setAlternatingRowColors(false);
+  grid->setWordWrap(false);
+  grid->setCornerButtonEnabled(false);
+  return grid;
+}
+
+TableModel* BindGrid(QTableView* grid, ClientTable& table) {
+  auto* model = new TableModel(table, grid);
+  const QFontMetrics fm = grid->fontMetrics();
+  // Characters as wide as a digit: most columns hold numbers.
+  model->SetMetrics(std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0'))),
+                    fm.height());
+  grid->setModel(model);
+  for (int c = 0; c < model->columnCount(); ++c)
+    grid->setColumnWidth(c, model->headerData(c, Qt::Horizontal, Qt::SizeHintRole).toSize().width());
+  QObject::connect(model, &TableModel::CurrentRowChanged, grid, [grid](int row) {
+    if (row < 0 || row >= grid->model()->rowCount()) return;
+    QModelIndex at = grid->model()->index(row, std::max(0, grid->currentIndex().column()));
+    grid->setCurrentIndex(at);
+    grid->scrollTo(at);
+  });
+  return model;
+}
+
+DbText::DbText(QWidget* parent, const char* name) : QLabel(parent) {
+  setObjectName(QString::fromLatin1(name));
+  setTextFormat(Qt::PlainText);
+}
+
+void DbText::Bind(ClientTable& table, const std::string& aggregate) {
+  aggregate_ = -1;
+  for (int a = 0; a < table.AggregateCount(); ++a)
+    if (table.def().aggregates[static_cast<size_t>(a)].name == aggregate) aggregate_ = a;
+  if (aggregate_ < 0) return;
+  delete watch_;
+  watch_ = new TableWatch(table, this);
+  connect(watch_, &TableWatch::Changed, this, [this](unsigned changes) {
+    if (changes != TableWatch::kCurrent) Show();
+  });
+  Show();
+}
+
+void DbText::Show() {
+  if (watch_) setText(UiText(AggregateDisplayText(watch_->table(), aggregate_)));
+}
+
+ClickLabel::ClickLabel(QWidget* parent, const char* name, const QString& text)
+    : QLabel(text, parent) {
+  setObjectName(QString::fromLatin1(name));
+  setCursor(Qt::PointingHandCursor);
+  QFont f = font();
+  f.setUnderline(true);
+  setFont(f);
+  QPalette p = palette();
+  p.setColor(QPalette::WindowText, QColor(0, 0, 192));
+  setPalette(p);
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    emit clicked();
+  QLabel::mouseReleaseEvent(event);
+}
+
+SaveDialog::SaveDialog(QObject* parent, const char* name, QString initial_folder, QString filter)
+    : QObject(parent), initial_folder_(std::move(initial_folder)), filter_(std::move(filter)) {
+  setObjectName(QString::fromLatin1(name));
+}
+
+std::optional<QString> SaveDialog::Execute(QWidget* parent, const QString& filter,
+                                           const QString& folder) const {
+  QString chosen = QFileDialog::getSaveFileName(
+      parent, QString(), ExpandFolder(folder.isEmpty() ? initial_folder_ : folder),
+      DialogFilter(filter.isEmpty() ? filter_ : filter));
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen;
+}
+
+QString ExpandFolder(const QString& folder) {
+  QString f = folder;
+  f.replace(QLatin1String("%HomePath%"), QDir::homePath(), Qt::CaseInsensitive);
+  if (!f.isEmpty() && !QDir(f).exists()) {
+    // A folder that is not there (no Desktop folder): start at home.
+    if (folder.startsWith(QLatin1String("%HomePath%"), Qt::CaseInsensitive)) return QDir::homePath();
+  }
+  return f;
+}
+
+QString DialogFilter(const QString& filter) {
+  if (filter.isEmpty()) return {};
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2)
+    out << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+  return out.join(QLatin1String(";;"));
+}
+
+}  // namespace fiscora::qt

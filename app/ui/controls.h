@@ -1,0 +1,81 @@
+// Small controls of the windows: grids bound to tables, text displays of a
+// table's aggregate, clickable link labels and the save dialog's settings.
+#pragma once
+
+#include <QLabel>
+#include <QObject>
+#include <QString>
+#include <QTableView>
+#include <optional>
+#include <string>
+
+#include "data/client_table.h"
+
+namespace fiscora::qt {
+
+class TableModel;
+class TableWatch;
+
+enum class GridSelection { kCell, kRow };
+
+// A grid as the windows use it: column titles, no row numbers, read-only.
+QTableView* NewGrid(QWidget* parent, const char* name, GridSelection selection = GridSelection::kCell);
+// Shows the table in the grid through a TableModel owned by the grid; the
+// columns get the widths of the table's display attributes.
+TableModel* BindGrid(QTableView* grid, ClientTable& table);
+
+// A text display of one aggregate of a table ("soma" of cds_inventario):
+// empty while the aggregate is null, else its display text.
+class DbText : public QLabel {
+  Q_OBJECT
+
+ public:
+  DbText(QWidget* parent, const char* name);
+  // Unknown aggregate names bind nothing.
+  void Bind(ClientTable& table, const std::string& aggregate);
+
+ private:
+  void Show();
+
+  TableWatch* watch_ = nullptr;
+  int aggregate_ = -1;
+};
+
+// A label that reports clicks (the links of the "Sobre" sheet).
+class ClickLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  ClickLabel(QWidget* parent, const char* name, const QString& text);
+
+ signals:
+  void clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A save dialog's settings (initial folder, filter), shown on demand.
+class SaveDialog : public QObject {
+  Q_OBJECT
+
+ public:
+  SaveDialog(QObject* parent, const char* name, QString initial_folder, QString filter = {});
+  const QString& initial_folder() const { return initial_folder_; }
+  const QString& filter() const { return filter_; }
+  // The chosen path, nullopt when cancelled. Empty arguments keep the settings.
+  std::optional<QString> Execute(QWidget* parent, const QString& filter = {},
+                                 const QString& folder = {}) const;
+
+ private:
+  QString initial_folder_;
+  QString filter_;
+};
+
+// "%HomePath%/Desktop" and the like: the user's folders named as the
+// program's dialogs name them, turned into real paths.
+QString ExpandFolder(const QString& folder);
+// "texto|*.txt" (caption|pattern pairs) as a Qt file-dialog filter.
+QString DialogFilter(const QString& filter);
+
+}  // namespace fiscora::qt

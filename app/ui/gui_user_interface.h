@@ -1,0 +1,41 @@
+// The user interface of the desktop program: Qt message boxes and file
+// dialogs, and the main window mirroring its state. Changes reported on a
+// worker thread are copied and carried over to the GUI thread; dialogs asked
+// for on a worker thread are shown on the GUI thread while the worker waits.
+#pragma once
+
+#include <functional>
+
+#include "shell/user_interface.h"
+
+namespace fiscora::qt {
+
+class Tfrmprincipal;
+
+class GuiUserInterface : public UserInterface {
+ public:
+  explicit GuiUserInterface(Tfrmprincipal& window) : window_(window) {}
+
+  // Messages, confirmations and file choices go to `dialogs` instead of the
+  // Qt dialogs while it is set (headless runs, tests); null restores them.
+  void RouteDialogsTo(UserInterface* dialogs) { dialogs_ = dialogs; }
+
+  void Message(std::string_view title, std::string_view text) override;
+  Answer Confirm(std::string_view title, std::string_view text, Buttons buttons) override;
+  std::optional<std::string> ChooseOpenFile(std::string_view filter,
+                                            std::string_view folder) override;
+  std::optional<std::string> ChooseSaveFile(std::string_view filter,
+                                            std::string_view folder) override;
+  std::optional<std::string> ChooseFolder(std::string_view folder) override;
+  void ControlChanged(const Control& control) override;
+  void Breathe() override;
+
+ private:
+  // Runs `f` on the GUI thread and waits for it.
+  void OnGuiThread(const std::function<void()>& f);
+
+  Tfrmprincipal& window_;
+  UserInterface* dialogs_ = nullptr;
+};
+
+}  // namespace fiscora::qt

@@ -1,0 +1,304 @@
+#include "app/ui/main_window.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <exception>
+#include <system_error>
+
+#include "app/ui/control_snapshot.h"
+#include "app/ui/controls.h"
+#include "app/ui/gui_user_interface.h"
+#include "app/ui/page_tabs.h"
+#include "app/ui/ui_text.h"
+#include "shell/verification.h"
+#include "sintegra/header.h"
+
+namespace fiscora::qt {
+
+namespace {
+
+// The maker's addresses behind the links of the "Sobre" sheet.
+const char kWebAddress[] = "https://www.fiscora.example/";
+const char kMailAddress[] = "contato@fiscora.example";
+
+}  // namespace
+
+Tfrmprincipal::Tfrmprincipal(std::filesystem::path working_folder, QWidget* parent)
+    : QWidget(parent), working_folder_(std::move(working_folder)) {
+  setObjectName(QStringLiteral("frmprincipal"));
+  setWindowTitle(QStringLiteral("Fiscora"));
+  // System menu and minimise only: no maximise, no resizing.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setFixedSize(814, 583);
+
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(6, 4, 6, 6);
+  root->setSpacing(4);
+  BuildTitle();
+  BuildSheets();
+  BuildBottomLine();
+
+  popm_sped_ = new QMenu(this);
+  popm_sped_->setObjectName(QStringLiteral("popm_sped"));
+  popm_sped_->addAction(QStringLiteral("Analisar notas"))->setObjectName(QStringLiteral("Analisarnotas2"));
+  popm_sped_->addAction(QStringLiteral("Mesclar SPED - Contribuições"))
+      ->setObjectName(QStringLiteral("MesclarSPED2"));
+  sdExcel_ = new SaveDialog(this, "sdExcel", QStringLiteral("%HomePath%/Desktop"));
+
+  MapControls();
+  ui_ = std::make_unique<GuiUserInterface>(*this);
+  state_.SetUserInterface(ui_.get());
+
+  // The creation handler: the working folder (no check when it cannot be
+  // made: the routines writing there report it), then the reset of labels
+  // and controls.
+  std::error_code ec;
+  std::filesystem::create_directories(working_folder_, ec);
+  InitMainWindow(state_);
+  SyncAll();
+  ConnectHandlers();
+
+  qApp->installEventFilter(this);
+  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+Tfrmprincipal::~Tfrmprincipal() {
+  qApp->removeEventFilter(this);
+  // Children go while the state and the session they call into still exist.
+  state_.SetUserInterface(nullptr);
+  for (QObject* child : children())
+    if (child->isWidgetType()) child->blockSignals(true);
+  qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+}
+
+void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
+  session_ = std::make_unique<Session>(dtm, state_, *ui_, working_folder_);
+  const struct {
+    const char* grid;
+    ClientTable& table;
+  } grids[] = {
+      {"dbgmaxmin", dtm.cdsmaxmin},       {"dbgaliq", dtm.cdsaliq},
+      {"dbg_totaliq", dtm.cds_totaliq},   {"dbgrd1", dtm.cds_res_aliq},
+      {"dbg_50", dtm.cds_50},             {"dbg_inventario", dtm.cds_inventario},
+  };
+  for (const auto& g : grids)
+    if (auto* view = findChild<QTableView*>(QString::fromLatin1(g.grid))) BindGrid(view, g.table);
+  const struct {
+    const char* display;
+    ClientTable& table;
+    const char* aggregate;
+  } totals[] = {
+      {"dbt_soma_inv_princ", dtm.cds_inventario, "soma"},
+      {"dbt_soma_inv", dtm.cds_inventario, "soma"},
+      {"dbtxtsoma1", dtm.cds_totaliq, "tot_dif_60i"},
+      {"dbtxtsoma2", dtm.cds_totaliq, "tot_dif_60d"},
+      {"dbtxt_soma_60a", dtm.cds_60a, "soma"},
+      {"dbtxtsoma", dtm.cds_60d, "soma"},
+      {"dbtxt_soma60i", dtm.cds_60i, "soma"},
+      {"dbtxt_soma60r", dtm.cds_60r, "soma"},
+      {"soma_ntp", dtm.cds_50, "sum_ntp"},
+      {"soma_ntf", dtm.cds_50, "sum_ntf"},
+  };
+  for (const auto& t : totals)
+    if (auto* display = findChild<DbText*>(QString::fromLatin1(t.display)))
+      display->Bind(t.table, t.aggregate);
+}
+
+void Tfrmprincipal::RouteDialogsTo(UserInterface* dialogs) { ui_->RouteDialogsTo(dialogs); }
+
+UserInterface& Tfrmprincipal::user_interface() { return *ui_; }
+
+void Tfrmprincipal::MapControls() {
+  for (const Control* c : state_.controls()) {
+    if (c->kind() == Control::Kind::kSheet || c->kind() == Control::Kind::kPageControl) continue;
+    const QString name = QString::fromLatin1(c->name());
+    QWidget* w = findChild<QWidget*>(name);
+    if (!w) {
+      qWarning("frmprincipal: no control named %s", c->name());
+      continue;
+    }
+    controls_.insert(name, w);
+  }
+}
+
+void Tfrmprincipal::SyncAll() {
+  for (const Control* c : state_.controls()) {
+    if (c->kind() == Control::Kind::kSheet) continue;  // taken with the page control
+    Apply(TakeSnapshot(*c, state_.pgcdados));
+  }
+}
+
+void Tfrmprincipal::Apply(const ControlSnapshot& c) {
+  const bool was_applying = applying_;
+  applying_ = true;
+  if (c.kind == Control::Kind::kPageControl) {
+    pgcdados_->Mirror(c.pages, c.active);
+    applying_ = was_applying;
+    return;
+  }
+  QWidget* w = controls_.value(QString::fromStdString(c.name));
+  if (w) {
+    const QString text = UiText(c.text);
+    switch (c.kind) {
+      case Control::Kind::kLabel:
+      case Control::Kind::kDisplay:
+        if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
+        break;
+      case Control::Kind::kButton:
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
+        break;
+      case Control::Kind::kEdit:
+        if (auto* edit = qobject_cast<QLineEdit*>(w); edit && edit->text() != text) edit->setText(text);
+        break;
+      case Control::Kind::kGauge:
+        if (auto* gauge = qobject_cast<QProgressBar*>(w)) {
+          // A gauge with no maximum stands at 0 %, not busy.
+          gauge->setRange(0, c.max > 0 ? c.max : 1);
+          gauge->setValue(c.position);
+        }
+        break;
+      case Control::Kind::kPanel:
+      case Control::Kind::kSheet:
+      case Control::Kind::kPageControl:
+        break;
+    }
+    if (w->isHidden() == c.visible) w->setVisible(c.visible);
+    w->setEnabled(c.enabled);
+  }
+  applying_ = was_applying;
+}
+
+void Tfrmprincipal::SyncGauge() {
+  if (auto* gauge = qobject_cast<QProgressBar*>(controls_.value(QStringLiteral("progresso")))) {
+    const Gauge& g = state_.progresso;
+    gauge->setRange(0, g.max() > 0 ? g.max() : 1);
+    gauge->setValue(g.position());
+  }
+}
+
+void Tfrmprincipal::RunAction(const std::function<void(Session&)>& action, bool verification) {
+  if (!session_) return;
+  try {
+    action(*session_);
+  } catch (const std::exception& e) {
+    if (verification)
+      for (Control* c : {&state_.sbtnarq, &state_.sbtn_sped, &state_.edtarq, &state_.btn_reg90})
+        c->SetEnabled(true);
+    ui_->Message("", e.what());
+  }
+}
+
+void Tfrmprincipal::ShowModal(QWidget* window) {
+  if (auto* dialog = qobject_cast<QDialog*>(window)) dialog->exec();
+}
+
+void Tfrmprincipal::ChooseAndVerify(const std::string& path) {
+  RunAction(
+      [&path](Session& s) {
+        FileChosen(s, path);
+        if (s.frm.edtarq.text().empty()) return;
+        s.frm.lblaguarde.Show();
+        sbtnverificarClick(s);
+      },
+      true);
+}
+
+void Tfrmprincipal::JumpTo(const QString& address) {
+  QDesktopServices::openUrl(QUrl(address));
+}
+
+void Tfrmprincipal::ConnectHandlers() {
+  const auto button = [this](const char* name) {
+    auto* b = findChild<QAbstractButton*>(QString::fromLatin1(name));
+    Q_ASSERT(b);
+    return b;
+  };
+  const auto action = [this](const char* name) {
+    return popm_sped_->findChild<QAction*>(QString::fromLatin1(name));
+  };
+
+  connect(button("sbtnarq"), &QAbstractButton::clicked, this,
+          [this] { RunAction([](Session& s) { sbtnarqClick(s); }); });
+  connect(button("sbtnverificar"), &QAbstractButton::pressed, this,
+          [this] { state_.lblaguarde.Show(); });
+  connect(button("sbtnverificar"), &QAbstractButton::clicked, this,
+          [this] { RunAction([](Session& s) { sbtnverificarClick(s); }, true); });
+  connect(button("sbtn_sped"), &QAbstractButton::clicked, this,
+          [this] { popm_sped_->popup(QCursor::pos()); });
+  connect(button("sbtnfechar"), &QAbstractButton::clicked, this, &QWidget::close);
+  connect(edtarq_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (applying_) return;
+    RunAction([&text](Session& s) { SetEdtarqText(s, CoreText(text)); });
+  });
+  if (auto* search = findChild<QLineEdit*>(QStringLiteral("edt_pesq50")))
+    connect(search, &QLineEdit::textChanged, this, [this](const QString& text) {
+      if (!applying_) state_.edt_pesq50.SetText(CoreText(text));
+    });
+  connect(pgcdados_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (applying_ || index < 0) return;
+    const std::string name = CoreText(pgcdados_->widget(index)->objectName());
+    for (Control* sheet : state_.pgcdados.pages())
+      if (name == sheet->name()) state_.pgcdados.SetActive(*sheet);
+  });
+
+  // Buttons and menu items that show the secondary windows.
+  connect(button("btn_audit"), &QAbstractButton::clicked, this,
+          [this] { ShowModal(windows_.frm_auditar); });
+  connect(button("sbtnAlterar_tipo"), &QAbstractButton::clicked, this,
+          [this] { ShowModal(windows_.frmTipo_arq); });
+  connect(button("btn_cfop"), &QAbstractButton::clicked, this,
+          [this] { ShowModal(windows_.frm_cfop); });
+  connect(button("Button2"), &QAbstractButton::clicked, this,
+          [this] { ShowModal(windows_.frmResumoFiscal); });
+  connect(button("btn_opcao_aliq"), &QAbstractButton::clicked, this,
+          [this] { ShowModal(windows_.frmOpcaoAliq); });
+  if (QAction* a = action("Analisarnotas2"))
+    connect(a, &QAction::triggered, this, [this] { ShowModal(windows_.frm_notas_sped); });
+  if (QAction* a = action("MesclarSPED2"))
+    connect(a, &QAction::triggered, this, [this] { ShowModal(windows_.frm_sped); });
+
+  if (auto* web = findChild<ClickLabel*>(QStringLiteral("Label29")))
+    connect(web, &ClickLabel::clicked, this, [] { JumpTo(QString::fromLatin1(kWebAddress)); });
+  if (auto* mail = findChild<ClickLabel*>(QStringLiteral("Label27")))
+    connect(mail, &ClickLabel::clicked, this,
+            [] { JumpTo(QStringLiteral("mailto:") + QString::fromLatin1(kMailAddress)); });
+}
+
+bool Tfrmprincipal::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+  auto* w = static_cast<QWidget*>(watched);
+  if (w->window() != this) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+  if (key->key() == Qt::Key_F7 && mods == Qt::ShiftModifier) {
+    state_.btn_audit.SetVisible(!state_.btn_audit.visible());
+    return true;
+  }
+  if (w == edtarq_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+    RunAction([](Session& s) { EdtarqEnter(s); }, true);
+    return true;
+  }
+  return false;
+}
+
+void Tfrmprincipal::closeEvent(QCloseEvent* event) {
+  CleanWorkingFolder(working_folder_, *ui_);
+  event->accept();
+}
+
+}  // namespace fiscora::qt

@@ -1,0 +1,107 @@
+// The main window frmprincipal: the title group with the file box and its
+// buttons, the page control with its eight sheets, the bottom line with the
+// gauge. It mirrors the main window's state (shell/main_window_state.h),
+// hands its clicks and keys to the core's routines, and shows the tables
+// through grids and total displays.
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/ui/secondary_windows.h"
+#include "shell/main_window_state.h"
+#include "shell/session.h"
+
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableView;
+
+namespace fiscora::qt {
+
+struct ControlSnapshot;
+class GuiUserInterface;
+class PageTabs;
+class SaveDialog;
+
+class Tfrmprincipal : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The creation of the window: its controls, the working folder (created
+  // when missing) and the reset of labels and controls. No table exists yet.
+  explicit Tfrmprincipal(std::filesystem::path working_folder, QWidget* parent = nullptr);
+  ~Tfrmprincipal() override;
+
+  // Joins the data module, which must outlive the window: builds the session
+  // and binds the grids and total displays to their tables.
+  void AttachData(TdtmCENTRAL& dtm);
+  void SetSecondaryWindows(const SecondaryWindows& windows) { windows_ = windows; }
+  // Messages and file choices go to `dialogs` instead of Qt's dialogs; null
+  // restores them.
+  void RouteDialogsTo(UserInterface* dialogs);
+
+  MainWindowState& state() { return state_; }
+  Session* session() { return session_.get(); }
+  UserInterface& user_interface();
+  const std::filesystem::path& working_folder() const { return working_folder_; }
+  const SaveDialog& sdExcel() const { return *sdExcel_; }
+  PageTabs& pgcdados() const { return *pgcdados_; }
+
+  // Shows one control as the state has it (GUI thread only).
+  void Apply(const ControlSnapshot& control);
+  // The gauge's range and position from the state.
+  void SyncGauge();
+  // The file given on the command line: chosen as with "Arquivo", then
+  // verified.
+  void ChooseAndVerify(const std::string& path);
+
+  // Opens a web or "mailto:" address with the desktop's default handler.
+  static void JumpTo(const QString& address);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Building (main_window_sheets.cpp).
+  void BuildTitle();
+  void BuildSheets();
+  void BuildDadosSheet(QWidget* sheet);
+  void BuildComprasVendasSheet(QWidget* sheet);
+  void BuildMaxMinSheet(QWidget* sheet);
+  void BuildAliqDifSheet(QWidget* sheet);
+  void BuildTotalAliquotasSheet(QWidget* sheet);
+  void BuildNotasSheet(QWidget* sheet);
+  void BuildSobreSheet(QWidget* sheet);
+  void BuildInventarioSheet(QWidget* sheet);
+  void BuildBottomLine();
+
+  void ConnectHandlers();
+  void MapControls();
+  void SyncAll();
+  // Runs a core routine for a user action. A std::exception ends the action
+  // with its text in a message box; after a failed verification run the
+  // controls the run disabled are enabled again.
+  void RunAction(const std::function<void(Session&)>& action, bool verification = false);
+  void ShowModal(QWidget* window);
+
+  std::filesystem::path working_folder_;
+  MainWindowState state_;
+  std::unique_ptr<GuiUserInterface> ui_;
+  std::unique_ptr<Session> session_;
+  SecondaryWindows windows_;
+  QHash<QString, QWidget*> controls_;  // state control name -> widget
+  bool applying_ = false;              // mirroring the state: no feedback
+
+  PageTabs* pgcdados_ = nullptr;
+  QLineEdit* edtarq_ = nullptr;
+  QMenu* popm_sped_ = nullptr;
+  SaveDialog* sdExcel_ = nullptr;
+};
+
+}  // namespace fiscora::qt
