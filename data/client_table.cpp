@@ -478,6 +478,7 @@ void ClientTable::First() {
   }
   eof_ = false;
   bof_ = true;
+  Changed(TableChange::kCurrent);
 }
 
 void ClientTable::Last() {
@@ -497,6 +498,7 @@ void ClientTable::Last() {
   }
   eof_ = true;
   bof_ = false;
+  Changed(TableChange::kCurrent);
 }
 
 void ClientTable::Next() {
@@ -523,6 +525,7 @@ void ClientTable::Next() {
     SetCurrentFromPosition(cur_pos_ + 1);
   }
   eof_ = false;
+  Changed(TableChange::kCurrent);
 }
 
 void ClientTable::Prior() {
@@ -548,6 +551,7 @@ void ClientTable::Prior() {
     SetCurrentFromPosition(cur_pos_ - 1);
   }
   bof_ = false;
+  Changed(TableChange::kCurrent);
 }
 
 // ------------------------------------------------------------------ values
@@ -888,11 +892,17 @@ void ClientTable::AddIndex(std::string_view name, std::string_view fields, bool 
 
 void ClientTable::DeleteIndex(std::string_view name) {
   std::string ln = Lower(Trim(name));
-  auto it = std::find_if(added_indexes_.begin(), added_indexes_.end(),
-                         [&](const IndexDef& d) { return Lower(d.name) == ln; });
-  if (it == added_indexes_.end()) Fail("índice '" + std::string(name) + "' não encontrado");
+  auto same = [&](const IndexDef& d) { return Lower(d.name) == ln; };
+  // Added at run time or listed by the definition: either may be deleted.
+  std::vector<IndexDef>* list = &added_indexes_;
+  auto it = std::find_if(list->begin(), list->end(), same);
+  if (it == list->end()) {
+    list = &def_.indexes;
+    it = std::find_if(list->begin(), list->end(), same);
+  }
+  if (it == list->end()) Fail("índice '" + std::string(name) + "' não encontrado");
   bool active = Lower(index_name_) == ln;
-  added_indexes_.erase(it);
+  list->erase(it);
   if (active) {
     index_name_.clear();
     ActivateDefault();
@@ -1165,7 +1175,8 @@ void ClientTable::Changed(TableChange change) {
   }
   if (!binding_) return;
   if (controls_disabled_ > 0) {
-    if (change != TableChange::kCurrent) pending_reset_ = true;
+    // A moved cursor, too, is something the displays have to catch up with.
+    pending_reset_ = true;
     return;
   }
   binding_->Notify(change);

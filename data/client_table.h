@@ -152,7 +152,8 @@ class ClientTable {
   int RecordCount() const { return static_cast<int>(default_order_.size()); }
   bool IsEmpty() const { return default_order_.empty(); }
 
-  // --- walking, in the active ordering
+  // --- walking, in the active ordering; every move of the current row is
+  // told to the bound displays as kCurrent
   void First();
   void Last();
   void Next();
@@ -201,6 +202,8 @@ class ClientTable {
   // ("DEFAULT_ORDER", and those the definition stores), then the added ones.
   std::vector<IndexDef> IndexDefs() const;
   void AddIndex(std::string_view name, std::string_view fields, bool descending = false);
+  // Removes an added index or one of the definition; deleting the active one
+  // falls back to "DEFAULT_ORDER".
   void DeleteIndex(std::string_view name);
 
   // Rows in the active ordering; cached until the table changes.
@@ -216,6 +219,8 @@ class ClientTable {
   // --- display bindings
   DataSource* binding() { return binding_.get(); }
   const DataSource* binding() const { return binding_.get(); }
+  // Nested: while disabled, the displays hear nothing, cursor moves included;
+  // the last EnableControls sends one kReset if anything happened meanwhile.
   void DisableControls();
   void EnableControls();
 

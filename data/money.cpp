@@ -1,5 +1,7 @@
 #include "data/money.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -7,6 +9,8 @@
 namespace fiscora {
 
 namespace {
+
+constexpr uint64_t kTop = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -49,18 +53,37 @@ int64_t MulDivRoundEven(int64_t a, int64_t b, int64_t d) {
   if (twice_hi || twice > ud || (twice == ud && (q_lo & 1))) ++q_lo;
   int64_t q = static_cast<int64_t>(q_lo);
 #endif
-  return negative ? -q : q;
+  // Negated in unsigned arithmetic: the quotient may be 2^63 (INT64_MIN * 1).
+  uint64_t uq = static_cast<uint64_t>(q);
+  return static_cast<int64_t>(negative ? 0 - uq : uq);
 }
 
 Money Money::FromDouble(double value) {
-  return Money(static_cast<int64_t>(std::nearbyint(value * static_cast<double>(kScale))));
+  if (std::isnan(value)) return Money();
+  double x = value * static_cast<double>(kScale);
+  // 2^63 is exact as a double; anything from there on does not fit.
+  constexpr double kLimit = 9223372036854775808.0;
+  if (x >= kLimit) return Money(std::numeric_limits<int64_t>::max());
+  if (x < -kLimit) return Money(std::numeric_limits<int64_t>::min());
+  double r = std::nearbyint(x);
+  // The product is within a few units of 1e-16 * |x| of the decimal the
+  // double stands for; only near a half can the two round differently.
+  if (0.5 - std::fabs(x - r) > 1e-15 * std::fabs(x)) return Money(static_cast<int64_t>(r));
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+  if (res.ec != std::errc()) return Money(static_cast<int64_t>(r));
+  std::replace(buf, res.ptr, '.', ',');
+  auto m = ParseMoney(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+  return m ? *m : Money(static_cast<int64_t>(r));
 }
 
 Money Money::RoundCentsHalfAway() const {
-  int64_t a = raw_ < 0 ? -raw_ : raw_;
-  int64_t cents = (a + 50) / 100;
-  int64_t r = cents * 100;
-  return Money(raw_ < 0 ? -r : r);
+  // In unsigned arithmetic, so that the ends of the range do not overflow.
+  uint64_t a = raw_ < 0 ? 0 - static_cast<uint64_t>(raw_) : static_cast<uint64_t>(raw_);
+  // Both ends of the range end in less than half a cent, so r still fits.
+  uint64_t r = a - a % 100;
+  if (a % 100 >= 50) r += 100;
+  return Money(static_cast<int64_t>(raw_ < 0 ? 0 - r : r));
 }
 
 std::string Money::ToFixed4() const {
@@ -81,14 +104,19 @@ std::optional<ParsedDecimal> ParseDecimalComma(std::string_view s) {
   if (i < n && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
   ParsedDecimal out;
   int digits = 0;
-  bool comma = false;
+  bool comma = false, full = false;
   uint64_t m = 0;
   for (; i < n; ++i) {
     char c = s[i];
     if (c >= '0' && c <= '9') {
-      if (m > (std::numeric_limits<uint64_t>::max() - 9) / 10) return std::nullopt;
-      m = m * 10 + static_cast<uint64_t>(c - '0');
+      uint64_t d = static_cast<uint64_t>(c - '0');
       ++digits;
+      if (!full && m > (kTop - d) / 10) {
+        if (!comma) return std::nullopt;  // the integer part does not fit
+        full = true;
+      }
+      if (full) continue;
+      m = m * 10 + d;
       if (comma) ++out.scale;
     } else if (c == ',' && !comma) {
       comma = true;
@@ -98,31 +126,44 @@ std::optional<ParsedDecimal> ParseDecimalComma(std::string_view s) {
   }
   while (i < n && IsBlank(s[i])) ++i;
   if (i != n || digits == 0) return std::nullopt;
-  if (m > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return std::nullopt;
   out.mantissa = negative ? -static_cast<int64_t>(m) : static_cast<int64_t>(m);
   return out;
 }
 
 std::optional<Money> ParseMoney(std::string_view text) {
-  auto p = ParseDecimalComma(text);
-  if (!p) return std::nullopt;
-  int64_t m = p->mantissa;
-  int scale = p->scale;
-  if (scale <= 4) {
-    for (int k = scale; k < 4; ++k) {
-      if (m > std::numeric_limits<int64_t>::max() / 10 ||
-          m < std::numeric_limits<int64_t>::min() / 10)
-        return std::nullopt;
-      m *= 10;
+  if (!ParseDecimalComma(text)) return std::nullopt;
+  // A second pass over the text, now known to be well formed: the whole part
+  // and four decimals make the raw value, the fifth decimal and whether any
+  // later one is not a zero decide the rounding.
+  bool negative = false, comma = false, rest_nonzero = false;
+  int decimals = 0, fifth = 0;
+  uint64_t a = 0;
+  for (char c : text) {
+    if (c == '-') {
+      negative = true;
+    } else if (c == ',') {
+      comma = true;
+    } else if (c >= '0' && c <= '9') {
+      uint64_t d = static_cast<uint64_t>(c - '0');
+      if (comma && decimals >= 4) {
+        if (decimals++ == 4) fifth = static_cast<int>(d);
+        else rest_nonzero = rest_nonzero || d != 0;
+        continue;
+      }
+      if (a > (kTop - d) / 10) return std::nullopt;
+      a = a * 10 + d;
+      if (comma) ++decimals;
     }
-    return Money::FromRaw(m);
   }
-  int64_t div = 1;
-  for (int k = 4; k < scale; ++k) {
-    if (div > std::numeric_limits<int64_t>::max() / 10) return Money::FromRaw(0);
-    div *= 10;
+  for (; decimals < 4; ++decimals) {
+    if (a > kTop / 10) return std::nullopt;
+    a *= 10;
   }
-  return Money::FromRaw(MulDivRoundEven(m, 1, div));
+  if (fifth > 5 || (fifth == 5 && (rest_nonzero || (a & 1) != 0))) {
+    if (a == kTop) return std::nullopt;
+    ++a;
+  }
+  return Money::FromRaw(negative ? -static_cast<int64_t>(a) : static_cast<int64_t>(a));
 }
 
 std::optional<double> ParseDouble(std::string_view text) {

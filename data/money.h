@@ -20,6 +20,9 @@ class Money {
   static constexpr Money FromRaw(int64_t raw) { return Money(raw); }
   static constexpr Money FromUnits(int64_t units) { return Money(units * kScale); }
   // Rounds to four decimals, ties to even (the conversion of a float to money).
+  // The tie is judged on the shortest decimal that reads back to the double,
+  // so 0.00015 gives 0,0002 although its binary value lies just below the
+  // half. NaN gives 0; values beyond the range are held at its ends.
   static Money FromDouble(double value);
 
   constexpr int64_t raw() const { return raw_; }
@@ -57,14 +60,17 @@ int64_t MulDivRoundEven(int64_t a, int64_t b, int64_t d);
 // Number texts with a decimal comma: optional blanks, an optional sign,
 // digits with at most one comma, optional blanks. At least one digit.
 // "12,5", " -3 ", "7,", ",5". No thousands separators, no exponent.
+// Decimals past what 63 bits hold are dropped (cut, not rounded); an integer
+// part that does not fit is an error.
 struct ParsedDecimal {
   int64_t mantissa = 0;  // the digits as an integer, sign applied
-  int scale = 0;         // number of digits after the comma
+  int scale = 0;         // number of digits after the comma kept in mantissa
 };
 std::optional<ParsedDecimal> ParseDecimalComma(std::string_view text);
 
 // Money from a number text with a decimal comma; more than four decimals are
-// rounded ties to even. nullopt when the text is not a number or too large.
+// rounded ties to even, every decimal given taking part however many there
+// are. nullopt when the text is not a number or too large.
 std::optional<Money> ParseMoney(std::string_view text);
 // Double from a number text with a decimal comma.
 std::optional<double> ParseDouble(std::string_view text);

@@ -20,7 +20,8 @@ TEST(Layout, FieldForms) {
   EXPECT_DOUBLE_EQ(RecordLine(Rec("74").Num(25, 13, 1500).str(), false).Float(25, 10, 3, "q"), 1.5);
   EXPECT_EQ(RecordLine(Rec("50").Num(46, 6, 123).str(), false).Integer(46, 6, "numero"), 123);
   // A field beyond the end of a short line reads as the part that exists.
-  RecordLine short_line(Rec("10").Put(108, "2024").Cut(111).str(), false);
+  std::string short_text = Rec("10").Put(108, "2024").Cut(111).str();
+  RecordLine short_line(short_text, false);
   EXPECT_EQ(short_line.Raw(126, 1), "");
   EXPECT_EQ(short_line.Date(108), "//2024");
 }
