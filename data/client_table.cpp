@@ -17,6 +17,8 @@ namespace {
 constexpr uint64_t kDead = ~uint64_t{0};
 constexpr uint64_t kSeqGap = uint64_t{1} << 20;
 constexpr uint64_t kOffsetMask = (uint64_t{1} << 40) - 1;
+constexpr unsigned kArenaShift = 20;
+constexpr size_t kArenaBlock = size_t{1} << kArenaShift;
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -229,7 +231,9 @@ void ClientTable::Close() {
 
 std::string_view ClientTable::CellText(const uint64_t& cell) const {
   if (cell >> 63) return std::string_view(reinterpret_cast<const char*>(&cell), (cell >> 56) & 0x7F);
-  return std::string_view(arena_.data() + (cell & kOffsetMask), (cell >> 40) & 0xFFFF);
+  uint64_t off = cell & kOffsetMask;
+  return std::string_view(arena_blocks_[off >> kArenaShift].get() + (off & (kArenaBlock - 1)),
+                          (cell >> 40) & 0xFFFF);
 }
 
 uint64_t ClientTable::StoreText(std::string_view s) {
@@ -238,9 +242,30 @@ uint64_t ClientTable::StoreText(std::string_view s) {
     std::memcpy(&cell, s.data(), s.size());
     return cell;
   }
-  uint64_t off = arena_.size();
-  arena_.append(s);
+  if (arena_blocks_.empty() || arena_used_ + s.size() > kArenaBlock) {
+    arena_blocks_.push_back(std::make_unique_for_overwrite<char[]>(kArenaBlock));
+    arena_used_ = 0;
+  }
+  uint64_t off = (static_cast<uint64_t>(arena_blocks_.size() - 1) << kArenaShift) | arena_used_;
+  std::memcpy(arena_blocks_.back().get() + arena_used_, s.data(), s.size());
+  arena_used_ += s.size();
+  arena_bytes_ += s.size();
   return off | (static_cast<uint64_t>(s.size()) << 40);
+}
+
+void ClientTable::CompactArena() {
+  std::vector<std::unique_ptr<char[]>> old;
+  old.swap(arena_blocks_);
+  arena_used_ = arena_bytes_ = arena_garbage_ = 0;
+  for (RowId r : default_order_)
+    for (size_t f = 0; f < nf_; ++f) {
+      uint64_t& c = Cell(r, static_cast<int>(f));
+      if (def_.fields[f].type != FieldType::kText || (c >> 63)) continue;
+      uint64_t off = c & kOffsetMask;
+      std::string_view text(old[off >> kArenaShift].get() + (off & (kArenaBlock - 1)),
+                            (c >> 40) & 0xFFFF);
+      c = StoreText(text);
+    }
 }
 
 void ClientTable::LoadBuffer(RowId row) {
@@ -307,7 +332,8 @@ void ClientTable::Cancel() {
 void ClientTable::Post() {
   if (state_ == State::kInsert) {
     RowId row = static_cast<RowId>(seq_.size());
-    cells_.resize(cells_.size() + nf_);
+    if ((row >> kBlockShift) >= cell_blocks_.size())
+      cell_blocks_.push_back(std::make_unique_for_overwrite<uint64_t[]>(kBlockRows * nf_ + 1));
     WriteBuffer(row);
     if (insert_in_middle_) {
       size_t pos = DefaultPosition(insert_before_);
@@ -326,7 +352,15 @@ void ClientTable::Post() {
     }
     IndexInsert(row);
     state_ = State::kBrowse;
-    SeekTo(row);
+    if (!ordering_ && !insert_in_middle_) {
+      // Appended at the end of the default order: no search needed.
+      cur_pos_ = default_order_.size() - 1;
+      current_ = row;
+      has_current_ = true;
+      eof_ = bof_ = false;
+    } else {
+      SeekTo(row);
+    }
     bool at_end = ordering_ ? std::next(ordering_->cur) == ordering_->tree.end()
                             : cur_pos_ + 1 == default_order_.size();
     Changed(at_end && !insert_in_middle_ ? TableChange::kRowsAdded : TableChange::kReset);
@@ -357,21 +391,7 @@ void ClientTable::Post() {
   for (auto* h : touched) h->map.emplace(HashRow(h->fields, row), row);
   state_ = State::kBrowse;
   if (moves) SeekTo(row);
-  if (arena_garbage_ > (size_t{1} << 20) && arena_garbage_ > arena_.size() / 2) {
-    std::string fresh;
-    fresh.reserve(arena_.size() - arena_garbage_);
-    for (RowId r : default_order_)
-      for (size_t f = 0; f < nf_; ++f) {
-        uint64_t& c = Cell(r, static_cast<int>(f));
-        if (def_.fields[f].type != FieldType::kText || (c >> 63)) continue;
-        std::string_view s = CellText(c);
-        uint64_t off = fresh.size();
-        fresh.append(s);
-        c = off | (static_cast<uint64_t>(s.size()) << 40);
-      }
-    arena_.swap(fresh);
-    arena_garbage_ = 0;
-  }
+  if (arena_garbage_ > kArenaBlock && arena_garbage_ > arena_bytes_ / 2) CompactArena();
   Changed(moves ? TableChange::kReset : TableChange::kDataChanged);
 }
 
@@ -414,13 +434,13 @@ void ClientTable::Delete() {
 
 void ClientTable::EmptyDataSet() {
   Cancel();
-  cells_.clear();
-  cells_.shrink_to_fit();
+  cell_blocks_.clear();
+  cell_blocks_.shrink_to_fit();
   seq_.clear();
   seq_.shrink_to_fit();
-  arena_.clear();
-  arena_.shrink_to_fit();
-  arena_garbage_ = 0;
+  arena_blocks_.clear();
+  arena_blocks_.shrink_to_fit();
+  arena_used_ = arena_bytes_ = arena_garbage_ = 0;
   default_order_.clear();
   default_order_.shrink_to_fit();
   if (ordering_) ordering_->tree.clear();
@@ -560,7 +580,7 @@ std::string_view ClientTable::GetText(int field) const {
   CheckType(field, FieldType::kText, "texto");
   if (state_ == State::kEdit || state_ == State::kInsert) return BufferText(field);
   if (!has_current_) return {};
-  return CellText(cells_[static_cast<size_t>(current_) * nf_ + static_cast<size_t>(field)]);
+  return CellText(CellAt(current_, field));
 }
 
 int64_t ClientTable::GetInteger(int field) const {
@@ -747,7 +767,7 @@ void ClientTable::SetValue(int field, const Value& v) {
 }
 
 std::string_view ClientTable::RowText(RowId row, int field) const {
-  return CellText(cells_[static_cast<size_t>(row) * nf_ + static_cast<size_t>(field)]);
+  return CellText(CellAt(row, field));
 }
 int64_t ClientTable::RowRaw(RowId row, int field) const {
   return static_cast<int64_t>(CellAt(row, field));

@@ -242,8 +242,19 @@ class ClientTable {
   std::vector<KeyPart> ParseFieldList(std::string_view fields, bool descending) const;
   std::vector<int> KeyFields(std::string_view fields) const;
 
-  uint64_t& Cell(RowId row, int field) { return cells_[static_cast<size_t>(row) * nf_ + static_cast<size_t>(field)]; }
-  uint64_t CellAt(RowId row, int field) const { return cells_[static_cast<size_t>(row) * nf_ + static_cast<size_t>(field)]; }
+  // Cells live in blocks of kBlockRows rows, so the table grows without
+  // copying or zero-filling what it holds.
+  static constexpr unsigned kBlockShift = 12;
+  static constexpr RowId kBlockRows = RowId{1} << kBlockShift;
+  uint64_t& Cell(RowId row, int field) {
+    return cell_blocks_[row >> kBlockShift]
+                       [static_cast<size_t>(row & (kBlockRows - 1)) * nf_ + static_cast<size_t>(field)];
+  }
+  const uint64_t& CellAt(RowId row, int field) const {
+    return cell_blocks_[row >> kBlockShift]
+                       [static_cast<size_t>(row & (kBlockRows - 1)) * nf_ + static_cast<size_t>(field)];
+  }
+  void CompactArena();
   std::string_view CellText(const uint64_t& cell) const;
   uint64_t StoreText(std::string_view s);
   void LoadBuffer(RowId row);
@@ -273,10 +284,13 @@ class ClientTable {
   std::unordered_map<std::string, int> field_by_lower_name_;
   State state_ = State::kBrowse;
 
-  std::vector<uint64_t> cells_;   // row-major, nf_ cells a row
+  std::vector<std::unique_ptr<uint64_t[]>> cell_blocks_;  // row-major, nf_ cells a row
   std::vector<uint64_t> seq_;     // rank in default order; kDead when deleted
-  std::string arena_;             // long texts
-  size_t arena_garbage_ = 0;
+  // Long texts, in blocks of 1 MiB; a text never crosses a block.
+  std::vector<std::unique_ptr<char[]>> arena_blocks_;
+  size_t arena_used_ = 0;         // bytes used in the last block
+  size_t arena_bytes_ = 0;        // bytes stored in all blocks
+  size_t arena_garbage_ = 0;      // bytes no longer referenced
   std::vector<RowId> default_order_;
 
   // edit buffer
