@@ -1,6 +1,7 @@
 #include "data/client_table.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -103,8 +104,8 @@ void DataSource::Notify(TableChange change) {
 // ---------------------------------------------------------------- orderings
 
 struct ClientTable::Probe {
-  std::vector<uint64_t> cells;
-  std::vector<std::string> texts;
+  const Key* keys;
+  size_t count;
 };
 
 struct ClientTable::Ordering {
@@ -116,7 +117,7 @@ struct ClientTable::Ordering {
     bool operator()(RowId a, const Probe& p) const { return ComparePrefix(a, p) < 0; }
     bool operator()(const Probe& p, RowId a) const { return ComparePrefix(a, p) > 0; }
     int ComparePrefix(RowId row, const Probe& p) const {
-      for (size_t i = 0; i < p.cells.size(); ++i) {
+      for (size_t i = 0; i < p.count; ++i) {
         const KeyPart& k = (*keys)[i];
         const FieldDef& f = t->def_.fields[static_cast<size_t>(k.field)];
         uint64_t c = t->CellAt(row, k.field);
@@ -124,17 +125,17 @@ struct ClientTable::Ordering {
         switch (f.type) {
           case FieldType::kText: {
             std::string_view a = t->CellText(c);
-            int cmp = a.compare(p.texts[i]);
+            int cmp = a.compare(p.keys[i].text);
             r = cmp < 0 ? -1 : cmp > 0 ? 1 : 0;
             break;
           }
           case FieldType::kFloat: {
-            double a = std::bit_cast<double>(c), b = std::bit_cast<double>(p.cells[i]);
+            double a = std::bit_cast<double>(c), b = std::bit_cast<double>(p.keys[i].cell);
             r = a < b ? -1 : a > b ? 1 : 0;
             break;
           }
           default: {
-            int64_t a = static_cast<int64_t>(c), b = static_cast<int64_t>(p.cells[i]);
+            int64_t a = static_cast<int64_t>(c), b = static_cast<int64_t>(p.keys[i].cell);
             r = a < b ? -1 : a > b ? 1 : 0;
           }
         }
@@ -940,7 +941,11 @@ const std::vector<ClientTable::RowId>& ClientTable::OrderedRows() const {
 
 // ------------------------------------------------------------------- lookup
 
-uint64_t ClientTable::ConvertKey(int field, const Value& v, std::string& text) const {
+void ClientTable::ConvertKey(int field, const Value& v, Key& out) const {
+  out.cell = ConvertCell(field, v, out);
+}
+
+uint64_t ClientTable::ConvertCell(int field, const Value& v, Key& out) const {
   const FieldDef& f = def_.fields[static_cast<size_t>(field)];
   auto fail = [&](std::string_view shown) -> uint64_t {
     Fail("valor de pesquisa '" + std::string(shown) + "' inválido para o campo " + f.name);
@@ -948,11 +953,12 @@ uint64_t ClientTable::ConvertKey(int field, const Value& v, std::string& text) c
   switch (f.type) {
     case FieldType::kText:
       switch (v.kind()) {
-        case Value::Kind::kText: text.assign(v.text()); break;
-        case Value::Kind::kInteger: text = std::to_string(v.integer()); break;
-        case Value::Kind::kFloat: text = FormatGeneral(v.floating()); break;
-        case Value::Kind::kMoney: text = FormatGeneral(v.money()); break;
+        case Value::Kind::kText: out.text = v.text(); return 0;
+        case Value::Kind::kInteger: out.owned = std::to_string(v.integer()); break;
+        case Value::Kind::kFloat: out.owned = FormatGeneral(v.floating()); break;
+        case Value::Kind::kMoney: out.owned = FormatGeneral(v.money()); break;
       }
+      out.text = out.owned;
       return 0;
     case FieldType::kInteger:
       switch (v.kind()) {
@@ -1033,16 +1039,15 @@ void ClientTable::IndexErase(RowId row) {
   }
 }
 
-bool ClientTable::RowMatches(RowId row, const std::vector<int>& fields,
-                             const std::vector<Value>& values, LocateOptions options) const {
-  std::string key;
+bool ClientTable::RowMatches(RowId row, const std::vector<int>& fields, const Key* keys,
+                             LocateOptions options) const {
   for (size_t i = 0; i < fields.size(); ++i) {
     int f = fields[i];
-    uint64_t want = ConvertKey(f, values[i], key);
-    uint64_t have = CellAt(row, f);
+    const uint64_t want = keys[i].cell;
+    const uint64_t& have = CellAt(row, f);
     switch (def_.fields[static_cast<size_t>(f)].type) {
       case FieldType::kText: {
-        std::string_view s = CellText(have);
+        std::string_view s = CellText(have), key = keys[i].text;
         if (options.case_insensitive) {
           std::string a = FoldCase(s), b = FoldCase(key);
           if (options.partial_key ? a.compare(0, b.size(), b) != 0 || a.size() < b.size() : a != b)
@@ -1064,31 +1069,48 @@ bool ClientTable::RowMatches(RowId row, const std::vector<int>& fields,
 
 bool ClientTable::Locate(std::string_view key_fields, std::initializer_list<Value> values,
                          LocateOptions options) {
-  return LocateImpl(key_fields, std::vector<Value>(values), options);
+  return LocateImpl(key_fields, values.begin(), values.size(), options);
 }
 
 bool ClientTable::Locate(std::string_view key_fields, const std::vector<Value>& values,
                          LocateOptions options) {
-  return LocateImpl(key_fields, values, options);
+  return LocateImpl(key_fields, values.data(), values.size(), options);
 }
 
-bool ClientTable::LocateImpl(std::string_view key_fields, const std::vector<Value>& values,
+ClientTable::KeyInfo& ClientTable::KeyInfoFor(std::string_view key_fields) {
+  if (last_key_info_ && key_fields == last_key_fields_) return *last_key_info_;
+  std::string name(key_fields);
+  auto it = key_infos_.find(name);
+  if (it == key_infos_.end()) it = key_infos_.emplace(name, KeyInfo{KeyFields(key_fields), nullptr}).first;
+  last_key_fields_ = std::move(name);
+  last_key_info_ = &it->second;
+  return it->second;
+}
+
+bool ClientTable::LocateImpl(std::string_view key_fields, const Value* values, size_t count,
                              LocateOptions options) {
   CheckOpen();
   if (state_ != State::kBrowse) Post();
-  std::string cache_key(key_fields);
-  auto kc = key_field_cache_.find(cache_key);
-  if (kc == key_field_cache_.end()) kc = key_field_cache_.emplace(cache_key, KeyFields(key_fields)).first;
-  const std::vector<int>& fields = kc->second;
-  if (fields.size() != values.size())
-    Fail("Locate com " + std::to_string(values.size()) + " valores para " +
-         std::to_string(fields.size()) + " campos");
+  KeyInfo& info = KeyInfoFor(key_fields);
+  const std::vector<int>& fields = info.fields;
+  if (fields.size() != count)
+    Fail("Locate com " + std::to_string(count) + " valores para " + std::to_string(fields.size()) +
+         " campos");
   if (default_order_.empty()) return false;
+
+  std::array<Key, 8> small;
+  std::vector<Key> large;
+  Key* keys = small.data();
+  if (count > small.size()) {
+    large.resize(count);
+    keys = large.data();
+  }
+  for (size_t i = 0; i < count; ++i) ConvertKey(fields[i], values[i], keys[i]);
 
   std::optional<RowId> found;
   if (options.case_insensitive || options.partial_key) {
     for (RowId r : OrderedRows())
-      if (RowMatches(r, fields, values, options)) {
+      if (RowMatches(r, fields, keys, options)) {
         found = r;
         break;
       }
@@ -1097,30 +1119,26 @@ bool ClientTable::LocateImpl(std::string_view key_fields, const std::vector<Valu
     for (size_t i = 0; prefix && i < fields.size(); ++i)
       prefix = ordering_->keys[i].field == fields[i];
     if (prefix) {
-      Probe p;
-      p.cells.resize(fields.size());
-      p.texts.resize(fields.size());
-      for (size_t i = 0; i < fields.size(); ++i) p.cells[i] = ConvertKey(fields[i], values[i], p.texts[i]);
-      auto it = ordering_->tree.lower_bound(p);
-      if (it != ordering_->tree.end() && RowMatches(*it, fields, values, options)) found = *it;
+      auto it = ordering_->tree.lower_bound(Probe{keys, count});
+      if (it != ordering_->tree.end() && RowMatches(*it, fields, keys, options)) found = *it;
     } else {
-      std::string key;
-      for (int f : fields) key += std::to_string(f) + ",";
-      HashIndex& h = HashFor(fields, key);
+      if (!info.hash) {
+        std::string name;
+        for (int f : fields) name += std::to_string(f) + ",";
+        info.hash = &HashFor(fields, name);
+      }
       uint64_t hash = 0;
-      std::string text;
-      for (size_t i = 0; i < fields.size(); ++i) {
-        uint64_t c = ConvertKey(fields[i], values[i], text);
+      for (size_t i = 0; i < count; ++i) {
         switch (def_.fields[static_cast<size_t>(fields[i])].type) {
-          case FieldType::kText: hash = Mix(hash, std::hash<std::string_view>{}(text)); break;
-          case FieldType::kFloat: hash = Mix(hash, DoubleBits(std::bit_cast<double>(c))); break;
-          default: hash = Mix(hash, c);
+          case FieldType::kText: hash = Mix(hash, std::hash<std::string_view>{}(keys[i].text)); break;
+          case FieldType::kFloat: hash = Mix(hash, DoubleBits(std::bit_cast<double>(keys[i].cell))); break;
+          default: hash = Mix(hash, keys[i].cell);
         }
       }
-      auto range = h.map.equal_range(hash);
+      auto range = info.hash->map.equal_range(hash);
       for (auto it = range.first; it != range.second; ++it) {
         RowId r = it->second;
-        if (!RowMatches(r, fields, values, options)) continue;
+        if (!RowMatches(r, fields, keys, options)) continue;
         if (!found) {
           found = r;
         } else if (ordering_ ? CompareRows(ordering_->keys, r, *found) < 0 : seq_[r] < seq_[*found]) {

@@ -232,6 +232,17 @@ class ClientTable {
   struct Ordering;
   struct HashIndex;
   struct Probe;
+  // A Locate value converted to its field's type: the cell, or the text
+  // (a view of the caller's text when it was given as text).
+  struct Key {
+    uint64_t cell = 0;
+    std::string_view text;
+    std::string owned;
+  };
+  struct KeyInfo {
+    std::vector<int> fields;
+    HashIndex* hash = nullptr;  // built on first use
+  };
 
   static constexpr uint64_t kEmptyText = uint64_t{0x80} << 56;
 
@@ -270,14 +281,16 @@ class ClientTable {
   size_t DefaultPosition(RowId row) const;
   void RenumberSeq();
   void Changed(TableChange change);
-  bool RowMatches(RowId row, const std::vector<int>& fields, const std::vector<Value>& values,
+  bool RowMatches(RowId row, const std::vector<int>& fields, const Key* keys,
                   LocateOptions options) const;
-  bool LocateImpl(std::string_view key_fields, const std::vector<Value>& values,
+  bool LocateImpl(std::string_view key_fields, const Value* values, size_t count,
                   LocateOptions options);
+  KeyInfo& KeyInfoFor(std::string_view key_fields);
   HashIndex& HashFor(const std::vector<int>& fields, const std::string& key);
   void IndexInsert(RowId row);
   void IndexErase(RowId row);
-  uint64_t ConvertKey(int field, const Value& v, std::string& text_out) const;
+  void ConvertKey(int field, const Value& v, Key& out) const;
+  uint64_t ConvertCell(int field, const Value& v, Key& out) const;
 
   TableDef def_;
   size_t nf_;
@@ -317,7 +330,9 @@ class ClientTable {
   mutable bool ordered_cache_valid_ = false;
 
   std::map<std::string, std::unique_ptr<HashIndex>> hash_indexes_;
-  std::unordered_map<std::string, std::vector<int>> key_field_cache_;
+  std::unordered_map<std::string, KeyInfo> key_infos_;
+  std::string last_key_fields_;   // the key of the last Locate and its info
+  KeyInfo* last_key_info_ = nullptr;
 
   bool aggregates_active_ = false;
   struct AggregateSpec {
