@@ -14,32 +14,34 @@ namespace {
 
 constexpr int64_t kStartLowest = 10'000'000 * Money::kScale;
 
-// Spread and rate checks of one product over its record 60I items.
+using ItemRows = std::vector<ClientTable::RowId>;
+
+// Spread and rate checks of one product over its record 60I items, in the
+// order they were read.
 void CheckProduct(Session& s, const std::string& code, const std::string& rate,
                   const std::string& description, const std::vector<std::string>& product_rates,
-                  bool check_spread) {
+                  const ItemRows& rows, bool check_spread) {
   TdtmCENTRAL& d = s.dtm;
-  ClientTable& items = d.cds_60i_item;
-  const int i_codigo = items.FieldIndex("codigo"), i_valor = items.FieldIndex("valor"),
-            i_aliquota = items.FieldIndex("aliquota"), i_data = items.FieldIndex("data");
-  items.SetIndexFieldNames("codigo");
-  if (!items.Locate("codigo", {code})) return;
+  const ClientTable& items = d.cds_60i_item;
+  const int i_valor = items.FieldIndex("valor"), i_aliquota = items.FieldIndex("aliquota"),
+            i_data = items.FieldIndex("data");
+  if (rows.empty()) return;
 
   int64_t lowest = kStartLowest, highest = 0, percentage = 0;
   std::string flagged;
   ClientTable& aliq = d.cdsaliq;
-  for (; !items.Eof() && items.GetText(i_codigo) == code; items.Next()) {
-    int64_t v = items.GetMoney(i_valor).raw();
+  for (ClientTable::RowId row : rows) {
+    int64_t v = items.RowRaw(row, i_valor);
     if (v < lowest) lowest = v;
     if (v > highest) highest = v;
     // The fraction is cut off, not rounded.
     percentage = lowest > 0 ? highest * 100 / lowest : highest / Money::kScale;
     if (percentage > 150) flagged = description;
 
-    std::string sold(items.GetText(i_aliquota));
+    std::string sold(items.RowText(row, i_aliquota));
     if (std::find(product_rates.begin(), product_rates.end(), sold) != product_rates.end())
       continue;
-    std::string data(items.GetText(i_data));
+    std::string data(items.RowText(row, i_data));
     // One row per product, day and sold rate.
     if (aliq.Locate("codigo;data;al_vend", {code, data, sold})) continue;
     aliq.Append();
@@ -76,6 +78,14 @@ void ProductChecks(Session& s) {
   for (ClientTable::RowId row : r60.OrderedRows())
     rates[std::string(r60.RowText(row, f_codigo))].emplace_back(r60.RowText(row, f_aliquota));
 
+  // The items of each product, in the order they were read.
+  const ClientTable& items = d.cds_60i_item;
+  const int i_codigo = items.FieldIndex("codigo");
+  std::unordered_map<std::string, ItemRows> items_of;
+  for (ClientTable::RowId row : items.OrderedRows())
+    items_of[std::string(items.RowText(row, i_codigo))].push_back(row);
+  const ItemRows no_items;
+
   std::unordered_set<std::string> spread_checked;
   Pacer pacer(s.ui);
   for (r60.First(); !r60.Eof(); r60.Next()) {
@@ -86,7 +96,9 @@ void ProductChecks(Session& s) {
     std::string description = ProductDescription(s, code);
     // A product with several 60R rows has its spread listed once.
     bool first_time = spread_checked.insert(code).second;
-    CheckProduct(s, code, rate, description, rates[code], first_time);
+    auto found = items_of.find(code);
+    CheckProduct(s, code, rate, description, rates[code],
+                 found == items_of.end() ? no_items : found->second, first_time);
     std::string_view trimmed = TrimBlanks(code);
     auto number = ParseDouble(trimmed);
     if (trimmed.empty() || (number && *number < 1)) s.problems.zero_codes.Add(description);
