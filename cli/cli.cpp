@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <random>
@@ -28,6 +29,7 @@ const char kUsage[] =
     "  tables              imprime o catálogo de tabelas (campos e tipos)\n"
     "  carregar ARQUIVO    escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"\n"
     "  verificar ARQUIVO   escolhe o arquivo e executa a verificação completa\n"
+    "                      (inclui sempre as tabelas cdsmaxmin e cdsaliq)\n"
     "\n"
     "Opções:\n"
     "  --dump T1,T2        inclui as linhas dessas tabelas em \"tables\"\n"
@@ -141,6 +143,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       err << "fiscora-cli: " << file << ": arquivo não encontrado\n";
       return 1;
     }
+    // The verification always shows its two result tables.
+    if (command == "verificar")
+      for (const char* t : {"cdsaliq", "cdsmaxmin"})
+        if (std::find(options.tables.begin(), options.tables.end(), t) == options.tables.end())
+          options.tables.insert(options.tables.begin(), t);
     ui.open_file = file;
     sbtnarqClick(s);
     if (command == "carregar") {
@@ -152,7 +159,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     out << BuildEnvelope(s, ui.messages, options) << "\n";
     return 0;
   } catch (const ConversionError& e) {
-    err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.what() << "\n";
+    err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.detail() << "\n";
   } catch (const std::exception& e) {
     err << "fiscora-cli: " << file << (file.empty() ? "" : ": ") << e.what() << "\n";
   }

@@ -13,15 +13,24 @@ std::string ColumnsText(int first, int last) {
                        : "colunas " + std::to_string(first) + "-" + std::to_string(last);
 }
 
+std::string Detail(const std::string& record, int first, int last, const std::string& field,
+                   const std::string& text) {
+  return "registro " + record + ", " + ColumnsText(first, last) + " (" + field + "): '" + text +
+         "' não é um número válido.";
+}
+
 }  // namespace
+
+std::string ConversionError::detail() const {
+  return Detail(record_, first_column_, last_column_, field_, text_);
+}
 
 ConversionError::ConversionError(std::string file, int64_t line, std::string record,
                                  int first_column, int last_column, std::string field,
                                  std::string text)
     : std::runtime_error("Erro de conversão no arquivo " + file + ", linha " +
-                         std::to_string(line) + ": registro " + record + ", " +
-                         ColumnsText(first_column, last_column) + " (" + field + "): '" + text +
-                         "' não é um número válido."),
+                         std::to_string(line) + ": " +
+                         Detail(record, first_column, last_column, field, text)),
       file_(std::move(file)),
       line_(line),
       record_(std::move(record)),

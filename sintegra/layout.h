@@ -38,6 +38,9 @@ class ConversionError : public std::runtime_error {
   int last_column() const { return last_column_; }
   const std::string& field() const { return field_; }
   const std::string& text() const { return text_; }
+  // The message without the file and the line: "registro 50, colunas 57-69
+  // (valor total): '12A' não é um número válido."
+  std::string detail() const;
 
  private:
   std::string file_;
