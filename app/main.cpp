@@ -1,7 +1,6 @@
 // The desktop program: the main window first, then the data module, then
 // the secondary windows; the event loop runs until the main window closes.
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 #include <memory>
 
@@ -25,7 +24,7 @@ int main(int argc, char** argv) {
   frmprincipal.show();
   const QStringList args = QApplication::arguments();
   if (args.size() > 1) {
-    const std::string path = QFile::encodeName(args.at(1)).toStdString();
+    const std::string path = args.at(1).toStdString();  // the core takes paths as UTF-8
     QTimer::singleShot(0, &frmprincipal, [&frmprincipal, path] { frmprincipal.ChooseAndVerify(path); });
   }
   return QApplication::exec();

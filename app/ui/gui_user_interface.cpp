@@ -1,7 +1,6 @@
 #include "app/ui/gui_user_interface.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QThread>
@@ -21,7 +20,7 @@ QString Title(std::string_view title) {
 
 std::optional<std::string> PathOf(const QString& chosen) {
   if (chosen.isEmpty()) return std::nullopt;
-  return QFile::encodeName(chosen).toStdString();
+  return chosen.toStdString();  // the core takes paths as UTF-8
 }
 
 }  // namespace

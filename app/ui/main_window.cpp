@@ -192,7 +192,10 @@ void Tfrmprincipal::SyncGauge() {
 }
 
 void Tfrmprincipal::RunAction(const std::function<void(Session&)>& action, bool verification) {
-  if (!session_) return;
+  // A routine lets the window handle events while it runs; another one
+  // started meanwhile would share its tables and working files.
+  if (!session_ || busy_) return;
+  busy_ = true;
   try {
     action(*session_);
   } catch (const std::exception& e) {
@@ -200,6 +203,12 @@ void Tfrmprincipal::RunAction(const std::function<void(Session&)>& action, bool 
       for (Control* c : {&state_.sbtnarq, &state_.sbtn_sped, &state_.edtarq, &state_.btn_reg90})
         c->SetEnabled(true);
     ui_->Message("", e.what());
+  }
+  busy_ = false;
+  // Closing asked for during the routine happens now that it has ended.
+  if (close_pending_) {
+    close_pending_ = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   }
 }
 
@@ -297,6 +306,12 @@ bool Tfrmprincipal::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Tfrmprincipal::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    // The working files are still being written and read: close at the end.
+    close_pending_ = true;
+    event->ignore();
+    return;
+  }
   CleanWorkingFolder(working_folder_, *ui_);
   event->accept();
 }

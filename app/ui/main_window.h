@@ -97,6 +97,8 @@ class Tfrmprincipal : public QWidget {
   SecondaryWindows windows_;
   QHash<QString, QWidget*> controls_;  // state control name -> widget
   bool applying_ = false;              // mirroring the state: no feedback
+  bool busy_ = false;                  // a core routine is running (it breathes)
+  bool close_pending_ = false;         // closing asked for during a routine
 
   PageTabs* pgcdados_ = nullptr;
   QLineEdit* edtarq_ = nullptr;

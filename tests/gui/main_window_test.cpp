@@ -431,3 +431,44 @@ TEST_F(MainWindowTest, SecondaryWindowsHaveTheirClassesAndCaptions) {
 
 }  // namespace
 }  // namespace fiscora::qt
+
+namespace fiscora::qt {
+namespace {
+
+// Closing the window while a run breathes waits for the run to end: the
+// working files it writes and reads are not deleted under it.
+class CloseDuringRun : public RecordingUserInterface {
+ public:
+  Tfrmprincipal* window = nullptr;
+  fs::path watched;
+  bool existed_after_close = false;
+  void Message(std::string_view title, std::string_view text) override {
+    if (window && window->isVisible()) {
+      window->close();
+      existed_after_close = fs::exists(watched);
+    }
+    RecordingUserInterface::Message(title, text);
+  }
+};
+
+TEST_F(MainWindowTest, ClosingDuringARunWaitsForItsEnd) {
+  CloseDuringRun ui;
+  ui.window = frm_.get();
+  ui.watched = folder_ / "temp_50Normal.txt";
+  frm_->RouteDialogsTo(&ui);
+  const fs::path file = folder_ / "in" / "sem60.txt";
+  fs::create_directories(file.parent_path());
+  std::ofstream(file) << "50" << std::string(124, '0') << "\r\n";  // no 60R: a warning comes
+  ui.open_file = file.string();
+  Find<QAbstractButton>("sbtnarq")->click();
+  Find<QAbstractButton>("sbtnverificar")->click();
+  EXPECT_TRUE(ui.existed_after_close);
+  EXPECT_FALSE(ui.messages.empty());
+  Pump();
+  EXPECT_FALSE(frm_->isVisible());
+  EXPECT_FALSE(fs::exists(folder_ / "temp_50Normal.txt"));
+  EXPECT_TRUE(fs::exists(file));
+}
+
+}  // namespace
+}  // namespace fiscora::qt
