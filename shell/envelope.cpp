@@ -1,5 +1,6 @@
 #include "shell/envelope.h"
 
+#include "data/display.h"
 #include "data/json.h"
 
 namespace fiscora {
@@ -34,12 +35,17 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
   w.BeginObject();
   w.Key("labels");
   w.BeginObject();
+  // The two inventory totals show the sum of cds_inventario, as in the window.
+  const ClientTable& inventory = s.dtm.cds_inventario;
+  int soma = 0;
+  while (soma < inventory.AggregateCount() && inventory.def().aggregates[static_cast<size_t>(soma)].name != "soma") ++soma;
   for (const Control* c : s.frm.controls()) {
     bool label = c->kind() == Control::Kind::kLabel || c->kind() == Control::Kind::kEdit ||
                  c->kind() == Control::Kind::kDisplay;
     if (label && c->text_set()) {
       w.Key(c->name());
-      w.String(c->text());
+      w.String(c->kind() == Control::Kind::kDisplay ? AggregateDisplayText(inventory, soma)
+                                                    : c->text());
     }
   }
   w.EndObject();
