@@ -25,7 +25,8 @@ void ForEachLine(Session& s, const std::filesystem::path& file, Fn&& fn) {
   }
 }
 
-std::string Amount(Money m) { return FormatNumber(m); }
+// Grouped thousands and two decimals, to the cent however large the total.
+std::string Amount(Money m) { return FormatNumber(m, 18, 2); }
 
 struct SlotTally {
   bool received = false;

@@ -75,10 +75,12 @@ TEST(PurchasesVersusSales, ExitsJoinNotesCouponsAndSeriesD) {
   EXPECT_EQ(t.s.coupon_cancellations, Money::FromRaw(75000));
 }
 
-TEST(PurchasesVersusSales, AmountsShowTenSignificantDigits) {
+// Totals of more than ten digits are still shown to the cent.
+TEST(PurchasesVersusSales, LargeAmountsAreShownToTheCent) {
   TestSession t;
-  t.Verify({R50("5102", 1234567890123LL)});
-  EXPECT_EQ(t.frm.lblmod1.text(), "R$ 12.345.678.900,00");
+  t.Verify({R50("5102", 1234567890123LL), R60A("E1", "DESC", 123456789012LL)});
+  EXPECT_EQ(t.frm.lblmod1.text(), "R$ 12.345.678.901,23");
+  EXPECT_EQ(t.frm.lbldesc.text(), "R$: 1.234.567.890,12");
 }
 
 TEST(PurchasesVersusSales, GaugeRunsOverTheNotesAndReturnsToZero) {
