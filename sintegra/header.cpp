@@ -74,9 +74,10 @@ void ReadFileHeader(Session& s, const std::string& path) {
   const int f_empresa = t.FieldIndex("empresa"), f_endereco = t.FieldIndex("endereco"),
             f_uf = t.FieldIndex("uf"), f_cnpj = t.FieldIndex("cnpj"), f_ie = t.FieldIndex("ie"),
             f_periodo = t.FieldIndex("periodo");
+  Pacer pacer(s.ui);
   std::string_view bytes;
   while (reader.Next(bytes)) {
-    if (reader.had_bom()) sniffer.SetUtf8();
+    pacer.Tick();
     s.frm.progresso.Step();
     if (bytes.substr(0, 2) != "10") continue;
     RecordLine line(bytes, sniffer.LineIsUtf8(bytes));
