@@ -24,6 +24,7 @@ class RecentFiles {
   // away; the oldest beyond kCapacity are dropped.
   void Add(const QString& path);
   void Remove(const QString& path);
+  void Clear() { Store({}); }
 
  private:
   void Store(const QStringList& paths);

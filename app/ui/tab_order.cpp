@@ -26,9 +26,19 @@ std::vector<QWidget*> ReadingOrder(QWidget* parent) {
         children.push_back(static_cast<QWidget*>(o));
     return children;
   }
-  for (QObject* o : parent->children())
-    if (o->isWidgetType() && !static_cast<QWidget*>(o)->isWindow())
-      children.push_back(static_cast<QWidget*>(o));
+  // Hidden widgets have no place on the screen: each follows the widget
+  // created before it.
+  std::vector<std::pair<QWidget*, QWidget*>> hidden;  // widget, created before it
+  QWidget* previous = nullptr;
+  for (QObject* o : parent->children()) {
+    if (!o->isWidgetType() || static_cast<QWidget*>(o)->isWindow()) continue;
+    auto* w = static_cast<QWidget*>(o);
+    if (w->isHidden())
+      hidden.emplace_back(w, previous);
+    else
+      children.push_back(w);
+    previous = w;
+  }
   std::stable_sort(children.begin(), children.end(), [](QWidget* a, QWidget* b) {
     return a->geometry().top() < b->geometry().top();
   });
@@ -45,6 +55,10 @@ std::vector<QWidget*> ReadingOrder(QWidget* parent) {
     ordered.insert(ordered.end(), children.begin() + static_cast<std::ptrdiff_t>(row_start),
                    children.begin() + static_cast<std::ptrdiff_t>(row_end));
     row_start = row_end;
+  }
+  for (const auto& [w, before] : hidden) {
+    auto at = std::find(ordered.begin(), ordered.end(), before);
+    ordered.insert(at == ordered.end() ? ordered.begin() : at + 1, w);
   }
   return ordered;
 }
