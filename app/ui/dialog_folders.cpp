@@ -10,13 +10,20 @@ namespace fiscora::qt {
 
 QString DialogFolders::Key(FileKind kind) {
   switch (kind) {
-    case FileKind::kSintegra: return QStringLiteral("pastas/sintegra");
-    case FileKind::kInventory: return QStringLiteral("pastas/inventario");
-    case FileKind::kSped: return QStringLiteral("pastas/sped");
-    case FileKind::kOutputFolder: return QStringLiteral("pastas/saida");
-    case FileKind::kSpreadsheet: return QStringLiteral("pastas/planilhas");
-    case FileKind::kText: return QStringLiteral("pastas/texto");
-    case FileKind::kAny: break;
+    case FileKind::kSintegra:
+      return QStringLiteral("pastas/sintegra");
+    case FileKind::kInventory:
+      return QStringLiteral("pastas/inventario");
+    case FileKind::kSped:
+      return QStringLiteral("pastas/sped");
+    case FileKind::kOutputFolder:
+      return QStringLiteral("pastas/saida");
+    case FileKind::kSpreadsheet:
+      return QStringLiteral("pastas/planilhas");
+    case FileKind::kText:
+      return QStringLiteral("pastas/texto");
+    case FileKind::kAny:
+      break;
   }
   return {};
 }

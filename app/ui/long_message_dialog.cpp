@@ -1,15 +1,15 @@
 #include "app/ui/long_message_dialog.h"
 
 #include <QApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStringList>
 #include <QVBoxLayout>
 #include <exception>
@@ -106,16 +106,14 @@ LongMessageDialog::LongMessageDialog(QWidget* parent, const QString& title, cons
 QSize LongMessageDialog::sizeHint() const {
   const QSize natural = QDialog::sizeHint();
   const QFontMetrics fm(font());
-  const int width = qBound(natural.width(), 80 * fm.averageCharWidth(),
-                           available_.width() * 9 / 10);
+  const int width =
+      qBound(natural.width(), 100 * fm.averageCharWidth(), available_.width() * 9 / 10);
   const int height = qMax(natural.height(), (available_.height() - kFrameAllowance) * 3 / 4);
   return QSize(qMin(width, available_.width()),
                qMin(height, available_.height() - kFrameAllowance));
 }
 
-void LongMessageDialog::Copy() const {
-  QApplication::clipboard()->setText(text_);
-}
+void LongMessageDialog::Copy() const { QApplication::clipboard()->setText(text_); }
 
 void LongMessageDialog::Save() {
   if (!choose_save_path_) return;
@@ -137,7 +135,8 @@ void LongMessageDialog::Save() {
 
 void ShowMessage(QWidget* parent, const QString& title, const QString& text,
                  const LongMessageDialog::SaveChooser& choose_save_path) {
-  QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+  QScreen* screen =
+      parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
   const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
   if (FitsAMessageBox(text, parent ? parent->font() : QApplication::font(), available)) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);

@@ -49,9 +49,10 @@ std::vector<QWidget*> ReadingOrder(QWidget* parent) {
     const int middle = first.top() + first.height() / 2;
     size_t row_end = row_start + 1;
     while (row_end < children.size() && children[row_end]->geometry().top() < middle) ++row_end;
-    std::stable_sort(children.begin() + static_cast<std::ptrdiff_t>(row_start),
-                     children.begin() + static_cast<std::ptrdiff_t>(row_end),
-                     [](QWidget* a, QWidget* b) { return a->geometry().left() < b->geometry().left(); });
+    std::stable_sort(
+        children.begin() + static_cast<std::ptrdiff_t>(row_start),
+        children.begin() + static_cast<std::ptrdiff_t>(row_end),
+        [](QWidget* a, QWidget* b) { return a->geometry().left() < b->geometry().left(); });
     ordered.insert(ordered.end(), children.begin() + static_cast<std::ptrdiff_t>(row_start),
                    children.begin() + static_cast<std::ptrdiff_t>(row_end));
     row_start = row_end;

@@ -1,10 +1,11 @@
 // Choosing the SINTEGRA file without the dialog, the kind of file the
 // dialog is asked for, and the file names proposed to save dialogs.
+#include "workflow/file_choice.h"
+
 #include <gtest/gtest.h>
 
 #include "session/file_names.h"
 #include "sintegra_fixture.h"
-#include "workflow/file_choice.h"
 
 namespace fiscora {
 namespace {
@@ -44,7 +45,8 @@ TEST(FileChoice, AMissingDroppedFileGivesTheMessageOfArquivo) {
   ChooseFile(t.s, (t.dir.path() / "nao_existe.txt").string());
   ASSERT_EQ(t.ui.messages.size(), 1u);
   EXPECT_EQ(t.ui.messages[0].title, "ATENÇÃO!!!");
-  EXPECT_EQ(t.ui.messages[0].text, "O arquivo selecionado não existe! Tente localiza-lo novamente.");
+  EXPECT_EQ(t.ui.messages[0].text,
+            "O arquivo selecionado não existe! Tente localiza-lo novamente.");
   EXPECT_EQ(t.frm.edtarq.text(), "");
   EXPECT_FALSE(t.frm.sbtnverificar.enabled());
 }

@@ -77,8 +77,8 @@ TEST(LongMessage, AProblemListOfFiveThousandFitsTheScreenWithOkInside) {
   const QString text = ProblemList(5000);
   const QSize screen(1280, 800);
   EXPECT_FALSE(FitsAMessageBox(text, QApplication::font(), screen));
-  EXPECT_TRUE(FitsAMessageBox(QStringLiteral("Arquivo gerado com sucesso!"), QApplication::font(),
-                              screen));
+  EXPECT_TRUE(
+      FitsAMessageBox(QStringLiteral("Arquivo gerado com sucesso!"), QApplication::font(), screen));
 
   LongMessageDialog dialog(nullptr, QStringLiteral("ATENÇÃO!!!"), text, screen, {});
   const QSize hint = dialog.sizeHint();
@@ -95,7 +95,8 @@ TEST(LongMessage, AProblemListOfFiveThousandFitsTheScreenWithOkInside) {
   // The heading as the box shows it, the list in the scrolling area.
   EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lblMensagem"))->text(),
             QStringLiteral("PRODUTOS COM PROBLEMAS.\n") + QString(44, QLatin1Char('*')));
-  const QString rest = dialog.findChild<QPlainTextEdit*>(QStringLiteral("memMensagem"))->toPlainText();
+  const QString rest =
+      dialog.findChild<QPlainTextEdit*>(QStringLiteral("memMensagem"))->toPlainText();
   EXPECT_TRUE(rest.startsWith(QStringLiteral("Produto 1 ")));
   EXPECT_TRUE(rest.contains(QStringLiteral("Produto 5000 ")));
 }
@@ -160,15 +161,17 @@ TEST(LongMessage, SalvarIntoAMissingFolderSaysWhyAndWritesNothing) {
                 [&](QWidget* w) {
                   if (auto* box = qobject_cast<QMessageBox*>(w)) shown = box->text();
                 });
-  EXPECT_TRUE(shown.startsWith(QStringLiteral("Não foi possível gravar o arquivo"))) << shown.toStdString();
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("Não foi possível gravar o arquivo")))
+      << shown.toStdString();
   EXPECT_FALSE(QFileInfo::exists(path));
 }
 
 TEST_F(MainWindowTest, ALongMessageOpensTheDialogAShortOneTheMessageBox) {
   frm_->RouteDialogsTo(nullptr);
   QString long_class, short_class, short_text;
-  WithNextModal([&] { frm_->user_interface().Message("", CoreText(ProblemList(5000))); },
-                [&](QWidget* w) { long_class = QString::fromLatin1(w->metaObject()->className()); });
+  WithNextModal(
+      [&] { frm_->user_interface().Message("", CoreText(ProblemList(5000))); },
+      [&](QWidget* w) { long_class = QString::fromLatin1(w->metaObject()->className()); });
   WithNextModal([&] { frm_->user_interface().Message("Atenção", "Arquivo gerado!"); },
                 [&](QWidget* w) {
                   short_class = QString::fromLatin1(w->metaObject()->className());
@@ -302,7 +305,7 @@ TEST(DialogFolders, EachKindOpensWhereItWasLastUsed) {
   QDir(dir.path()).mkpath(QStringLiteral("saida"));
   QDir(dir.path()).mkpath(QStringLiteral("sumiu"));
   const QString documents = DialogFolders::DocumentsFolder();
-  const FileKind kinds[] = {FileKind::kSintegra, FileKind::kInventory, FileKind::kSped,
+  const FileKind kinds[] = {FileKind::kSintegra,     FileKind::kInventory,   FileKind::kSped,
                             FileKind::kOutputFolder, FileKind::kSpreadsheet, FileKind::kText};
   {
     QSettings settings(ini, QSettings::IniFormat);
@@ -336,7 +339,7 @@ TEST_F(MainWindowTest, CtrlOChoosesAFileAndF5Verifies) {
   ASSERT_TRUE(Find("sbtnverificar")->isEnabled());
   QTest::keyClick(Find("edtarq"), Qt::Key_F5);
   EXPECT_EQ(state().lbllinhas.text().empty(), false);  // the run counted the lines
-  EXPECT_FALSE(Find("sbtnverificar")->isEnabled());   // as after every run
+  EXPECT_FALSE(Find("sbtnverificar")->isEnabled());    // as after every run
 }
 
 TEST_F(MainWindowTest, EscClosesTheSecondaryWindows) {
@@ -373,7 +376,8 @@ TEST_F(MainWindowTest, TabGoesThroughTheWindowInReadingOrder) {
   // the right; "Fechar" after them.
   QWidget* sheet = frm_->pgcdados().currentWidget();
   const QList<QWidget*> chain = TabChain(Find("edtarq"), [&](QWidget* w) {
-    return w->isVisibleTo(frm_.get()) && (sheet->isAncestorOf(w) || w->objectName() == "sbtnfechar");
+    return w->isVisibleTo(frm_.get()) &&
+           (sheet->isAncestorOf(w) || w->objectName() == "sbtnfechar");
   });
   ASSERT_GE(chain.size(), 3);
   EXPECT_EQ(chain.back()->objectName(), QStringLiteral("sbtnfechar"));
