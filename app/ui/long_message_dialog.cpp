@@ -33,6 +33,9 @@ constexpr int kHeadLinesAtMost = 10;
 
 bool FitsAMessageBox(const QString& text, const QFont& font, QSize available) {
   const QFontMetrics fm(font);
+  // The lines alone may already be too many: no need to lay the text out.
+  if ((text.count(QLatin1Char('\n')) + 1) * fm.lineSpacing() + kBoxChrome > available.height())
+    return false;
   const QRect needed = fm.boundingRect(QRect(0, 0, kBoxTextWidth, 1 << 29),
                                        Qt::TextWordWrap | Qt::TextExpandTabs, text);
   return needed.height() + kBoxChrome <= available.height();
