@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
@@ -327,6 +328,40 @@ TEST(DialogFolders, EachKindOpensWhereItWasLastUsed) {
   EXPECT_EQ(folders.FolderFor(FileKind::kSped), documents);  // gone: documents again
   EXPECT_EQ(folders.FolderFor(FileKind::kInventory), documents);
   EXPECT_EQ(folders.FolderFor(FileKind::kSpreadsheet), documents);
+}
+
+TEST_F(MainWindowTest, DialogsOpenInTheFolderOfTheirKindAndSaveDialogsProposeAName) {
+  frm_->RouteDialogsTo(nullptr);
+  const fs::path sintegra = folder_ / "sintegra";
+  const fs::path planilhas = folder_ / "planilhas";
+  fs::create_directories(sintegra);
+  fs::create_directories(planilhas);
+  DialogFolders& folders = frm_->desktop().folders();
+  folders.Remember(FileKind::kSintegra, Q((sintegra / "loja.txt").string()));
+  folders.Remember(FileKind::kSpreadsheet, Q((planilhas / "antiga.xlsx").string()));
+
+  QString opened_in;
+  WithNextModal([&] { Find<QAbstractButton>("sbtnarq")->click(); },
+                [&](QWidget* w) {
+                  if (auto* d = qobject_cast<QFileDialog*>(w))
+                    opened_in = d->directory().absolutePath();
+                });
+  EXPECT_EQ(opened_in, Q(sintegra.string()));
+
+  QString saved_in, proposed;
+  WithNextModal(
+      [&] {
+        frm_->user_interface().ChooseSaveFile("planilha|*.xlsx", "", FileKind::kSpreadsheet,
+                                              "loja_03-2025 - inventario.xlsx");
+      },
+      [&](QWidget* w) {
+        if (auto* d = qobject_cast<QFileDialog*>(w)) {
+          saved_in = d->directory().absolutePath();
+          proposed = d->selectedFiles().value(0);
+        }
+      });
+  EXPECT_EQ(saved_in, Q(planilhas.string()));
+  EXPECT_EQ(QFileInfo(proposed).fileName(), QStringLiteral("loja_03-2025 - inventario.xlsx"));
 }
 
 TEST_F(MainWindowTest, CtrlOChoosesAFileAndF5Verifies) {
