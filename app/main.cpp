@@ -12,7 +12,10 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Fiscora"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Fiscora"));
+  // The organisation names the user's settings file (recent files, the
+  // folders of the dialogs). No display name: the window manager would add
+  // it to a title that already starts with it ("Fiscora — loja.txt").
+  QApplication::setOrganizationName(QStringLiteral("Fiscora"));
 
   // Declared first so that it outlives the windows bound to its tables.
   std::unique_ptr<fiscora::TdtmCENTRAL> dtmCENTRAL;

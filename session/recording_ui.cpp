@@ -14,14 +14,21 @@ Answer RecordingUserInterface::Confirm(std::string_view title, std::string_view 
 }
 
 std::optional<std::string> RecordingUserInterface::ChooseOpenFile(std::string_view,
-                                                                  std::string_view) {
+                                                                  std::string_view initial,
+                                                                  FileKind kind) {
+  file_dialogs.push_back({kind, std::string(initial), {}});
   return open_file;
 }
 std::optional<std::string> RecordingUserInterface::ChooseSaveFile(std::string_view,
-                                                                  std::string_view) {
+                                                                  std::string_view initial,
+                                                                  FileKind kind,
+                                                                  std::string_view proposed_name) {
+  file_dialogs.push_back({kind, std::string(initial), std::string(proposed_name)});
   return save_file;
 }
-std::optional<std::string> RecordingUserInterface::ChooseFolder(std::string_view) {
+std::optional<std::string> RecordingUserInterface::ChooseFolder(std::string_view initial,
+                                                                FileKind kind) {
+  file_dialogs.push_back({kind, std::string(initial), {}});
   return folder;
 }
 void RecordingUserInterface::ControlChanged(const Control& control) {

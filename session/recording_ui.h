@@ -19,11 +19,13 @@ class RecordingUserInterface : public UserInterface {
  public:
   void Message(std::string_view title, std::string_view text) override;
   Answer Confirm(std::string_view title, std::string_view text, Buttons buttons) override;
-  std::optional<std::string> ChooseOpenFile(std::string_view filter,
-                                            std::string_view folder) override;
-  std::optional<std::string> ChooseSaveFile(std::string_view filter,
-                                            std::string_view folder) override;
-  std::optional<std::string> ChooseFolder(std::string_view folder) override;
+  std::optional<std::string> ChooseOpenFile(std::string_view filter, std::string_view folder,
+                                            FileKind kind = FileKind::kAny) override;
+  std::optional<std::string> ChooseSaveFile(std::string_view filter, std::string_view folder,
+                                            FileKind kind = FileKind::kAny,
+                                            std::string_view proposed_name = {}) override;
+  std::optional<std::string> ChooseFolder(std::string_view folder,
+                                          FileKind kind = FileKind::kAny) override;
   void ControlChanged(const Control& control) override;
   void Breathe() override { ++breaths; }
 
@@ -35,6 +37,13 @@ class RecordingUserInterface : public UserInterface {
   // records
   std::vector<RecordedMessage> messages;
   std::vector<std::string> changed_controls;
+  // what each file or folder dialog was asked for, in order
+  struct FileDialogAsked {
+    FileKind kind;
+    std::string folder;
+    std::string proposed_name;
+  };
+  std::vector<FileDialogAsked> file_dialogs;
   int breaths = 0;
 };
 

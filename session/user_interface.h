@@ -15,6 +15,11 @@ class Control;
 enum class Buttons { kOk, kYesCancel, kYesNoCancel };
 enum class Answer { kOk, kYes, kNo, kCancel };
 
+// What a file or folder dialog is for. The desktop program opens each
+// dialog in the folder last used for its kind; kAny keeps the folder the
+// caller gives.
+enum class FileKind { kAny, kSintegra, kInventory, kSped, kOutputFolder, kSpreadsheet, kText };
+
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
@@ -24,12 +29,18 @@ class UserInterface {
   virtual void Message(std::string_view title, std::string_view text) = 0;
   virtual Answer Confirm(std::string_view title, std::string_view text, Buttons buttons) = 0;
   // The path the user chose, or nullopt when the dialog was cancelled.
-  // filter: "texto|*.txt" (caption|pattern); folder: the initial folder.
+  // filter: "texto|*.txt" (caption|pattern); folder: the initial folder;
+  // kind: what the file is for; proposed_name: the file name a save dialog
+  // offers (ProposedFileName in session/file_names.h), empty for none.
   virtual std::optional<std::string> ChooseOpenFile(std::string_view filter,
-                                                    std::string_view folder) = 0;
+                                                    std::string_view folder,
+                                                    FileKind kind = FileKind::kAny) = 0;
   virtual std::optional<std::string> ChooseSaveFile(std::string_view filter,
-                                                    std::string_view folder) = 0;
-  virtual std::optional<std::string> ChooseFolder(std::string_view folder) = 0;
+                                                    std::string_view folder,
+                                                    FileKind kind = FileKind::kAny,
+                                                    std::string_view proposed_name = {}) = 0;
+  virtual std::optional<std::string> ChooseFolder(std::string_view folder,
+                                                  FileKind kind = FileKind::kAny) = 0;
 
   // A control of the main window changed its text, visibility or enabled
   // state (or, for the page control, its sheets). May be called on a worker

@@ -29,13 +29,23 @@ void SetEdtarqText(Session& s, std::string text) {
   s.frm.sbtnverificar.SetEnabled(!s.frm.edtarq.text().empty());
 }
 
-void sbtnarqClick(Session& s) {
+void StartFileChoice(Session& s) {
   ResetMainWindow(s, "");
   SetEdtarqText(s, "");
-  if (auto chosen = s.ui.ChooseOpenFile("texto|*.txt", DesktopFolder())) {
+}
+
+void sbtnarqClick(Session& s) {
+  StartFileChoice(s);
+  if (auto chosen = s.ui.ChooseOpenFile("texto|*.txt", DesktopFolder(), FileKind::kSintegra)) {
     SetEdtarqText(s, *chosen);
   }
   FileChosen(s, s.frm.edtarq.text());
+}
+
+void ChooseFile(Session& s, std::string_view path) {
+  const std::string chosen(path);  // path may be edtarq's own text
+  StartFileChoice(s);
+  FileChosen(s, chosen);
 }
 
 void FileChosen(Session& s, std::string_view path_text) {

@@ -1,13 +1,16 @@
 #include "app/ui/gui_user_interface.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QThread>
 
 #include "app/ui/control_snapshot.h"
 #include "app/ui/controls.h"
+#include "app/ui/long_message_dialog.h"
 #include "app/ui/main_window.h"
+#include "app/ui/main_window_desktop.h"
 #include "app/ui/ui_text.h"
 
 namespace fiscora::qt {
@@ -35,8 +38,9 @@ void GuiUserInterface::OnGuiThread(const std::function<void()>& f) {
 void GuiUserInterface::Message(std::string_view title, std::string_view text) {
   if (dialogs_) return dialogs_->Message(title, text);
   OnGuiThread([&] {
-    QMessageBox box(QMessageBox::NoIcon, Title(title), UiText(text), QMessageBox::Ok, &window_);
-    box.exec();
+    ShowMessage(&window_, Title(title), UiText(text), [this](QWidget* parent) {
+      return window_.desktop().ChooseMessageFile(parent);
+    });
   });
 }
 
@@ -59,32 +63,50 @@ Answer GuiUserInterface::Confirm(std::string_view title, std::string_view text, 
 }
 
 std::optional<std::string> GuiUserInterface::ChooseOpenFile(std::string_view filter,
-                                                            std::string_view folder) {
-  if (dialogs_) return dialogs_->ChooseOpenFile(filter, folder);
+                                                            std::string_view folder,
+                                                            FileKind kind) {
+  if (dialogs_) return dialogs_->ChooseOpenFile(filter, folder, kind);
   std::optional<std::string> path;
   OnGuiThread([&] {
-    path = PathOf(QFileDialog::getOpenFileName(&window_, QString(), ExpandFolder(UiText(folder)),
-                                               DialogFilter(UiText(filter))));
+    DesktopFeatures& desktop = window_.desktop();
+    const QString chosen = QFileDialog::getOpenFileName(
+        &window_, QString(), desktop.folders().FolderFor(kind, UiText(folder)),
+        DialogFilter(UiText(filter)));
+    desktop.folders().Remember(kind, chosen);
+    if (kind == FileKind::kSped && !chosen.isEmpty()) desktop.recent_sped().Add(chosen);
+    path = PathOf(chosen);
   });
   return path;
 }
 
 std::optional<std::string> GuiUserInterface::ChooseSaveFile(std::string_view filter,
-                                                            std::string_view folder) {
-  if (dialogs_) return dialogs_->ChooseSaveFile(filter, folder);
+                                                            std::string_view folder,
+                                                            FileKind kind,
+                                                            std::string_view proposed_name) {
+  if (dialogs_) return dialogs_->ChooseSaveFile(filter, folder, kind, proposed_name);
   std::optional<std::string> path;
   OnGuiThread([&] {
-    if (auto chosen = window_.sdExcel().Execute(&window_, UiText(filter), UiText(folder)))
+    DialogFolders& folders = window_.desktop().folders();
+    QString start = folders.FolderFor(kind, UiText(folder));
+    if (start.isEmpty()) start = ExpandFolder(window_.sdExcel().initial_folder());
+    if (!proposed_name.empty()) start = QDir(start).filePath(UiText(proposed_name));
+    if (auto chosen = window_.sdExcel().Execute(&window_, UiText(filter), start)) {
+      folders.Remember(kind, *chosen);
       path = PathOf(*chosen);
+    }
   });
   return path;
 }
 
-std::optional<std::string> GuiUserInterface::ChooseFolder(std::string_view folder) {
-  if (dialogs_) return dialogs_->ChooseFolder(folder);
+std::optional<std::string> GuiUserInterface::ChooseFolder(std::string_view folder, FileKind kind) {
+  if (dialogs_) return dialogs_->ChooseFolder(folder, kind);
   std::optional<std::string> path;
   OnGuiThread([&] {
-    path = PathOf(QFileDialog::getExistingDirectory(&window_, QString(), ExpandFolder(UiText(folder))));
+    DialogFolders& folders = window_.desktop().folders();
+    const QString chosen = QFileDialog::getExistingDirectory(
+        &window_, QString(), folders.FolderFor(kind, UiText(folder)));
+    folders.Remember(kind, chosen, true);
+    path = PathOf(chosen);
   });
   return path;
 }

@@ -1,5 +1,7 @@
-// The user interface of the desktop program: Qt message boxes and file
-// dialogs, and the main window mirroring its state. Changes reported on a
+// The user interface of the desktop program: Qt message boxes (texts too
+// long for the screen in a scrolling dialog, long_message_dialog.h) and file
+// dialogs opening in the folder last used for their kind (dialog_folders.h),
+// and the main window mirroring its state. Changes reported on a
 // worker thread are copied and carried over to the GUI thread; dialogs asked
 // for on a worker thread are shown on the GUI thread while the worker waits.
 #pragma once
@@ -22,11 +24,13 @@ class GuiUserInterface : public UserInterface {
 
   void Message(std::string_view title, std::string_view text) override;
   Answer Confirm(std::string_view title, std::string_view text, Buttons buttons) override;
-  std::optional<std::string> ChooseOpenFile(std::string_view filter,
-                                            std::string_view folder) override;
-  std::optional<std::string> ChooseSaveFile(std::string_view filter,
-                                            std::string_view folder) override;
-  std::optional<std::string> ChooseFolder(std::string_view folder) override;
+  std::optional<std::string> ChooseOpenFile(std::string_view filter, std::string_view folder,
+                                            FileKind kind = FileKind::kAny) override;
+  std::optional<std::string> ChooseSaveFile(std::string_view filter, std::string_view folder,
+                                            FileKind kind = FileKind::kAny,
+                                            std::string_view proposed_name = {}) override;
+  std::optional<std::string> ChooseFolder(std::string_view folder,
+                                          FileKind kind = FileKind::kAny) override;
   void ControlChanged(const Control& control) override;
   void Breathe() override;
 

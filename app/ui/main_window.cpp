@@ -21,6 +21,7 @@
 #include "app/ui/control_snapshot.h"
 #include "app/ui/controls.h"
 #include "app/ui/gui_user_interface.h"
+#include "app/ui/main_window_desktop.h"
 #include "app/ui/page_tabs.h"
 #include "app/ui/ui_text.h"
 #include "workflow/file_choice.h"
@@ -73,6 +74,7 @@ Tfrmprincipal::Tfrmprincipal(std::filesystem::path working_folder, QWidget* pare
   InitMainWindow(state_);
   SyncAll();
   ConnectHandlers();
+  desktop_ = new DesktopFeatures(*this);
 
   qApp->installEventFilter(this);
   if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
@@ -226,6 +228,7 @@ void Tfrmprincipal::ChooseAndVerify(const std::string& path) {
         sbtnverificarClick(s);
       },
       true);
+  desktop_->FileChoiceEnded();
 }
 
 void Tfrmprincipal::JumpTo(const QString& address) {
@@ -243,7 +246,10 @@ void Tfrmprincipal::ConnectHandlers() {
   };
 
   connect(button("sbtnarq"), &QAbstractButton::clicked, this,
-          [this] { RunAction([](Session& s) { sbtnarqClick(s); }); });
+          [this] {
+            RunAction([](Session& s) { sbtnarqClick(s); });
+            desktop_->FileChoiceEnded();
+          });
   connect(button("sbtnverificar"), &QAbstractButton::pressed, this,
           [this] { state_.lblaguarde.Show(); });
   connect(button("sbtnverificar"), &QAbstractButton::clicked, this,
@@ -301,9 +307,10 @@ bool Tfrmprincipal::eventFilter(QObject* watched, QEvent* event) {
   }
   if (w == edtarq_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
     RunAction([](Session& s) { EdtarqEnter(s); }, true);
+    desktop_->FileChoiceEnded();
     return true;
   }
-  return false;
+  return desktop_->HandleKey(key->key(), mods);
 }
 
 void Tfrmprincipal::closeEvent(QCloseEvent* event) {

@@ -24,6 +24,7 @@ class QTableView;
 namespace fiscora::qt {
 
 struct ControlSnapshot;
+class DesktopFeatures;
 class GuiUserInterface;
 class PageTabs;
 class SaveDialog;
@@ -62,6 +63,9 @@ class Tfrmprincipal : public QWidget {
 
   // Opens a web or "mailto:" address with the desktop's default handler.
   static void JumpTo(const QString& address);
+
+  // Title bar, drops, recent files, dialog folders, keys (main_window_desktop.h).
+  DesktopFeatures& desktop() { return *desktop_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -104,6 +108,9 @@ class Tfrmprincipal : public QWidget {
   QLineEdit* edtarq_ = nullptr;
   QMenu* popm_sped_ = nullptr;
   SaveDialog* sdExcel_ = nullptr;
+
+  friend class DesktopFeatures;  // runs the file choice through RunAction
+  DesktopFeatures* desktop_ = nullptr;
 };
 
 }  // namespace fiscora::qt
