@@ -39,12 +39,6 @@ ConversionError::ConversionError(std::string file, int64_t line, std::string rec
       field_(std::move(field)),
       text_(std::move(text)) {}
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 bool IsAscii(std::string_view s) {
   const char* p = s.data();
   size_t n = s.size(), i = 0;
