@@ -29,6 +29,8 @@
 
 #include "data/money.h"
 #include "data/table_def.h"
+#include "data/text.h"
+#include "data/text_arena.h"
 
 namespace fiscora {
 
@@ -244,8 +246,6 @@ class ClientTable {
     HashIndex* hash = nullptr;  // built on first use
   };
 
-  static constexpr uint64_t kEmptyText = uint64_t{0x80} << 56;
-
   void CheckOpen() const;
   void CheckEditing(int field) const;
   void CheckType(int field, FieldType type, const char* what) const;
@@ -265,32 +265,52 @@ class ClientTable {
     return cell_blocks_[row >> kBlockShift]
                        [static_cast<size_t>(row & (kBlockRows - 1)) * nf_ + static_cast<size_t>(field)];
   }
+  bool IsText(int field) const { return def_.fields[static_cast<size_t>(field)].type == FieldType::kText; }
   void CompactArena();
-  std::string_view CellText(const uint64_t& cell) const;
-  uint64_t StoreText(std::string_view s);
   void LoadBuffer(RowId row);
   void WriteBuffer(RowId row);
   std::string_view BufferText(int field) const { return buf_text_[static_cast<size_t>(field)]; }
 
+  // values (table_values.cpp)
+  Value CurrentValue(int field) const;
+  Value RowValue(RowId row, int field) const;
+  void StoreValue(int field, const Value& value);
+  void ConvertKey(int field, const Value& v, Key& out) const;
+
+  // orderings and cursor (table_order.cpp)
+  // The field of row against a cell of the same field (text: its text).
+  int CompareCell(int field, RowId row, uint64_t cell, std::string_view text) const;
   int CompareRows(const std::vector<KeyPart>& keys, RowId a, RowId b) const;
-  uint64_t HashRow(const std::vector<int>& fields, RowId row) const;
   void ActivateOrdering(std::vector<KeyPart> keys);
   void ActivateDefault();
   void SeekTo(RowId row);
   void SetCurrentFromPosition(size_t pos);
+  // First (last): the first (last) row of the ordering, none when empty.
+  void MoveToEnd(bool last);
+  // Next (Prior): one row on; at the end, that end's flag is set and the
+  // current row stays.
+  void Step(bool forward);
   size_t DefaultPosition(RowId row) const;
-  void RenumberSeq();
-  void Changed(TableChange change);
+  bool CurrentIsLast() const;
+  // The row that becomes current when row is deleted.
+  std::optional<RowId> Neighbour(RowId row) const;
+
+  // hash indexes and Locate (table_locate.cpp)
+  uint64_t HashRow(const std::vector<int>& fields, RowId row) const;
   bool RowMatches(RowId row, const std::vector<int>& fields, const Key* keys,
                   LocateOptions options) const;
   bool LocateImpl(std::string_view key_fields, const Value* values, size_t count,
                   LocateOptions options);
   KeyInfo& KeyInfoFor(std::string_view key_fields);
   HashIndex& HashFor(const std::vector<int>& fields, const std::string& key);
-  void IndexInsert(RowId row);
-  void IndexErase(RowId row);
-  void ConvertKey(int field, const Value& v, Key& out) const;
-  uint64_t ConvertCell(int field, const Value& v, Key& out) const;
+  // Row enters or leaves the active ordering and the hash indexes; with
+  // dirty, only those whose key fields it flags.
+  void IndexInsert(RowId row, const std::vector<bool>* dirty = nullptr);
+  void IndexErase(RowId row, const std::vector<bool>* dirty = nullptr);
+  void ClearIndexes();
+
+  void RenumberSeq();
+  void Changed(TableChange change);
 
   TableDef def_;
   size_t nf_;
@@ -299,11 +319,7 @@ class ClientTable {
 
   std::vector<std::unique_ptr<uint64_t[]>> cell_blocks_;  // row-major, nf_ cells a row
   std::vector<uint64_t> seq_;     // rank in default order; kDead when deleted
-  // Long texts, in blocks of 1 MiB; a text never crosses a block.
-  std::vector<std::unique_ptr<char[]>> arena_blocks_;
-  size_t arena_used_ = 0;         // bytes used in the last block
-  size_t arena_bytes_ = 0;        // bytes stored in all blocks
-  size_t arena_garbage_ = 0;      // bytes no longer referenced
+  TextArena arena_;               // the texts of the text cells
   std::vector<RowId> default_order_;
 
   // edit buffer
@@ -370,10 +386,5 @@ class Field {
   ClientTable* table_;
   int index_;
 };
-
-// Characters of a UTF-8 text cut to at most n characters.
-std::string_view CutToChars(std::string_view s, int n);
-// Letter case folded for ASCII and the Latin-1 letters (UTF-8).
-std::string FoldCase(std::string_view s);
 
 }  // namespace fiscora

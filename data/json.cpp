@@ -36,24 +36,19 @@ void JsonWriter::Separate() {
   if (need_comma_) out_ += ',';
   need_comma_ = true;
 }
-void JsonWriter::BeginObject() {
+void JsonWriter::Open(char bracket) {
   Separate();
-  out_ += '{';
+  out_ += bracket;
   need_comma_ = false;
 }
-void JsonWriter::EndObject() {
-  out_ += '}';
+void JsonWriter::Close(char bracket) {
+  out_ += bracket;
   need_comma_ = true;
 }
-void JsonWriter::BeginArray() {
-  Separate();
-  out_ += '[';
-  need_comma_ = false;
-}
-void JsonWriter::EndArray() {
-  out_ += ']';
-  need_comma_ = true;
-}
+void JsonWriter::BeginObject() { Open('{'); }
+void JsonWriter::EndObject() { Close('}'); }
+void JsonWriter::BeginArray() { Open('['); }
+void JsonWriter::EndArray() { Close(']'); }
 void JsonWriter::Key(std::string_view key) {
   Separate();
   out_ += JsonEscape(key);
@@ -116,31 +111,40 @@ void WriteAggregates(JsonWriter& w, const ClientTable& t) {
   w.EndObject();
 }
 
+namespace {
+
+void PutString(JsonWriter& w, std::string_view key, std::string_view value) {
+  w.Key(key);
+  w.String(value);
+}
+
+void PutBool(JsonWriter& w, std::string_view key, bool value) {
+  w.Key(key);
+  w.Bool(value);
+}
+
+}  // namespace
+
 void WriteCatalogue(JsonWriter& w, const TdtmCENTRAL& dtm) {
   static const char* kTypes[] = {"text", "integer", "float", "currency"};
   w.BeginObject();
   for (const auto& t : dtm.tables()) {
     w.Key(t->name());
     w.BeginObject();
-    w.Key("binding");
-    w.String(t->def().binding);
+    PutString(w, "binding", t->def().binding);
     w.Key("fields");
     w.BeginArray();
     for (int f = 0; f < t->FieldCount(); ++f) {
       const FieldDef& d = t->FieldAt(f);
       w.BeginObject();
-      w.Key("name");
-      w.String(d.name);
-      w.Key("type");
-      w.String(kTypes[static_cast<int>(d.type)]);
+      PutString(w, "name", d.name);
+      PutString(w, "type", kTypes[static_cast<int>(d.type)]);
       if (d.type == FieldType::kText) {
         w.Key("size");
         w.Int(d.size);
       }
-      w.Key("title");
-      w.String(d.title.empty() ? d.name : d.title);
-      w.Key("visible");
-      w.Bool(d.visible);
+      PutString(w, "title", d.title.empty() ? d.name : d.title);
+      PutBool(w, "visible", d.visible);
       w.EndObject();
     }
     w.EndArray();
@@ -148,10 +152,8 @@ void WriteCatalogue(JsonWriter& w, const TdtmCENTRAL& dtm) {
     w.BeginArray();
     for (const auto& a : t->def().aggregates) {
       w.BeginObject();
-      w.Key("name");
-      w.String(a.name);
-      w.Key("expression");
-      w.String(a.expression);
+      PutString(w, "name", a.name);
+      PutString(w, "expression", a.expression);
       w.EndObject();
     }
     w.EndArray();
@@ -159,12 +161,9 @@ void WriteCatalogue(JsonWriter& w, const TdtmCENTRAL& dtm) {
     w.BeginArray();
     for (const auto& i : t->IndexDefs()) {
       w.BeginObject();
-      w.Key("name");
-      w.String(i.name);
-      w.Key("fields");
-      w.String(i.fields);
-      w.Key("descending");
-      w.Bool(i.descending);
+      PutString(w, "name", i.name);
+      PutString(w, "fields", i.fields);
+      PutBool(w, "descending", i.descending);
       w.EndObject();
     }
     w.EndArray();

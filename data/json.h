@@ -29,6 +29,8 @@ class JsonWriter {
 
  private:
   void Separate();
+  void Open(char bracket);
+  void Close(char bracket);
   std::string out_;
   bool need_comma_ = false;
 };

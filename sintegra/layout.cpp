@@ -43,12 +43,6 @@ ConversionError::ConversionError(std::string file, int64_t line, std::string rec
       text_(std::move(text)),
       line_length_(line_length) {}
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 bool IsAscii(std::string_view s) {
   const char* p = s.data();
   size_t n = s.size(), i = 0;

@@ -5,17 +5,11 @@
 #include <algorithm>
 
 #include "data/display.h"
+#include "data/text.h"
 
 namespace fiscora::qt {
 
 namespace {
-
-// Characters of a UTF-8 text (continuation bytes not counted).
-int CharCount(const std::string& s) {
-  return static_cast<int>(std::count_if(s.begin(), s.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
 
 int DefaultWidth(const FieldDef& f) {
   switch (f.type) {

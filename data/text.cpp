@@ -1,0 +1,53 @@
+#include "data/text.h"
+
+#include <algorithm>
+
+namespace fiscora {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::string FoldCase(std::string_view s) {
+  std::string out(s);
+  for (size_t i = 0; i < out.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(out[i]);
+    if (c >= 'A' && c <= 'Z') {
+      out[i] = static_cast<char>(c + 32);
+    } else if (c == 0xC3 && i + 1 < out.size()) {
+      // U+00C0..U+00DE are C3 80..C3 9E; their lower case is 0x20 above.
+      unsigned char d = static_cast<unsigned char>(out[i + 1]);
+      if (d >= 0x80 && d <= 0x9E && d != 0x97) out[i + 1] = static_cast<char>(d + 0x20);
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::string_view CutToChars(std::string_view s, int n) {
+  if (n <= 0) return {};
+  if (static_cast<int>(s.size()) <= n) return s;  // bytes >= characters
+  int chars = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (IsContinuation(s[i])) continue;
+    if (chars == n) return s.substr(0, i);
+    ++chars;
+  }
+  return s;
+}
+
+int CharCount(std::string_view s) {
+  return static_cast<int>(std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuation(c); }));
+}
+
+}  // namespace fiscora

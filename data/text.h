@@ -1,0 +1,23 @@
+// Small text helpers shared by the tables, the readers and the displays.
+// Texts are UTF-8; none of these allocate but FoldCase.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace fiscora {
+
+// The text without leading and trailing blanks (spaces and tabs).
+std::string_view Trim(std::string_view s);
+
+// Letter case folded to lower case for ASCII and the Latin-1 letters
+// (UTF-8 "À".."Þ" but "×"); other characters unchanged.
+std::string FoldCase(std::string_view s);
+
+// The text cut to at most n characters (never inside a character).
+std::string_view CutToChars(std::string_view s, int n);
+
+// The number of characters (continuation bytes not counted).
+int CharCount(std::string_view s);
+
+}  // namespace fiscora
