@@ -10,9 +10,6 @@ SecondaryWindow::SecondaryWindow(QWidget* parent, const char* name, const QStrin
   resize(640, 420);
 }
 
-TfrmTipo_arq::TfrmTipo_arq(QWidget* parent)
-    : SecondaryWindow(parent, "frmTipo_arq", QStringLiteral("Escolha o tipo do arquivo")) {}
-
 Tfrm_cfop::Tfrm_cfop(QWidget* parent)
     : SecondaryWindow(parent, "frm_cfop", QStringLiteral("Resumo de CFOP")) {}
 
