@@ -7,6 +7,7 @@
 
 #include "data/atomic_file.h"
 #include "sintegra/header.h"
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 
 namespace fiscora {
@@ -324,7 +325,7 @@ void ConfirmFileType(Session& s, char code) {
   if (code != '1' && code != '2' && code != '3') code = '5';
   const std::string& path = s.frm.edtarq.text();
   if (WriteFileTypeCode(PathFromUtf8(path), code, s.ui) == 0) return;
-  s.file_type = std::string(1, code);
+  s.sintegra.file_type = std::string(1, code);
   ShowFileType(s);
 }
 

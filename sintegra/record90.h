@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace fiscora {
 

@@ -311,7 +311,7 @@ TEST_P(FileTypeChoice, WritesTheCodeIntoEveryRecord10AndSetsTheLabels) {
   }
   EXPECT_EQ(now[1], lines[1]);
   EXPECT_EQ(now[2], lines[2]);
-  EXPECT_EQ(t.s.file_type, std::string(1, c.code));
+  EXPECT_EQ(t.s.sintegra.file_type, std::string(1, c.code));
   EXPECT_EQ(t.frm.lbl_tipo_arq.text(), c.label);
   EXPECT_EQ(t.frm.lbl_tipo_arq2.text(), c.label2);
 }
