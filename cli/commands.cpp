@@ -4,6 +4,7 @@
 
 #include "data/json.h"
 #include "sintegra/loader.h"
+#include "sintegra/record90.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 
@@ -66,6 +67,25 @@ int Verificar(CliContext& c) {
   return 0;
 }
 
+// "Reconstruir registro 90" on the chosen file: the copy goes beside it.
+int Registro90(CliContext& c) {
+  ChooseFile(c);
+  btn_reg90Click(c.s);
+  return 0;
+}
+
+// "Alterar": the file-type window with the button of this code selected.
+int TipoArquivo(CliContext& c) {
+  const std::string& code = c.args.positionals.at(1);
+  if (code != "1" && code != "2" && code != "3" && code != "5") {
+    c.err << "fiscora-cli: tipo do arquivo deve ser 1, 2, 3 ou 5: " << code << "\n";
+    return 2;
+  }
+  ChooseFile(c);
+  ConfirmFileType(c.s, code[0]);
+  return 0;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
@@ -77,6 +97,12 @@ const std::vector<CliCommand>& CliCommands() {
        "escolhe o arquivo e executa a verificação completa\n"
        "(inclui sempre as tabelas cdsmaxmin e cdsaliq)",
        1, 1, true, {}, Verificar},
+      {"registro90", "ARQUIVO",
+       "escreve ao lado do arquivo a cópia \"Modif_\" com o registro 90 refeito", 1, 1, true, {},
+       Registro90},
+      {"tipo-arquivo", "ARQUIVO 1|2|3|5",
+       "grava a finalidade (coluna 126 do registro 10) no próprio arquivo", 2, 2, true, {},
+       TipoArquivo},
   };
   return commands;
 }

@@ -31,9 +31,9 @@ AtomicFile::AtomicFile(fs::path target) : target_(std::move(target)) {
   for (int attempt = 0; attempt < 100 && temp_.empty(); ++attempt) {
     std::ostringstream name;
     name << '.' << Shown(target_.filename()) << '.' << std::hex << gen() << ".tmp";
-    fs::path candidate = folder / fs::path(std::u8string(
-                                      reinterpret_cast<const char8_t*>(name.str().data()),
-                                      name.str().size()));
+    fs::path candidate =
+        folder / fs::path(std::u8string(reinterpret_cast<const char8_t*>(name.str().data()),
+                                        name.str().size()));
     if (fs::exists(candidate, ec)) continue;
     out_.open(candidate, std::ios::binary | std::ios::trunc);
     if (!out_)
@@ -41,8 +41,7 @@ AtomicFile::AtomicFile(fs::path target) : target_(std::move(target)) {
                        ": sem permissão de escrita na pasta " + Shown(folder) + ".");
     temp_ = candidate;
   }
-  if (temp_.empty())
-    throw WriteError("Não foi possível gravar o arquivo " + Shown(target_) + ".");
+  if (temp_.empty()) throw WriteError("Não foi possível gravar o arquivo " + Shown(target_) + ".");
   buf_.reserve(kBuffer);
 }
 

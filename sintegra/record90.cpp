@@ -6,8 +6,8 @@
 #include <system_error>
 
 #include "data/atomic_file.h"
-#include "sintegra/header.h"
 #include "session/pacer.h"
+#include "sintegra/header.h"
 #include "sintegra/layout.h"
 
 namespace fiscora {
@@ -190,7 +190,8 @@ std::vector<std::string> Record90Lines(std::string_view cnpj_ie,
 
 Record90Rebuild RebuildRecord90(const fs::path& file, UserInterface& ui) {
   Record90Rebuild result;
-  result.output = file.parent_path() / (fs::path(u8"Modif_").u8string() + file.filename().u8string());
+  result.output =
+      file.parent_path() / (fs::path(u8"Modif_").u8string() + file.filename().u8string());
 
   // Counting pass.
   std::array<int64_t, 17> counts{};
@@ -252,7 +253,8 @@ Record90Rebuild RebuildRecord90(const fs::path& file, UserInterface& ui) {
   }
   std::string final_eol(last_eol);
   if (!block_written)
-    for (const std::string& r : result.record90) copy.Line(r, usual_eol.empty() ? "\r\n" : usual_eol);
+    for (const std::string& r : result.record90)
+      copy.Line(r, usual_eol.empty() ? "\r\n" : usual_eol);
   copy.Finish(final_eol);
   out.Commit();
   return result;

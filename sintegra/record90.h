@@ -30,10 +30,10 @@ inline constexpr std::array<std::string_view, 17> kRecord90Types = {
 inline constexpr int kRecord90GroupsPerLine = 9;
 
 struct Record90Rebuild {
-  std::filesystem::path output;        // the copy written
-  std::vector<std::string> record90;   // the copy's record 90 lines (without line ends)
-  int64_t total_lines = 0;             // the "99" total: every line of the copy
-  bool had_record90 = false;           // the input had record 90 lines
+  std::filesystem::path output;       // the copy written
+  std::vector<std::string> record90;  // the copy's record 90 lines (without line ends)
+  int64_t total_lines = 0;            // the "99" total: every line of the copy
+  bool had_record90 = false;          // the input had record 90 lines
 };
 
 // The record 90 lines for these counts (indexed as kRecord90Types) and the

@@ -15,7 +15,8 @@ TfrmTipo_arq::TfrmTipo_arq(QWidget* parent) : QDialog(parent) {
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
   auto* root = new QVBoxLayout(this);
-  auto* group = new QGroupBox(QStringLiteral("   Selecione o tipo de arquivo a modificar:   "), this);
+  auto* group =
+      new QGroupBox(QStringLiteral("   Selecione o tipo de arquivo a modificar:   "), this);
   group->setObjectName(QStringLiteral("GroupBox1"));
   auto* buttons = new QVBoxLayout(group);
   const auto radio = [group, buttons](const char* name, const QString& caption) {

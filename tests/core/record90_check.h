@@ -37,7 +37,8 @@ inline std::vector<std::string> Record90Faults(const std::vector<std::string>& l
   long long total = -1;
   for (size_t i = 0; i < r90.size(); ++i) {
     const std::string& l = *r90[i];
-    if (l.size() != 126) faults.push_back("record 90 of " + std::to_string(l.size()) + " characters");
+    if (l.size() != 126)
+      faults.push_back("record 90 of " + std::to_string(l.size()) + " characters");
     if (l.size() >= 126 && l[125] - '0' != static_cast<int>(r90.size()))
       faults.push_back("column 126 says " + l.substr(125, 1));
     int groups = 0;

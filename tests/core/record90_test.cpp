@@ -1,4 +1,6 @@
 // The record 90 rebuild and the file-type choice.
+#include "sintegra/record90.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -6,9 +8,8 @@
 #include <sstream>
 
 #include "data/atomic_file.h"
-#include "sintegra/layout.h"
-#include "sintegra/record90.h"
 #include "record90_check.h"
+#include "sintegra/layout.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora {
@@ -31,7 +32,8 @@ fs::path CopyOf(const std::string& path) {
 
 std::vector<std::string> FolderEntries(const fs::path& folder) {
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -52,7 +54,8 @@ std::string Record90(std::string_view groups, char lines = '1') {
 
 TEST(Record90Rebuild, FileWithoutRecord90GetsOneLineAfterItsLast) {
   TempDir dir;
-  std::vector<std::string> lines = {R10(), Rec("11"), R50("5102", 100), R50("5102", 200), R75("P1", "X")};
+  std::vector<std::string> lines = {R10(), Rec("11"), R50("5102", 100), R50("5102", 200),
+                                    R75("P1", "X")};
   std::string f = dir.Write("in.txt", lines);
   const std::string before = Slurp(f);
   RecordingUserInterface ui;
@@ -137,7 +140,8 @@ TEST(Record90Rebuild, TwelveCountedTypesTakeTwoLinesOf126Characters) {
 TEST(Record90Rebuild, NineCountedTypesPutTheTotalOnANewLine) {
   TempDir dir;
   std::vector<std::string> lines = {R10()};
-  for (const char* t : {"50", "51", "53", "54", "55", "56", "57", "60", "61"}) lines.push_back(Rec(t));
+  for (const char* t : {"50", "51", "53", "54", "55", "56", "57", "60", "61"})
+    lines.push_back(Rec(t));
   std::string f = dir.Write("in.txt", lines);
   RecordingUserInterface ui;
   RebuildRecord90(f, ui);
@@ -152,8 +156,8 @@ TEST(Record90Rebuild, BlockReplacedInPlaceKeepsTheSignatureLineLast) {
   std::string signature = "EAD" + std::string(128, 'F');
   std::string old1 = Record90("5000000009", '2'), old2 = Record90("9900000009", '2');
   old1.replace(2, 14, "99888777000166");
-  std::string f = dir.Write("in.txt", {R10(), Rec("11"), R50("5102", 1), old1, old2, signature},
-                            "\n", false);
+  std::string f =
+      dir.Write("in.txt", {R10(), Rec("11"), R50("5102", 1), old1, old2, signature}, "\n", false);
   RecordingUserInterface ui;
   RebuildRecord90(f, ui);
   std::string bytes = Slurp(CopyOf(f));
@@ -169,7 +173,9 @@ TEST(Record90Rebuild, BlockReplacedInPlaceKeepsTheSignatureLineLast) {
 
 TEST(Record90Rebuild, LineEndsAndBytesOfOtherLinesAreKept) {
   TempDir dir;
-  std::string accented = R75("P1", "A\xC7\xDA" "CAR");  // Windows-1252 bytes
+  std::string accented = R75("P1",
+                             "A\xC7\xDA"
+                             "CAR");  // Windows-1252 bytes
   std::string in = R10().str() + "\r\n" + accented + "\n" + R50("1102", 7).str() + "\r\n";
   fs::path f = dir.path() / "in.txt";
   std::ofstream(f, std::ios::binary) << in;
@@ -300,7 +306,8 @@ TEST_P(FileTypeChoice, WritesTheCodeIntoEveryRecord10AndSetsTheLabels) {
   const FileTypeCase& c = GetParam();
   TestSession t;
   std::vector<std::string> lines = {R10("12345678000195", "20240301", "20240331", '1'), Rec("11"),
-                                    R50("1102", 1), R10("12345678000195", "20240301", "20240331", '2')};
+                                    R50("1102", 1),
+                                    R10("12345678000195", "20240301", "20240331", '2')};
   t.frm.edtarq.SetText(t.File(lines));
   ConfirmFileType(t.s, c.button);
   std::vector<std::string> now = FileLines(t.frm.edtarq.text());
@@ -328,13 +335,16 @@ TEST(FileTypeChoiceFile, ShortRecord10IsPaddedToColumn125) {
   std::string f = dir.Write("in.txt", {R10().Cut(100), R50("1102", 1)}, "\n");
   RecordingUserInterface ui;
   EXPECT_EQ(WriteFileTypeCode(f, '3', ui), 1);
-  std::string expected = R10().Cut(100).str() + std::string(25, ' ') + "3\n" + R50("1102", 1).str() + "\n";
+  std::string expected =
+      R10().Cut(100).str() + std::string(25, ' ') + "3\n" + R50("1102", 1).str() + "\n";
   EXPECT_EQ(Slurp(f), expected);
 }
 
 TEST(FileTypeChoiceFile, KeepsLineEndsAndBytesAndLeavesNoTemporaryFile) {
   TempDir dir;
-  std::string accented = R75("P1", "A\xC7\xDA" "CAR");
+  std::string accented = R75("P1",
+                             "A\xC7\xDA"
+                             "CAR");
   std::string in = R10().str() + "\r\n" + accented + "\n" + R50("1102", 7).str();
   fs::path f = dir.path() / "in.txt";
   std::ofstream(f, std::ios::binary) << in;
