@@ -5,6 +5,8 @@
 #include "data/json.h"
 #include "sintegra/loader.h"
 #include "sintegra/record90.h"
+#include "sintegra/layout.h"
+#include "validate/validate.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 
@@ -86,6 +88,38 @@ int TipoArquivo(CliContext& c) {
   return 0;
 }
 
+// The structural validation: the findings in "tables", the counts in
+// "state"; exit 0 without errors, 3 with errors.
+int Validar(CliContext& c) {
+  const std::string& file = c.args.positionals.at(0);
+  ValidationReport report = ValidateFile(PathFromUtf8(file), c.ui);
+  JsonWriter w;
+  w.BeginArray();
+  for (const Finding& f : report.findings) {
+    w.BeginObject();
+    w.Key("line");
+    w.Int(f.line);
+    w.Key("columns");
+    w.String(FindingColumns(f));
+    w.Key("record");
+    w.String(f.record);
+    w.Key("field");
+    w.String(f.field);
+    w.Key("severity");
+    w.String(SeverityText(f.severity));
+    w.Key("message");
+    w.String(f.message);
+    w.EndObject();
+  }
+  w.EndArray();
+  c.extras.tables.emplace_back("findings", w.str());
+  c.extras.state.emplace_back("validation_kind", report.kind == FileKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
+  c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
+  c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
+  c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));
+  return report.errors > 0 ? 3 : 0;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
@@ -103,6 +137,10 @@ const std::vector<CliCommand>& CliCommands() {
       {"tipo-arquivo", "ARQUIVO 1|2|3|5",
        "grava a finalidade (coluna 126 do registro 10) no próprio arquivo", 2, 2, true, {},
        TipoArquivo},
+      {"validar", "ARQUIVO",
+       "valida a estrutura do arquivo SINTEGRA ou EFD e lista as falhas por linha\n"
+       "(código de saída 3 quando há erros)",
+       1, 1, true, {}, Validar},
   };
   return commands;
 }
