@@ -4,6 +4,9 @@
 
 #include "data/json.h"
 #include "sintegra/loader.h"
+#include "sintegra/record90.h"
+#include "sintegra/layout.h"
+#include "validate/validate.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 
@@ -66,6 +69,57 @@ int Verificar(CliContext& c) {
   return 0;
 }
 
+// "Reconstruir registro 90" on the chosen file: the copy goes beside it.
+int Registro90(CliContext& c) {
+  ChooseFile(c);
+  btn_reg90Click(c.s);
+  return 0;
+}
+
+// "Alterar": the file-type window with the button of this code selected.
+int TipoArquivo(CliContext& c) {
+  const std::string& code = c.args.positionals.at(1);
+  if (code != "1" && code != "2" && code != "3" && code != "5") {
+    c.err << "fiscora-cli: tipo do arquivo deve ser 1, 2, 3 ou 5: " << code << "\n";
+    return 2;
+  }
+  ChooseFile(c);
+  ConfirmFileType(c.s, code[0]);
+  return 0;
+}
+
+// The structural validation: the findings in "tables", the counts in
+// "state"; exit 0 without errors, 3 with errors.
+int Validar(CliContext& c) {
+  const std::string& file = c.args.positionals.at(0);
+  ValidationReport report = ValidateFile(PathFromUtf8(file), c.ui);
+  JsonWriter w;
+  w.BeginArray();
+  for (const Finding& f : report.findings) {
+    w.BeginObject();
+    w.Key("line");
+    w.Int(f.line);
+    w.Key("columns");
+    w.String(FindingColumns(f));
+    w.Key("record");
+    w.String(f.record);
+    w.Key("field");
+    w.String(f.field);
+    w.Key("severity");
+    w.String(SeverityText(f.severity));
+    w.Key("message");
+    w.String(f.message);
+    w.EndObject();
+  }
+  w.EndArray();
+  c.extras.tables.emplace_back("findings", w.str());
+  c.extras.state.emplace_back("validation_kind", report.kind == FileKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
+  c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
+  c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
+  c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));
+  return report.errors > 0 ? 3 : 0;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
@@ -77,6 +131,16 @@ const std::vector<CliCommand>& CliCommands() {
        "escolhe o arquivo e executa a verificação completa\n"
        "(inclui sempre as tabelas cdsmaxmin e cdsaliq)",
        1, 1, true, {}, Verificar},
+      {"registro90", "ARQUIVO",
+       "escreve ao lado do arquivo a cópia \"Modif_\" com o registro 90 refeito", 1, 1, true, {},
+       Registro90},
+      {"tipo-arquivo", "ARQUIVO 1|2|3|5",
+       "grava a finalidade (coluna 126 do registro 10) no próprio arquivo", 2, 2, true, {},
+       TipoArquivo},
+      {"validar", "ARQUIVO",
+       "valida a estrutura do arquivo SINTEGRA ou EFD e lista as falhas por linha\n"
+       "(código de saída 3 quando há erros)",
+       1, 1, true, {}, Validar},
   };
   return commands;
 }

@@ -103,6 +103,19 @@ AtomicFile::~AtomicFile() {
   fs::remove(temp_, ec);
 }
 
+void AtomicFile::Write(std::string_view bytes) {
+  errno = 0;
+  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out_) {
+    std::string reason = ErrnoReason();
+    out_.close();
+    done_ = true;
+    std::error_code ec;
+    fs::remove(temp_, ec);
+    Fail(target_, reason);
+  }
+}
+
 void AtomicFile::Commit() {
   if (done_) return;
   errno = 0;

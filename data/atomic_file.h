@@ -10,6 +10,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace fiscora {
 
@@ -53,6 +54,9 @@ class AtomicFile {
   AtomicFile& operator=(const AtomicFile&) = delete;
 
   std::ofstream& stream() { return out_; }
+  // Writes bytes; throws FileWriteError (and removes the temporary file) as
+  // soon as the disk refuses them.
+  void Write(std::string_view bytes);
   const std::filesystem::path& target() const { return target_; }
   void Commit();
 

@@ -27,6 +27,7 @@
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 #include "sintegra/header.h"
+#include "sintegra/record90.h"
 
 namespace fiscora::qt {
 
@@ -120,6 +121,19 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   for (const auto& t : totals)
     if (auto* display = findChild<DbText*>(QString::fromLatin1(t.display)))
       display->Bind(t.table, t.aggregate);
+}
+
+void Tfrmprincipal::SetSecondaryWindows(const SecondaryWindows& windows) {
+  windows_ = windows;
+  if (windows_.frmTipo_arq)
+    windows_.frmTipo_arq->SetConfirmHandler([this](char code) {
+      bool done = false;
+      RunAction([code, &done](Session& s) {
+        ConfirmFileType(s, code);
+        done = true;
+      });
+      return done;
+    });
 }
 
 void Tfrmprincipal::RouteDialogsTo(UserInterface* dialogs) { ui_->RouteDialogsTo(dialogs); }
@@ -254,6 +268,8 @@ void Tfrmprincipal::ConnectHandlers() {
           [this] { state_.lblaguarde.Show(); });
   connect(button("sbtnverificar"), &QAbstractButton::clicked, this,
           [this] { RunAction([](Session& s) { sbtnverificarClick(s); }, true); });
+  connect(button("btn_reg90"), &QAbstractButton::clicked, this,
+          [this] { RunAction([](Session& s) { btn_reg90Click(s); }); });
   connect(button("sbtn_sped"), &QAbstractButton::clicked, this,
           [this] { popm_sped_->popup(QCursor::pos()); });
   connect(button("sbtnfechar"), &QAbstractButton::clicked, this, &QWidget::close);

@@ -41,7 +41,7 @@ class Tfrmprincipal : public QWidget {
   // Joins the data module, which must outlive the window: builds the session
   // and binds the grids and total displays to their tables.
   void AttachData(TdtmCENTRAL& dtm);
-  void SetSecondaryWindows(const SecondaryWindows& windows) { windows_ = windows; }
+  void SetSecondaryWindows(const SecondaryWindows& windows);
   // Messages and file choices go to `dialogs` instead of Qt's dialogs; null
   // restores them.
   void RouteDialogsTo(UserInterface* dialogs);

@@ -14,9 +14,6 @@ SecondaryWindow::SecondaryWindow(QWidget* parent, const char* name, const QStrin
   KeepReadingTabOrder(this);
 }
 
-TfrmTipo_arq::TfrmTipo_arq(QWidget* parent)
-    : SecondaryWindow(parent, "frmTipo_arq", QStringLiteral("Escolha o tipo do arquivo")) {}
-
 Tfrm_cfop::Tfrm_cfop(QWidget* parent)
     : SecondaryWindow(parent, "frm_cfop", QStringLiteral("Resumo de CFOP")) {}
 

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include "sintegra/ui/file_type_window.h"
+
 namespace fiscora::qt {
 
 // A secondary window: object name and caption fixed by its class.
@@ -13,13 +15,6 @@ class SecondaryWindow : public QDialog {
 
  public:
   SecondaryWindow(QWidget* parent, const char* name, const QString& caption);
-};
-
-class TfrmTipo_arq : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmTipo_arq(QWidget* parent);
 };
 
 class Tfrm_cfop : public SecondaryWindow {

@@ -1,0 +1,70 @@
+// CNPJ, CPF and state registration check digits, with numbers published as
+// examples by the tax authorities and the same numbers with a digit changed.
+#include "validate/check_digits.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace fiscora {
+namespace {
+
+TEST(CheckDigits, Cnpj) {
+  for (const char* ok : {"11222333000181", "12345678000195", "00000000000191", "00000000000000"})
+    EXPECT_TRUE(ValidCnpj(ok)) << ok;
+  for (const char* bad : {"11222333000182", "12345678000190", "1234567800019", "1234567800019A"})
+    EXPECT_FALSE(ValidCnpj(bad)) << bad;
+}
+
+TEST(CheckDigits, Cpf) {
+  for (const char* ok : {"52998224725", "11144477735"}) EXPECT_TRUE(ValidCpf(ok)) << ok;
+  for (const char* bad : {"52998224726", "11144477734", "5299822472"})
+    EXPECT_FALSE(ValidCpf(bad)) << bad;
+}
+
+// A valid number per state: the number as published, and the same number
+// with its last digit changed is refused.
+struct IeCase {
+  const char* uf;
+  const char* number;
+};
+
+void PrintTo(const IeCase& c, std::ostream* os) { *os << c.uf << " " << c.number; }
+
+class StateRegistration : public ::testing::TestWithParam<IeCase> {};
+
+TEST_P(StateRegistration, ValidAndWithALastDigitChanged) {
+  const IeCase& c = GetParam();
+  EXPECT_EQ(CheckIe(c.uf, c.number), IeCheck::kValid);
+  std::string changed = c.number;
+  changed.back() = changed.back() == '9' ? '0' : static_cast<char>(changed.back() + 1);
+  EXPECT_EQ(CheckIe(c.uf, changed), IeCheck::kInvalid) << changed;
+  // One digit fewer is the wrong length.
+  EXPECT_EQ(CheckIe(c.uf, std::string(c.number).substr(1)), IeCheck::kInvalid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, StateRegistration,
+    ::testing::Values(
+        IeCase{"AC", "0100482300112"}, IeCase{"AL", "240000048"}, IeCase{"AP", "030123459"},
+        IeCase{"BA", "123456748"}, IeCase{"BA", "162345651"}, IeCase{"BA", "12345663"},
+        IeCase{"BA", "61234557"}, IeCase{"CE", "060000015"}, IeCase{"DF", "0730000100109"},
+        IeCase{"ES", "999999990"}, IeCase{"GO", "109876547"}, IeCase{"MA", "120000385"},
+        IeCase{"MG", "0623079040081"}, IeCase{"MT", "00130000019"}, IeCase{"PA", "159999995"},
+        IeCase{"PB", "060000015"}, IeCase{"PE", "032141840"}, IeCase{"PE", "18100100000049"},
+        IeCase{"PI", "012345679"}, IeCase{"PR", "1234567850"}, IeCase{"RJ", "99999993"},
+        IeCase{"RN", "200400401"}, IeCase{"RO", "00000000625213"}, IeCase{"RR", "240066281"},
+        IeCase{"RS", "2243658792"}, IeCase{"SC", "251040852"}, IeCase{"SE", "271234563"},
+        IeCase{"SP", "110042490114"}, IeCase{"TO", "29010227836"}),
+    [](const ::testing::TestParamInfo<IeCase>& info) {
+      return std::string(info.param.uf) + "_" + info.param.number;
+    });
+
+TEST(CheckDigits, UnknownStatesAndLettersAreNotChecked) {
+  EXPECT_EQ(CheckIe("AM", "999999999"), IeCheck::kNotChecked);
+  EXPECT_EQ(CheckIe("EX", "123"), IeCheck::kNotChecked);
+  EXPECT_EQ(CheckIe("SP", "P011004243002"), IeCheck::kNotChecked);
+}
+
+}  // namespace
+}  // namespace fiscora

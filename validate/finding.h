@@ -1,0 +1,48 @@
+// What a validation reports: findings with the line, the columns, the
+// record, the field, the severity and a message in Portuguese.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fiscora {
+
+enum class Severity { kErro, kAviso };
+
+// "erro" or "aviso", as the user sees them.
+inline const char* SeverityText(Severity s) { return s == Severity::kErro ? "erro" : "aviso"; }
+
+struct Finding {
+  int64_t line = 0;      // 1-based; 0 for the file as a whole
+  int first_column = 0;  // 1-based character columns (SINTEGRA) or field
+  int last_column = 0;   // numbers (EFD); 0 when the whole line is meant
+  std::string record;    // "50", "60M", "C100" ...
+  std::string field;     // "data de emissão", "CNPJ" ...; empty for the line
+  Severity severity = Severity::kErro;
+  std::string message;
+};
+
+// The column range as shown: "31-38", "126", or empty for the whole line.
+inline std::string FindingColumns(const Finding& f) {
+  if (f.first_column <= 0) return {};
+  if (f.last_column <= f.first_column) return std::to_string(f.first_column);
+  return std::to_string(f.first_column) + "-" + std::to_string(f.last_column);
+}
+
+enum class FileKind { kUnknown, kSintegra, kEfd };
+
+struct ValidationReport {
+  FileKind kind = FileKind::kUnknown;
+  int64_t lines = 0;
+  int64_t errors = 0;
+  int64_t warnings = 0;
+  std::vector<Finding> findings;  // in the order of the lines
+
+  void Add(Finding f) {
+    (f.severity == Severity::kErro ? errors : warnings)++;
+    findings.push_back(std::move(f));
+  }
+};
+
+}  // namespace fiscora

@@ -1,0 +1,768 @@
+#include "validate/sintegra_validator.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "session/pacer.h"
+#include "sintegra/layout.h"
+#include "validate/check_digits.h"
+
+namespace fiscora {
+
+namespace {
+
+// ------------------------------------------------------------ the layouts
+
+enum class Form : uint8_t {
+  kNumber,       // digits only
+  kOptional,     // digits only; blanks (nothing informed) are a warning
+  kDate,         // AAAAMMDD, a real date
+  kPeriodDate,   // a real date inside the period of record 10
+  kPeriodMonth,  // MMAAAA inside the period of record 10
+  kCnpj,         // the taxpayer's CNPJ
+  kCnpjCpf,      // a CNPJ, or a CPF written with three zeros in front
+  kIe,           // state registration of the state at uf_column (0: record 10's)
+  kCfop,         // four digits, the first 1, 2, 3, 5, 6 or 7
+};
+
+struct Field {
+  int column, width;
+  Form form;
+  const char* name;
+  int uf_column = 0;
+};
+
+// A one-character code and the values it may take.
+struct Code {
+  int column;
+  std::string_view allowed;
+  const char* name;
+};
+
+struct Layout {
+  std::string_view type;
+  int rank;  // the order of the records in the file (60 and 61 for their sub-types)
+  std::span<const Field> fields;
+  std::span<const Code> codes;
+};
+
+using F = Form;
+
+constexpr Field k10[] = {{3, 14, F::kCnpj, "CNPJ"},
+                         {17, 14, F::kIe, "inscrição estadual", 96},
+                         {98, 10, F::kOptional, "fax"},
+                         {108, 8, F::kDate, "data inicial"},
+                         {116, 8, F::kDate, "data final"}};
+constexpr Code k10Codes[] = {{124, "123", "código do convênio"},
+                             {125, "123", "natureza das operações"},
+                             {126, "1235", "finalidade"}};
+constexpr Field k11[] = {{37, 5, F::kOptional, "número"},
+                         {79, 8, F::kOptional, "CEP"},
+                         {115, 12, F::kOptional, "telefone"}};
+constexpr Field k50[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+                         {17, 14, F::kIe, "inscrição estadual", 39},
+                         {31, 8, F::kPeriodDate, "data de emissão ou recebimento"},
+                         {41, 2, F::kNumber, "modelo"},
+                         {46, 6, F::kNumber, "número"},
+                         {52, 4, F::kCfop, "CFOP"},
+                         {57, 13, F::kNumber, "valor total"},
+                         {70, 13, F::kNumber, "base de cálculo do ICMS"},
+                         {83, 13, F::kNumber, "valor do ICMS"},
+                         {96, 13, F::kNumber, "isenta ou não tributada"},
+                         {109, 13, F::kNumber, "outras"},
+                         {122, 4, F::kNumber, "alíquota"}};
+constexpr Code k50Codes[] = {{56, "PT", "emitente"}, {126, "NSEX24", "situação"}};
+constexpr Field k51[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+                         {17, 14, F::kIe, "inscrição estadual", 39},
+                         {31, 8, F::kPeriodDate, "data de emissão ou recebimento"},
+                         {44, 6, F::kNumber, "número"},
+                         {50, 4, F::kCfop, "CFOP"},
+                         {54, 13, F::kNumber, "valor total"},
+                         {67, 13, F::kNumber, "valor do IPI"},
+                         {80, 13, F::kNumber, "isenta ou não tributada"},
+                         {93, 13, F::kNumber, "outras"}};
+constexpr Code k51Codes[] = {{126, "NSEX24", "situação"}};
+constexpr Field k53[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+                         {17, 14, F::kIe, "inscrição estadual", 39},
+                         {31, 8, F::kPeriodDate, "data de emissão ou recebimento"},
+                         {41, 2, F::kNumber, "modelo"},
+                         {46, 6, F::kNumber, "número"},
+                         {52, 4, F::kCfop, "CFOP"},
+                         {57, 13, F::kNumber, "base de cálculo do ICMS ST"},
+                         {70, 13, F::kNumber, "ICMS retido"},
+                         {83, 13, F::kNumber, "despesas acessórias"}};
+constexpr Code k53Codes[] = {{56, "PT", "emitente"}, {96, "NSEX24", "situação"}};
+constexpr Field k54[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+                         {17, 2, F::kNumber, "modelo"},
+                         {22, 6, F::kNumber, "número"},
+                         {28, 4, F::kCfop, "CFOP"},
+                         {35, 3, F::kNumber, "número do item"},
+                         {52, 11, F::kNumber, "quantidade"},
+                         {63, 12, F::kNumber, "valor do produto"},
+                         {75, 12, F::kNumber, "desconto ou despesa"},
+                         {87, 12, F::kNumber, "base de cálculo do ICMS"},
+                         {99, 12, F::kNumber, "base de cálculo do ICMS ST"},
+                         {111, 12, F::kNumber, "valor do IPI"},
+                         {123, 4, F::kNumber, "alíquota"}};
+constexpr Field k55[] = {{3, 14, F::kCnpjCpf, "CNPJ"},  {31, 8, F::kDate, "data do pagamento"},
+                         {43, 3, F::kNumber, "banco"},  {46, 4, F::kNumber, "agência"},
+                         {70, 13, F::kNumber, "valor"}, {83, 8, F::kDate, "data de vencimento"}};
+constexpr Field k56[] = {
+    {3, 14, F::kCnpjCpf, "CNPJ"},          {17, 2, F::kNumber, "modelo"},
+    {22, 6, F::kNumber, "número"},         {28, 4, F::kCfop, "CFOP"},
+    {35, 3, F::kNumber, "número do item"}, {67, 4, F::kNumber, "alíquota do IPI"}};
+constexpr Field k57[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+                         {31, 2, F::kNumber, "modelo"},
+                         {36, 6, F::kNumber, "número"},
+                         {42, 4, F::kCfop, "CFOP"},
+                         {49, 3, F::kNumber, "número do item"}};
+constexpr Field k60M[] = {{4, 8, F::kPeriodDate, "data de emissão"},
+                          {32, 3, F::kNumber, "número de ordem do equipamento"},
+                          {37, 6, F::kNumber, "COO inicial"},
+                          {43, 6, F::kNumber, "COO final"},
+                          {49, 6, F::kNumber, "contador de reduções Z (CRZ)"},
+                          {55, 3, F::kNumber, "contador de reinício de operação (CRO)"},
+                          {58, 16, F::kNumber, "venda bruta"},
+                          {74, 16, F::kNumber, "totalizador geral"}};
+constexpr Field k60A[] = {{4, 8, F::kPeriodDate, "data de emissão"},
+                          {36, 12, F::kNumber, "valor acumulado"}};
+constexpr Field k60D[] = {{4, 8, F::kPeriodDate, "data de emissão"},
+                          {46, 13, F::kNumber, "quantidade"},
+                          {59, 16, F::kNumber, "valor acumulado"},
+                          {75, 16, F::kNumber, "base de cálculo do ICMS"},
+                          {95, 13, F::kNumber, "valor do ICMS"}};
+constexpr Field k60I[] = {
+    {4, 8, F::kPeriodDate, "data de emissão"}, {34, 6, F::kNumber, "COO"},
+    {40, 3, F::kNumber, "número do item"},     {57, 13, F::kNumber, "quantidade"},
+    {70, 13, F::kNumber, "valor unitário"},    {83, 12, F::kNumber, "base de cálculo do ICMS"},
+    {99, 12, F::kNumber, "valor do ICMS"}};
+constexpr Field k60R[] = {{4, 6, F::kPeriodMonth, "mês e ano"},
+                          {24, 13, F::kNumber, "quantidade"},
+                          {37, 16, F::kNumber, "valor"},
+                          {53, 16, F::kNumber, "base de cálculo do ICMS"}};
+constexpr Field k61[] = {{31, 8, F::kPeriodDate, "data de emissão"},
+                         {39, 2, F::kNumber, "modelo"},
+                         {46, 6, F::kNumber, "número inicial"},
+                         {52, 6, F::kNumber, "número final"},
+                         {58, 13, F::kNumber, "valor total"},
+                         {71, 13, F::kNumber, "base de cálculo do ICMS"},
+                         {84, 12, F::kNumber, "valor do ICMS"},
+                         {96, 13, F::kNumber, "isenta ou não tributada"},
+                         {109, 13, F::kNumber, "outras"},
+                         {122, 4, F::kNumber, "alíquota"}};
+constexpr Field k61R[] = {{4, 6, F::kPeriodMonth, "mês e ano"},
+                          {24, 13, F::kNumber, "quantidade"},
+                          {37, 16, F::kNumber, "valor"},
+                          {53, 16, F::kNumber, "base de cálculo do ICMS"},
+                          {69, 4, F::kNumber, "alíquota"}};
+constexpr Field k70[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+                         {17, 14, F::kIe, "inscrição estadual", 39},
+                         {31, 8, F::kPeriodDate, "data de emissão ou utilização"},
+                         {41, 2, F::kNumber, "modelo"},
+                         {46, 6, F::kNumber, "número"},
+                         {52, 4, F::kCfop, "CFOP"},
+                         {56, 13, F::kNumber, "valor total"},
+                         {69, 14, F::kNumber, "base de cálculo do ICMS"},
+                         {83, 14, F::kNumber, "valor do ICMS"},
+                         {97, 14, F::kNumber, "isenta ou não tributada"},
+                         {111, 14, F::kNumber, "outras"}};
+constexpr Code k70Codes[] = {{126, "NSEX24", "situação"}};
+constexpr Field k71[] = {{3, 14, F::kCnpjCpf, "CNPJ do tomador"},
+                         {17, 14, F::kIe, "inscrição estadual do tomador", 39},
+                         {31, 8, F::kPeriodDate, "data de emissão"},
+                         {41, 2, F::kNumber, "modelo"},
+                         {46, 6, F::kNumber, "número"},
+                         {54, 14, F::kCnpjCpf, "CNPJ do remetente"},
+                         {68, 14, F::kIe, "inscrição estadual do remetente", 52},
+                         {82, 8, F::kDate, "data da nota fiscal"},
+                         {90, 2, F::kNumber, "modelo da nota fiscal"},
+                         {95, 6, F::kNumber, "número da nota fiscal"},
+                         {101, 14, F::kNumber, "valor da nota fiscal"}};
+constexpr Field k74[] = {{3, 8, F::kDate, "data do inventário"},
+                         {25, 13, F::kNumber, "quantidade"},
+                         {38, 13, F::kNumber, "valor do produto"},
+                         {52, 14, F::kCnpjCpf, "CNPJ do possuidor"},
+                         {66, 14, F::kIe, "inscrição estadual do possuidor", 80}};
+constexpr Code k74Codes[] = {{51, "123", "código de posse"}};
+constexpr Field k75[] = {{3, 8, F::kDate, "data inicial"},
+                         {11, 8, F::kDate, "data final"},
+                         {100, 5, F::kNumber, "alíquota do IPI"},
+                         {105, 4, F::kNumber, "alíquota do ICMS"},
+                         {109, 5, F::kNumber, "redução da base de cálculo"},
+                         {114, 13, F::kNumber, "base de cálculo do ICMS ST"}};
+constexpr Field k76[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+                         {17, 14, F::kIe, "inscrição estadual", 60},
+                         {31, 2, F::kNumber, "modelo"},
+                         {37, 10, F::kNumber, "número"},
+                         {47, 4, F::kCfop, "CFOP"},
+                         {52, 8, F::kPeriodDate, "data de emissão ou recebimento"},
+                         {62, 13, F::kNumber, "valor total"},
+                         {75, 13, F::kNumber, "base de cálculo do ICMS"},
+                         {88, 12, F::kNumber, "valor do ICMS"},
+                         {100, 12, F::kNumber, "isenta ou não tributada"},
+                         {112, 12, F::kNumber, "outras"},
+                         {124, 2, F::kNumber, "alíquota"}};
+constexpr Code k76Codes[] = {{126, "NSEX24", "situação"}};
+constexpr Field k77[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+                         {17, 2, F::kNumber, "modelo"},
+                         {23, 10, F::kNumber, "número"},
+                         {33, 4, F::kCfop, "CFOP"},
+                         {38, 3, F::kNumber, "número do item"},
+                         {52, 13, F::kNumber, "quantidade"},
+                         {65, 12, F::kNumber, "valor do serviço"},
+                         {77, 12, F::kNumber, "desconto"},
+                         {89, 12, F::kNumber, "base de cálculo do ICMS"},
+                         {101, 2, F::kNumber, "alíquota"}};
+constexpr Field k90[] = {{3, 14, F::kCnpj, "CNPJ"}};
+
+constexpr Layout kLayouts[] = {
+    {"10", 10, k10, k10Codes}, {"11", 11, k11, {}},       {"50", 50, k50, k50Codes},
+    {"51", 51, k51, k51Codes}, {"53", 53, k53, k53Codes}, {"54", 54, k54, {}},
+    {"55", 55, k55, {}},       {"56", 56, k56, {}},       {"57", 57, k57, {}},
+    {"60M", 60, k60M, {}},     {"60A", 60, k60A, {}},     {"60D", 60, k60D, {}},
+    {"60I", 60, k60I, {}},     {"60R", 60, k60R, {}},     {"61", 61, k61, {}},
+    {"61R", 61, k61R, {}},     {"70", 70, k70, k70Codes}, {"71", 71, k71, {}},
+    {"74", 74, k74, k74Codes}, {"75", 75, k75, {}},       {"76", 76, k76, k76Codes},
+    {"77", 77, k77, {}},       {"85", 85, {}, {}},        {"86", 86, {}, {}},
+    {"88", 88, {}, {}},        {"90", 90, k90, {}},
+};
+
+const Layout* LayoutOf(std::string_view type) {
+  for (const Layout& l : kLayouts)
+    if (l.type == type) return &l;
+  return nullptr;
+}
+
+// The layout of a line by its first characters; null for an unknown type.
+struct LayoutTable {
+  std::array<const Layout*, 100> by_type{};
+  std::array<const Layout*, 5> sub60{};  // M A D I R
+  const Layout* r61 = nullptr;
+  const Layout* r61r = nullptr;
+  LayoutTable() {
+    for (const Layout& l : kLayouts)
+      if (l.type.size() == 2)
+        by_type[static_cast<size_t>((l.type[0] - '0') * 10 + (l.type[1] - '0'))] = &l;
+    const char* subs = "MADIR";
+    for (size_t i = 0; i < 5; ++i) sub60[i] = LayoutOf(std::string("60") + subs[i]);
+    r61 = LayoutOf("61");
+    r61r = LayoutOf("61R");
+  }
+  const Layout* Find(std::string_view line) const {
+    if (line.size() < 2 || line[0] < '0' || line[0] > '9' || line[1] < '0' || line[1] > '9')
+      return nullptr;
+    int t = (line[0] - '0') * 10 + (line[1] - '0');
+    if (t == 60) {
+      if (line.size() < 3) return nullptr;
+      const char* p = std::char_traits<char>::find("MADIR", 5, line[2]);
+      return p ? sub60[static_cast<size_t>(p - "MADIR")] : nullptr;
+    }
+    if (t == 61) return line.size() >= 3 && line[2] == 'R' ? r61r : r61;
+    return by_type[static_cast<size_t>(t)];
+  }
+};
+
+const LayoutTable& Layouts() {
+  static const LayoutTable table;
+  return table;
+}
+
+// ------------------------------------------------------------ field forms
+
+uint64_t Load8(const char* p) {
+  uint64_t x;
+  std::memcpy(&x, p, 8);
+  return x;
+}
+
+// Eight bytes at a time: a byte is a digit when its high nibble is 3 and
+// adding 6 keeps it so.
+bool AllDigits(std::string_view s) {
+  if (s.empty()) return false;
+  size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t x = Load8(s.data() + i);
+    uint64_t hi = x & 0xF0F0F0F0F0F0F0F0ull;
+    uint64_t carried = ((x + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) >> 4;
+    if ((hi | carried) != 0x3333333333333333ull) return false;
+  }
+  for (; i < s.size(); ++i)
+    if (static_cast<unsigned char>(s[i] - '0') > 9) return false;
+  return true;
+}
+
+bool Ascii(std::string_view s) {
+  size_t i = 0;
+  uint64_t any = 0;
+  for (; i + 8 <= s.size(); i += 8) any |= Load8(s.data() + i);
+  for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
+  return (any & 0x8080808080808080ull) == 0;
+}
+
+int Number(std::string_view digits) {
+  int n = 0;
+  for (char c : digits) n = n * 10 + (c - '0');
+  return n;
+}
+
+bool RealDate(int y, int m, int d) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (y < 1900 || m < 1 || m > 12 || d < 1) return false;
+  int days = kDays[m - 1] + (m == 2 && (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)) ? 1 : 0);
+  return d <= days;
+}
+
+// AAAAMMDD as the number yyyymmdd, or -1 when it is no real date.
+int DateValue(std::string_view s) {
+  if (s.size() != 8 || !AllDigits(s)) return -1;
+  int v = Number(s);
+  return RealDate(v / 10000, v / 100 % 100, v % 100) ? v : -1;
+}
+
+std::string ShownDate(int v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", v % 100, v / 100 % 100, v / 10000);
+  return buf;
+}
+
+std::string Quoted(std::string_view raw) {
+  std::string text = IsValidUtf8(raw) ? std::string(raw) : Cp1252ToUtf8(raw);
+  return "'" + text + "'";
+}
+
+// ------------------------------------------------------------ the pass
+
+class SintegraValidator {
+ public:
+  explicit SintegraValidator(ValidationReport& report) : r_(report) {}
+
+  void Line(std::string_view line, bool utf8) {
+    ++n_;
+    SetColumns(line, utf8);
+    if (seen90_ && line.substr(0, 3) == "EAD") {
+      ++signatures_;
+      Add(0, 0, "EAD", "", Severity::kAviso,
+          "Linha de assinatura digital (EAD) após o registro 90: não é um registro do "
+          "SINTEGRA e não foi conferida.");
+      return;
+    }
+    const Layout* layout = Layouts().Find(line);
+    if (chars_ != 126)
+      Add(1, chars_, std::string(layout ? layout->type : Field(1, 2)), "", Severity::kErro,
+          "Linha com " + std::to_string(chars_) + " caracteres; todo registro tem 126.");
+    if (!layout) {
+      std::string type(Field(1, Field(1, 2) == "60" ? 3 : 2));
+      Add(1, static_cast<int>(type.size()), type, "tipo", Severity::kErro,
+          type.empty() ? "Linha vazia." : "Tipo de registro desconhecido: " + Quoted(type) + ".");
+      return;
+    }
+    record_ = layout->type;
+    if (layout->rank < max_rank_) {
+      Add(1, static_cast<int>(record_.size()), std::string(record_), "tipo", Severity::kErro,
+          "Registro " + std::string(record_) + " fora de ordem: vem depois do registro " +
+              std::string(max_type_) +
+              " (a ordem é 10, 11, os demais em ordem crescente e o 90 por último).");
+    } else if (layout->rank > max_rank_) {
+      max_rank_ = layout->rank;
+      max_type_ = record_;
+    }
+    ++counts_[static_cast<size_t>(layout->rank)];
+
+    if (layout->rank == 10) Record10();
+    if (layout->rank == 11 && seen11_++)
+      Add(1, 2, "11", "tipo", Severity::kErro, "Registro 11 repetido: o arquivo deve ter um só.");
+
+    for (const auto& f : layout->fields) CheckField(f);
+    for (const auto& c : layout->codes) CheckCode(c);
+
+    if (layout->rank == 50) {
+      Record50();
+    } else if (layout->rank == 60 && layout->fields.data() == k60M) {
+      Record60M();
+    } else if (layout->rank == 90) {
+      Record90();
+    }
+  }
+
+  void Finish() {
+    if (!seen10_) AddFile("10", "Falta o registro 10 (mestre do estabelecimento).");
+    if (!seen11_) AddFile("11", "Falta o registro 11 (dados complementares).");
+    if (lines90_.empty()) {
+      if (n_ > 0) AddFile("90", "Falta o registro 90 (totalização do arquivo).");
+    } else {
+      Totals90();
+    }
+    RepeatedNotes();
+    NumberingGaps();
+    std::stable_sort(r_.findings.begin(), r_.findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    r_.lines = n_;
+  }
+
+ private:
+  // Columns of the current line: byte offsets of the characters of a UTF-8
+  // line; a single-byte line has its columns at its bytes.
+  void SetColumns(std::string_view line, bool utf8) {
+    line_ = line;
+    utf8_ = utf8;
+    if (!utf8) {
+      chars_ = static_cast<int>(line.size());
+      return;
+    }
+    offsets_.clear();
+    for (size_t i = 0; i < line.size(); ++i)
+      if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) offsets_.push_back(i);
+    chars_ = static_cast<int>(offsets_.size());
+    offsets_.push_back(line.size());
+  }
+  // The characters of columns [column, column + width), fewer at the end.
+  std::string_view Field(int column, int width) const {
+    int first = column - 1, last = std::min(column - 1 + width, chars_);
+    if (first >= last) return {};
+    if (!utf8_) return line_.substr(static_cast<size_t>(first), static_cast<size_t>(last - first));
+    size_t a = offsets_[static_cast<size_t>(first)], b = offsets_[static_cast<size_t>(last)];
+    return line_.substr(a, b - a);
+  }
+
+  void Add(int first, int last, std::string record, std::string field, Severity s,
+           std::string message) {
+    r_.Add(Finding{n_, first, last, std::move(record), std::move(field), s, std::move(message)});
+  }
+  void AddAt(const struct Field& f, Severity s, std::string message) {
+    Add(f.column, f.column + f.width - 1, std::string(record_), f.name, s, std::move(message));
+  }
+  void AddFile(const char* record, std::string message) {
+    r_.Add(Finding{0, 0, 0, record, "", Severity::kErro, std::move(message)});
+  }
+
+  void CheckField(const struct Field& f) {
+    if (f.column + f.width - 1 > chars_) return;  // a short line: its length is reported
+    std::string_view v = Field(f.column, f.width);
+    switch (f.form) {
+      case Form::kOptional:
+        if (TrimBlanks(v).empty()) {
+          AddAt(f, Severity::kAviso,
+                "Campo numérico em branco: o leiaute pede zeros quando não há valor.");
+          break;
+        }
+        [[fallthrough]];
+      case Form::kNumber:
+        if (!AllDigits(v))
+          AddAt(f, Severity::kErro,
+                "Campo numérico com caracteres que não são algarismos: " + Quoted(v) + ".");
+        break;
+      case Form::kDate:
+      case Form::kPeriodDate: {
+        int d = DateValue(v);
+        if (d < 0) {
+          AddAt(f, Severity::kErro, "Data inválida: " + Quoted(v) + " (AAAAMMDD).");
+        } else if (f.form == Form::kPeriodDate && period_start_ > 0 &&
+                   (d < period_start_ || d > period_end_)) {
+          AddAt(f, Severity::kErro,
+                "Data " + ShownDate(d) + " fora do período do arquivo (" +
+                    ShownDate(period_start_) + " a " + ShownDate(period_end_) + ").");
+        }
+        break;
+      }
+      case Form::kPeriodMonth: {
+        int m = AllDigits(v) && v.size() == 6 ? Number(v.substr(0, 2)) : 0;
+        int y = m ? Number(v.substr(2, 4)) : 0;
+        if (m < 1 || m > 12 || y < 1900) {
+          AddAt(f, Severity::kErro, "Mês e ano inválidos: " + Quoted(v) + " (MMAAAA).");
+        } else if (period_start_ > 0) {
+          int ym = y * 100 + m;
+          if (ym < period_start_ / 100 || ym > period_end_ / 100)
+            AddAt(f, Severity::kErro,
+                  "Mês " + std::string(v.substr(0, 2)) + "/" + std::string(v.substr(2)) +
+                      " fora do período do arquivo (" + ShownDate(period_start_) + " a " +
+                      ShownDate(period_end_) + ").");
+        }
+        break;
+      }
+      case Form::kCnpj:
+      case Form::kCnpjCpf:
+        CheckCnpj(f, v);
+        break;
+      case Form::kIe:
+        CheckStateRegistration(f, v);
+        break;
+      case Form::kCfop:
+        if (!AllDigits(v) || std::string_view("123567").find(v[0]) == std::string_view::npos)
+          AddAt(f, Severity::kErro, "CFOP inválido: " + Quoted(v) + ".");
+        break;
+    }
+  }
+
+  void CheckCnpj(const struct Field& f, std::string_view v) {
+    if (!AllDigits(v)) {
+      AddAt(f, Severity::kErro, "CNPJ com caracteres que não são algarismos: " + Quoted(v) + ".");
+      return;
+    }
+    if (ValidCnpj(v)) return;
+    // An individual's CPF is written with three zeros in front.
+    bool cpf_form = f.form == Form::kCnpjCpf && v.substr(0, 3) == "000";
+    if (cpf_form && ValidCpf(v.substr(3))) return;
+    AddAt(f, Severity::kErro,
+          std::string(cpf_form ? "CPF" : "CNPJ") +
+              " com dígito verificador inválido: " + std::string(cpf_form ? v.substr(3) : v) + ".");
+  }
+
+  void CheckStateRegistration(const struct Field& f, std::string_view v) {
+    std::string_view ie = TrimBlanks(v);
+    if (ie == "ISENTO") return;
+    if (ie.empty()) {
+      AddAt(f, Severity::kErro, "Inscrição estadual em branco (use ISENTO quando não houver).");
+      return;
+    }
+    std::string_view uf = f.uf_column ? Field(f.uf_column, 2) : std::string_view(uf10_);
+    if (!AllDigits(ie)) {
+      if (uf == "SP" && ie[0] == 'P') return;  // rural producer: not checked
+      AddAt(f, Severity::kErro,
+            "Inscrição estadual com caracteres que não são algarismos: " + Quoted(ie) + ".");
+      return;
+    }
+    IeCheck check = CheckIe(uf, ie);
+    // Some programs fill the field with zeros in front.
+    while (check == IeCheck::kInvalid && ie.size() > 8 && ie[0] == '0') {
+      ie.remove_prefix(1);
+      check = CheckIe(uf, ie);
+    }
+    if (check == IeCheck::kInvalid)
+      AddAt(f, Severity::kErro,
+            "Inscrição estadual inválida para " + std::string(uf) +
+                " (tamanho ou dígito verificador): " + std::string(TrimBlanks(v)) + ".");
+  }
+
+  void CheckCode(const Code& c) {
+    if (c.column > chars_) return;
+    std::string_view v = Field(c.column, 1);
+    if (c.allowed.find(v[0]) != std::string_view::npos) return;
+    std::string allowed;
+    for (char a : c.allowed) {
+      if (!allowed.empty()) allowed += a == c.allowed.back() ? " ou " : ", ";
+      allowed += a;
+    }
+    Add(c.column, c.column, std::string(record_), c.name, Severity::kErro,
+        "Código de " + std::string(c.name) + " inválido: " + Quoted(v) + " (esperado " + allowed +
+            ").");
+  }
+
+  void Record10() {
+    if (seen10_++) {
+      Add(1, 2, "10", "tipo", Severity::kErro, "Registro 10 repetido: o arquivo deve ter um só.");
+      return;
+    }
+    cnpj_ie10_ = std::string(Field(3, 28));
+    uf10_ = std::string(Field(96, 2));
+    int start = DateValue(Field(108, 8)), end = DateValue(Field(116, 8));
+    if (start > 0 && end > 0) {
+      if (start > end) {
+        Add(108, 123, "10", "período", Severity::kErro,
+            "Período invertido: a data inicial " + ShownDate(start) + " é posterior à final " +
+                ShownDate(end) + ".");
+      } else {
+        period_start_ = start;
+        period_end_ = end;
+      }
+    }
+  }
+
+  void Record50() {
+    if (chars_ < 126) return;
+    // One line per note, CFOP and rate: issuer, model, series, number, CFOP, rate.
+    char key[40];
+    size_t k = 0;
+    for (auto [col, width] :
+         {std::pair{3, 14}, {56, 1}, {41, 2}, {43, 3}, {46, 6}, {52, 4}, {122, 4}}) {
+      std::string_view part = Field(col, width);
+      std::copy(part.begin(), part.end(), key + k);
+      k += part.size();
+      if (k > sizeof key - 14) break;
+    }
+    notes50_.push_back({std::hash<std::string_view>{}(std::string_view(key, k)), n_});
+    // The taxpayer's own notes, for the numbering per model and series.
+    std::string_view number = Field(46, 6);
+    if (Field(56, 1) == "P" && AllDigits(number)) {
+      std::string_view series = Field(41, 5);
+      auto it = own_.find(series);
+      if (it == own_.end()) it = own_.emplace(std::string(series), std::vector<Numbered>{}).first;
+      it->second.push_back({Number(number), n_});
+    }
+  }
+
+  void Record60M() {
+    std::string_view crz = Field(49, 6);
+    if (chars_ < 54 || !AllDigits(crz)) return;
+    std::string_view serial = Field(12, 20);
+    int value = Number(crz);
+    auto it = crz_.find(serial);
+    if (it == crz_.end()) {
+      crz_.emplace(std::string(serial), value);
+      return;
+    }
+    int last = it->second;
+    it->second = value;
+    if (value == last + 1 || value == last) return;
+    Add(49, 54, "60M", "contador de reduções Z (CRZ)", Severity::kAviso,
+        "Salto no contador de reduções Z do equipamento " + std::string(TrimBlanks(serial)) +
+            ": de " + std::to_string(last) + " para " + std::to_string(value) + ".");
+  }
+
+  void Record90() {
+    seen90_ = true;
+    lines90_.push_back({n_, chars_ >= 126 ? Field(126, 1)[0] : ' '});
+    if (!cnpj_ie10_.empty() && chars_ >= 30 && Field(3, 28) != cnpj_ie10_)
+      Add(3, 30, "90", "CNPJ e inscrição estadual", Severity::kErro,
+          "CNPJ e inscrição estadual do registro 90 diferem dos do registro 10.");
+    for (int col = 31; col + 9 <= std::min(chars_, 125); col += 10) {
+      std::string_view type = Field(col, 2), count = Field(col + 2, 8);
+      if (type == "  ") break;
+      if (!AllDigits(type) || !AllDigits(count)) {
+        Add(col, col + 9, "90", "totalização", Severity::kErro,
+            "Totalização ilegível no registro 90: " + Quoted(Field(col, 10)) + ".");
+        break;
+      }
+      if (type == "99") {
+        total99_ = {Number(count), n_, col};
+      } else {
+        declared_.push_back({Number(type), Number(count), n_, col});
+      }
+    }
+  }
+
+  void Totals90() {
+    const int64_t n90 = static_cast<int64_t>(lines90_.size());
+    for (const auto& [line, digit] : lines90_)
+      if (digit - '0' != n90)
+        r_.Add(Finding{line, 126, 126, "90", "número de registros 90", Severity::kErro,
+                       "A coluna 126 do registro 90 diz " + Quoted(std::string(1, digit)) +
+                           "; o arquivo tem " + std::to_string(n90) + " registro(s) 90."});
+    const int64_t last90 = lines90_.back().first;
+    if (total99_.line == 0) {
+      r_.Add(Finding{last90, 31, 125, "90", "total geral", Severity::kErro,
+                     "O registro 90 não traz o total geral (tipo 99)."});
+    } else if (total99_.count != n_ && total99_.count != n_ - signatures_) {
+      r_.Add(Finding{total99_.line, total99_.column, total99_.column + 9, "90", "total geral",
+                     Severity::kErro,
+                     "Total geral (99) declarado " + std::to_string(total99_.count) +
+                         "; o arquivo tem " + std::to_string(n_ - signatures_) + " linhas."});
+    }
+    std::array<int64_t, 100> declared{};
+    std::array<const Declared*, 100> where{};
+    for (const Declared& d : declared_) {
+      declared[static_cast<size_t>(d.type)] += d.count;
+      if (!where[static_cast<size_t>(d.type)]) where[static_cast<size_t>(d.type)] = &d;
+    }
+    for (size_t t = 12; t < 90; ++t) {
+      if (declared[t] == counts_[t]) continue;
+      const Declared* d = where[t];
+      char type[3] = {static_cast<char>('0' + t / 10), static_cast<char>('0' + t % 10), 0};
+      r_.Add(Finding{d ? d->line : last90, d ? d->column : 31, d ? d->column + 9 : 125, "90",
+                     "totalização do tipo " + std::string(type), Severity::kErro,
+                     "O registro 90 declara " + std::to_string(declared[t]) +
+                         " registro(s) do tipo " + type + "; o arquivo tem " +
+                         std::to_string(counts_[t]) + "."});
+    }
+  }
+
+  void RepeatedNotes() {
+    std::sort(notes50_.begin(), notes50_.end());
+    for (size_t i = 1; i < notes50_.size(); ++i) {
+      if (notes50_[i].first != notes50_[i - 1].first) continue;
+      size_t first = i - 1;
+      while (first > 0 && notes50_[first - 1].first == notes50_[i].first) --first;
+      r_.Add(Finding{notes50_[i].second, 3, 126, "50", "nota", Severity::kErro,
+                     "Registro 50 repetido: mesma nota (emitente, modelo, série e número), CFOP e "
+                     "alíquota da linha " +
+                         std::to_string(notes50_[first].second) + "."});
+    }
+  }
+
+  void NumberingGaps() {
+    for (auto& [key, notes] : own_) {
+      std::sort(notes.begin(), notes.end());
+      std::string model = key.substr(0, 2), series(TrimBlanks(key.substr(2)));
+      for (size_t i = 1; i < notes.size(); ++i) {
+        int a = notes[i - 1].number, b = notes[i].number;
+        if (b <= a + 1) continue;
+        std::string missing = b == a + 2 ? "falta o número " + std::to_string(a + 1)
+                                         : "faltam os números " + std::to_string(a + 1) + " a " +
+                                               std::to_string(b - 1);
+        r_.Add(Finding{notes[i].line, 46, 51, "50", "número", Severity::kAviso,
+                       "Lacuna na numeração das notas próprias do modelo " + model + ", série " +
+                           (series.empty() ? "única" : series) + ": " + missing + "."});
+      }
+    }
+  }
+
+  struct Numbered {
+    int number;
+    int64_t line;
+    bool operator<(const Numbered& o) const {
+      return number != o.number ? number < o.number : line < o.line;
+    }
+  };
+  struct Declared {
+    int type;
+    int64_t count;
+    int64_t line;
+    int column;
+  };
+  struct Total {
+    int64_t count = 0;
+    int64_t line = 0;
+    int column = 0;
+  };
+
+  ValidationReport& r_;
+  int64_t n_ = 0;
+  std::string_view line_;
+  bool utf8_ = false;
+  int chars_ = 0;
+  std::vector<size_t> offsets_;
+  std::string_view record_;
+  int max_rank_ = 0;
+  std::string_view max_type_;
+  std::array<int64_t, 100> counts_{};
+  int seen10_ = 0, seen11_ = 0;
+  std::string cnpj_ie10_, uf10_;
+  int period_start_ = 0, period_end_ = 0;
+  bool seen90_ = false;
+  int64_t signatures_ = 0;
+  std::vector<std::pair<int64_t, char>> lines90_;
+  std::vector<Declared> declared_;
+  Total total99_;
+  std::vector<std::pair<size_t, int64_t>> notes50_;
+  std::map<std::string, std::vector<Numbered>, std::less<>> own_;
+  std::map<std::string, int, std::less<>> crz_;
+};
+
+}  // namespace
+
+ValidationReport ValidateSintegra(const std::filesystem::path& file, UserInterface& ui) {
+  ValidationReport report;
+  report.kind = FileKind::kSintegra;
+  LineReader reader(file);
+  EncodingSniffer sniffer;
+  if (reader.had_bom()) sniffer.SetUtf8();
+  SintegraValidator v(report);
+  Pacer pacer(ui);
+  std::string_view line;
+  while (reader.Next(line)) {
+    pacer.Tick();
+    v.Line(line, !Ascii(line) && sniffer.LineIsUtf8(line));
+  }
+  v.Finish();
+  return report;
+}
+
+}  // namespace fiscora
