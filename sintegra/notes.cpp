@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "data/format.h"
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "data/table_def.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace fiscora {
 

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "data/format.h"
+#include "session/pacer.h"
 
 namespace fiscora {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "data/money.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace fiscora {
 

@@ -234,7 +234,7 @@ TEST(NoteSummary, ItemsOfTheNoteInReverseOrder) {
   EXPECT_EQ(codes, (std::vector<std::string>{"C", "B", "A"}));
   // C has no record 75: an empty description, and the code in the list.
   EXPECT_EQ(descriptions, (std::vector<std::string>{"", "FEIJAO", "ARROZ"}));
-  EXPECT_TRUE(t.s.problems.without_75.flag);
+  EXPECT_TRUE(t.s.sintegra.problems.without_75.flag);
 }
 
 struct RateRow {
