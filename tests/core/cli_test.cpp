@@ -106,5 +106,38 @@ TEST(Cli, VerificarPrintsMessagesInOrder) {
   EXPECT_TRUE(Has(r.out, "\"tables\":{\"cdsmaxmin\":[],\"cdsaliq\":[]}"));
 }
 
+TEST(Cli, NoteAndSummaryCommandsPrintTheirTablesAndLabels) {
+  TempDir dir;
+  // Note 7: 100,00 against a base of 80,00; no items.
+  std::string f = dir.Write("in.txt", {R10().str(), R50("5102", 10000, 'P', 7, 8000, 1360).str(),
+                                       R50("1102", 5000, 'T', 8, 5000, 850).str()});
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> parts;
+  } cases[] = {
+      {{"notas", f},
+       {"\"lblTotNota\":\"1\"", "\"tables\":{\"cds_dif_nota\":[{\"numero\":7,"
+                                "\"vCont\":\"100.0000\",\"vBase\":\"80.0000\""}},
+      {{"resumo-nota", f, "8"},
+       {"\"lbl_itens\":\"0\"", "\"lbl_nota\":\"8\"", "\"lbl_emissao\":\"Terceiros\"",
+        "\"lbl_data\":\"05/03/2024\"", "\"cds_resumo_50\":[]", "\"resumo_aliquotas\":[]"}},
+      {{"resumo-nota", f, "99999"}, {"{\"title\":\"Atenção\",\"text\":\"Nota não encontrada\"}"}},
+      {{"cfop", f},
+       {"\"lbl_ent_cont\":\"R$ 50,00\"", "\"lbl_sai_cont\":\"R$ 100,00\"",
+        "\"cds_res_cfop\":[{\"cfop\":\"5102\",\"tipo\":\"C\",\"valor\":\"100.0000\","
+        "\"emitente\":\"P\"},{\"cfop\":\"1102\""}},
+      {{"resumo-fiscal", f},
+       {"\"lbl_entrada\":\"R$ 8,50\"", "\"lbl_saida\":\"R$ 13,60\"", "\"lbl_imposto\":\"R$ 5,10\"",
+        "\"tables\":{\"cds_totalizador_icms\":[{\"registro\":\"50\""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    CliRun r = Cli(c.args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const std::string& part : c.parts) EXPECT_TRUE(Has(r.out, part)) << part << "\n" << r.out;
+  }
+  EXPECT_EQ(Cli({"resumo-nota", f}).code, 2);
+}
+
 }  // namespace
 }  // namespace fiscora
