@@ -482,6 +482,15 @@ void ClientTable::SeekTo(RowId row) {
   eof_ = bof_ = false;
 }
 
+void ClientTable::GotoBookmark(RowId row) {
+  CheckOpen();
+  if (state_ != State::kBrowse) Post();
+  if (row >= seq_.size() || seq_[row] == kDead) return;
+  if (has_current_ && current_ == row) return;
+  SeekTo(row);
+  Changed(TableChange::kCurrent);
+}
+
 void ClientTable::First() {
   CheckOpen();
   if (state_ != State::kBrowse) Post();

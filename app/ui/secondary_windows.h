@@ -3,30 +3,17 @@
 // state between showings.
 #pragma once
 
-#include <QDialog>
+#include "app/ui/secondary_window.h"
+#include "sintegra/ui/note_windows.h"
+#include "sintegra/ui/summary_windows.h"
 
 namespace fiscora::qt {
-
-// A secondary window: object name and caption fixed by its class.
-class SecondaryWindow : public QDialog {
-  Q_OBJECT
-
- public:
-  SecondaryWindow(QWidget* parent, const char* name, const QString& caption);
-};
 
 class TfrmTipo_arq : public SecondaryWindow {
   Q_OBJECT
 
  public:
   explicit TfrmTipo_arq(QWidget* parent);
-};
-
-class Tfrm_cfop : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit Tfrm_cfop(QWidget* parent);
 };
 
 class Tfrm_auditar : public SecondaryWindow {
@@ -55,27 +42,6 @@ class TfrmOpcaoAliq : public SecondaryWindow {
 
  public:
   explicit TfrmOpcaoAliq(QWidget* parent);
-};
-
-class TfrmDifNota : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmDifNota(QWidget* parent);
-};
-
-class TfrmResumoNota : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmResumoNota(QWidget* parent);
-};
-
-class TfrmResumoFiscal : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmResumoFiscal(QWidget* parent);
 };
 
 class TfrmDifal : public SecondaryWindow {
