@@ -7,6 +7,8 @@
 #include "sintegra/record90.h"
 #include "sintegra/layout.h"
 #include "validate/validate.h"
+#include "sintegra/notes.h"
+#include "sintegra/summaries.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 
@@ -118,6 +120,52 @@ int Validar(CliContext& c) {
   c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
   c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));
   return report.errors > 0 ? 3 : 0;
+void AddLabels(CliContext& c, const std::vector<std::pair<std::string, std::string>>& labels) {
+  c.extras.labels.insert(c.extras.labels.end(), labels.begin(), labels.end());
+}
+
+// The file chosen and verified as "verificar" does, before a tool of the
+// sheets runs on what it loaded.
+void ChooseAndVerify(CliContext& c) {
+  ChooseFile(c);
+  sbtnverificarClick(c.s);
+}
+
+int Notas(CliContext& c) {
+  DumpFirst(c, {"cds_dif_nota"});
+  ChooseAndVerify(c);
+  c.extras.labels.emplace_back("lblTotNota", bbtnAnalisarNotasClick(c.s));
+  return 0;
+}
+
+int ResumoNota(CliContext& c) {
+  ChooseAndVerify(c);
+  c.s.frm.edt_pesq50.SetText(c.args.positionals.at(1));
+  if (!btn_pesq50Click(c.s)) return 0;
+  std::optional<NoteHeader> note = dbg_50Enter(c.s);
+  if (!note) return 0;
+  DumpFirst(c, {"cds_resumo_50"});
+  AddLabels(c, NoteSummaryLabels(*note, c.s.dtm.cds_resumo_50.RecordCount()));
+  ClientTable rates(RateSummaryDef());
+  FillRateSummary(c.s.dtm.cds_resumo_50, rates);
+  JsonWriter w;
+  WriteTableRows(w, rates);
+  c.extras.tables.emplace_back(rates.name(), w.str());
+  return 0;
+}
+
+int Cfop(CliContext& c) {
+  DumpFirst(c, {"cds_res_cfop"});
+  ChooseAndVerify(c);
+  AddLabels(c, BuildCfopSummary(c.s));
+  return 0;
+}
+
+int ResumoFiscal(CliContext& c) {
+  DumpFirst(c, {"cds_totalizador_icms"});
+  ChooseAndVerify(c);
+  AddLabels(c, FiscalSummaryLabels(ComputeFiscalTotals(c.s.dtm.cds_totalizador_icms)));
+  return 0;
 }
 
 }  // namespace
@@ -141,6 +189,17 @@ const std::vector<CliCommand>& CliCommands() {
        "valida a estrutura do arquivo SINTEGRA ou EFD e lista as falhas por linha\n"
        "(código de saída 3 quando há erros)",
        1, 1, true, {}, Validar},
+      {"notas", "ARQUIVO",
+       "verifica o arquivo e analisa as notas (cds_dif_nota, lblTotNota)", 1, 1, true, {}, Notas},
+      {"resumo-nota", "ARQUIVO NUMERO",
+       "verifica o arquivo, pesquisa a nota NUMERO e mostra o seu resumo\n"
+       "(cds_resumo_50, resumo_aliquotas e os rótulos da janela)",
+       2, 2, true, {}, ResumoNota},
+      {"cfop", "ARQUIVO", "verifica o arquivo e mostra o resumo de CFOP's (cds_res_cfop)", 1, 1,
+       true, {}, Cfop},
+      {"resumo-fiscal", "ARQUIVO",
+       "verifica o arquivo e mostra o resumo fiscal (cds_totalizador_icms)", 1, 1, true, {},
+       ResumoFiscal},
   };
   return commands;
 }

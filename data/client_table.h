@@ -164,6 +164,9 @@ class ClientTable {
   bool Bof() const { return bof_; }
   bool HasCurrent() const { return has_current_; }
   RowId CurrentRow() const { return current_; }
+  // Makes a live row (one of OrderedRows()) the current row, as a grid does
+  // when the user selects it; any other id changes nothing.
+  void GotoBookmark(RowId row);
 
   // --- values of the current row (or of the row being edited)
   std::string_view GetText(int field) const;  // text fields only

@@ -1,6 +1,5 @@
 #include "sintegra/product_checks.h"
 
-#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -20,8 +19,7 @@ using ItemRows = std::vector<ClientTable::RowId>;
 // Spread and rate checks of one product over its record 60I items, in the
 // order they were read.
 void CheckProduct(Session& s, const std::string& code, const std::string& rate,
-                  const std::string& description, const std::vector<std::string>& product_rates,
-                  const ItemRows& rows, bool check_spread) {
+                  const std::string& description, const ItemRows& rows, bool check_spread) {
   TdtmCENTRAL& d = s.dtm;
   const ClientTable& items = d.cds_60i_item;
   const int i_valor = items.FieldIndex("valor"), i_aliquota = items.FieldIndex("aliquota"),
@@ -39,12 +37,13 @@ void CheckProduct(Session& s, const std::string& code, const std::string& rate,
     percentage = lowest > 0 ? highest * 100 / lowest : highest / Money::kScale;
     if (percentage > 150) flagged = description;
 
-    std::string sold(items.RowText(row, i_aliquota));
-    if (std::find(product_rates.begin(), product_rates.end(), sold) != product_rates.end())
-      continue;
-    std::string data(items.RowText(row, i_data));
-    // One row per product, day and sold rate.
-    if (aliq.Locate("codigo;data;al_vend", {code, data, sold})) continue;
+    // An item sold at another rate than this 60R row's: a product sold at
+    // two rates in the month shows under each of its two 60R rows.
+    std::string_view sold = items.RowText(row, i_aliquota);
+    if (sold == rate) continue;
+    std::string_view data = items.RowText(row, i_data);
+    // One row per product, day, 60R rate and sold rate.
+    if (aliq.Locate("codigo;data;al_cad;al_vend", {code, data, rate, sold})) continue;
     aliq.Append();
     aliq.FieldByName("codigo").SetAsString(code);
     aliq.FieldByName("descricao").SetAsString(description);
@@ -73,12 +72,6 @@ void ProductChecks(Session& s) {
   const int f_codigo = r60.FieldIndex("codigo"), f_aliquota = r60.FieldIndex("aliquota");
   s.frm.progresso.SetMax(r60.RecordCount());
 
-  // Every rate a product has in record 60R: an item sold at any of them is
-  // sold at a registered rate.
-  std::unordered_map<std::string, std::vector<std::string>> rates;
-  for (ClientTable::RowId row : r60.OrderedRows())
-    rates[std::string(r60.RowText(row, f_codigo))].emplace_back(r60.RowText(row, f_aliquota));
-
   // The items of each product, in the order they were read.
   const ClientTable& items = d.cds_60i_item;
   const int i_codigo = items.FieldIndex("codigo");
@@ -98,7 +91,7 @@ void ProductChecks(Session& s) {
     // A product with several 60R rows has its spread listed once.
     bool first_time = spread_checked.insert(code).second;
     auto found = items_of.find(code);
-    CheckProduct(s, code, rate, description, rates[code],
+    CheckProduct(s, code, rate, description,
                  found == items_of.end() ? no_items : found->second, first_time);
     std::string_view trimmed = TrimBlanks(code);
     auto number = ParseDouble(trimmed);

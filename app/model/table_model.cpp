@@ -29,8 +29,25 @@ TableModel::TableModel(ClientTable& table, QObject* parent)
     : QAbstractTableModel(parent), table_(table), watch_(table) {
   for (int f = 0; f < table_.FieldCount(); ++f)
     if (table_.FieldAt(f).visible) columns_.push_back(f);
+  titles_.resize(columns_.size());
+  centered_.resize(columns_.size());
   rows_ = static_cast<int>(table_.OrderedRows().size());
   connect(&watch_, &TableWatch::Changed, this, &TableModel::Refresh);
+}
+
+void TableModel::SetColumns(const std::vector<Column>& columns) {
+  beginResetModel();
+  columns_.clear();
+  titles_.clear();
+  centered_.clear();
+  for (const Column& c : columns) {
+    const int f = table_.FindField(c.field);
+    if (f < 0) continue;
+    columns_.push_back(f);
+    titles_.push_back(c.title);
+    centered_.push_back(c.centered);
+  }
+  endResetModel();
 }
 
 std::optional<ClientTable::RowId> TableModel::RowIdAt(int row) const {
@@ -65,7 +82,8 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
       return QString::fromStdString(DisplayText(table_, *row, FieldOfColumn(index.column())));
     }
     case Qt::TextAlignmentRole: {
-      Qt::Alignment h = f.centered                     ? Qt::AlignHCenter
+      Qt::Alignment h = f.centered || centered_[static_cast<size_t>(index.column())]
+                            ? Qt::AlignHCenter
                         : f.type == FieldType::kText ? Qt::AlignLeft
                                                        : Qt::AlignRight;
       return QVariant::fromValue(h | Qt::AlignVCenter);
@@ -75,10 +93,15 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
   }
 }
 
+const std::string& TableModel::ColumnTitle(int column) const {
+  const std::string& own = titles_[static_cast<size_t>(column)];
+  return own.empty() ? Title(table_.FieldAt(FieldOfColumn(column))) : own;
+}
+
 int TableModel::DisplayChars(int column) const {
   const FieldDef& f = table_.FieldAt(FieldOfColumn(column));
   int chars = f.display_width > 0 ? f.display_width : DefaultWidth(f);
-  return std::max(chars, CharCount(Title(f)));
+  return std::max(chars, CharCount(ColumnTitle(column)));
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -88,9 +111,8 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
       return section + 1;
     return {};
   }
-  const FieldDef& f = table_.FieldAt(FieldOfColumn(section));
   switch (role) {
-    case Qt::DisplayRole: return QString::fromStdString(Title(f));
+    case Qt::DisplayRole: return QString::fromStdString(ColumnTitle(section));
     case Qt::SizeHintRole: return QSize(DisplayChars(section) * char_width_ + 8, line_height_ + 6);
     default: return {};
   }

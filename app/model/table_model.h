@@ -11,6 +11,7 @@
 
 #include <QAbstractTableModel>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/model/table_watch.h"
@@ -24,6 +25,16 @@ class TableModel : public QAbstractTableModel {
  public:
   // The table must outlive the model.
   explicit TableModel(ClientTable& table, QObject* parent = nullptr);
+
+  // A grid's own column list: the fields it shows in this order, with its
+  // titles (empty: the field's display label) and, when `centered`, its
+  // cells centred. Fields the table does not have are left out.
+  struct Column {
+    std::string field;
+    std::string title;
+    bool centered = false;
+  };
+  void SetColumns(const std::vector<Column>& columns);
 
   ClientTable& table() const { return table_; }
   // The field index shown in a column.
@@ -48,10 +59,13 @@ class TableModel : public QAbstractTableModel {
  private:
   void Refresh(unsigned changes);
   int DisplayChars(int column) const;
+  const std::string& ColumnTitle(int column) const;
 
   ClientTable& table_;
   TableWatch watch_;
   std::vector<int> columns_;
+  std::vector<std::string> titles_;  // per column; empty: the field's label
+  std::vector<bool> centered_;       // per column: cells centred whatever the field says
   int rows_ = 0;
   int char_width_ = 7;
   int line_height_ = 20;

@@ -4,12 +4,14 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "app/model/table_model.h"
 #include "app/model/table_watch.h"
 #include "app/ui/ui_text.h"
 #include "data/display.h"
+#include "data/order_by_column.h"
 
 namespace fiscora::qt {
 
@@ -31,8 +33,10 @@ QTableView* NewGrid(QWidget* parent, const char* name, GridSelection selection) 
   return grid;
 }
 
-TableModel* BindGrid(QTableView* grid, ClientTable& table) {
+TableModel* BindGrid(QTableView* grid, ClientTable& table,
+                     const std::vector<TableModel::Column>& columns) {
   auto* model = new TableModel(table, grid);
+  if (!columns.empty()) model->SetColumns(columns);
   const QFontMetrics fm = grid->fontMetrics();
   // Characters as wide as a digit: most columns hold numbers.
   model->SetMetrics(std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0'))),
@@ -47,6 +51,57 @@ TableModel* BindGrid(QTableView* grid, ClientTable& table) {
     grid->scrollTo(at);
   });
   return model;
+}
+
+void OrderOnTitleClick(QTableView* grid, TitleStyle style, std::function<bool()> may_order) {
+  QHeaderView* header = grid->horizontalHeader();
+  header->setSectionsClickable(true);
+  QObject::connect(header, &QHeaderView::sectionClicked, grid,
+                   [grid, style, may_order = std::move(may_order)](int section) {
+                     auto* model = qobject_cast<TableModel*>(grid->model());
+                     if (!model || section < 0 || section >= model->columnCount()) return;
+                     if (may_order && !may_order()) return;
+                     ClientTable& table = model->table();
+                     if (!OrderByColumn(table, table.FieldAt(model->FieldOfColumn(section)).name))
+                       return;
+                     QFont font = grid->horizontalHeader()->font();
+                     font.setBold(style == TitleStyle::kBold);
+                     grid->horizontalHeader()->setFont(font);
+                   });
+}
+
+namespace {
+
+class ColumnPainter : public QStyledItemDelegate {
+ public:
+  ColumnPainter(QObject* parent, QColor background, QColor text, bool bold)
+      : QStyledItemDelegate(parent), background_(background), text_(text), bold_(bold) {}
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->backgroundBrush = background_;
+    option->palette.setColor(QPalette::Text, text_);
+    option->font.setBold(bold_);
+  }
+
+ private:
+  QColor background_, text_;
+  bool bold_;
+};
+
+}  // namespace
+
+void PaintColumn(QTableView* grid, int column, const QColor& background, const QColor& text,
+                 bool bold) {
+  grid->setItemDelegateForColumn(column, new ColumnPainter(grid, background, text, bold));
+}
+
+void FitAmount(QLabel* label) {
+  const int room = label->fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestAmount)) +
+                   label->contentsMargins().left() + label->contentsMargins().right() +
+                   2 * label->margin() + 2 * std::max(0, label->indent()) + 2;
+  label->setMinimumWidth(std::max(label->minimumWidth(), room));
 }
 
 DbText::DbText(QWidget* parent, const char* name) : QLabel(parent) {

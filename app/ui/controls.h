@@ -6,9 +6,12 @@
 #include <QObject>
 #include <QString>
 #include <QTableView>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/model/table_model.h"
 #include "data/client_table.h"
 
 namespace fiscora::qt {
@@ -21,8 +24,29 @@ enum class GridSelection { kCell, kRow };
 // A grid as the windows use it: column titles, no row numbers, read-only.
 QTableView* NewGrid(QWidget* parent, const char* name, GridSelection selection = GridSelection::kCell);
 // Shows the table in the grid through a TableModel owned by the grid; the
-// columns get the widths of the table's display attributes.
-TableModel* BindGrid(QTableView* grid, ClientTable& table);
+// columns get the widths of the table's display attributes. A grid with its
+// own column list shows those fields in that order with those titles.
+TableModel* BindGrid(QTableView* grid, ClientTable& table,
+                     const std::vector<TableModel::Column>& columns = {});
+
+// The style of a grid's column titles once a title click has ordered it: bold
+// in the main window and the note analysis, regular in the CFOP summary.
+enum class TitleStyle { kBold, kNormal };
+
+// A click on a column title of the grid orders the grid's table by that
+// column (OrderByColumn), moves it to its first row and gives every title of
+// the grid the style. `may_order`, when given, can refuse a click (while a
+// routine is walking the tables).
+void OrderOnTitleClick(QTableView* grid, TitleStyle style, std::function<bool()> may_order = {});
+
+// Paints the cells of one grid column: background, text colour, bold.
+void PaintColumn(QTableView* grid, int column, const QColor& background, const QColor& text,
+                 bool bold = false);
+
+// The widest amount a label shows, "R$ 999.999.999,99" (or its negative):
+// the label is given room for it whole.
+inline const char kWidestAmount[] = "R$-999.999.999,99";
+void FitAmount(QLabel* label);
 
 // A text display of one aggregate of a table ("soma" of cds_inventario):
 // empty while the aggregate is null, else its display text.

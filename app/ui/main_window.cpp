@@ -121,6 +121,7 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   for (const auto& t : totals)
     if (auto* display = findChild<DbText*>(QString::fromLatin1(t.display)))
       display->Bind(t.table, t.aggregate);
+  AttachSheetTools();
 }
 
 void Tfrmprincipal::SetSecondaryWindows(const SecondaryWindows& windows) {
@@ -293,10 +294,7 @@ void Tfrmprincipal::ConnectHandlers() {
           [this] { ShowModal(windows_.frm_auditar); });
   connect(button("sbtnAlterar_tipo"), &QAbstractButton::clicked, this,
           [this] { ShowModal(windows_.frmTipo_arq); });
-  connect(button("btn_cfop"), &QAbstractButton::clicked, this,
-          [this] { ShowModal(windows_.frm_cfop); });
-  connect(button("Button2"), &QAbstractButton::clicked, this,
-          [this] { ShowModal(windows_.frmResumoFiscal); });
+  ConnectNoteHandlers();
   connect(button("btn_opcao_aliq"), &QAbstractButton::clicked, this,
           [this] { ShowModal(windows_.frmOpcaoAliq); });
   if (QAction* a = action("Analisarnotas2"))
@@ -321,6 +319,7 @@ bool Tfrmprincipal::eventFilter(QObject* watched, QEvent* event) {
     state_.btn_audit.SetVisible(!state_.btn_audit.visible());
     return true;
   }
+  if (NoteKey(w, key->key())) return true;
   if (w == edtarq_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
     RunAction([](Session& s) { EdtarqEnter(s); }, true);
     desktop_->FileChoiceEnded();

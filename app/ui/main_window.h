@@ -86,6 +86,12 @@ class Tfrmprincipal : public QWidget {
   void BuildBottomLine();
 
   void ConnectHandlers();
+  // The notes sheet, the two summaries and the grids' title clicks
+  // (main_window_notes.cpp): handlers, the windows joined to the session, and
+  // the keys Enter in edt_pesq50 and in dbg_50 (true when handled).
+  void ConnectNoteHandlers();
+  void AttachSheetTools();
+  bool NoteKey(QWidget* watched, int key);
   void MapControls();
   void SyncAll();
   // Runs a core routine for a user action. A std::exception ends the action

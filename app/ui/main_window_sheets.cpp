@@ -313,6 +313,15 @@ void Tfrmprincipal::BuildComprasVendasSheet(QWidget* sheet) {
   buttons->addWidget(Button("Button2", QStringLiteral("Resumo Fiscal"), sheet));
   bottom->addLayout(buttons);
   outer->addLayout(bottom);
+
+  // Every amount of the sheet shows a total of hundreds of millions whole.
+  for (const char* name : {"lblentradas", "lblentradas_outros", "lblmod1", "lblCupom", "lbl_61R",
+                           "lblsaidas", "lblsaidas_outros", "lbldesc", "lblcanc",
+                           "lbltotal_bruto_cf"})
+    FitAmount(sheet->findChild<QLabel*>(QString::fromLatin1(name)));
+  for (int n = 1; n <= 6; ++n)
+    for (const char* kind : {"lblcupomecf%1", "lbldescecf%1", "lblcancecf%1"})
+      FitAmount(sheet->findChild<QLabel*>(QString::fromLatin1(kind).arg(n)));
 }
 
 void Tfrmprincipal::BuildMaxMinSheet(QWidget* sheet) {

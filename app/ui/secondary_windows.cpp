@@ -16,6 +16,8 @@ SecondaryWindow::SecondaryWindow(QWidget* parent, const char* name, const QStrin
 
 Tfrm_cfop::Tfrm_cfop(QWidget* parent)
     : SecondaryWindow(parent, "frm_cfop", QStringLiteral("Resumo de CFOP")) {}
+TfrmTipo_arq::TfrmTipo_arq(QWidget* parent)
+    : SecondaryWindow(parent, "frmTipo_arq", QStringLiteral("Escolha o tipo do arquivo")) {}
 
 Tfrm_auditar::Tfrm_auditar(QWidget* parent)
     : SecondaryWindow(parent, "frm_auditar", QStringLiteral("Auditoria")) {}
@@ -28,15 +30,6 @@ Tfrm_notas_sped::Tfrm_notas_sped(QWidget* parent)
 
 TfrmOpcaoAliq::TfrmOpcaoAliq(QWidget* parent)
     : SecondaryWindow(parent, "frmOpcaoAliq", QStringLiteral("")) {}
-
-TfrmDifNota::TfrmDifNota(QWidget* parent)
-    : SecondaryWindow(parent, "frmDifNota", QStringLiteral("Análise de notas fiscais")) {}
-
-TfrmResumoNota::TfrmResumoNota(QWidget* parent)
-    : SecondaryWindow(parent, "frmResumoNota", QStringLiteral("Resuno de nota fiscal")) {}
-
-TfrmResumoFiscal::TfrmResumoFiscal(QWidget* parent)
-    : SecondaryWindow(parent, "frmResumoFiscal", QStringLiteral("Resumo Fiscal")) {}
 
 TfrmDifal::TfrmDifal(QWidget* parent)
     : SecondaryWindow(parent, "frmDifal", QStringLiteral("Notas candidatas ao DIFAL")) {}

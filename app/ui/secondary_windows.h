@@ -3,7 +3,9 @@
 // state between showings.
 #pragma once
 
-#include <QDialog>
+#include "app/ui/secondary_window.h"
+#include "sintegra/ui/note_windows.h"
+#include "sintegra/ui/summary_windows.h"
 
 #include "sintegra/ui/file_type_window.h"
 
@@ -22,6 +24,11 @@ class Tfrm_cfop : public SecondaryWindow {
 
  public:
   explicit Tfrm_cfop(QWidget* parent);
+class TfrmTipo_arq : public SecondaryWindow {
+  Q_OBJECT
+
+ public:
+  explicit TfrmTipo_arq(QWidget* parent);
 };
 
 class Tfrm_auditar : public SecondaryWindow {
@@ -50,27 +57,6 @@ class TfrmOpcaoAliq : public SecondaryWindow {
 
  public:
   explicit TfrmOpcaoAliq(QWidget* parent);
-};
-
-class TfrmDifNota : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmDifNota(QWidget* parent);
-};
-
-class TfrmResumoNota : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmResumoNota(QWidget* parent);
-};
-
-class TfrmResumoFiscal : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmResumoFiscal(QWidget* parent);
 };
 
 class TfrmDifal : public SecondaryWindow {

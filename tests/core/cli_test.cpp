@@ -38,6 +38,7 @@ TEST(Cli, UsageErrors) {
                {{"tables", "--dump"}, 2},
                {{"tables", "--dump", "cds_nada"}, 2},
                {{"tables", "--xyz"}, 2},
+               {{"resumo-nota", "a.txt"}, 2},
                {{"--help"}, 0}};
   for (const auto& c : cases) {
     std::string joined;
@@ -75,18 +76,22 @@ class CliEnvelope : public ::testing::TestWithParam<EnvelopeRow> {
     load_ = dir_->Write("in.txt", {R10().str(), R50("5102", 17500).str(),
                                    R60A("E1", "1700", 1000).str(), R74("P1", 1000, 500).str()});
     verify_ = dir_->Write("v.txt", {R10().str(), R60R("P1", 100, "1700").str()});
+    // Note 7: 100,00 against a base of 80,00; no items.
+    notes_ = dir_->Write("n.txt", {R10().str(), R50("5102", 10000, 'P', 7, 8000, 1360).str(),
+                                   R50("1102", 5000, 'T', 8, 5000, 850).str()});
   }
   static void TearDownTestSuite() { delete dir_; }
   static TempDir* dir_;
-  static std::string load_, verify_;
+  static std::string load_, verify_, notes_;
 };
 TempDir* CliEnvelope::dir_ = nullptr;
-std::string CliEnvelope::load_, CliEnvelope::verify_;
+std::string CliEnvelope::load_, CliEnvelope::verify_, CliEnvelope::notes_;
 
 TEST_P(CliEnvelope, ValueAtPointer) {
   const EnvelopeRow& row = GetParam();
   std::vector<std::string> args;
-  for (const auto& a : row.args) args.push_back(a == "{in}" ? load_ : a == "{v}" ? verify_ : a);
+  for (const auto& a : row.args)
+    args.push_back(a == "{in}" ? load_ : a == "{v}" ? verify_ : a == "{n}" ? notes_ : a);
   CliResult r = Cli(args);
   ASSERT_EQ(r.code, 0) << r.err;
   json envelope = json::parse(r.out);
@@ -128,10 +133,42 @@ const EnvelopeRow kEnvelopeRows[] = {
      {"verificar", "{v}"},
      "/tables",
      {{"cdsmaxmin", json::array()}, {"cdsaliq", json::array()}}},
+    {"NotasCount", {"notas", "{n}"}, "/labels/lblTotNota", "1"},
+    {"NotasNumber", {"notas", "{n}"}, "/tables/cds_dif_nota/0/numero", 7},
+    {"NotasTotal", {"notas", "{n}"}, "/tables/cds_dif_nota/0/vCont", "100.0000"},
+    {"NotasBase", {"notas", "{n}"}, "/tables/cds_dif_nota/0/vBase", "80.0000"},
+    {"ResumoNotaItems", {"resumo-nota", "{n}", "8"}, "/labels/lbl_itens", "0"},
+    {"ResumoNotaNumber", {"resumo-nota", "{n}", "8"}, "/labels/lbl_nota", "8"},
+    {"ResumoNotaIssuer", {"resumo-nota", "{n}", "8"}, "/labels/lbl_emissao", "Terceiros"},
+    {"ResumoNotaDate", {"resumo-nota", "{n}", "8"}, "/labels/lbl_data", "05/03/2024"},
+    {"ResumoNotaItemsTable", {"resumo-nota", "{n}", "8"}, "/tables/cds_resumo_50", json::array()},
+    {"ResumoNotaRates", {"resumo-nota", "{n}", "8"}, "/tables/resumo_aliquotas", json::array()},
+    {"CfopEntries", {"cfop", "{n}"}, "/labels/lbl_ent_cont", "R$ 50,00"},
+    {"CfopExits", {"cfop", "{n}"}, "/labels/lbl_sai_cont", "R$ 100,00"},
+    {"CfopFirstRow",
+     {"cfop", "{n}"},
+     "/tables/cds_res_cfop/0",
+     {{"cfop", "5102"}, {"tipo", "C"}, {"valor", "100.0000"}, {"emitente", "P"}}},
+    {"CfopSecondRow", {"cfop", "{n}"}, "/tables/cds_res_cfop/1/cfop", "1102"},
+    {"ResumoFiscalEntries", {"resumo-fiscal", "{n}"}, "/labels/lbl_entrada", "R$ 8,50"},
+    {"ResumoFiscalExits", {"resumo-fiscal", "{n}"}, "/labels/lbl_saida", "R$ 13,60"},
+    {"ResumoFiscalTax", {"resumo-fiscal", "{n}"}, "/labels/lbl_imposto", "R$ 5,10"},
+    {"ResumoFiscalTable", {"resumo-fiscal", "{n}"}, "/tables/cds_totalizador_icms/0/registro", "50"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, CliEnvelope, ::testing::ValuesIn(kEnvelopeRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A note that is not there: the message after the verification's, exit 0.
+TEST(Cli, ResumoNotaNotFound) {
+  TempDir dir;
+  std::string f = dir.Write("n.txt", {R10().str(), R50("5102", 10000, 'P', 7, 8000, 1360).str()});
+  CliResult r = Cli({"resumo-nota", f, "99999"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  json messages = json::parse(r.out)["messages"];
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(), json({{"title", "Atenção"}, {"text", "Nota não encontrada"}}));
+}
 
 TEST(Cli, ErrorsGoToStandardError) {
   TempDir dir;

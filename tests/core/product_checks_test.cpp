@@ -1,5 +1,5 @@
 // Product checks: the spread of the unit values a product was sold at
-// (cdsmaxmin), items sold at a rate the product does not have (cdsaliq) and
+// (cdsmaxmin), items sold at another rate than a 60R row's (cdsaliq) and
 // products whose code reads as zero.
 #include "sintegra/product_checks.h"
 
@@ -105,7 +105,8 @@ TEST(ProductChecks, SpreadListedOncePerProduct) {
             Item("P1", 1000, "1700"), Item("P1", 2000, "1200")});
   // The description is trimmed.
   EXPECT_EQ(MaxMin(t.dtm.cdsmaxmin), (std::vector<MaxMinRow>{{"P1", "FEIJAO", 200, 10, 20}}));
-  EXPECT_TRUE(t.dtm.cdsaliq.IsEmpty());
+  // Sold at both of its rates: each 60R row lists the item at the other one.
+  EXPECT_EQ(t.dtm.cdsaliq.RecordCount(), 2);
 }
 
 TEST(ProductChecks, ZeroCodes) {
@@ -191,13 +192,15 @@ TEST(ProductChecks, OneAliqRowPerProductDayAndSoldRate) {
   EXPECT_EQ(rows.size(), 3u);
 }
 
-TEST(ProductChecks, ProductSoldAtEachOfItsRatesIsNotListed) {
+TEST(ProductChecks, ProductSoldAtTwoRatesIsListedUnderBothOfIts60RRows) {
   TestSession t;
   Check(t, {R75("P1", "ARROZ"), R60R("P1", 100, "1700"), R60R("P1", 100, "1200"),
-            Item("P1", 1000, "1700"), Item("P1", 1000, "1200"), Item("P1", 1000, "0700")});
-  // Only the item at neither rate, once although the product has two rows.
+            Item("P1", 1000, "1700"), Item("P1", 1000, "1200"), Item("P1", 1100, "1200")});
+  // Each 60R row lists the items sold at the other rate, once per day.
+  const std::string arroz = Described("ARROZ");
   EXPECT_EQ(Aliq(t.dtm.cdsaliq),
-            (std::vector<AliqRow>{{"P1", Described("ARROZ"), "1700", "0700", "05/03/2024"}}));
+            (std::vector<AliqRow>{{"P1", arroz, "1700", "1200", "05/03/2024"},
+                                  {"P1", arroz, "1200", "1700", "05/03/2024"}}));
 }
 
 TEST(ProductChecks, GaugeEndsAtTheNumberOf60RRows) {
