@@ -115,11 +115,13 @@ int Validar(CliContext& c) {
   }
   w.EndArray();
   c.extras.tables.emplace_back("findings", w.str());
-  c.extras.state.emplace_back("validation_kind", report.kind == FileKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
+  c.extras.state.emplace_back("validation_kind", report.kind == ValidatedKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
   c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
   c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
   c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));
   return report.errors > 0 ? 3 : 0;
+}
+
 void AddLabels(CliContext& c, const std::vector<std::pair<std::string, std::string>>& labels) {
   c.extras.labels.insert(c.extras.labels.end(), labels.begin(), labels.end());
 }

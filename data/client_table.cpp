@@ -355,4 +355,13 @@ void ClientTable::EnableControls() {
   }
 }
 
+void ClientTable::GotoBookmark(RowId row) {
+  CheckOpen();
+  if (state_ != State::kBrowse) Post();
+  if (row >= seq_.size() || seq_[row] == kDead) return;
+  if (has_current_ && current_ == row) return;
+  SeekTo(row);
+  Changed(TableChange::kCurrent);
+}
+
 }  // namespace fiscora

@@ -236,15 +236,6 @@ void ClientTable::Step(bool forward) {
   Changed(TableChange::kCurrent);
 }
 
-void ClientTable::GotoBookmark(RowId row) {
-  CheckOpen();
-  if (state_ != State::kBrowse) Post();
-  if (row >= seq_.size() || seq_[row] == kDead) return;
-  if (has_current_ && current_ == row) return;
-  SeekTo(row);
-  Changed(TableChange::kCurrent);
-}
-
 void ClientTable::First() { MoveToEnd(false); }
 void ClientTable::Last() { MoveToEnd(true); }
 void ClientTable::Next() { Step(true); }

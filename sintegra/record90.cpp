@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "data/atomic_file.h"
+#include "data/text.h"
 #include "session/pacer.h"
 #include "sintegra/header.h"
 #include "sintegra/layout.h"
@@ -157,12 +158,6 @@ size_t Utf8Offset(std::string_view line, int column) {
   return line.size();
 }
 
-size_t CharCount(std::string_view line) {
-  size_t chars = 0;
-  for (unsigned char c : line)
-    if ((c & 0xC0) != 0x80) ++chars;
-  return chars;
-}
 
 }  // namespace
 
@@ -305,7 +300,7 @@ int WriteFileTypeCode(const fs::path& file, char code, UserInterface& ui) {
     changed.assign(line.substr(0, line.size() - record.size()));
     const bool utf8 = sniffer.LineIsUtf8(record);
     std::string r(record);
-    const size_t chars = utf8 ? CharCount(r) : r.size();
+    const size_t chars = utf8 ? static_cast<size_t>(CharCount(r)) : r.size();
     if (chars < 126) {
       // A short record 10: blanks up to column 125, then the code.
       r.append(125 - std::min<size_t>(chars, 125), ' ');

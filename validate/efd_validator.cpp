@@ -301,7 +301,7 @@ class EfdValidator {
 
 ValidationReport ValidateEfd(const std::filesystem::path& file, UserInterface& ui) {
   ValidationReport report;
-  report.kind = FileKind::kEfd;
+  report.kind = ValidatedKind::kEfd;
   LineReader reader(file);
   EfdValidator v(report);
   Pacer pacer(ui);

@@ -30,10 +30,10 @@ inline std::string FindingColumns(const Finding& f) {
   return std::to_string(f.first_column) + "-" + std::to_string(f.last_column);
 }
 
-enum class FileKind { kUnknown, kSintegra, kEfd };
+enum class ValidatedKind { kUnknown, kSintegra, kEfd };
 
 struct ValidationReport {
-  FileKind kind = FileKind::kUnknown;
+  ValidatedKind kind = ValidatedKind::kUnknown;
   int64_t lines = 0;
   int64_t errors = 0;
   int64_t warnings = 0;

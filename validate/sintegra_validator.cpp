@@ -750,7 +750,7 @@ class SintegraValidator {
 
 ValidationReport ValidateSintegra(const std::filesystem::path& file, UserInterface& ui) {
   ValidationReport report;
-  report.kind = FileKind::kSintegra;
+  report.kind = ValidatedKind::kSintegra;
   LineReader reader(file);
   EncodingSniffer sniffer;
   if (reader.had_bom()) sniffer.SetUtf8();

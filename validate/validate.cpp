@@ -6,16 +6,16 @@
 
 namespace fiscora {
 
-FileKind DetectFileKind(const std::filesystem::path& file) {
+ValidatedKind DetectFileKind(const std::filesystem::path& file) {
   LineReader reader(file);
   std::string_view line;
   while (reader.Next(line))
-    if (!TrimBlanks(line).empty()) return line[0] == '|' ? FileKind::kEfd : FileKind::kSintegra;
-  return FileKind::kSintegra;
+    if (!TrimBlanks(line).empty()) return line[0] == '|' ? ValidatedKind::kEfd : ValidatedKind::kSintegra;
+  return ValidatedKind::kSintegra;
 }
 
 ValidationReport ValidateFile(const std::filesystem::path& file, UserInterface& ui) {
-  return DetectFileKind(file) == FileKind::kEfd ? ValidateEfd(file, ui)
+  return DetectFileKind(file) == ValidatedKind::kEfd ? ValidateEfd(file, ui)
                                                 : ValidateSintegra(file, ui);
 }
 

@@ -10,7 +10,7 @@ namespace fiscora {
 
 // EFD when the first line starts with "|", SINTEGRA otherwise (an empty file
 // is SINTEGRA). Throws FileError when the file cannot be read.
-FileKind DetectFileKind(const std::filesystem::path& file);
+ValidatedKind DetectFileKind(const std::filesystem::path& file);
 
 // The validation of the file's kind.
 ValidationReport ValidateFile(const std::filesystem::path& file, UserInterface& ui);

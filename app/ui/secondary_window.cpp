@@ -1,5 +1,7 @@
 #include "app/ui/secondary_window.h"
 
+#include "app/ui/tab_order.h"
+
 namespace fiscora::qt {
 
 SecondaryWindow::SecondaryWindow(QWidget* parent, const char* name, const QString& caption)
@@ -8,6 +10,8 @@ SecondaryWindow::SecondaryWindow(QWidget* parent, const char* name, const QStrin
   setWindowTitle(caption);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   resize(640, 420);
+  // Esc closes a dialog (QDialog); Tab goes through it in reading order.
+  KeepReadingTabOrder(this);
 }
 
 }  // namespace fiscora::qt

@@ -1,23 +1,7 @@
 #include "app/ui/secondary_windows.h"
 
-#include "app/ui/tab_order.h"
 
 namespace fiscora::qt {
-
-SecondaryWindow::SecondaryWindow(QWidget* parent, const char* name, const QString& caption)
-    : QDialog(parent) {
-  setObjectName(QString::fromLatin1(name));
-  setWindowTitle(caption);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  resize(640, 420);
-  // Esc closes a dialog (QDialog); Tab goes through it in reading order.
-  KeepReadingTabOrder(this);
-}
-
-Tfrm_cfop::Tfrm_cfop(QWidget* parent)
-    : SecondaryWindow(parent, "frm_cfop", QStringLiteral("Resumo de CFOP")) {}
-TfrmTipo_arq::TfrmTipo_arq(QWidget* parent)
-    : SecondaryWindow(parent, "frmTipo_arq", QStringLiteral("Escolha o tipo do arquivo")) {}
 
 Tfrm_auditar::Tfrm_auditar(QWidget* parent)
     : SecondaryWindow(parent, "frm_auditar", QStringLiteral("Auditoria")) {}

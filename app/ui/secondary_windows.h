@@ -11,26 +11,6 @@
 
 namespace fiscora::qt {
 
-// A secondary window: object name and caption fixed by its class.
-class SecondaryWindow : public QDialog {
-  Q_OBJECT
-
- public:
-  SecondaryWindow(QWidget* parent, const char* name, const QString& caption);
-};
-
-class Tfrm_cfop : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit Tfrm_cfop(QWidget* parent);
-class TfrmTipo_arq : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmTipo_arq(QWidget* parent);
-};
-
 class Tfrm_auditar : public SecondaryWindow {
   Q_OBJECT
 

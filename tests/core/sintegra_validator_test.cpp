@@ -109,7 +109,7 @@ TEST(SintegraValidation, SoundFileHasNoFinding) {
   ValidationReport r = Validate(With90(SoundLines()), dir);
   EXPECT_EQ(r.findings.size(), 0u) << Describe(r);
   EXPECT_EQ(r.lines, 8);
-  EXPECT_EQ(r.kind, FileKind::kSintegra);
+  EXPECT_EQ(r.kind, ValidatedKind::kSintegra);
 }
 
 struct Case {
