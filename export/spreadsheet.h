@@ -30,7 +30,7 @@
 
 #include "data/client_table.h"
 #include "data/money.h"
-#include "shell/user_interface.h"
+#include "session/user_interface.h"
 
 namespace fiscora {
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 
 namespace fiscora {
@@ -26,7 +27,7 @@ void CompleteInventory(Session& s, std::string_view mode) {
   Gauge& gauge = s.frm.progresso;
   if (normal) {
     gauge.SetPosition(0);
-    gauge.SetMax(s.counters.r74);
+    gauge.SetMax(s.sintegra.counters.r74);
   }
   const int i_codigo = items->FieldIndex("codigo");
   const int i_descricao = items->FieldIndex("descricao");
