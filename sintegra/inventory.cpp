@@ -76,4 +76,35 @@ void bbtn_verif_inventClick(Session& s) {
   frm.pgcdados.SetActive(frm.tbs_inventario);
 }
 
+Workbook InventoryWorkbook(Session& s) {
+  ClientTable& t = s.dtm.cds_inventario;
+  Gauge& gauge = s.frm.progresso;
+  gauge.SetPosition(0);
+  gauge.SetMax(t.RecordCount());
+  Workbook book;
+  book.NameSheet("Planilha");
+  const char* titles[] = {"Codigo",     "Descricao",      "Unidade",
+                          "Quantidade", "Valor_unitario", "Valor_total"};
+  for (int k = 0; k < 6; ++k) book.SetText(1, k + 1, titles[k]);
+  const int fields[] = {t.FieldIndex("codigo"),   t.FieldIndex("descricao"),
+                        t.FieldIndex("unidade"),  t.FieldIndex("quantidade"),
+                        t.FieldIndex("unitario"), t.FieldIndex("valor")};
+  Pacer pacer(s.ui);
+  int row = 2;
+  for (ClientTable::RowId r : t.OrderedRows()) {
+    book.SetTextFormat(row, 1);
+    for (int k = 0; k < 6; ++k) book.SetField(row, k + 1, t, r, fields[k]);
+    ++row;
+    gauge.Step();
+    pacer.Tick();
+  }
+  t.First();
+  return book;
+}
+
+SaveOutcome btnExcelClick(Session& s) {
+  Workbook book = InventoryWorkbook(s);
+  return SaveWorkbook(book, s.ui);
+}
+
 }  // namespace fiscora

@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "export/spreadsheet.h"
 #include "session/session.h"
 
 namespace fiscora {
@@ -28,5 +29,17 @@ void CompleteInventory(Session& s, std::string_view mode);
 // shows the sheet "Inventario" at page index 6 (with "  Sobre  " at 7) and
 // makes it the active page.
 void bbtn_verif_inventClick(Session& s);
+
+// The inventory spreadsheet, sheet "Planilha": row 1 "Codigo", "Descricao",
+// "Unidade", "Quantidade", "Valor_unitario", "Valor_total"; from row 2 one
+// row per item of cds_inventario from the first in its current order (by
+// description after a listing), whatever row the grid has selected: codigo
+// (text format "@"), descricao and unidade as text, quantidade as a number,
+// unitario and valor as money. Advances the gauge (maximum: the item count)
+// by one per item; leaves the table on its first row.
+Workbook InventoryWorkbook(Session& s);
+
+// "Excel" of the sheet "Inventário": InventoryWorkbook, then the save step.
+SaveOutcome btnExcelClick(Session& s);
 
 }  // namespace fiscora

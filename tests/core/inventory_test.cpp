@@ -5,6 +5,7 @@
 
 #include "sintegra/loader.h"
 #include "sintegra_fixture.h"
+#include "xlsx_reader.h"
 
 namespace fiscora {
 namespace {
@@ -116,6 +117,58 @@ TEST(Inventory, AnUnknownModeDoesNothing) {
   t.Verify({R75("1", "X"), R74("1", 1000, 100)});
   CompleteInventory(t.s, "normal");
   EXPECT_EQ(Items(t.dtm.cds_inventario), (std::vector<Item>{{Code14("1"), "", ""}}));
+}
+
+TEST(Inventory, SpreadsheetStartsWithTheFirstItemWhateverRowIsSelected) {
+  if (!XlsxReaderAvailable()) GTEST_SKIP() << "openpyxl (python3-openpyxl) not installed";
+  TestSession t;
+  t.Verify({R75("00012", "BISCOITO 200G", "PC"), R75("00034", "ARROZ 5KG", "SC"),
+            R74("00012", 2500, 1000), R74("00034", 3000, 6000)});
+  bbtn_verif_inventClick(t.s);
+  t.dtm.cds_inventario.Last();  // the user selected the last row
+  const std::filesystem::path file = t.dir.path() / "inventario.xlsx";
+  t.ui.save_file = file.string();
+  t.ui.messages.clear();
+  EXPECT_EQ(btnExcelClick(t.s), SaveOutcome::kSaved);
+  ASSERT_EQ(t.ui.messages.size(), 1u);
+  EXPECT_EQ(t.ui.messages[0].text, "Arquivo Salvo !!!");
+  EXPECT_TRUE(t.dtm.cds_inventario.Bof());
+
+  auto sheets = ReadXlsx(file);
+  ASSERT_TRUE(sheets);
+  const XlsxSheet& s = sheets->at(0);
+  EXPECT_EQ(s.title, "Planilha");
+  const std::vector<std::vector<std::string>> expected = {
+      {"Codigo", "Descricao", "Unidade", "Quantidade", "Valor_unitario", "Valor_total"},
+      {Code14("00034"), Described("ARROZ 5KG").substr(0, 43), "SC", "3", "20", "60"},
+      {Code14("00012"), Described("BISCOITO 200G").substr(0, 43), "PC", "2.5", "4", "10"},
+  };
+  ASSERT_EQ(s.LastRow(), 3);
+  for (int row = 1; row <= 3; ++row)
+    for (int col = 1; col <= 6; ++col) {
+      SCOPED_TRACE(::testing::Message() << row << "," << col);
+      const XlsxCell* c = s.At(row, col);
+      ASSERT_NE(c, nullptr);
+      EXPECT_EQ(c->value, expected[static_cast<size_t>(row - 1)][static_cast<size_t>(col - 1)]);
+    }
+  EXPECT_EQ(s.At(2, 1)->kind, 's');  // the code stays text, leading zeros kept
+  EXPECT_EQ(s.At(2, 1)->format, "@");
+  EXPECT_EQ(s.At(2, 4)->kind, 'n');
+  EXPECT_NE(s.At(2, 6)->format.find("R$"), std::string::npos);
+}
+
+TEST(Inventory, AnEmptyInventorySpreadsheetHasTheHeaderRowOnly) {
+  if (!XlsxReaderAvailable()) GTEST_SKIP() << "openpyxl (python3-openpyxl) not installed";
+  TestSession t;
+  t.Verify({R75("1", "X")});
+  const std::filesystem::path file = t.dir.path() / "vazio.xlsx";
+  t.ui.save_file = file.string();
+  btnExcelClick(t.s);
+  auto sheets = ReadXlsx(file);
+  ASSERT_TRUE(sheets);
+  EXPECT_EQ(sheets->at(0).LastRow(), 1);
+  ASSERT_NE(sheets->at(0).At(1, 6), nullptr);
+  EXPECT_EQ(sheets->at(0).At(1, 6)->value, "Valor_total");
 }
 
 }  // namespace
