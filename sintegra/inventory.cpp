@@ -107,4 +107,10 @@ SaveOutcome btnExcelClick(Session& s) {
   return SaveWorkbook(book, s.ui);
 }
 
+void Button1Click(Session& s, ReportPrinter& printer) {
+  // The report project's parameter "pagina" ("1") is read by no band, so it
+  // has no counterpart here.
+  printer.Print(BuildInventoryReport(s));
+}
+
 }  // namespace fiscora

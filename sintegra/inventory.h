@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "export/inventory_report.h"
 #include "export/spreadsheet.h"
 #include "session/session.h"
 
@@ -41,5 +42,10 @@ Workbook InventoryWorkbook(Session& s);
 
 // "Excel" of the sheet "Inventário": InventoryWorkbook, then the save step.
 SaveOutcome btnExcelClick(Session& s);
+
+// "Imprimir" of the sheet "Inventário": the inventory report of
+// cds_inventario (in its current order) with the company of cds_ident,
+// printed where the user chooses through the printer port.
+void Button1Click(Session& s, ReportPrinter& printer);
 
 }  // namespace fiscora
