@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 
+#include "cli/cli.h"
 #include "export/ui/inventory_report_qt.h"
 
 namespace fiscora::qt {
@@ -131,6 +133,34 @@ TEST(InventoryReport, AFailedPdfLeavesTheOldFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(pdf.parent_path()),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+// fiscora-cli "inventario --pdf", through the library and as the program
+// run without any display.
+TEST(InventoryReport, FiscoraCliPrintsThePdfWithoutADisplay) {
+  if (!PopplerAvailable()) GTEST_SKIP() << "poppler-utils not installed";
+  const std::string example =
+      std::string(FISCORA_SOURCE_DIR) + "/examples/loja_exemplo_03-2025.txt";
+  QTemporaryDir dir;
+  const std::filesystem::path folder(dir.path().toStdString());
+
+  HeadlessReportPrinter printer;
+  std::ostringstream out, err;
+  const std::filesystem::path pdf = folder / "lib.pdf";
+  ASSERT_EQ(RunCli({"inventario", example, "--pdf", pdf.string()}, out, err, &printer), 0)
+      << err.str();
+  std::string text = PageText(pdf, 1);
+  EXPECT_TRUE(Has(text, "Página 1"));
+  EXPECT_TRUE(Has(text, "Total do Inventário:"));
+  EXPECT_TRUE(Has(text, "R$ 1.243,15")) << text;
+
+  const std::filesystem::path bin_pdf = folder / "programa.pdf";
+  std::ofstream(bin_pdf) << "antigo";
+  const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" FISCORA_CLI_PATH
+                          "' inventario '" +
+                          example + "' --pdf '" + bin_pdf.string() + "' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(PageText(bin_pdf, 1), text);
 }
 
 }  // namespace
