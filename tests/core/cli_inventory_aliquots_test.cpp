@@ -109,5 +109,15 @@ TEST_F(CliInventoryAliquots, UsageErrors) {
   EXPECT_FALSE(std::filesystem::exists(Out("a.pdf")));
 }
 
+TEST_F(CliInventoryAliquots, AFileThatCannotBeWrittenEndsWithItsReason) {
+  const std::string xlsx = (dir_.path() / "nao_existe" / "inventario.xlsx").string();
+  CliResult r = Cli({"inventario", file_, "--planilha", xlsx});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("Não foi possível gravar o arquivo " + xlsx + ": a pasta não existe"),
+            std::string::npos)
+      << r.err;
+}
+
 }  // namespace
 }  // namespace fiscora
