@@ -89,6 +89,34 @@ TEST(Workbook, AnUnnamedSheetHasTheDefaultNameAndAnEmptyBookIsAValidFile) {
   EXPECT_TRUE((*sheets)[0].cells.empty());
 }
 
+// LibreOffice Calc, as a user would open the file (skipped without it).
+TEST(Workbook, LibreOfficeReadsTheSameTexts) {
+#ifdef _WIN32
+  GTEST_SKIP() << "not on Windows";
+#else
+  if (std::system("libreoffice --version >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "LibreOffice (libreoffice-calc-nogui) not installed";
+  TempDir dir;
+  Workbook book;
+  book.NameSheet("Planilha");
+  book.SetTextFormat(1, 1);
+  book.SetText(1, 1, "00012");
+  book.SetText(1, 2, "AÇÚCAR, CRISTAL");
+  book.SetFloat(1, 3, 2.5);
+  book.SetInteger(1, 4, 42);
+  book.SetText(2, 1, "0700");
+  book.SaveAs(dir.path() / "lo.xlsx");
+  const std::string cmd =
+      "cd '" + dir.path().string() + "' && libreoffice -env:UserInstallation=file://" +
+      dir.path().string() +
+      "/profile --headless --convert-to "
+      "'csv:Text - txt - csv (StarCalc):44,34,76,1,,1046,false,false,true' lo.xlsx "
+      ">/dev/null 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(Slurp(dir.path() / "lo.csv"), "00012,\"AÇÚCAR, CRISTAL\",2.5,42\n0700,,,\n");
+#endif
+}
+
 TEST(Workbook, CellsOutsideTheSheetAreRefused) {
   Workbook book;
   EXPECT_THROW(book.SetText(0, 1, "x"), std::out_of_range);
