@@ -48,6 +48,24 @@ uint64_t DoubleBits(double d) {
   return std::bit_cast<uint64_t>(d);
 }
 
+// The hash of a key's text: eight bytes at a time, mixed by multiplication
+// (the keys are short codes, dates and serial numbers).
+uint64_t HashText(std::string_view s) {
+  const char* p = s.data();
+  size_t n = s.size();
+  uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
+  for (; n >= 8; n -= 8, p += 8) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    h = (h ^ v) * 0xbf58476d1ce4e5b9ULL;
+    h ^= h >> 31;
+  }
+  uint64_t v = 0;
+  std::memcpy(&v, p, n);
+  h = (h ^ v) * 0x94d049bb133111ebULL;
+  return h ^ (h >> 29);
+}
+
 uint64_t Mix(uint64_t h, uint64_t v) {
   h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
   return h;
@@ -152,9 +170,76 @@ struct ClientTable::Ordering {
   std::set<RowId, Cmp>::iterator cur;
 };
 
+// The rows of a hash index by the hash of their key: open addressing with
+// linear probing over one flat array, so a lookup costs about one cache miss.
+// Several rows may share a hash; the caller compares the keys.
+class FlatRowMap {
+ public:
+  void clear() {
+    slots_.clear();
+    used_ = live_ = 0;
+  }
+  void reserve(size_t rows) {
+    if (rows * 2 > slots_.size()) Rehash(rows * 2);
+  }
+  void emplace(uint64_t hash, ClientTable::RowId row) {
+    if ((used_ + 1) * 2 > slots_.size()) Rehash(std::max<size_t>(live_ * 4, 16));
+    const size_t mask = slots_.size() - 1;
+    size_t i = Home(hash);
+    while (slots_[i].state == kFull) i = (i + 1) & mask;
+    if (slots_[i].state == kEmpty) ++used_;
+    slots_[i] = {hash, row, kFull};
+    ++live_;
+  }
+  void erase(uint64_t hash, ClientTable::RowId row) {
+    if (slots_.empty()) return;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = Home(hash); slots_[i].state != kEmpty; i = (i + 1) & mask)
+      if (slots_[i].state == kFull && slots_[i].hash == hash && slots_[i].row == row) {
+        slots_[i].state = kGone;
+        --live_;
+        return;
+      }
+  }
+  // Calls f(row) for every row stored under the hash.
+  template <class F>
+  void ForEach(uint64_t hash, F&& f) const {
+    if (slots_.empty()) return;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = Home(hash); slots_[i].state != kEmpty; i = (i + 1) & mask)
+      if (slots_[i].state == kFull && slots_[i].hash == hash) f(slots_[i].row);
+  }
+
+ private:
+  enum : uint32_t { kEmpty = 0, kFull = 1, kGone = 2 };
+  struct Slot {
+    uint64_t hash;
+    ClientTable::RowId row;
+    uint32_t state;
+  };
+  size_t Home(uint64_t hash) const {
+    // Fibonacci hashing spreads keys whose hashes differ in the high bits only.
+    return static_cast<size_t>((hash * 0x9e3779b97f4a7c15ULL) >> shift_);
+  }
+  void Rehash(size_t at_least) {
+    size_t capacity = 16;
+    while (capacity < at_least) capacity *= 2;
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(capacity, Slot{0, 0, kEmpty});
+    shift_ = 64 - std::countr_zero(capacity);
+    used_ = live_ = 0;
+    for (const Slot& s : old)
+      if (s.state == kFull) emplace(s.hash, s.row);
+  }
+  std::vector<Slot> slots_;
+  size_t used_ = 0;  // full and gone slots: what a probe walks over
+  size_t live_ = 0;
+  int shift_ = 64;
+};
+
 struct ClientTable::HashIndex {
   std::vector<int> fields;
-  std::unordered_multimap<uint64_t, RowId> map;
+  FlatRowMap map;
 };
 
 // -------------------------------------------------------------------- basics
@@ -270,12 +355,10 @@ void ClientTable::CompactArena() {
 }
 
 void ClientTable::LoadBuffer(RowId row) {
+  // Texts stay in their cells until set: an edit reads a text it has not set
+  // from the row (GetText), and writes back only what it set.
   for (size_t f = 0; f < nf_; ++f) {
-    uint64_t c = CellAt(row, static_cast<int>(f));
-    if (def_.fields[f].type == FieldType::kText)
-      buf_text_[f].assign(CellText(c));
-    else
-      buf_num_[f] = c;
+    if (def_.fields[f].type != FieldType::kText) buf_num_[f] = CellAt(row, static_cast<int>(f));
     buf_dirty_[f] = false;
   }
 }
@@ -379,14 +462,7 @@ void ClientTable::Post() {
     if (t) touched.push_back(h.get());
   }
   if (moves) ordering_->tree.erase(row);
-  for (auto* h : touched) {
-    auto range = h->map.equal_range(HashRow(h->fields, row));
-    for (auto it = range.first; it != range.second; ++it)
-      if (it->second == row) {
-        h->map.erase(it);
-        break;
-      }
-  }
+  for (auto* h : touched) h->map.erase(HashRow(h->fields, row), row);
   WriteBuffer(row);
   if (moves) ordering_->tree.insert(row);
   for (auto* h : touched) h->map.emplace(HashRow(h->fields, row), row);
@@ -458,6 +534,10 @@ void ClientTable::RenumberSeq() {
 
 size_t ClientTable::DefaultPosition(RowId row) const {
   uint64_t s = seq_[row];
+  // While rows are only appended, the k-th row's rank is (k + 1) gaps.
+  if (s % kSeqGap == 0 && s / kSeqGap - 1 < default_order_.size() &&
+      default_order_[static_cast<size_t>(s / kSeqGap - 1)] == row)
+    return static_cast<size_t>(s / kSeqGap - 1);
   auto it = std::lower_bound(default_order_.begin(), default_order_.end(), s,
                              [this](RowId r, uint64_t v) { return seq_[r] < v; });
   return static_cast<size_t>(it - default_order_.begin());
@@ -588,6 +668,8 @@ void ClientTable::Prior() {
 
 std::string_view ClientTable::GetText(int field) const {
   CheckType(field, FieldType::kText, "texto");
+  if (state_ == State::kEdit && !buf_dirty_[static_cast<size_t>(field)])
+    return CellText(CellAt(edit_row_, field));
   if (state_ == State::kEdit || state_ == State::kInsert) return BufferText(field);
   if (!has_current_) return {};
   return CellText(CellAt(current_, field));
@@ -1013,7 +1095,7 @@ uint64_t ClientTable::HashRow(const std::vector<int>& fields, RowId row) const {
   for (int f : fields) {
     uint64_t c = CellAt(row, f);
     switch (def_.fields[static_cast<size_t>(f)].type) {
-      case FieldType::kText: h = Mix(h, std::hash<std::string_view>{}(CellText(c))); break;
+      case FieldType::kText: h = Mix(h, HashText(CellText(c))); break;
       case FieldType::kFloat: h = Mix(h, DoubleBits(std::bit_cast<double>(c))); break;
       default: h = Mix(h, c);
     }
@@ -1038,14 +1120,7 @@ void ClientTable::IndexInsert(RowId row) {
 
 void ClientTable::IndexErase(RowId row) {
   if (ordering_) ordering_->tree.erase(row);
-  for (auto& [name, h] : hash_indexes_) {
-    auto range = h->map.equal_range(HashRow(h->fields, row));
-    for (auto it = range.first; it != range.second; ++it)
-      if (it->second == row) {
-        h->map.erase(it);
-        break;
-      }
-  }
+  for (auto& [name, h] : hash_indexes_) h->map.erase(HashRow(h->fields, row), row);
 }
 
 bool ClientTable::RowMatches(RowId row, const std::vector<int>& fields, const Key* keys,
@@ -1139,21 +1214,19 @@ bool ClientTable::LocateImpl(std::string_view key_fields, const Value* values, s
       uint64_t hash = 0;
       for (size_t i = 0; i < count; ++i) {
         switch (def_.fields[static_cast<size_t>(fields[i])].type) {
-          case FieldType::kText: hash = Mix(hash, std::hash<std::string_view>{}(keys[i].text)); break;
+          case FieldType::kText: hash = Mix(hash, HashText(keys[i].text)); break;
           case FieldType::kFloat: hash = Mix(hash, DoubleBits(std::bit_cast<double>(keys[i].cell))); break;
           default: hash = Mix(hash, keys[i].cell);
         }
       }
-      auto range = info.hash->map.equal_range(hash);
-      for (auto it = range.first; it != range.second; ++it) {
-        RowId r = it->second;
-        if (!RowMatches(r, fields, keys, options)) continue;
+      info.hash->map.ForEach(hash, [&](RowId r) {
+        if (!RowMatches(r, fields, keys, options)) return;
         if (!found) {
           found = r;
         } else if (ordering_ ? CompareRows(ordering_->keys, r, *found) < 0 : seq_[r] < seq_[*found]) {
           found = r;
         }
-      }
+      });
     }
   }
   if (!found) return false;

@@ -176,6 +176,7 @@ LineWriter::LineWriter(const std::filesystem::path& path) : path_(path) {
   out_.open(path, std::ios::binary | std::ios::trunc);
   if (!out_) throw FileError("Não foi possível criar o arquivo de trabalho " + path.string());
   buf_.reserve(size_t{1} << 20);
+  writing_.reserve(size_t{1} << 20);
 }
 
 LineWriter::~LineWriter() {
@@ -191,16 +192,30 @@ void LineWriter::Write(std::string_view line) {
   if (buf_.size() >= (size_t{1} << 20)) Flush();
 }
 
+void LineWriter::Wait() {
+  if (pending_.valid()) pending_.get();
+}
+
 void LineWriter::Flush() {
   if (buf_.empty()) return;
-  out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+  Wait();
+  std::swap(buf_, writing_);
   buf_.clear();
-  if (!out_) throw FileError("Erro ao gravar o arquivo de trabalho " + path_.string());
+  pending_ = std::async(std::launch::async, [this] {
+    out_.write(writing_.data(), static_cast<std::streamsize>(writing_.size()));
+    if (!out_) throw FileError("Erro ao gravar o arquivo de trabalho " + path_.string());
+  });
 }
 
 void LineWriter::Close() {
   if (!out_.is_open()) return;
-  Flush();
+  try {
+    Flush();
+    Wait();
+  } catch (...) {
+    out_.close();
+    throw;
+  }
   out_.close();
 }
 
@@ -287,6 +302,19 @@ std::optional<ParsedDecimal> ParseImplied(std::string_view raw, int whole) {
 
 int64_t RecordLine::Scaled(int column, int whole, int decimals, std::string_view field) const {
   std::string_view raw = Raw(column, whole + decimals);
+  // The usual field: all its digits present. Read them at once.
+  if (raw.size() == static_cast<size_t>(whole + decimals) && raw.size() <= 18) {
+    int64_t m = 0;
+    bool digits = true;
+    for (char c : raw) {
+      if (c < '0' || c > '9') {
+        digits = false;
+        break;
+      }
+      m = m * 10 + (c - '0');
+    }
+    if (digits) return m;
+  }
   auto p = ParseImplied(raw, whole);
   if (!p) Fail(column, whole + decimals, field);
   int64_t m = p->mantissa;

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ui/controls.h"
 #include "sintegra/summaries.h"
@@ -132,7 +133,9 @@ void TfrmResumoFiscal::Attach(Session& s) {
             {"base_calc", "Base de Cálculo", true},
             {"valor_icms", "Valor Icms", true}});
   const int widths[] = {50, 60, 150, 150};
-  for (int c = 0; c < 4; ++c) grid->setColumnWidth(c, widths[c]);
+  // The widths the window asks for, or the title's when the font is wider.
+  for (int c = 0; c < 4; ++c)
+    grid->setColumnWidth(c, std::max(widths[c], grid->horizontalHeader()->sectionSizeHint(c)));
 }
 
 void TfrmResumoFiscal::showEvent(QShowEvent* event) {
