@@ -176,7 +176,6 @@ LineWriter::LineWriter(const std::filesystem::path& path) : path_(path) {
   out_.open(path, std::ios::binary | std::ios::trunc);
   if (!out_) throw FileError("Não foi possível criar o arquivo de trabalho " + path.string());
   buf_.reserve(size_t{1} << 20);
-  writing_.reserve(size_t{1} << 20);
 }
 
 LineWriter::~LineWriter() {
@@ -192,30 +191,16 @@ void LineWriter::Write(std::string_view line) {
   if (buf_.size() >= (size_t{1} << 20)) Flush();
 }
 
-void LineWriter::Wait() {
-  if (pending_.valid()) pending_.get();
-}
-
 void LineWriter::Flush() {
   if (buf_.empty()) return;
-  Wait();
-  std::swap(buf_, writing_);
+  out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
   buf_.clear();
-  pending_ = std::async(std::launch::async, [this] {
-    out_.write(writing_.data(), static_cast<std::streamsize>(writing_.size()));
-    if (!out_) throw FileError("Erro ao gravar o arquivo de trabalho " + path_.string());
-  });
+  if (!out_) throw FileError("Erro ao gravar o arquivo de trabalho " + path_.string());
 }
 
 void LineWriter::Close() {
   if (!out_.is_open()) return;
-  try {
-    Flush();
-    Wait();
-  } catch (...) {
-    out_.close();
-    throw;
-  }
+  Flush();
   out_.close();
 }
 

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -81,20 +80,13 @@ class LineWriter {
   explicit LineWriter(const std::filesystem::path& path);
   ~LineWriter();
   void Write(std::string_view line);
-  // Writes what is left, waits for the writes and closes the file; a failed
-  // write is reported here at the latest.
   void Close();
 
  private:
-  // A full buffer is written on a thread of its own while the next one
-  // fills, so the copy into the file overlaps the reading.
   void Flush();
-  void Wait();
   std::filesystem::path path_;
   std::ofstream out_;
   std::string buf_;
-  std::string writing_;
-  std::future<void> pending_;
 };
 
 // Decides, once per file, whether lines with bytes above 0x7F are UTF-8.
