@@ -57,8 +57,13 @@ TfrmDifNota::TfrmDifNota(QWidget* parent)
 void TfrmDifNota::Attach(Session& s) {
   auto* grid = findChild<QTableView*>(QStringLiteral("dbg_dif"));
   BindGrid(grid, s.dtm.cds_dif_nota,
-           {{"numero", ""}, {"vCont", ""}, {"vBase", ""}, {"vIpi", ""}, {"vIsentos", ""},
-            {"vOutros", ""}, {"difere", ""}});
+           {{"numero", ""},
+            {"vCont", ""},
+            {"vBase", ""},
+            {"vIpi", ""},
+            {"vIsentos", ""},
+            {"vOutros", ""},
+            {"difere", ""}});
   PaintColumn(grid, 0, Qt::black, Qt::white, true);
   PaintColumn(grid, 1, QColor(153, 180, 209), Qt::black);  // the active caption's colour
   for (int c = 2; c <= 5; ++c) PaintColumn(grid, c, QColor(0, 128, 0), Qt::white);
@@ -90,8 +95,8 @@ TfrmResumoNota::TfrmResumoNota(QWidget* parent)
     const char* caption;
     const char* label;
   } fields[] = {
-      {"Nota Fiscal:", "lbl_nota"}, {"Data:", "lbl_data"},     {"UF:", "lbl_uf"},
-      {"Cnpj:", "lbl_cnpj"},        {"Insc. Est.:", "lbl_ie"}, {"Modelo:", "lbl_modelo"},
+      {"Nota Fiscal:", "lbl_nota"}, {"Data:", "lbl_data"},       {"UF:", "lbl_uf"},
+      {"Cnpj:", "lbl_cnpj"},        {"Insc. Est.:", "lbl_ie"},   {"Modelo:", "lbl_modelo"},
       {"Série:", "lbl_serie"},      {"Emissão:", "lbl_emissao"},
   };
   int i = 0;

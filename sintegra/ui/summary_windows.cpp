@@ -61,8 +61,10 @@ Tfrm_cfop::Tfrm_cfop(QWidget* parent)
   left->addWidget(NewGrid(this, "DBGrid1", GridSelection::kRow), 1);
   h->addLayout(left, 1);
   auto* right = new QVBoxLayout;
-  right->addWidget(Totals("GroupBox1", QStringLiteral("Entradas"), "lbl_ent_cont", "lbl_ent_out", this));
-  right->addWidget(Totals("GroupBox2", QStringLiteral("Saidas"), "lbl_sai_cont", "lbl_sai_out", this));
+  right->addWidget(
+      Totals("GroupBox1", QStringLiteral("Entradas"), "lbl_ent_cont", "lbl_ent_out", this));
+  right->addWidget(
+      Totals("GroupBox2", QStringLiteral("Saidas"), "lbl_sai_cont", "lbl_sai_out", this));
   right->addStretch(1);
   right->addWidget(PictureButton("SpeedButton1", this), 0, Qt::AlignRight);
   h->addLayout(right);
@@ -140,8 +142,7 @@ void TfrmResumoFiscal::Attach(Session& s) {
 
 void TfrmResumoFiscal::showEvent(QShowEvent* event) {
   SecondaryWindow::showEvent(event);
-  if (s_)
-    SetLabels(this, FiscalSummaryLabels(ComputeFiscalTotals(s_->dtm.cds_totalizador_icms)));
+  if (s_) SetLabels(this, FiscalSummaryLabels(ComputeFiscalTotals(s_->dtm.cds_totalizador_icms)));
 }
 
 }  // namespace fiscora::qt
