@@ -60,8 +60,10 @@ uint64_t HashText(std::string_view s) {
     h = (h ^ v) * 0xbf58476d1ce4e5b9ULL;
     h ^= h >> 31;
   }
+  // The last bytes gathered in a register (a short copy through memory
+  // would stall the load that follows it).
   uint64_t v = 0;
-  std::memcpy(&v, p, n);
+  for (size_t i = 0; i < n; ++i) v |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
   h = (h ^ v) * 0x94d049bb133111ebULL;
   return h ^ (h >> 29);
 }
