@@ -10,9 +10,6 @@ namespace fiscora {
 
 namespace {
 
-constexpr uint64_t kDead = ~uint64_t{0};
-constexpr uint64_t kSeqGap = uint64_t{1} << 20;
-
 const char* TypeName(FieldType t) {
   switch (t) {
     case FieldType::kText: return "texto";
@@ -127,12 +124,10 @@ void ClientTable::CompactArena() {
 }
 
 void ClientTable::LoadBuffer(RowId row) {
+  // Texts stay in their cells until set: an edit reads a text it has not set
+  // from the row (GetText), and writes back only what it set.
   for (size_t f = 0; f < nf_; ++f) {
-    uint64_t c = CellAt(row, static_cast<int>(f));
-    if (def_.fields[f].type == FieldType::kText)
-      buf_text_[f].assign(arena_.Text(c));
-    else
-      buf_num_[f] = c;
+    if (def_.fields[f].type != FieldType::kText) buf_num_[f] = CellAt(row, static_cast<int>(f));
     buf_dirty_[f] = false;
   }
 }

@@ -2,7 +2,7 @@
 // the key is a prefix of it and otherwise by a hash index on the key fields.
 #include <array>
 #include <bit>
-#include <functional>
+#include <cstring>
 
 #include "data/client_table.h"
 #include "data/table_index.h"
@@ -16,10 +16,30 @@ uint64_t Mix(uint64_t h, uint64_t v) {
   return h;
 }
 
+// The hash of a key's text: eight bytes at a time, mixed by multiplication
+// (the keys are short codes, dates and serial numbers).
+uint64_t HashText(std::string_view s) {
+  const char* p = s.data();
+  size_t n = s.size();
+  uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
+  for (; n >= 8; n -= 8, p += 8) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    h = (h ^ v) * 0xbf58476d1ce4e5b9ULL;
+    h ^= h >> 31;
+  }
+  // The last bytes gathered in a register (a short copy through memory
+  // would stall the load that follows it).
+  uint64_t v = 0;
+  for (size_t i = 0; i < n; ++i) v |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  h = (h ^ v) * 0x94d049bb133111ebULL;
+  return h ^ (h >> 29);
+}
+
 // The hash of one key field: its text, or its cell (-0 and 0 alike).
 uint64_t HashOf(FieldType type, uint64_t cell, std::string_view text) {
   switch (type) {
-    case FieldType::kText: return std::hash<std::string_view>{}(text);
+    case FieldType::kText: return HashText(text);
     case FieldType::kFloat: {
       double d = std::bit_cast<double>(cell);
       if (d == 0) d = 0;
@@ -46,7 +66,7 @@ ClientTable::HashIndex& ClientTable::HashFor(const std::vector<int>& fields, con
   if (it != hash_indexes_.end()) return *it->second;
   auto h = std::make_unique<HashIndex>();
   h->fields = fields;
-  h->map.reserve(default_order_.size() * 2 + 16);
+  h->map.reserve(default_order_.size());
   for (RowId r : default_order_) h->map.emplace(HashRow(fields, r), r);
   return *hash_indexes_.emplace(key, std::move(h)).first->second;
 }
@@ -61,12 +81,7 @@ void ClientTable::IndexErase(RowId row, const std::vector<bool>* dirty) {
   if (ordering_ && (!dirty || ordering_->Touches(*dirty))) ordering_->tree.erase(row);
   for (auto& [name, h] : hash_indexes_) {
     if (dirty && !h->Touches(*dirty)) continue;
-    auto range = h->map.equal_range(HashRow(h->fields, row));
-    for (auto it = range.first; it != range.second; ++it)
-      if (it->second == row) {
-        h->map.erase(it);
-        break;
-      }
+    h->map.erase(HashRow(h->fields, row), row);
   }
 }
 
@@ -166,16 +181,14 @@ bool ClientTable::LocateImpl(std::string_view key_fields, const Value* values, s
       uint64_t hash = 0;
       for (size_t i = 0; i < count; ++i)
         hash = Mix(hash, HashOf(def_.fields[static_cast<size_t>(fields[i])].type, keys[i].cell, keys[i].text));
-      auto range = info.hash->map.equal_range(hash);
-      for (auto it = range.first; it != range.second; ++it) {
-        RowId r = it->second;
-        if (!RowMatches(r, fields, keys, options)) continue;
+      info.hash->map.ForEach(hash, [&](RowId r) {
+        if (!RowMatches(r, fields, keys, options)) return;
         if (!found) {
           found = r;
         } else if (ordering_ ? CompareRows(ordering_->keys, r, *found) < 0 : seq_[r] < seq_[*found]) {
           found = r;
         }
-      }
+      });
     }
   }
   if (!found) return false;

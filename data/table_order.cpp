@@ -165,6 +165,10 @@ const std::vector<ClientTable::RowId>& ClientTable::OrderedRows() const {
 
 size_t ClientTable::DefaultPosition(RowId row) const {
   uint64_t s = seq_[row];
+  // While rows are only appended, the k-th row's rank is (k + 1) gaps.
+  if (s % kSeqGap == 0 && s / kSeqGap - 1 < default_order_.size() &&
+      default_order_[static_cast<size_t>(s / kSeqGap - 1)] == row)
+    return static_cast<size_t>(s / kSeqGap - 1);
   auto it = std::lower_bound(default_order_.begin(), default_order_.end(), s,
                              [this](RowId r, uint64_t v) { return seq_[r] < v; });
   return static_cast<size_t>(it - default_order_.begin());

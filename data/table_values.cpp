@@ -73,6 +73,8 @@ uint64_t ReadNumber(FieldType t, const Value& v, const std::string& table, const
 
 std::string_view ClientTable::GetText(int field) const {
   CheckType(field, FieldType::kText, "texto");
+  if (state_ == State::kEdit && !buf_dirty_[static_cast<size_t>(field)])
+    return arena_.Text(CellAt(edit_row_, field));
   if (state_ == State::kEdit || state_ == State::kInsert) return BufferText(field);
   if (!has_current_) return {};
   return arena_.Text(CellAt(current_, field));

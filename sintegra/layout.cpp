@@ -261,6 +261,30 @@ std::string RecordLine::Trimmed(int column, int width) const {
   return Cp1252ToUtf8(raw);
 }
 
+std::string_view RecordLine::TrimmedView(int column, int width, std::string& scratch) const {
+  std::string_view raw = TrimBlanks(Raw(column, width));
+  if (multibyte_ || IsAscii(raw)) return raw;
+  scratch = Cp1252ToUtf8(raw);
+  return scratch;
+}
+
+std::string_view RecordLine::DateView(int column, char (&out)[10]) const {
+  std::string_view d = Raw(column, 8);
+  size_t n = 0;
+  const auto put = [&](size_t from, size_t len) {
+    if (from >= d.size()) return;
+    std::string_view part = d.substr(from, len);
+    std::memcpy(out + n, part.data(), part.size());
+    n += part.size();
+  };
+  put(6, 2);
+  out[n++] = '/';
+  put(4, 2);
+  out[n++] = '/';
+  put(0, 4);
+  return std::string_view(out, n);
+}
+
 std::string RecordLine::Date(int column) const {
   std::string_view d = Raw(column, 8);
   auto part = [&](size_t from, size_t len) {
@@ -317,6 +341,19 @@ bool RecordLine::Whole(std::string_view raw, int width) const {
 
 int64_t RecordLine::Scaled(int column, int whole, int decimals, std::string_view field) const {
   std::string_view raw = Raw(column, whole + decimals);
+  // The usual field: all its digits present. Read them at once.
+  if (raw.size() == static_cast<size_t>(whole + decimals) && raw.size() <= 18) {
+    int64_t m = 0;
+    bool digits = true;
+    for (char c : raw) {
+      if (c < '0' || c > '9') {
+        digits = false;
+        break;
+      }
+      m = m * 10 + (c - '0');
+    }
+    if (digits) return m;
+  }
   auto p = Whole(raw, whole + decimals) ? ParseImplied(raw, whole) : std::nullopt;
   if (!p) Fail(column, whole + decimals, field);
   int64_t m = p->mantissa;

@@ -132,8 +132,13 @@ class RecordLine {
   // The field as UTF-8 text, unchanged or trimmed of blanks.
   std::string Text(int column, int width) const;
   std::string Trimmed(int column, int width) const;
+  // As Trimmed, without a copy when the field needs no conversion: a view
+  // of the line, or of `scratch` holding the converted text.
+  std::string_view TrimmedView(int column, int width, std::string& scratch) const;
   // A date AAAAMMDD as dd/mm/yyyy, not validated.
   std::string Date(int column) const;
+  // As Date, written into `out` (ten characters at most); returns a view of it.
+  std::string_view DateView(int column, char (&out)[10]) const;
   // N i.d: whole digits, a comma, the decimals; as money or double.
   Money Amount(int column, int whole, int decimals, std::string_view field) const;
   double Float(int column, int whole, int decimals, std::string_view field) const;

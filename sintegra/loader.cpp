@@ -199,7 +199,11 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     int64_t unit_cents = line.Scaled(70, 11, 2, "valor unitário");
     Money item = Money::FromRaw(MulDivRoundEven(qty_milli, unit_cents, 10));
     Money unit = Money::FromRaw(unit_cents * 100);
-    std::string data = line.Date(4), serie = line.Trimmed(12, 20), rate = line.Trimmed(95, 4);
+    char date_buf[10];
+    std::string scratch[3];
+    const std::string_view data = line.DateView(4, date_buf),
+                           serie = line.TrimmedView(12, 20, scratch[0]),
+                           rate = line.TrimmedView(95, 4, scratch[1]);
     ClientTable& t = d_.cds_60i;
     // Exact key: a line of the rate "I" must not be summed into a row of "ISS".
     if (t.Locate("data; serie; aliquota", {data, serie, rate})) {
@@ -215,7 +219,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     t.Post();
     // The same line per product and unit value, for the price and rate
     // checks and the stock audit.
-    std::string codigo = line.Trimmed(43, 14);
+    const std::string_view codigo = line.TrimmedView(43, 14, scratch[2]);
     ClientTable& it = d_.cds_60i_item;
     double qty = static_cast<double>(qty_milli) / 1000.0;
     if (it.Locate("codigo; data; serie; aliquota; valor", {codigo, data, serie, rate, unit})) {
@@ -237,7 +241,11 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
   } else if (t3 == "60D") {
     Write(k60d, bytes);
     Money valor = line.Amount(59, 14, 2, "valor");
-    std::string data = line.Date(4), serie = line.Trimmed(12, 20), rate = line.Trimmed(91, 4);
+    char date_buf[10];
+    std::string scratch[2];
+    const std::string_view data = line.DateView(4, date_buf),
+                           serie = line.TrimmedView(12, 20, scratch[0]),
+                           rate = line.TrimmedView(91, 4, scratch[1]);
     ClientTable& t = d_.cds_60d;
     if (t.Locate("data; num_serie; aliquota", {data, serie, rate})) {
       t.Edit();

@@ -70,8 +70,8 @@ std::string bbtnAnalisarNotasClick(Session& s) {
     if (sums.Locate("numero", {numero})) {
       sums.Edit();
       for (int i = 0; i < 4; ++i)
-        sums.SetMoney(s_value[i], sums.GetMoney(s_value[i]) +
-                                      Money::FromRaw(notes.RowRaw(row, n_value[i])));
+        sums.SetMoney(s_value[i],
+                      sums.GetMoney(s_value[i]) + Money::FromRaw(notes.RowRaw(row, n_value[i])));
     } else {
       sums.Append();
       sums.SetInteger(s_numero, numero);
@@ -232,8 +232,8 @@ void FillRateSummary(ClientTable& resumo, ClientTable& rates) {
     if (rates.Locate("aliquota", {aliq})) {
       rates.Edit();
       rates.SetMoney(t_base, rates.GetMoney(t_base) + base);
-      rates.SetMoney(t_icms, Money::FromDouble(rates.GetMoney(t_icms).ToDouble() +
-                                               base.ToDouble() * rate));
+      rates.SetMoney(t_icms,
+                     Money::FromDouble(rates.GetMoney(t_icms).ToDouble() + base.ToDouble() * rate));
     } else {
       rates.Append();
       rates.SetText(t_aliq, aliq);

@@ -75,9 +75,12 @@ void ProductChecks(Session& s) {
   // The items of each product, in the order they were read.
   const ClientTable& items = d.cds_60i_item;
   const int i_codigo = items.FieldIndex("codigo");
-  std::unordered_map<std::string, ItemRows> items_of;
+  // Keyed by views of the item table's codes: the table does not change
+  // during the checks.
+  std::unordered_map<std::string_view, ItemRows> items_of;
+  items_of.reserve(static_cast<size_t>(r60.RecordCount()) + 16);
   for (ClientTable::RowId row : items.OrderedRows())
-    items_of[std::string(items.RowText(row, i_codigo))].push_back(row);
+    items_of[items.RowText(row, i_codigo)].push_back(row);
   const ItemRows no_items;
 
   std::unordered_set<std::string> spread_checked;
@@ -90,7 +93,7 @@ void ProductChecks(Session& s) {
     std::string description = ProductDescription(s, code);
     // A product with several 60R rows has its spread listed once.
     bool first_time = spread_checked.insert(code).second;
-    auto found = items_of.find(code);
+    auto found = items_of.find(std::string_view(code));
     CheckProduct(s, code, rate, description,
                  found == items_of.end() ? no_items : found->second, first_time);
     std::string_view trimmed = TrimBlanks(code);

@@ -61,7 +61,8 @@ bool Tfrmprincipal::NoteKey(QWidget* watched, int key) {
   auto* grid = qobject_cast<QTableView*>(watched);
   if (!grid || grid->objectName() != QLatin1String("dbg_50") || !session_) return false;
   // The note the user stands on is the current row of cds_50.
-  if (auto* model = qobject_cast<TableModel*>(grid->model()); model && grid->currentIndex().isValid())
+  if (auto* model = qobject_cast<TableModel*>(grid->model());
+      model && grid->currentIndex().isValid())
     if (auto row = model->RowIdAt(grid->currentIndex().row())) model->table().GotoBookmark(*row);
   std::optional<NoteHeader> note;
   RunAction([&note](Session& s) { note = dbg_50Enter(s); });

@@ -57,8 +57,14 @@ TfrmDifNota::TfrmDifNota(QWidget* parent)
 void TfrmDifNota::Attach(Session& s) {
   auto* grid = findChild<QTableView*>(QStringLiteral("dbg_dif"));
   BindGrid(grid, s.dtm.cds_dif_nota,
-           {{"numero", ""}, {"vCont", ""}, {"vBase", ""}, {"vIpi", ""}, {"vIsentos", ""},
-            {"vOutros", ""}, {"difere", ""}});
+           {{"numero", ""},
+            {"vCont", ""},
+            {"vBase", ""},
+            {"vIpi", ""},
+            {"vIsentos", ""},
+            {"vOutros", ""},
+            {"difere", ""}});
+  for (int c = 0; c < 7; ++c) grid->setColumnWidth(c, 110);  // all seven in view
   PaintColumn(grid, 0, Qt::black, Qt::white, true);
   PaintColumn(grid, 1, QColor(153, 180, 209), Qt::black);  // the active caption's colour
   for (int c = 2; c <= 5; ++c) PaintColumn(grid, c, QColor(0, 128, 0), Qt::white);
@@ -90,8 +96,8 @@ TfrmResumoNota::TfrmResumoNota(QWidget* parent)
     const char* caption;
     const char* label;
   } fields[] = {
-      {"Nota Fiscal:", "lbl_nota"}, {"Data:", "lbl_data"},     {"UF:", "lbl_uf"},
-      {"Cnpj:", "lbl_cnpj"},        {"Insc. Est.:", "lbl_ie"}, {"Modelo:", "lbl_modelo"},
+      {"Nota Fiscal:", "lbl_nota"}, {"Data:", "lbl_data"},       {"UF:", "lbl_uf"},
+      {"Cnpj:", "lbl_cnpj"},        {"Insc. Est.:", "lbl_ie"},   {"Modelo:", "lbl_modelo"},
       {"Série:", "lbl_serie"},      {"Emissão:", "lbl_emissao"},
   };
   int i = 0;
@@ -134,8 +140,9 @@ void TfrmResumoNota::Attach(Session& s) {
             {"desc", "Desconto"},
             {"valor_tot", "Valor Total"},
             {"ipi", "Ipi"}});
-  grid->setColumnWidth(1, 260);  // descricao: a hundred characters would hide the rest
-  for (int c : {2, 3, 4}) grid->setColumnWidth(c, 55);
+  // Every column in view: the description gets what the amounts leave.
+  const int widths[] = {100, 210, 45, 40, 45, 90, 85, 80, 90, 70};
+  for (int c = 0; c < 10; ++c) grid->setColumnWidth(c, widths[c]);
 }
 
 void TfrmResumoNota::showEvent(QShowEvent* event) {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ui/controls.h"
 #include "sintegra/summaries.h"
@@ -60,8 +61,10 @@ Tfrm_cfop::Tfrm_cfop(QWidget* parent)
   left->addWidget(NewGrid(this, "DBGrid1", GridSelection::kRow), 1);
   h->addLayout(left, 1);
   auto* right = new QVBoxLayout;
-  right->addWidget(Totals("GroupBox1", QStringLiteral("Entradas"), "lbl_ent_cont", "lbl_ent_out", this));
-  right->addWidget(Totals("GroupBox2", QStringLiteral("Saidas"), "lbl_sai_cont", "lbl_sai_out", this));
+  right->addWidget(
+      Totals("GroupBox1", QStringLiteral("Entradas"), "lbl_ent_cont", "lbl_ent_out", this));
+  right->addWidget(
+      Totals("GroupBox2", QStringLiteral("Saidas"), "lbl_sai_cont", "lbl_sai_out", this));
   right->addStretch(1);
   right->addWidget(PictureButton("SpeedButton1", this), 0, Qt::AlignRight);
   h->addLayout(right);
@@ -132,13 +135,14 @@ void TfrmResumoFiscal::Attach(Session& s) {
             {"base_calc", "Base de Cálculo", true},
             {"valor_icms", "Valor Icms", true}});
   const int widths[] = {50, 60, 150, 150};
-  for (int c = 0; c < 4; ++c) grid->setColumnWidth(c, widths[c]);
+  // The widths the window asks for, or the title's when the font is wider.
+  for (int c = 0; c < 4; ++c)
+    grid->setColumnWidth(c, std::max(widths[c], grid->horizontalHeader()->sectionSizeHint(c)));
 }
 
 void TfrmResumoFiscal::showEvent(QShowEvent* event) {
   SecondaryWindow::showEvent(event);
-  if (s_)
-    SetLabels(this, FiscalSummaryLabels(ComputeFiscalTotals(s_->dtm.cds_totalizador_icms)));
+  if (s_) SetLabels(this, FiscalSummaryLabels(ComputeFiscalTotals(s_->dtm.cds_totalizador_icms)));
 }
 
 }  // namespace fiscora::qt

@@ -50,7 +50,8 @@ QToolButton* PictureButton(const char* name, QWidget* parent) {
 
 void SetLabels(QWidget* window, const std::vector<std::pair<std::string, std::string>>& labels) {
   for (const auto& [name, text] : labels)
-    if (auto* l = window->findChild<QLabel*>(QString::fromStdString(name))) l->setText(UiText(text));
+    if (auto* l = window->findChild<QLabel*>(QString::fromStdString(name)))
+      l->setText(UiText(text));
 }
 
 }  // namespace fiscora::qt

@@ -35,6 +35,7 @@ TEST(Cli, UsageErrors) {
                {{"nada"}, 2},
                {{"carregar"}, 2},
                {{"verificar", "a", "b"}, 2},
+               {{"resumo-nota", "a"}, 2},
                {{"tables", "--dump"}, 2},
                {{"tables", "--dump", "cds_nada"}, 2},
                {{"tables", "--xyz"}, 2},
@@ -76,7 +77,7 @@ class CliEnvelope : public ::testing::TestWithParam<EnvelopeRow> {
     load_ = dir_->Write("in.txt", {R10().str(), R50("5102", 17500).str(),
                                    R60A("E1", "1700", 1000).str(), R74("P1", 1000, 500).str()});
     verify_ = dir_->Write("v.txt", {R10().str(), R60R("P1", 100, "1700").str()});
-    // Note 7: 100,00 against a base of 80,00; no items.
+    // Note 7: 100,00 against a base of 80,00; note 8 agrees. No items.
     notes_ = dir_->Write("n.txt", {R10().str(), R50("5102", 10000, 'P', 7, 8000, 1360).str(),
                                    R50("1102", 5000, 'T', 8, 5000, 850).str()});
   }
@@ -134,41 +135,44 @@ const EnvelopeRow kEnvelopeRows[] = {
      "/tables",
      {{"cdsmaxmin", json::array()}, {"cdsaliq", json::array()}}},
     {"NotasCount", {"notas", "{n}"}, "/labels/lblTotNota", "1"},
-    {"NotasNumber", {"notas", "{n}"}, "/tables/cds_dif_nota/0/numero", 7},
-    {"NotasTotal", {"notas", "{n}"}, "/tables/cds_dif_nota/0/vCont", "100.0000"},
-    {"NotasBase", {"notas", "{n}"}, "/tables/cds_dif_nota/0/vBase", "80.0000"},
+    {"NotasDifferingNote",
+     {"notas", "{n}"},
+     "/tables/cds_dif_nota",
+     json::array({{{"numero", 7},
+                   {"vCont", "100.0000"},
+                   {"vBase", "80.0000"},
+                   {"vOutros", "0.0000"},
+                   {"vIsentos", "0.0000"},
+                   {"vIpi", "0.0000"},
+                   {"difere", "20.0000"}}})},
+    {"ResumoNotaLabel", {"resumo-nota", "{n}", "8"}, "/labels/lbl_nota", "8"},
     {"ResumoNotaItems", {"resumo-nota", "{n}", "8"}, "/labels/lbl_itens", "0"},
-    {"ResumoNotaNumber", {"resumo-nota", "{n}", "8"}, "/labels/lbl_nota", "8"},
     {"ResumoNotaIssuer", {"resumo-nota", "{n}", "8"}, "/labels/lbl_emissao", "Terceiros"},
     {"ResumoNotaDate", {"resumo-nota", "{n}", "8"}, "/labels/lbl_data", "05/03/2024"},
-    {"ResumoNotaItemsTable", {"resumo-nota", "{n}", "8"}, "/tables/cds_resumo_50", json::array()},
-    {"ResumoNotaRates", {"resumo-nota", "{n}", "8"}, "/tables/resumo_aliquotas", json::array()},
+    {"ResumoNotaTables",
+     {"resumo-nota", "{n}", "8"},
+     "/tables",
+     {{"cds_resumo_50", json::array()}, {"resumo_aliquotas", json::array()}}},
+    {"ResumoNotaNotFound",
+     {"resumo-nota", "{n}", "99999"},
+     "/messages/1",  // after the missing records
+     {{"title", "Atenção"}, {"text", "Nota não encontrada"}}},
+    {"ResumoNotaNotFoundNoSummary", {"resumo-nota", "{n}", "99999"}, "/tables", json::object()},
     {"CfopEntries", {"cfop", "{n}"}, "/labels/lbl_ent_cont", "R$ 50,00"},
     {"CfopExits", {"cfop", "{n}"}, "/labels/lbl_sai_cont", "R$ 100,00"},
-    {"CfopFirstRow",
+    {"CfopRows",
      {"cfop", "{n}"},
-     "/tables/cds_res_cfop/0",
-     {{"cfop", "5102"}, {"tipo", "C"}, {"valor", "100.0000"}, {"emitente", "P"}}},
-    {"CfopSecondRow", {"cfop", "{n}"}, "/tables/cds_res_cfop/1/cfop", "1102"},
-    {"ResumoFiscalEntries", {"resumo-fiscal", "{n}"}, "/labels/lbl_entrada", "R$ 8,50"},
-    {"ResumoFiscalExits", {"resumo-fiscal", "{n}"}, "/labels/lbl_saida", "R$ 13,60"},
-    {"ResumoFiscalTax", {"resumo-fiscal", "{n}"}, "/labels/lbl_imposto", "R$ 5,10"},
+     "/tables/cds_res_cfop",
+     json::array({{{"cfop", "5102"}, {"tipo", "C"}, {"valor", "100.0000"}, {"emitente", "P"}},
+                  {{"cfop", "1102"}, {"tipo", "C"}, {"valor", "50.0000"}, {"emitente", "T"}}})},
+    {"ResumoFiscalEntry", {"resumo-fiscal", "{n}"}, "/labels/lbl_entrada", "R$ 8,50"},
+    {"ResumoFiscalExit", {"resumo-fiscal", "{n}"}, "/labels/lbl_saida", "R$ 13,60"},
+    {"ResumoFiscalDue", {"resumo-fiscal", "{n}"}, "/labels/lbl_imposto", "R$ 5,10"},
     {"ResumoFiscalTable", {"resumo-fiscal", "{n}"}, "/tables/cds_totalizador_icms/0/registro", "50"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, CliEnvelope, ::testing::ValuesIn(kEnvelopeRows),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// A note that is not there: the message after the verification's, exit 0.
-TEST(Cli, ResumoNotaNotFound) {
-  TempDir dir;
-  std::string f = dir.Write("n.txt", {R10().str(), R50("5102", 10000, 'P', 7, 8000, 1360).str()});
-  CliResult r = Cli({"resumo-nota", f, "99999"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  json messages = json::parse(r.out)["messages"];
-  ASSERT_FALSE(messages.empty());
-  EXPECT_EQ(messages.back(), json({{"title", "Atenção"}, {"text", "Nota não encontrada"}}));
-}
 
 TEST(Cli, ErrorsGoToStandardError) {
   TempDir dir;

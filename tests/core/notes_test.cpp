@@ -183,8 +183,8 @@ std::vector<SummaryRow> Summary(const ClientTable& t) {
     return Money::FromRaw(t.RowRaw(r, t.FieldIndex(f))).ToFixed4();
   };
   for (ClientTable::RowId r : t.OrderedRows())
-    out.push_back({text(r, "cod_produto"), text(r, "quantidade"), text(r, "aliq"),
-                   m(r, "valor_un"), m(r, "desc"), m(r, "valor_tot"), m(r, "base_calc")});
+    out.push_back({text(r, "cod_produto"), text(r, "quantidade"), text(r, "aliq"), m(r, "valor_un"),
+                   m(r, "desc"), m(r, "valor_tot"), m(r, "base_calc")});
   return out;
 }
 
@@ -260,7 +260,8 @@ TEST(NoteSummary, RateTableGroupsByExactRate) {
        // rows in summary order: the second item first
        {{"1700", "100.0000", "17.0000"}, {"17", "100.0000", "0.1700"}}},
       {"rate 0000 and freight left out",
-       {{.base = 10000, .aliq = "0000"}, {.n_item = "991", .base = 10000, .aliq = "1700"},
+       {{.base = 10000, .aliq = "0000"},
+        {.n_item = "991", .base = 10000, .aliq = "1700"},
         {.n_item = "3", .base = 1000, .aliq = "1200"}},
        {{"1200", "10.0000", "1.2000"}}},
   };
@@ -275,7 +276,8 @@ TEST(NoteSummary, RateTableGroupsByExactRate) {
     FillRateSummary(t.dtm.cds_resumo_50, rates);
     std::vector<RateRow> got;
     for (ClientTable::RowId r : rates.OrderedRows())
-      got.push_back({std::string(rates.RowText(r, 0)), Money::FromRaw(rates.RowRaw(r, 1)).ToFixed4(),
+      got.push_back({std::string(rates.RowText(r, 0)),
+                     Money::FromRaw(rates.RowRaw(r, 1)).ToFixed4(),
                      Money::FromRaw(rates.RowRaw(r, 2)).ToFixed4()});
     EXPECT_EQ(got, c.rates);
   }

@@ -23,7 +23,8 @@ void Fill(ClientTable& t, const std::vector<std::pair<std::string, double>>& row
 
 std::vector<std::string> Codes(const ClientTable& t) {
   std::vector<std::string> out;
-  for (ClientTable::RowId r : t.OrderedRows()) out.emplace_back(t.RowText(r, t.FieldIndex("codigo")));
+  for (ClientTable::RowId r : t.OrderedRows())
+    out.emplace_back(t.RowText(r, t.FieldIndex("codigo")));
   return out;
 }
 
@@ -41,7 +42,8 @@ TEST(OrderByColumn, ClicksOrderAlternateAndRemember) {
       {"three clicks restore", {"codigo", "codigo", "codigo"}, {"A", "B", "C"}},
       {"another column", {"codigo", "porcentagem"}, {"B", "C", "A"}},
       {"A-B-A keeps A's direction", {"codigo", "codigo", "porcentagem", "codigo"}, {"C", "B", "A"}},
-      {"A-B-A-A reverses it", {"codigo", "codigo", "porcentagem", "codigo", "codigo"},
+      {"A-B-A-A reverses it",
+       {"codigo", "codigo", "porcentagem", "codigo", "codigo"},
        {"A", "B", "C"}},
       {"field names without regard to case", {"CODIGO", "codigo"}, {"C", "B", "A"}},
   };

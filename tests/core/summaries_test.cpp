@@ -49,11 +49,11 @@ std::vector<CfopRow> Cfops(const ClientTable& t) {
 
 TEST(CfopSummary, OneRowPerCfopTypedByItsFirstNote) {
   TestSession t;
-  LoadSintegraFile(t.s,
-                   t.File({R50("5102", 10000, 'P', 1), R50("6929", 4000, 'P', 2),
-                           R50("5102", 5000, 'T', 3), R50("2910", 700, 'T', 4),
-                           R50("5102", 2500, 'P', 5)}),
-                   "Normal");
+  LoadSintegraFile(
+      t.s,
+      t.File({R50("5102", 10000, 'P', 1), R50("6929", 4000, 'P', 2), R50("5102", 5000, 'T', 3),
+              R50("2910", 700, 'T', 4), R50("5102", 2500, 'P', 5)}),
+      "Normal");
   t.frm.lblentradas.SetText("R$ 7,00");
   t.frm.lblsaidas_outros.SetText("R$ 40,00");
   const SummaryLabels labels = BuildCfopSummary(t.s);
@@ -83,16 +83,23 @@ TEST(FiscalSummary, TotalsAndTaxDue) {
     const char* saida;
     const char* imposto;
   } cases[] = {
-      {"entry below exit", {{"50", "E", 100000}, {"50", "S", 150000}},
-       "R$ 1.000,00", "R$ 1.500,00", "R$ 500,00"},
-      {"entry above exit: negative tax due", {{"50", "E", 200000}, {"50", "S", 150000}},
-       "R$ 2.000,00", "R$ 1.500,00", "R$ -500,00"},
+      {"entry below exit",
+       {{"50", "E", 100000}, {"50", "S", 150000}},
+       "R$ 1.000,00",
+       "R$ 1.500,00",
+       "R$ 500,00"},
+      {"entry above exit: negative tax due",
+       {{"50", "E", 200000}, {"50", "S", 150000}},
+       "R$ 2.000,00",
+       "R$ 1.500,00",
+       "R$ -500,00"},
       {"rows by rate count as exits",
        {{"50", "E", 10000}, {"60A", "1700", 20000}, {"60A", "F", 5000}},
-       "R$ 100,00", "R$ 250,00", "R$ 150,00"},
+       "R$ 100,00",
+       "R$ 250,00",
+       "R$ 150,00"},
       {"empty", {}, "R$ 0,00", "R$ 0,00", "R$ 0,00"},
-      {"millions", {{"50", "S", 99999999999}}, "R$ 0,00", "R$ 999.999.999,99",
-       "R$ 999.999.999,99"},
+      {"millions", {{"50", "S", 99999999999}}, "R$ 0,00", "R$ 999.999.999,99", "R$ 999.999.999,99"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -106,9 +113,8 @@ TEST(FiscalSummary, TotalsAndTaxDue) {
       t.Post();
     }
     EXPECT_EQ(FiscalSummaryLabels(ComputeFiscalTotals(t)),
-              (SummaryLabels{{"lbl_entrada", c.entrada},
-                             {"lbl_saida", c.saida},
-                             {"lbl_imposto", c.imposto}}));
+              (SummaryLabels{
+                  {"lbl_entrada", c.entrada}, {"lbl_saida", c.saida}, {"lbl_imposto", c.imposto}}));
   }
 }
 

@@ -41,8 +41,7 @@ class SheetToolsTest : public MainWindowTest {
 
   // Runs `action`, which opens a modal window; `check` runs while it is
   // shown, then Esc closes it. Returns whether a modal window was shown.
-  bool WhileModal(const std::function<void()>& action,
-                  const std::function<void(QWidget*)>& check) {
+  bool WhileModal(const std::function<void()>& action, const std::function<void(QWidget*)>& check) {
     bool shown = false;
     QTimer::singleShot(0, [&] {
       QWidget* modal = QApplication::activeModalWidget();
@@ -142,19 +141,19 @@ TEST_F(SheetToolsTest, NoteSearchByEnterAndButton) {
 
 TEST_F(SheetToolsTest, NoteAnalysisOpensItsWindow) {
   Verify(NotesFile());
-  const bool shown = WhileModal([&] { QTest::mouseClick(Find("bbtnAnalisarNotas"), Qt::LeftButton); },
-                                [&](QWidget* w) {
-                                  EXPECT_EQ(w->objectName(), QStringLiteral("frmDifNota"));
-                                  EXPECT_EQ(Text(w, "lblTotNota"), QStringLiteral("1"));
-                                  auto* grid = w->findChild<QTableView*>(QStringLiteral("dbg_dif"));
-                                  ASSERT_TRUE(grid);
-                                  ASSERT_EQ(grid->model()->rowCount(), 1);
-                                  // numero, vCont, vBase, vIpi, vIsentos, vOutros, difere
-                                  EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(),
-                                            QStringLiteral("Ipi"));
-                                  EXPECT_EQ(Column(grid, 0), (std::vector<QString>{"500"}));
-                                  EXPECT_EQ(Column(grid, 6), (std::vector<QString>{"R$ 20,00"}));
-                                });
+  const bool shown = WhileModal(
+      [&] { QTest::mouseClick(Find("bbtnAnalisarNotas"), Qt::LeftButton); },
+      [&](QWidget* w) {
+        EXPECT_EQ(w->objectName(), QStringLiteral("frmDifNota"));
+        EXPECT_EQ(Text(w, "lblTotNota"), QStringLiteral("1"));
+        auto* grid = w->findChild<QTableView*>(QStringLiteral("dbg_dif"));
+        ASSERT_TRUE(grid);
+        ASSERT_EQ(grid->model()->rowCount(), 1);
+        // numero, vCont, vBase, vIpi, vIsentos, vOutros, difere
+        EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Ipi"));
+        EXPECT_EQ(Column(grid, 0), (std::vector<QString>{"500"}));
+        EXPECT_EQ(Column(grid, 6), (std::vector<QString>{"R$ 20,00"}));
+      });
   EXPECT_TRUE(shown);
   EXPECT_FALSE(frm_->findChild<TfrmDifNota*>()->isVisible());
 }
@@ -163,32 +162,40 @@ TEST_F(SheetToolsTest, EnterOnTheNotesGridShowsTheSummary) {
   Rec item("54");
   item.Put(3, "11222333000181").Put(17, "01").Put(19, "1  ").Put(22, "000123").Put(28, "1102");
   item.Put(32, "000").Put(35, "001").Put(38, "P1").Put(52, "00000002000");
-  item.Num(63, 12, 1000).Num(75, 12, 0).Num(87, 12, 10000).Num(99, 12, 0).Num(111, 12, 0).Put(123, "1700");
+  item.Num(63, 12, 1000)
+      .Num(75, 12, 0)
+      .Num(87, 12, 10000)
+      .Num(99, 12, 0)
+      .Num(111, 12, 0)
+      .Put(123, "1700");
   std::vector<std::string> lines = NotesFile();
   lines.push_back(item);
   Verify(lines);
   auto* grid = Find<QTableView>("dbg_50");
   grid->setFocus();
   grid->setCurrentIndex(grid->model()->index(1, 0));  // note 123
-  const bool shown = WhileModal([&] { QTest::keyClick(grid, Qt::Key_Return); },
-                                [&](QWidget* w) {
-                                  EXPECT_EQ(w->objectName(), QStringLiteral("frmResumoNota"));
-                                  EXPECT_EQ(Text(w, "lbl_nota"), QStringLiteral("123"));
-                                  EXPECT_EQ(Text(w, "lbl_itens"), QStringLiteral("1"));
-                                  EXPECT_EQ(Text(w, "lbl_emissao"), QStringLiteral("Terceiros"));
-                                  auto* rates = w->findChild<QTableView*>(QStringLiteral("dbg_resumo_aliq"));
-                                  ASSERT_TRUE(rates && rates->model());
-                                  EXPECT_EQ(rates->model()->headerData(0, Qt::Horizontal).toString(),
-                                            QStringLiteral("Alíquota"));
-                                  EXPECT_EQ(Column(rates, 0), (std::vector<QString>{"1700"}));
-                                  EXPECT_EQ(Column(rates, 2), (std::vector<QString>{"R$ 17,00"}));
-                                  auto* items = w->findChild<QTableView*>(QStringLiteral("DBGrid1"));
-                                  EXPECT_EQ(items->model()->headerData(5, Qt::Horizontal).toString(),
-                                            QStringLiteral("Base Calc."));
-                                });
+  const bool shown =
+      WhileModal([&] { QTest::keyClick(grid, Qt::Key_Return); },
+                 [&](QWidget* w) {
+                   EXPECT_EQ(w->objectName(), QStringLiteral("frmResumoNota"));
+                   EXPECT_EQ(Text(w, "lbl_nota"), QStringLiteral("123"));
+                   EXPECT_EQ(Text(w, "lbl_itens"), QStringLiteral("1"));
+                   EXPECT_EQ(Text(w, "lbl_emissao"), QStringLiteral("Terceiros"));
+                   auto* rates = w->findChild<QTableView*>(QStringLiteral("dbg_resumo_aliq"));
+                   ASSERT_TRUE(rates && rates->model());
+                   EXPECT_EQ(rates->model()->headerData(0, Qt::Horizontal).toString(),
+                             QStringLiteral("Alíquota"));
+                   EXPECT_EQ(Column(rates, 0), (std::vector<QString>{"1700"}));
+                   EXPECT_EQ(Column(rates, 2), (std::vector<QString>{"R$ 17,00"}));
+                   auto* items = w->findChild<QTableView*>(QStringLiteral("DBGrid1"));
+                   EXPECT_EQ(items->model()->headerData(5, Qt::Horizontal).toString(),
+                             QStringLiteral("Base Calc."));
+                 });
   EXPECT_TRUE(shown);
   // Closed: the rate table is gone.
-  EXPECT_EQ(frm_->findChild<TfrmResumoNota*>()->findChild<QTableView*>(QStringLiteral("dbg_resumo_aliq"))->model(),
+  EXPECT_EQ(frm_->findChild<TfrmResumoNota*>()
+                ->findChild<QTableView*>(QStringLiteral("dbg_resumo_aliq"))
+                ->model(),
             nullptr);
 }
 
@@ -218,9 +225,9 @@ TEST_F(SheetToolsTest, AmountLabelsShowTheLargestTotalWhole) {
   state().pgcdados.SetActive(state().tbs_comp_vend);
   for (Control* p : {&state().pnlecf4, &state().pnlecf5, &state().pnlecf6}) p->SetVisible(true);
   std::vector<QLabel*> labels;
-  for (const char* name : {"lblentradas", "lblentradas_outros", "lblmod1", "lblCupom", "lbl_61R",
-                           "lblsaidas", "lblsaidas_outros", "lbldesc", "lblcanc",
-                           "lbltotal_bruto_cf"})
+  for (const char* name :
+       {"lblentradas", "lblentradas_outros", "lblmod1", "lblCupom", "lbl_61R", "lblsaidas",
+        "lblsaidas_outros", "lbldesc", "lblcanc", "lbltotal_bruto_cf"})
     labels.push_back(Find<QLabel>(name));
   for (int n = 1; n <= 6; ++n)
     for (const char* kind : {"lblcupomecf%1", "lbldescecf%1", "lblcancecf%1"})
@@ -232,7 +239,8 @@ TEST_F(SheetToolsTest, AmountLabelsShowTheLargestTotalWhole) {
     EXPECT_LE(l->sizeHint().width(), l->width());
   }
   // And on the summary windows, each shown once.
-  for (QWidget* w : std::vector<QWidget*>{frm_->findChild<Tfrm_cfop*>(), frm_->findChild<TfrmResumoFiscal*>()}) {
+  for (QWidget* w :
+       std::vector<QWidget*>{frm_->findChild<Tfrm_cfop*>(), frm_->findChild<TfrmResumoFiscal*>()}) {
     w->show();
     for (const char* name : {"lbl_ent_cont", "lbl_ent_out", "lbl_sai_cont", "lbl_sai_out",
                              "lbl_entrada", "lbl_saida", "lbl_imposto"})
