@@ -88,31 +88,54 @@ int TipoArquivo(CliContext& c) {
   return 0;
 }
 
+// A JSON string of text, escaping only what must be: runs of plain
+// characters are copied whole (a file with many findings prints fast).
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
+  size_t run = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != '"' && c != '\\') continue;
+    out.append(text, run, i - run);
+    run = i + 1;
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  out.append(text, run);
+  out += '"';
+}
+
 // The structural validation: the findings in "tables", the counts in
 // "state"; exit 0 without errors, 3 with errors.
 int Validar(CliContext& c) {
   const std::string& file = c.args.positionals.at(0);
   ValidationReport report = ValidateFile(PathFromUtf8(file), c.ui);
-  JsonWriter w;
-  w.BeginArray();
+  std::string json = "[";
+  json.reserve(report.findings.size() * 200);
   for (const Finding& f : report.findings) {
-    w.BeginObject();
-    w.Key("line");
-    w.Int(f.line);
-    w.Key("columns");
-    w.String(FindingColumns(f));
-    w.Key("record");
-    w.String(f.record);
-    w.Key("field");
-    w.String(f.field);
-    w.Key("severity");
-    w.String(SeverityText(f.severity));
-    w.Key("message");
-    w.String(f.message);
-    w.EndObject();
+    if (json.size() > 1) json += ',';
+    json += "{\"line\":" + std::to_string(f.line) + ",\"columns\":";
+    AppendJsonString(json, FindingColumns(f));
+    json += ",\"record\":";
+    AppendJsonString(json, f.record);
+    json += ",\"field\":";
+    AppendJsonString(json, f.field);
+    json += ",\"severity\":";
+    AppendJsonString(json, SeverityText(f.severity));
+    json += ",\"message\":";
+    AppendJsonString(json, f.message);
+    json += '}';
   }
-  w.EndArray();
-  c.extras.tables.emplace_back("findings", w.str());
+  json += ']';
+  report.findings = {};
+  c.extras.tables.emplace_back("findings", std::move(json));
   c.extras.state.emplace_back("validation_kind", report.kind == FileKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
   c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
   c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
