@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "data/json.h"
+#include "sintegra/layout.h"
 #include "sintegra/loader.h"
 #include "sintegra/record90.h"
-#include "sintegra/layout.h"
 #include "validate/validate.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
@@ -13,7 +13,8 @@
 namespace fiscora {
 
 bool CliArgs::Has(std::string_view name) const {
-  return std::any_of(options.begin(), options.end(), [&](const auto& o) { return o.first == name; });
+  return std::any_of(options.begin(), options.end(),
+                     [&](const auto& o) { return o.first == name; });
 }
 
 std::string CliArgs::Option(std::string_view name) const {
@@ -136,7 +137,8 @@ int Validar(CliContext& c) {
   json += ']';
   report.findings = {};
   c.extras.tables.emplace_back("findings", std::move(json));
-  c.extras.state.emplace_back("validation_kind", report.kind == FileKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
+  c.extras.state.emplace_back("validation_kind",
+                              report.kind == FileKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
   c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
   c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
   c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));
@@ -148,22 +150,48 @@ int Validar(CliContext& c) {
 const std::vector<CliCommand>& CliCommands() {
   static const std::vector<CliCommand> commands = {
       {"tables", "", "imprime o catálogo de tabelas (campos e tipos)", 0, 0, false, {}, Tables},
-      {"carregar", "ARQUIVO", "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"", 1, 1,
-       true, {}, Carregar},
-      {"verificar", "ARQUIVO",
+      {"carregar",
+       "ARQUIVO",
+       "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"",
+       1,
+       1,
+       true,
+       {},
+       Carregar},
+      {"verificar",
+       "ARQUIVO",
        "escolhe o arquivo e executa a verificação completa\n"
        "(inclui sempre as tabelas cdsmaxmin e cdsaliq)",
-       1, 1, true, {}, Verificar},
-      {"registro90", "ARQUIVO",
-       "escreve ao lado do arquivo a cópia \"Modif_\" com o registro 90 refeito", 1, 1, true, {},
+       1,
+       1,
+       true,
+       {},
+       Verificar},
+      {"registro90",
+       "ARQUIVO",
+       "escreve ao lado do arquivo a cópia \"Modif_\" com o registro 90 refeito",
+       1,
+       1,
+       true,
+       {},
        Registro90},
-      {"tipo-arquivo", "ARQUIVO 1|2|3|5",
-       "grava a finalidade (coluna 126 do registro 10) no próprio arquivo", 2, 2, true, {},
+      {"tipo-arquivo",
+       "ARQUIVO 1|2|3|5",
+       "grava a finalidade (coluna 126 do registro 10) no próprio arquivo",
+       2,
+       2,
+       true,
+       {},
        TipoArquivo},
-      {"validar", "ARQUIVO",
+      {"validar",
+       "ARQUIVO",
        "valida a estrutura do arquivo SINTEGRA ou EFD e lista as falhas por linha\n"
        "(código de saída 3 quando há erros)",
-       1, 1, true, {}, Validar},
+       1,
+       1,
+       true,
+       {},
+       Validar},
   };
   return commands;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "session/user_interface.h"
 #include "validate/finding.h"
@@ -14,5 +15,12 @@ FileKind DetectFileKind(const std::filesystem::path& file);
 
 // The validation of the file's kind.
 ValidationReport ValidateFile(const std::filesystem::path& file, UserInterface& ui);
+
+// The summary line: "Arquivo SINTEGRA com 1.234 linhas: 2 erros e 1 aviso."
+std::string ValidationSummary(const ValidationReport& report);
+
+// A finding with its line as the file has it, the columns (or the field of
+// an EFD line) between "[" and "]": what a double click on a finding shows.
+std::string FindingDetail(const std::filesystem::path& file, FileKind kind, const Finding& f);
 
 }  // namespace fiscora

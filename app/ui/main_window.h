@@ -27,6 +27,7 @@ struct ControlSnapshot;
 class GuiUserInterface;
 class PageTabs;
 class SaveDialog;
+class ValidationSheet;
 
 class Tfrmprincipal : public QWidget {
   Q_OBJECT
@@ -104,6 +105,9 @@ class Tfrmprincipal : public QWidget {
   QLineEdit* edtarq_ = nullptr;
   QMenu* popm_sped_ = nullptr;
   SaveDialog* sdExcel_ = nullptr;
+  ValidationSheet* validation_sheet_ = nullptr;
+  // "Validar": the file of edtarq validated, its findings on "Validação".
+  void sbtnvalidarClick();
 };
 
 }  // namespace fiscora::qt
