@@ -20,14 +20,25 @@ constexpr size_t kBlock = size_t{1} << 20;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // Lines of a file as they stand: the bytes of the line and its line end
-// ("\r\n", "\n" or empty for a last line without one). Views stay valid
-// until the next call of Next.
+// ("\r\n", "\n", "\r" in a file whose first line ends with a CR alone, or
+// empty for a last line without one). Views stay valid until the next call
+// of Next.
 class RawLines {
  public:
   explicit RawLines(const fs::path& path) : path_(path) {
     in_.open(path, std::ios::binary);
     if (!in_) throw FileError("Não foi possível abrir o arquivo " + path.string());
     buf_.resize(kBlock);
+    // A file whose first line end is a CR alone has CR line ends.
+    if (Fill()) {
+      const char* start = buf_.data();
+      const void* cr = std::memchr(start, '\r', end_);
+      const void* lf = std::memchr(start, '\n', end_);
+      if (cr && (!lf || cr < lf)) {
+        size_t at = static_cast<size_t>(static_cast<const char*>(cr) - start);
+        if (at + 1 < end_ ? start[at + 1] != '\n' : eof_) delimiter_ = '\r';
+      }
+    }
   }
 
   bool Next(std::string_view& line, std::string_view& eol) {
@@ -36,7 +47,7 @@ class RawLines {
     for (;;) {
       if (pos_ < end_) {
         const char* start = buf_.data() + pos_;
-        const void* nl = std::memchr(start, '\n', end_ - pos_);
+        const void* nl = std::memchr(start, delimiter_, end_ - pos_);
         if (nl) {
           size_t i = static_cast<size_t>(static_cast<const char*>(nl) - buf_.data());
           if (from_carry) {
@@ -63,8 +74,8 @@ class RawLines {
   }
 
  private:
-  static void Split(std::string_view& line, std::string_view& eol) {
-    size_t cut = line.size() >= 2 && line[line.size() - 2] == '\r' ? 2 : 1;
+  void Split(std::string_view& line, std::string_view& eol) const {
+    size_t cut = delimiter_ == '\n' && line.size() >= 2 && line[line.size() - 2] == '\r' ? 2 : 1;
     eol = line.substr(line.size() - cut);
     line.remove_suffix(cut);
   }
@@ -85,6 +96,7 @@ class RawLines {
   std::string carry_;
   size_t pos_ = 0, end_ = 0;
   bool eof_ = false;
+  char delimiter_ = '\n';
 };
 
 // The record bytes of a line: the first line without a byte-order mark.
