@@ -91,7 +91,8 @@ std::vector<std::string> SplitList(const std::string& s) {
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
+           ReportPrinter* printer) {
   CliArgs args;
   EnvelopeOptions dump;
   auto usage_error = [&](const std::string& what) {
@@ -177,7 +178,7 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
       return 1;
     }
     EnvelopeExtras extras;
-    CliContext context{s, ui, args, dump, extras, err};
+    CliContext context{s, ui, args, dump, extras, err, printer};
     int code = command->run(context);
     out << BuildEnvelope(s, ui.messages, dump, extras) << "\n";
     return code;

@@ -7,9 +7,13 @@
 
 namespace fiscora {
 
+class ReportPrinter;
+
 // Runs the command line (without the program name); prints the JSON
 // envelope on out and errors on err. Returns the exit code: 0 done,
-// 1 the file could not be read or converted, 2 usage error.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// 1 the file could not be read or converted, 2 usage error. `printer`
+// writes the inventory report of "inventario --pdf" (null: not available).
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           ReportPrinter* printer = nullptr);
 
 }  // namespace fiscora

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "data/json.h"
+#include "sintegra/aliquots.h"
+#include "sintegra/inventory.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
 #include "sintegra/record90.h"
@@ -144,6 +146,64 @@ int Validar(CliContext& c) {
   return report.errors > 0 ? 3 : 0;
 }
 
+// --planilha and --pdf name a file the user would choose in the save
+// dialog; an existing file is replaced, as if the confirmation were
+// answered Yes.
+void SaveAs(CliContext& c, const std::string& file) {
+  c.ui.save_file = file;
+  c.ui.confirm_answer = Answer::kYes;
+}
+
+int Inventario(CliContext& c) {
+  DumpFirst(c, {"cds_inventario"});
+  const std::string pdf = c.args.Option("--pdf");
+  if (c.args.Has("--pdf") && !c.printer) {
+    c.err << "fiscora-cli: --pdf: esta compilação não imprime relatórios (sem Qt)\n";
+    return 2;
+  }
+  ChooseFile(c);
+  sbtnverificarClick(c.s);
+  bbtn_verif_inventClick(c.s);
+  if (c.args.Has("--planilha")) {
+    SaveAs(c, c.args.Option("--planilha"));
+    btnExcelClick(c.s);
+  }
+  if (c.args.Has("--pdf"))
+    c.printer->PrintToPdf(BuildInventoryReport(c.s), PathFromUtf8(pdf));
+  return 0;
+}
+
+int Aliquotas(CliContext& c) {
+  DumpFirst(c, {"cds_totaliq", "cds_res_aliq"});
+  const AliquotTableChoice* choice = nullptr;
+  if (c.args.Has("--planilha") != c.args.Has("--tabela")) {
+    c.err << "fiscora-cli: --planilha e --tabela vêm juntas\n";
+    return 2;
+  }
+  if (c.args.Has("--tabela")) {
+    const std::string key = c.args.Option("--tabela");
+    choice = FindAliquotTableChoice(key);
+    if (!choice || key.rfind("rb_", 0) == 0) {
+      c.err << "fiscora-cli: --tabela: use 60a, 60d, 60i, 60r, dif ou resumo\n";
+      return 2;
+    }
+  }
+  ChooseFile(c);
+  sbtnverificarClick(c.s);
+  bbtn_analisarClick(c.s);
+  // The sums of the four records shown beside the grids.
+  for (const char* name : {"cds_60a", "cds_60d", "cds_60i", "cds_60r"}) {
+    JsonWriter w;
+    WriteAggregates(w, *c.s.dtm.Find(name));
+    c.extras.aggregates.emplace_back(name, w.str());
+  }
+  if (choice) {
+    SaveAs(c, c.args.Option("--planilha"));
+    btn1Click(c.s, choice);
+  }
+  return 0;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
@@ -180,6 +240,15 @@ const std::vector<CliCommand>& CliCommands() {
        true,
        {},
        Validar},
+      {"inventario", "ARQUIVO",
+       "verifica o arquivo e lista o inventário (cds_inventario);\n"
+       "--planilha SAIDA.xlsx grava a planilha, --pdf SAIDA.pdf o relatório",
+       1, 1, true, {"--planilha", "--pdf"}, Inventario},
+      {"aliquotas", "ARQUIVO",
+       "verifica o arquivo e analisa os totais das alíquotas\n"
+       "(cds_totaliq, cds_res_aliq); --planilha SAIDA.xlsx --tabela T grava\n"
+       "a tabela T: 60a, 60d, 60i, 60r, dif ou resumo",
+       1, 1, true, {"--planilha", "--tabela"}, Aliquotas},
   };
   return commands;
 }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/inventory_report.h"
 #include "session/recording_ui.h"
 #include "session/session.h"
 #include "workflow/envelope.h"
@@ -36,6 +37,8 @@ struct CliContext {
   EnvelopeOptions& dump;
   EnvelopeExtras& extras;
   std::ostream& err;
+  // Prints the inventory report to PDF; null in a build without Qt.
+  ReportPrinter* printer = nullptr;
 };
 
 struct CliCommand {

@@ -1,5 +1,6 @@
 #include "data/atomic_file.h"
 
+#include <cerrno>
 #include <random>
 #include <sstream>
 #include <system_error>
@@ -10,90 +11,121 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr size_t kBuffer = size_t{1} << 20;
+[[noreturn]] void Fail(const fs::path& target, const std::string& reason) {
+  throw FileWriteError("Não foi possível gravar o arquivo " + PathText(target) + ": " + reason);
+}
 
-std::string Shown(const fs::path& p) {
-  const std::u8string u8 = p.u8string();
-  return std::string(u8.begin(), u8.end());
+std::string ErrnoReason() {
+  int e = errno;
+  if (e == 0) return "erro de gravação";
+  // The usual reasons in the user's language; others as the system says them.
+  if (e == EACCES || e == EPERM) return "sem permissão de escrita na pasta";
+  if (e == EROFS) return "a pasta está num disco somente leitura";
+  if (e == ENOSPC) return "disco cheio";
+  if (e == ENOENT) return "a pasta não existe";
+  return std::generic_category().message(e);
+}
+
+// Renames temp over target, or removes temp and throws.
+void Replace(const fs::path& temp, const fs::path& target) {
+  std::error_code ec;
+  fs::rename(temp, target, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    Fail(target, ec.message());
+  }
 }
 
 }  // namespace
 
-AtomicFile::AtomicFile(fs::path target) : target_(std::move(target)) {
-  fs::path folder = target_.parent_path();
-  if (folder.empty()) folder = ".";
+std::string PathText(const fs::path& path) {
+  std::u8string u = path.u8string();
+  return std::string(u.begin(), u.end());
+}
+
+fs::path TemporaryPathBeside(const fs::path& target) {
+  static thread_local std::mt19937_64 gen{std::random_device{}()};
+  fs::path folder = target.parent_path();
   std::error_code ec;
-  if (!fs::is_directory(folder, ec))
-    throw WriteError("Não foi possível gravar o arquivo " + Shown(target_) +
-                     ": a pasta não existe.");
-  std::random_device rd;
-  std::mt19937_64 gen((static_cast<uint64_t>(rd()) << 32) ^ rd());
-  for (int attempt = 0; attempt < 100 && temp_.empty(); ++attempt) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
     std::ostringstream name;
-    name << '.' << Shown(target_.filename()) << '.' << std::hex << gen() << ".tmp";
-    fs::path candidate =
-        folder / fs::path(std::u8string(reinterpret_cast<const char8_t*>(name.str().data()),
-                                        name.str().size()));
-    if (fs::exists(candidate, ec)) continue;
-    out_.open(candidate, std::ios::binary | std::ios::trunc);
-    if (!out_)
-      throw WriteError("Não foi possível gravar o arquivo " + Shown(target_) +
-                       ": sem permissão de escrita na pasta " + Shown(folder) + ".");
-    temp_ = candidate;
+    name << "." << PathText(target.filename()) << "." << std::hex << gen() << ".tmp";
+    std::string n = name.str();
+    fs::path p = folder / fs::path(std::u8string(n.begin(), n.end()));
+    if (!fs::exists(p, ec)) return p;
   }
-  if (temp_.empty()) throw WriteError("Não foi possível gravar o arquivo " + Shown(target_) + ".");
-  buf_.reserve(kBuffer);
+  Fail(target, "nenhum nome temporário livre");
+}
+
+void WriteFileAtomically(const fs::path& target,
+                         const std::function<void(const fs::path& temp)>& write) {
+  fs::path temp = TemporaryPathBeside(target);
+  {
+    // Create the file first: a folder that is missing or cannot be written
+    // is reported with the system's reason before any work is done.
+    errno = 0;
+    std::ofstream probe(temp, std::ios::binary | std::ios::trunc);
+    if (!probe) {
+      std::error_code ec;
+      Fail(target, fs::is_directory(target.parent_path().empty() ? "." : target.parent_path(), ec)
+                       ? ErrnoReason()
+                       : "a pasta não existe");
+    }
+  }
+  try {
+    write(temp);
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    throw;
+  }
+  std::error_code ec;
+  if (!fs::is_regular_file(temp, ec)) {
+    fs::remove(temp, ec);
+    Fail(target, "o arquivo não foi criado");
+  }
+  Replace(temp, target);
+}
+
+AtomicFile::AtomicFile(fs::path target) : target_(std::move(target)) {
+  temp_ = TemporaryPathBeside(target_);
+  errno = 0;
+  out_.open(temp_, std::ios::binary | std::ios::trunc);
+  if (!out_) {
+    std::string reason = ErrnoReason();
+    std::error_code ec;
+    fs::remove(temp_, ec);
+    done_ = true;
+    Fail(target_, reason);
+  }
 }
 
 AtomicFile::~AtomicFile() {
-  if (committed_) return;
-  out_.close();
-  std::error_code ec;
-  if (!temp_.empty()) fs::remove(temp_, ec);
-}
-
-void AtomicFile::Fail(const std::string& why) {
+  if (done_) return;
   out_.close();
   std::error_code ec;
   fs::remove(temp_, ec);
-  temp_.clear();
-  throw WriteError("Não foi possível gravar o arquivo " + Shown(target_) + ": " + why);
-}
-
-void AtomicFile::Flush() {
-  if (buf_.empty()) return;
-  out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
-  buf_.clear();
-  if (!out_) Fail("erro de gravação (disco cheio?).");
-}
-
-void AtomicFile::Write(std::string_view bytes) {
-  if (temp_.empty()) throw WriteError("Não foi possível gravar o arquivo " + Shown(target_) + ".");
-  if (buf_.size() + bytes.size() > kBuffer) Flush();
-  if (bytes.size() >= kBuffer) {
-    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out_) Fail("erro de gravação (disco cheio?).");
-    return;
-  }
-  buf_.append(bytes);
 }
 
 void AtomicFile::Commit() {
-  if (temp_.empty()) throw WriteError("Não foi possível gravar o arquivo " + Shown(target_) + ".");
-  Flush();
+  if (done_) return;
+  errno = 0;
   out_.flush();
+  bool ok = static_cast<bool>(out_);
+  std::string reason = ok ? std::string() : ErrnoReason();
   out_.close();
-  if (out_.fail()) Fail("erro de gravação (disco cheio?).");
-  std::error_code ec;
-  fs::rename(temp_, target_, ec);
-  if (ec) Fail("não foi possível substituí-lo (" + ec.message() + ").");
-  committed_ = true;
-}
-
-void WriteFileAtomically(const fs::path& target, std::string_view bytes) {
-  AtomicFile f(target);
-  f.Write(bytes);
-  f.Commit();
+  if (ok && out_.fail()) {
+    ok = false;
+    reason = ErrnoReason();
+  }
+  done_ = true;
+  if (!ok) {
+    std::error_code ec;
+    fs::remove(temp_, ec);
+    Fail(target_, reason);
+  }
+  Replace(temp_, target_);
 }
 
 }  // namespace fiscora

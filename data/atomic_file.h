@@ -1,54 +1,66 @@
-// Files written for the user: the bytes go to a temporary file in the
-// target's folder, which is renamed onto the target only when everything
-// was written. A failure leaves the target as it was (absent, or the old
-// file whole) and removes the temporary file.
+// Files written for the user (spreadsheets, reports, rebuilt SINTEGRA files,
+// merged SPED files) go first to a temporary file in the target's folder and
+// are then renamed over the target. A failure at any point removes the
+// temporary file and leaves the target as it was: never a half-written file,
+// never the old file lost.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
 namespace fiscora {
 
-// A file the program could not write for the user; the message names the
-// file and says why, in Portuguese.
-class WriteError : public std::runtime_error {
+// A file for the user could not be written. what() names the file and the
+// reason in Portuguese: "Não foi possível gravar o arquivo X: motivo".
+class FileWriteError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
+// The path as UTF-8 text (for messages).
+std::string PathText(const std::filesystem::path& path);
+
+// A free name for a temporary file in the folder of `target`
+// (".<name>.<random>.tmp"); the file is not created.
+std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target);
+
+// Calls write(temp) to produce the whole file under a temporary name in the
+// target's folder, then renames it over `target` (replacing an existing
+// file). For writers that take a path (a spreadsheet library, a PDF printer).
+// When write throws, or leaves no file, or the rename fails, the temporary
+// file is removed, the target is untouched and FileWriteError (or write's own
+// exception) propagates.
+void WriteFileAtomically(const std::filesystem::path& target,
+                         const std::function<void(const std::filesystem::path& temp)>& write);
+
+// The same for writers that stream bytes:
+//
+//   AtomicFile f(target);          // opens the temporary file (binary)
+//   f.stream() << ...;             // write
+//   f.Commit();                    // flush, close, rename over the target
+//
+// Destroyed without Commit (an exception, an early return), it removes the
+// temporary file and leaves the target alone. Open and Commit throw
+// FileWriteError.
 class AtomicFile {
  public:
-  // Creates the temporary file beside `target`. Throws WriteError when the
-  // folder does not exist or cannot be written.
   explicit AtomicFile(std::filesystem::path target);
-  // Without Commit the temporary file is removed; the target is untouched.
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
-  // Buffered; throws WriteError when the disk refuses the bytes.
-  void Write(std::string_view bytes);
-  // Flushes, closes and renames the temporary file onto the target
-  // (replacing an existing one). Throws WriteError; the target is then
-  // unchanged.
+  std::ofstream& stream() { return out_; }
+  const std::filesystem::path& target() const { return target_; }
   void Commit();
 
-  const std::filesystem::path& target() const { return target_; }
-
  private:
-  void Flush();
-  [[noreturn]] void Fail(const std::string& why);
   std::filesystem::path target_;
   std::filesystem::path temp_;
   std::ofstream out_;
-  std::string buf_;
-  bool committed_ = false;
+  bool done_ = false;
 };
-
-// The whole of `bytes` as the new content of `target`, through AtomicFile.
-void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
 }  // namespace fiscora

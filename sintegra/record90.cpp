@@ -125,6 +125,10 @@ std::string Group(std::string_view type, int64_t count) {
   return std::string(type) + digits;
 }
 
+void Put(AtomicFile& f, std::string_view bytes) {
+  f.stream().write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 // Writes lines to the copy: each with its own line end, a line that had
 // none (the input's last) or a new one with the file's usual line end; the
 // copy's last line ends as the input's last line did.
@@ -148,8 +152,8 @@ class CopyWriter {
  private:
   void FlushPending(bool last) {
     if (!has_pending_) return;
-    out_.Write(pending_);
-    out_.Write(pending_eol_.empty() && !last ? std::string_view(usual_) : pending_eol_);
+    Put(out_, pending_);
+    Put(out_, pending_eol_.empty() && !last ? std::string_view(usual_) : pending_eol_);
     has_pending_ = false;
   }
   AtomicFile& out_;
@@ -310,8 +314,8 @@ int WriteFileTypeCode(const fs::path& file, char code, UserInterface& ui) {
     if (first && record.size() != line.size()) sniffer.SetUtf8();
     first = false;
     if (record.substr(0, 2) != "10") {
-      out.Write(line);
-      out.Write(eol);
+      Put(out, line);
+      Put(out, eol);
       continue;
     }
     changed.assign(line.substr(0, line.size() - record.size()));
@@ -328,8 +332,8 @@ int WriteFileTypeCode(const fs::path& file, char code, UserInterface& ui) {
       r.replace(at, width, 1, code);
     }
     changed += r;
-    out.Write(changed);
-    out.Write(eol);
+    Put(out, changed);
+    Put(out, eol);
   }
   out.Commit();
   return records10;

@@ -49,7 +49,7 @@ std::vector<std::string> Record90Lines(std::string_view cnpj_ie,
 // (a file without record 90 gets it after its last line); every other line
 // is kept in order. CNPJ and state registration come from the first old
 // record 90 line, or else from the last record 10. An empty file gives an
-// empty copy. Throws FileError (input) or WriteError (output).
+// empty copy. Throws FileError (input) or FileWriteError (output).
 Record90Rebuild RebuildRecord90(const std::filesystem::path& file, UserInterface& ui);
 
 // "Reconstruir registro 90" clicked: rebuilds for the file named in edtarq

@@ -23,6 +23,9 @@
 #include "app/ui/gui_user_interface.h"
 #include "app/ui/page_tabs.h"
 #include "app/ui/ui_text.h"
+#include "export/ui/inventory_report_qt.h"
+#include "sintegra/aliquots.h"
+#include "sintegra/inventory.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 #include "sintegra/header.h"
@@ -315,8 +318,26 @@ void Tfrmprincipal::ConnectHandlers() {
           [this] { ShowModal(windows_.frm_cfop); });
   connect(button("Button2"), &QAbstractButton::clicked, this,
           [this] { ShowModal(windows_.frmResumoFiscal); });
-  connect(button("btn_opcao_aliq"), &QAbstractButton::clicked, this,
-          [this] { ShowModal(windows_.frmOpcaoAliq); });
+  connect(button("btn_opcao_aliq"), &QAbstractButton::clicked, this, [this] {
+    if (!windows_.frmOpcaoAliq) return;
+    windows_.frmOpcaoAliq->SetAction([this](const AliquotTableChoice* choice) {
+      RunAction([choice](Session& s) { btn1Click(s, choice); });
+    });
+    ShowModal(windows_.frmOpcaoAliq);
+  });
+  // The inventory and the aliquot totals.
+  connect(button("bbtn_verif_invent"), &QAbstractButton::clicked, this,
+          [this] { RunAction([](Session& s) { bbtn_verif_inventClick(s); }); });
+  connect(button("btnExcel"), &QAbstractButton::clicked, this,
+          [this] { RunAction([](Session& s) { btnExcelClick(s); }); });
+  connect(button("Button1"), &QAbstractButton::clicked, this, [this] {
+    RunAction([this](Session& s) {
+      DialogReportPrinter printer(this);
+      Button1Click(s, printer);
+    });
+  });
+  connect(button("bbtn_analisar"), &QAbstractButton::clicked, this,
+          [this] { RunAction([](Session& s) { bbtn_analisarClick(s); }); });
   if (QAction* a = action("Analisarnotas2"))
     connect(a, &QAction::triggered, this, [this] { ShowModal(windows_.frm_notas_sped); });
   if (QAction* a = action("MesclarSPED2"))

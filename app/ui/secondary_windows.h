@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+
+#include "sintegra/aliquots.h"
 
 #include "sintegra/ui/file_type_window.h"
 
@@ -45,11 +48,23 @@ class Tfrm_notas_sped : public SecondaryWindow {
   explicit Tfrm_notas_sped(QWidget* parent);
 };
 
+// The options of "Gerar em Excel": six radio buttons, one per table, and
+// "Gerar" (btn1), which hands the chosen table (null when none is chosen)
+// to the action the main window set, then closes the window.
 class TfrmOpcaoAliq : public SecondaryWindow {
   Q_OBJECT
 
  public:
   explicit TfrmOpcaoAliq(QWidget* parent);
+  void SetAction(std::function<void(const AliquotTableChoice*)> action) {
+    action_ = std::move(action);
+  }
+  // The choice of the checked radio button, or null.
+  const AliquotTableChoice* Chosen() const;
+
+ private:
+  void btn1Click();
+  std::function<void(const AliquotTableChoice*)> action_;
 };
 
 class TfrmDifNota : public SecondaryWindow {

@@ -250,7 +250,7 @@ TEST(Record90Rebuild, UnwritableTargetLeavesNoPartialFile) {
   try {
     RebuildRecord90(f, ui);
     FAIL() << "no error";
-  } catch (const WriteError& e) {
+  } catch (const FileWriteError& e) {
     EXPECT_NE(std::string(e.what()).find("Modif_in.txt"), std::string::npos) << e.what();
   }
   EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"Modif_in.txt", "in.txt"}));
@@ -274,7 +274,7 @@ TEST(Record90Rebuild, ReadOnlyFolderGivesAClearMessage) {
   std::string message;
   try {
     RebuildRecord90(f, ui);
-  } catch (const WriteError& e) {
+  } catch (const FileWriteError& e) {
     message = e.what();
   }
   fs::permissions(folder, fs::perms::owner_all);
@@ -405,7 +405,7 @@ TEST(FileTypeChoiceFile, ReadOnlyFolderLeavesTheFileWhole) {
     GTEST_SKIP() << "running with rights that ignore folder permissions";
   }
   RecordingUserInterface ui;
-  EXPECT_THROW(WriteFileTypeCode(f, '2', ui), WriteError);
+  EXPECT_THROW(WriteFileTypeCode(f, '2', ui), FileWriteError);
   fs::permissions(folder, fs::perms::owner_all);
   EXPECT_EQ(Slurp(f), before);
 }

@@ -1,0 +1,39 @@
+#include "export/inventory_report.h"
+
+#include "data/display.h"
+#include "data/format.h"
+
+namespace fiscora {
+
+InventoryReport BuildInventoryReport(const Session& s) {
+  InventoryReport report;
+  const ClientTable& ident = s.dtm.cds_ident;
+  if (!ident.IsEmpty()) {
+    // The current row, as the report's data connection reads it; the first
+    // when the table has none.
+    ClientTable::RowId row = ident.HasCurrent() ? ident.CurrentRow() : ident.OrderedRows().front();
+    auto text = [&](const char* field) {
+      return std::string(ident.RowText(row, ident.FieldIndex(field)));
+    };
+    report.empresa = text("empresa");
+    report.periodo = text("periodo");
+    report.cnpj = text("cnpj");
+    report.ie = text("ie");
+  }
+  const ClientTable& t = s.dtm.cds_inventario;
+  const int codigo = t.FieldIndex("codigo"), descricao = t.FieldIndex("descricao"),
+            unidade = t.FieldIndex("unidade"), quantidade = t.FieldIndex("quantidade"),
+            unitario = t.FieldIndex("unitario"), valor = t.FieldIndex("valor");
+  Money total;
+  report.items.reserve(static_cast<size_t>(t.RecordCount()));
+  for (ClientTable::RowId r : t.OrderedRows()) {
+    report.items.push_back({DisplayText(t, r, codigo), DisplayText(t, r, descricao),
+                            DisplayText(t, r, unidade), DisplayText(t, r, quantidade),
+                            DisplayText(t, r, unitario), DisplayText(t, r, valor)});
+    total += Money::FromRaw(t.RowRaw(r, valor));
+  }
+  report.total = FormatPattern(total, "R$ ###,###,##0.00");
+  return report;
+}
+
+}  // namespace fiscora
