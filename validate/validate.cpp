@@ -50,6 +50,24 @@ std::string Shown(std::string_view raw) {
 
 }  // namespace
 
+SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& ui) {
+  Workbook book;
+  book.NameSheet("Validação");
+  const char* titles[] = {"Linha", "Colunas", "Registro", "Campo", "Gravidade", "Mensagem"};
+  for (int c = 0; c < 6; ++c) book.SetText(1, c + 1, titles[c]);
+  int row = 2;
+  for (const Finding& f : findings) {
+    if (f.line > 0) book.SetInteger(row, 1, f.line);
+    book.SetText(row, 2, FindingColumns(f));
+    book.SetText(row, 3, f.record);
+    book.SetText(row, 4, f.field);
+    book.SetText(row, 5, SeverityText(f.severity));
+    book.SetText(row, 6, f.message);
+    ++row;
+  }
+  return SaveWorkbook(book, ui);
+}
+
 std::string ValidationSummary(const ValidationReport& r) {
   return std::string("Arquivo ") + (r.kind == FileKind::kEfd ? "EFD" : "SINTEGRA") + " com " +
          Counted(r.lines, "linha", "linhas") + ": " + Counted(r.errors, "erro", "erros") + " e " +

@@ -262,6 +262,9 @@ void Tfrmprincipal::sbtnvalidarClick() {
     validation_sheet_->SetDetailHandler([this, file, kind = report.kind](const Finding& f) {
       RunAction([&](Session& session) { session.ui.Message("Validação", FindingDetail(file, kind, f)); });
     });
+    validation_sheet_->SetExportHandler([this](const std::vector<Finding>& findings) {
+      RunAction([&findings](Session& session) { ExportFindings(findings, session.ui); });
+    });
     const int tab = pgcdados_->TabOf("tbs_validacao");
     pgcdados_->setTabVisible(tab, true);
     pgcdados_->setCurrentIndex(tab);

@@ -63,6 +63,21 @@ TEST_F(MainWindowTest, ValidarShowsTheFindingsWithTheirDetail) {
       << recorder_.messages[0].text;
 }
 
+TEST_F(MainWindowTest, ExportarSavesTheFindingsAsASpreadsheet) {
+  fs::create_directories(folder_);
+  const fs::path file = folder_ / "mes.txt";
+  std::ofstream(file, std::ios::binary) << "58" << std::string(124, ' ') << "\r\n";
+  Find<QLineEdit>("edtarq")->setText(QString::fromStdString(file.string()));
+  QTest::mouseClick(Find<QPushButton>("sbtnvalidar"), Qt::LeftButton);
+  recorder_.messages.clear();
+  const fs::path xlsx = folder_ / "achados.xlsx";
+  recorder_.save_file = xlsx.string();
+  QTest::mouseClick(Find<QPushButton>("btn_exportar_validacao"), Qt::LeftButton);
+  ASSERT_EQ(recorder_.messages.size(), 1u);
+  EXPECT_EQ(recorder_.messages[0].text, "Arquivo Salvo !!!");
+  EXPECT_GT(fs::file_size(xlsx), 0u);
+}
+
 TEST_F(MainWindowTest, ValidarWithoutAFileSaysSo) {
   QTest::mouseClick(Find<QPushButton>("sbtnvalidar"), Qt::LeftButton);
   ASSERT_EQ(recorder_.messages.size(), 1u);

@@ -1,7 +1,9 @@
 #include "validate/ui/validation_sheet.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -97,7 +99,16 @@ ValidationSheet::ValidationSheet(QWidget* parent) : QWidget(parent) {
   QFont bold = summary_->font();
   bold.setBold(true);
   summary_->setFont(bold);
-  layout->addWidget(summary_);
+  auto* top = new QHBoxLayout;
+  top->addWidget(summary_, 1);
+  auto* exportar = new QPushButton(QStringLiteral("Exportar"), this);
+  exportar->setObjectName(QStringLiteral("btn_exportar_validacao"));
+  exportar->setAutoDefault(false);
+  top->addWidget(exportar);
+  layout->addLayout(top);
+  connect(exportar, &QPushButton::clicked, this, [this] {
+    if (export_) export_(model_->findings());
+  });
   model_ = new FindingsModel(this);
   grid_ = new QTableView(this);
   grid_->setObjectName(QStringLiteral("dbg_validacao"));

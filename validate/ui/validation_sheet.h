@@ -24,6 +24,7 @@ class FindingsModel : public QAbstractTableModel {
   using QAbstractTableModel::QAbstractTableModel;
   void SetFindings(std::vector<Finding> findings);
   const Finding& At(int row) const { return findings_[static_cast<size_t>(row)]; }
+  const std::vector<Finding>& findings() const { return findings_; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -45,6 +46,10 @@ class ValidationSheet : public QWidget {
   void SetDetailHandler(std::function<void(const Finding&)> handler) {
     detail_ = std::move(handler);
   }
+  // Called by "Exportar" with the findings in the grid's order.
+  void SetExportHandler(std::function<void(const std::vector<Finding>&)> handler) {
+    export_ = std::move(handler);
+  }
   FindingsModel& model() { return *model_; }
 
  private:
@@ -52,6 +57,7 @@ class ValidationSheet : public QWidget {
   QTableView* grid_ = nullptr;
   FindingsModel* model_ = nullptr;
   std::function<void(const Finding&)> detail_;
+  std::function<void(const std::vector<Finding>&)> export_;
 };
 
 }  // namespace fiscora::qt
