@@ -285,8 +285,11 @@ void Tfrmprincipal::ConnectHandlers() {
     return popm_sped_->findChild<QAction*>(QString::fromLatin1(name));
   };
 
-  connect(button("sbtnarq"), &QAbstractButton::clicked, this,
-          [this] { RunAction([](Session& s) { sbtnarqClick(s); }); });
+  connect(button("sbtnarq"), &QAbstractButton::clicked, this, [this] {
+    // The findings of the previous file go with it.
+    if (!busy_) pgcdados_->setTabVisible(pgcdados_->TabOf("tbs_validacao"), false);
+    RunAction([](Session& s) { sbtnarqClick(s); });
+  });
   connect(button("sbtnverificar"), &QAbstractButton::pressed, this,
           [this] { state_.lblaguarde.Show(); });
   connect(button("sbtnverificar"), &QAbstractButton::clicked, this,
