@@ -161,3 +161,28 @@ TEST(EfdValidation, RealSamples) {
 
 }  // namespace
 }  // namespace fiscora
+
+namespace fiscora {
+namespace {
+
+TEST(FindingDetail, MarksTheFieldOfAnEfdLineAndTheColumnsOfASintegraLine) {
+  TempDir dir;
+  std::string efd = dir.Write("efd.txt", {"|0000|017|0|", "|0150|P1|NOME|1058|11222333000182|||"});
+  Finding f{2, 5, 5, "0150", "CNPJ", Severity::kErro, "CNPJ com dígito verificador inválido."};
+  EXPECT_EQ(FindingDetail(efd, FileKind::kEfd, f),
+            "Linha 2, registro 0150, CNPJ, campo 5:\nCNPJ com dígito verificador inválido.\n\n"
+            "|0150|P1|NOME|1058|[11222333000182]|||");
+  std::string sintegra = dir.Write("s.txt", {"10ABCDEF"});
+  Finding g{1, 3, 5, "10", "CNPJ", Severity::kErro, "x"};
+  EXPECT_EQ(FindingDetail(sintegra, FileKind::kSintegra, g),
+            "Linha 1, registro 10, CNPJ, colunas 3-5:\nx\n\n10[ABC]DEF");
+  ValidationReport r;
+  r.kind = FileKind::kSintegra;
+  r.lines = 1234;
+  r.errors = 1;
+  r.warnings = 2;
+  EXPECT_EQ(ValidationSummary(r), "Arquivo SINTEGRA com 1.234 linhas: 1 erro e 2 avisos.");
+}
+
+}  // namespace
+}  // namespace fiscora
