@@ -35,6 +35,7 @@
 #include "sintegra/header.h"
 #include "sintegra/loader.h"
 #include "tools/sintegra_generator.h"
+#include "validate/sintegra_validator.h"
 
 namespace fs = std::filesystem;
 
@@ -376,6 +377,31 @@ void BM_VerificationRun(benchmark::State& state) {
       benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_VerificationRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// The structural validation of the same file: one streaming pass; the
+// resident growth shows that memory does not follow the file.
+void BM_ValidateSintegra(benchmark::State& state) {
+  const fs::path file = BenchFolder::Get().BigFile();
+  int64_t peak_growth = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    TrimHeap();
+    const int64_t before = ResidentBytes();
+    fiscora::RecordingUserInterface ui;
+    state.ResumeTiming();
+    fiscora::ValidationReport r = fiscora::ValidateSintegra(file, ui);
+    state.PauseTiming();
+    peak_growth = std::max(peak_growth, ResidentBytes() - before);
+    if (r.lines != kFileLines) state.SkipWithError("the validation did not read every line");
+    state.counters["findings"] = static_cast<double>(r.findings.size());
+    state.ResumeTiming();
+  }
+  state.counters["lines_per_s"] = benchmark::Counter(
+      static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
+  state.counters["resident_MB"] = static_cast<double>(peak_growth) / 1e6;
+}
+BENCHMARK(BM_ValidateSintegra)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // Writing the million-line file itself, for comparison with the loader.
 void BM_GenerateFile(benchmark::State& state) {

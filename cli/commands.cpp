@@ -92,32 +92,56 @@ int TipoArquivo(CliContext& c) {
   return 0;
 }
 
+// A JSON string of text, escaping only what must be: runs of plain
+// characters are copied whole (a file with many findings prints fast).
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
+  size_t run = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != '"' && c != '\\') continue;
+    out.append(text, run, i - run);
+    run = i + 1;
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  out.append(text, run);
+  out += '"';
+}
+
 // The structural validation: the findings in "tables", the counts in
 // "state"; exit 0 without errors, 3 with errors.
 int Validar(CliContext& c) {
   const std::string& file = c.args.positionals.at(0);
   ValidationReport report = ValidateFile(PathFromUtf8(file), c.ui);
-  JsonWriter w;
-  w.BeginArray();
+  std::string json = "[";
+  json.reserve(report.findings.size() * 200);
   for (const Finding& f : report.findings) {
-    w.BeginObject();
-    w.Key("line");
-    w.Int(f.line);
-    w.Key("columns");
-    w.String(FindingColumns(f));
-    w.Key("record");
-    w.String(f.record);
-    w.Key("field");
-    w.String(f.field);
-    w.Key("severity");
-    w.String(SeverityText(f.severity));
-    w.Key("message");
-    w.String(f.message);
-    w.EndObject();
+    if (json.size() > 1) json += ',';
+    json += "{\"line\":" + std::to_string(f.line) + ",\"columns\":";
+    AppendJsonString(json, FindingColumns(f));
+    json += ",\"record\":";
+    AppendJsonString(json, f.record);
+    json += ",\"field\":";
+    AppendJsonString(json, f.field);
+    json += ",\"severity\":";
+    AppendJsonString(json, SeverityText(f.severity));
+    json += ",\"message\":";
+    AppendJsonString(json, f.message);
+    json += '}';
   }
-  w.EndArray();
-  c.extras.tables.emplace_back("findings", w.str());
-  c.extras.state.emplace_back("validation_kind", report.kind == ValidatedKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
+  json += ']';
+  report.findings = {};
+  c.extras.tables.emplace_back("findings", std::move(json));
+  c.extras.state.emplace_back("validation_kind",
+                              report.kind == ValidatedKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
   c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
   c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
   c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));
@@ -244,10 +268,16 @@ const std::vector<CliCommand>& CliCommands() {
       {"registro90", "ARQUIVO",
        "escreve ao lado do arquivo a cópia \"Modif_\" com o registro 90 refeito", 1, 1, true, {},
        Registro90},
-      {"tipo-arquivo", "ARQUIVO 1|2|3|5",
-       "grava a finalidade (coluna 126 do registro 10) no próprio arquivo", 2, 2, true, {},
+      {"tipo-arquivo",
+       "ARQUIVO 1|2|3|5",
+       "grava a finalidade (coluna 126 do registro 10) no próprio arquivo",
+       2,
+       2,
+       true,
+       {},
        TipoArquivo},
-      {"validar", "ARQUIVO",
+      {"validar",
+       "ARQUIVO",
        "valida a estrutura do arquivo SINTEGRA ou EFD e lista as falhas por linha\n"
        "(código de saída 3 quando há erros)",
        1, 1, true, {}, Validar},
