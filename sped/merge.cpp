@@ -1,0 +1,260 @@
+#include "sped/merge.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "sintegra/layout.h"
+#include "sped/merge_lines.h"
+#include "sped/merged_file.h"
+
+namespace fiscora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Two passes of filling empty fields: no "||" is left.
+std::string FillEmptyFields(std::string_view line) {
+  std::string s(line);
+  for (int pass = 0; pass < 2; ++pass) {
+    std::string out;
+    out.reserve(s.size() + 8);
+    for (size_t i = 0; i < s.size(); ++i) {
+      out += s[i];
+      if (s[i] == '|' && i + 1 < s.size() && s[i + 1] == '|') {
+        out += "0|";
+        ++i;
+      }
+    }
+    s = std::move(out);
+  }
+  return s;
+}
+
+// Field n of a line, empty fields dropped (as the register code is taken).
+std::string Field(std::string_view line, int n) {
+  std::string copy(line);
+  if (size_t a = copy.find('\''); a != std::string::npos) copy.erase(a, 1);
+  int index = 0;
+  size_t pos = 0;
+  while (pos <= copy.size()) {
+    size_t bar = copy.find('|', pos);
+    std::string piece = copy.substr(pos, bar == std::string::npos ? bar : bar - pos);
+    size_t lead = piece.find_first_not_of(" \r\n");
+    if (lead != std::string::npos) {
+      if (index == n) return piece.substr(lead);
+      ++index;
+    }
+    if (bar == std::string::npos) break;
+    pos = bar + 1;
+  }
+  return {};
+}
+
+std::string MaskCnpj(std::string_view t) {
+  auto part = [&](size_t from, size_t n) {
+    return from < t.size() ? std::string(t.substr(from, n)) : std::string();
+  };
+  return part(0, 2) + "." + part(2, 3) + "." + part(5, 3) + "/" + part(8, 4) + "-" + part(12, 2);
+}
+
+// UTF-8 text to Windows-1252; characters the code page lacks become "?".
+// Bytes that are not valid UTF-8 are kept.
+std::string Utf8ToCp1252(std::string_view s) {
+  static const char16_t kHigh[32] = {
+      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  std::string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (len == 0 || i + len > s.size() || !IsValidUtf8(s.substr(i, len))) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    char32_t u = len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+    for (size_t k = 1; k < len; ++k) u = (u << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    i += len;
+    if (u >= 0xA0 && u <= 0xFF) {
+      out += static_cast<char>(u);
+      continue;
+    }
+    const char16_t* hit = std::find(std::begin(kHigh), std::end(kHigh), static_cast<char16_t>(u));
+    out += u <= 0xFFFF && u != 0 && hit != std::end(kHigh)
+               ? static_cast<char>(0x80 + (hit - std::begin(kHigh)))
+               : '?';
+  }
+  return out;
+}
+
+// A merge file opened for appending, buffered, with CR LF line ends. It
+// remembers its size before, so that an input that is refused or fails can
+// be taken back out.
+class MergeFile {
+ public:
+  explicit MergeFile(fs::path path) : path_(std::move(path)) {
+    std::error_code ec;
+    existed_ = fs::exists(path_, ec);
+    size_before_ = existed_ ? fs::file_size(path_, ec) : 0;
+    if (ec) throw FileError("Não foi possível abrir o arquivo " + path_.string());
+    out_.open(path_, std::ios::binary | std::ios::app);
+    if (!out_) throw FileError("Não foi possível abrir o arquivo " + path_.string());
+    buf_.reserve(kFlushAt + 4096);
+  }
+  void Write(std::string_view line) {
+    buf_.append(line);
+    buf_.append("\r\n");
+    if (buf_.size() >= kFlushAt) Flush();
+  }
+  void Close() {
+    Flush();
+    out_.close();
+    if (!out_) throw FileError("Erro ao gravar o arquivo " + path_.string());
+  }
+  // Back to the state before this input (the file closed).
+  void TakeBack() {
+    buf_.clear();
+    out_.close();
+    std::error_code ec;
+    if (existed_)
+      fs::resize_file(path_, size_before_, ec);
+    else
+      fs::remove(path_, ec);
+  }
+
+ private:
+  static constexpr size_t kFlushAt = size_t{1} << 20;
+  void Flush() {
+    if (buf_.empty()) return;
+    out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+    buf_.clear();
+    if (!out_) throw FileError("Erro ao gravar o arquivo " + path_.string());
+  }
+  fs::path path_;
+  std::ofstream out_;
+  std::string buf_;
+  bool existed_ = false;
+  uintmax_t size_before_ = 0;
+};
+
+}  // namespace
+
+void frm_spedFormCreate(SpedMergeState& m, const fs::path& working_folder) {
+  m.lblStatus.clear();
+  m.edt_save.clear();
+  m.lstAdicionados.clear();
+  m.btn_f_enabled = false;
+  for (const char* name :
+       {kMergeHeaderFile, kMergeBlock0File, kMergeBlockCFile, kMergeBlockDFile}) {
+    std::error_code ec;
+    fs::remove(working_folder / name, ec);
+  }
+  m.Changed();
+}
+
+std::string CompanyEntry(std::string_view line, bool utf8) {
+  const std::string filled = FillEmptyFields(line);
+  std::string entry = MaskCnpj(Field(filled, 3)) + " - " + Field(filled, 2);
+  return utf8 ? entry : Cp1252ToUtf8(entry);
+}
+
+bool dlg_spedCanClose(SpedMergeState& m, UserInterface& ui, const fs::path& working_folder,
+                      const std::string& path) {
+  m.btn_f_enabled = true;
+  m.Changed();
+  std::error_code ec;
+  const bool first = !fs::exists(working_folder / kMergeHeaderFile, ec);
+  MergeFile header(working_folder / kMergeHeaderFile);
+  MergeFile block0(working_folder / kMergeBlock0File);
+  MergeFile block_c(working_folder / kMergeBlockCFile);
+  MergeFile block_d(working_folder / kMergeBlockDFile);
+  MergeFile* const files[] = {&header, &block0, &block_c, &block_d};
+  auto take_back = [&] {
+    for (MergeFile* f : files) f->TakeBack();
+  };
+
+  // One pass: the lines go to the merge files at once and are taken back
+  // when the file turns out to be a duplicate.
+  std::vector<std::string> entries;
+  try {
+    std::string converted;
+    ForEachMergeInputLine(PathFromUtf8(path), ui, [&](std::string_view line, bool utf8) {
+      if (utf8 && !IsAscii(line)) {
+        converted = Utf8ToCp1252(line);
+      } else {
+        converted.clear();
+      }
+      const std::string_view bytes = converted.empty() ? line : std::string_view(converted);
+      const std::string code = SpedCode(line);
+      if (code == "0140") entries.push_back(CompanyEntry(line, utf8));
+      switch (MergeRouteFor(code, first)) {
+        case MergeTarget::kHeader:
+          header.Write(bytes);
+          break;
+        case MergeTarget::kBlock0:
+          block0.Write(bytes);
+          break;
+        case MergeTarget::kBlockC:
+          block_c.Write(bytes);
+          break;
+        case MergeTarget::kBlockD:
+          block_d.Write(bytes);
+          break;
+        case MergeTarget::kNone:
+          break;
+      }
+    });
+    for (MergeFile* f : files) f->Close();
+  } catch (...) {
+    take_back();
+    throw;
+  }
+
+  const auto& listed = m.lstAdicionados;
+  for (const std::string& e : entries) {
+    if (std::find(listed.begin(), listed.end(), e) == listed.end()) continue;
+    take_back();
+    ui.Message("", "Arquivo já esta presente na listagem!");
+    return false;
+  }
+  m.lstAdicionados.insert(m.lstAdicionados.end(), entries.begin(), entries.end());
+  m.Changed();
+  return true;
+}
+
+bool btn_mesclarClick(SpedMergeState& m, UserInterface& ui, const fs::path& working_folder) {
+  if (m.lstAdicionados.size() < 2) {
+    ui.Message("", "Adicione duas ou mais empresas.");
+    return false;
+  }
+  if (ui.Confirm("", "Confirma a mesclagem dos arquivos?", Buttons::kYesCancel) != Answer::kYes)
+    return false;
+  std::optional<std::string> chosen =
+      ui.ChooseFolder(m.edt_save.empty() ? m.program_folder : m.edt_save);
+  if (chosen && !chosen->empty()) {
+    m.edt_save = *chosen;
+    m.Changed();
+  } else if (m.edt_save.empty()) {
+    // No folder was ever chosen: nothing to write to.
+    return false;
+  }
+  ui.Breathe();
+  WriteMergedSped(working_folder, PathFromUtf8(m.edt_save), ui, [&](std::string_view text) {
+    m.lblStatus = text;
+    m.Changed();
+    ui.Breathe();
+  });
+  ui.Message("", "Mesclagem efetuada com sucesso.");
+  return true;
+}
+
+}  // namespace fiscora
