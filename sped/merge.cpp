@@ -32,7 +32,7 @@ std::string FillEmptyFields(std::string_view line) {
 }
 
 // Field n of a line, empty fields dropped (as the register code is taken).
-std::string Field(std::string_view line, int n) {
+std::string FieldOf(std::string_view line, int n) {
   std::string copy(line);
   if (size_t a = copy.find('\''); a != std::string::npos) copy.erase(a, 1);
   int index = 0;
@@ -148,7 +148,9 @@ class MergeFile {
 
 }  // namespace
 
-void frm_spedFormCreate(SpedMergeState& m, const fs::path& working_folder) {
+void frm_spedFormCreate(Session& s) {
+  SpedMergeState& m = s.sped_merge;
+  const fs::path& working_folder = s.working_folder;
   m.lblStatus.clear();
   m.edt_save.clear();
   m.lstAdicionados.clear();
@@ -163,12 +165,14 @@ void frm_spedFormCreate(SpedMergeState& m, const fs::path& working_folder) {
 
 std::string CompanyEntry(std::string_view line, bool utf8) {
   const std::string filled = FillEmptyFields(line);
-  std::string entry = MaskCnpj(Field(filled, 3)) + " - " + Field(filled, 2);
+  std::string entry = MaskCnpj(FieldOf(filled, 3)) + " - " + FieldOf(filled, 2);
   return utf8 ? entry : Cp1252ToUtf8(entry);
 }
 
-bool dlg_spedCanClose(SpedMergeState& m, UserInterface& ui, const fs::path& working_folder,
-                      const std::string& path) {
+bool dlg_spedCanClose(Session& s, const std::string& path) {
+  SpedMergeState& m = s.sped_merge;
+  UserInterface& ui = s.ui;
+  const fs::path& working_folder = s.working_folder;
   m.btn_f_enabled = true;
   m.Changed();
   std::error_code ec;
@@ -231,7 +235,15 @@ bool dlg_spedCanClose(SpedMergeState& m, UserInterface& ui, const fs::path& work
   return true;
 }
 
-bool btn_mesclarClick(SpedMergeState& m, UserInterface& ui, const fs::path& working_folder) {
+void btn_mClick(Session& s) {
+  if (std::optional<std::string> file = s.ui.ChooseOpenFile("Arquivos texto|*.txt", {}))
+    dlg_spedCanClose(s, *file);
+}
+
+bool btn_mesclarClick(Session& s) {
+  SpedMergeState& m = s.sped_merge;
+  UserInterface& ui = s.ui;
+  const fs::path& working_folder = s.working_folder;
   if (m.lstAdicionados.size() < 2) {
     ui.Message("", "Adicione duas ou mais empresas.");
     return false;

@@ -7,14 +7,14 @@
 #include <string>
 #include <string_view>
 
-#include "session/sped_merge_state.h"
-#include "shell/user_interface.h"
+#include "session/session.h"
 
 namespace fiscora {
 
 // The window's creation: empties the status, the output folder and the
-// company list, and deletes the four merge files of the working folder.
-void frm_spedFormCreate(SpedMergeState& m, const std::filesystem::path& working_folder);
+// company list (s.sped_merge), and deletes the four merge files of the
+// working folder.
+void frm_spedFormCreate(Session& s);
 
 // The company-list entry of a 0140 line (raw bytes, `utf8` when the file is
 // UTF-8, else Windows-1252): CnpjMask of the CNPJ, " - ", the name, both
@@ -29,8 +29,12 @@ std::string CompanyEntry(std::string_view line, bool utf8);
 // stored in Windows-1252, single-byte lines byte for byte. A file that cannot
 // be read (FileError) leaves the list and the merge files as they were.
 // Enables btn_f. Returns whether the file was accepted.
-bool dlg_spedCanClose(SpedMergeState& m, UserInterface& ui,
-                      const std::filesystem::path& working_folder, const std::string& path);
+bool dlg_spedCanClose(Session& s, const std::string& path);
+
+// "Adicionar" (btn_m) and "Filial" (btn_f): the file-open dialog dlg_sped
+// (filter *.txt); a confirmed file goes through dlg_spedCanClose, a
+// cancelled dialog does nothing.
+void btn_mClick(Session& s);
 
 // "Mesclar" (btn_mesclarClick): fewer than two companies listed gives
 // "Adicione duas ou mais empresas."; then the confirmation, the folder choice
@@ -38,7 +42,6 @@ bool dlg_spedCanClose(SpedMergeState& m, UserInterface& ui,
 // folder), the merged file with its progress in lblStatus, and "Mesclagem
 // efetuada com sucesso.". Returns true when the window is to close (the file
 // was written).
-bool btn_mesclarClick(SpedMergeState& m, UserInterface& ui,
-                      const std::filesystem::path& working_folder);
+bool btn_mesclarClick(Session& s);
 
 }  // namespace fiscora

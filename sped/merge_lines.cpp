@@ -1,6 +1,6 @@
 #include "sped/merge_lines.h"
 
-#include "shell/main_window_state.h"
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 
 namespace fiscora {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/user_interface.h"
+#include "session/user_interface.h"
 
 namespace fiscora {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <random>
 
-#include "shell/main_window_state.h"
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sped/merge_lines.h"
 

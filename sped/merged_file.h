@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/user_interface.h"
+#include "session/user_interface.h"
 
 namespace fiscora {
 

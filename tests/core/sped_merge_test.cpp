@@ -46,20 +46,24 @@ std::string Est(std::string_view code, std::string_view name, std::string_view c
 // The merge window over a private working folder, recording what it says.
 struct MergeWindow {
   TempDir dir;
+  TdtmCENTRAL dtm;
   RecordingUserInterface ui;
-  SpedMergeState m;
+  MainWindowState frm{&ui};
   fs::path work = dir.path() / "work";
   fs::path out = dir.path() / "saida";
+  Session s{dtm, frm, ui, work};
+  SpedMergeState& m = s.sped_merge;
   MergeWindow() {
     fs::create_directories(work);
     fs::create_directories(out);
-    frm_spedFormCreate(m, work);
+    frm_spedFormCreate(s);
     ui.folder = out.string();
   }
   bool Add(const std::string& name, const std::vector<std::string>& lines) {
-    return dlg_spedCanClose(m, ui, work, dir.Write(name, lines));
+    return dlg_spedCanClose(s, dir.Write(name, lines));
   }
-  bool Merge() { return btn_mesclarClick(m, ui, work); }
+  bool Add(const fs::path& file) { return dlg_spedCanClose(s, file.string()); }
+  bool Merge() { return btn_mesclarClick(s); }
   std::vector<std::string> Messages() const {
     std::vector<std::string> v;
     for (const auto& msg : ui.messages) v.push_back(msg.text);
@@ -162,7 +166,7 @@ TEST(SpedMergeInput, SignedFileIsReadUpToItsClosingLine) {
   GenerateContrib(text, o);
   const fs::path file = w.dir.path() / "assinado.txt";
   std::ofstream(file, std::ios::binary) << text.str();
-  ASSERT_TRUE(dlg_spedCanClose(w.m, w.ui, w.work, file.string()));
+  ASSERT_TRUE(w.Add(file));
   const std::string data = text.str().substr(0, text.str().find("|9999|"));
   size_t c100 = 0;
   for (size_t at = data.find("\n|C100|"); at != std::string::npos;
@@ -445,7 +449,7 @@ TEST(SpedMerge, RandomInputsAlwaysRecount) {
       std::ofstream(p, std::ios::binary) << text.str();
       expect_c100 += CountCode(CrLfLines(p), "C100") - (o.signature ? 1 : 0);
       expect_entries += ests;
-      ASSERT_TRUE(dlg_spedCanClose(w.m, w.ui, w.work, p.string()));
+      ASSERT_TRUE(w.Add(p));
     }
     ASSERT_TRUE(w.Merge());
     EXPECT_EQ(RecountSped(w.Merged()), std::vector<std::string>{});
@@ -469,12 +473,12 @@ TEST(SpedMergeSamples, HeadOfficeWithTwoBranches) {
     if (!fs::exists(p)) GTEST_SKIP() << "samples not found: " << p;
   MergeWindow w;
   for (const auto& p : {head, signed_branch, cp1252_branch})
-    ASSERT_TRUE(dlg_spedCanClose(w.m, w.ui, w.work, p.string())) << p;
+    ASSERT_TRUE(w.Add(p)) << p;
   ASSERT_EQ(w.m.lstAdicionados.size(), 4u);
   EXPECT_EQ(w.m.lstAdicionados[0].substr(0, 21), "99.999.999/0001-91 - ");
   EXPECT_EQ(w.m.lstAdicionados[1].substr(0, 21), "99.999.999/0002-72 - ");
   // The head office again is refused.
-  EXPECT_FALSE(dlg_spedCanClose(w.m, w.ui, w.work, head.string()));
+  EXPECT_FALSE(w.Add(head));
   ASSERT_TRUE(w.Merge());
   EXPECT_EQ(RecountSped(w.Merged()), std::vector<std::string>{});
 
