@@ -262,38 +262,41 @@ std::string_view SpedTrim(std::string_view s) {
 namespace {
 
 std::string SpedDetail(const std::string& record, int field_index, const std::string& field,
-                       const std::string& text) {
+                       const std::string& text, bool date) {
   return "registro " + record + ", campo " + std::to_string(field_index + 1) + " (" + field +
-         "): '" + text + "' não é um número válido.";
+         "): '" + text +
+         (date ? "' não é uma data válida (ddmmaaaa)." : "' não é um número válido.");
 }
 
 }  // namespace
 
 SpedConversionError::SpedConversionError(std::string file, int64_t line, std::string record,
-                                         int field_index, std::string field, std::string text)
+                                         int field_index, std::string field, std::string text,
+                                         bool date)
     : std::runtime_error("Erro de conversão no arquivo " + file + ", linha " +
                          std::to_string(line) + ": " +
-                         SpedDetail(record, field_index, field, text)),
+                         SpedDetail(record, field_index, field, text, date)),
       file_(std::move(file)),
       line_(line),
       record_(std::move(record)),
       field_index_(field_index),
       field_(std::move(field)),
-      text_(std::move(text)) {}
+      text_(std::move(text)),
+      date_(date) {}
 
 std::string SpedConversionError::detail() const {
-  return SpedDetail(record_, field_index_, field_, text_);
+  return SpedDetail(record_, field_index_, field_, text_, date_);
 }
 
 namespace {
 
 [[noreturn]] void FailConversion(std::string_view text, const SpedWhere& where, int field_index,
-                                 std::string_view field_name) {
+                                 std::string_view field_name, bool date = false) {
   std::string shown(text);
   if (!IsAscii(shown) && !IsValidUtf8(shown)) shown = Cp1252ToUtf8(shown);
   throw SpedConversionError(std::string(where.file), where.line,
                             std::string(SpedTrim(where.record)), field_index,
-                            std::string(field_name), std::move(shown));
+                            std::string(field_name), std::move(shown), date);
 }
 
 }  // namespace
@@ -335,6 +338,14 @@ int32_t SpedInteger(std::string_view text, const SpedWhere& where, int field_ind
   std::optional<int32_t> v = ParseInt32(text);
   if (!v) FailConversion(text, where, field_index, field_name);
   return *v;
+}
+
+std::string SpedDateField(std::string_view text, const SpedWhere& where, int field_index,
+                          std::string_view field_name) {
+  bool ok = text.size() == 8;
+  for (char c : text) ok = ok && c >= '0' && c <= '9';
+  if (!ok) FailConversion(text, where, field_index, field_name, true);
+  return SpedDate(text);
 }
 
 // ------------------------------------------------------------ encodings

@@ -100,14 +100,16 @@ std::string_view SpedTrim(std::string_view s);
 
 // ------------------------------------------------------------ conversions
 
-// A SPED field that must be a number and is not. field_index is the index
-// SpedField uses; the message shows the published field number (index + 1):
-// "Erro de conversão no arquivo X, linha 7: registro C100, campo 12
-// (VL_DOC): '12A' não é um número válido."
+// A SPED field that must be a number (or a date) and is not. field_index is
+// the index SpedField uses; the message shows the published field number
+// (index + 1): "Erro de conversão no arquivo X, linha 7: registro C100,
+// campo 12 (VL_DOC): '12A' não é um número válido." (for a date: "não é uma
+// data válida (ddmmaaaa).").
 class SpedConversionError : public std::runtime_error {
  public:
   SpedConversionError(std::string file, int64_t line, std::string record, int field_index,
-                      std::string field, std::string text);
+                      std::string field, std::string text, bool date = false);
+  bool is_date() const { return date_; }
   const std::string& file() const { return file_; }
   int64_t line() const { return line_; }
   const std::string& record() const { return record_; }
@@ -123,6 +125,7 @@ class SpedConversionError : public std::runtime_error {
   std::string record_;
   int field_index_;
   std::string field_, text_;
+  bool date_;
 };
 
 // Where a field was read, for the error message.
@@ -139,6 +142,10 @@ Money SpedMoney(std::string_view text, const SpedWhere& where, int field_index,
 // A whole number (the note number); as SpedMoney otherwise.
 int32_t SpedInteger(std::string_view text, const SpedWhere& where, int field_index,
                     std::string_view field_name);
+// A date field of eight digits ddmmyyyy as dd/mm/yyyy (SpedDate); anything
+// else throws SpedConversionError. Day and month are not checked further.
+std::string SpedDateField(std::string_view text, const SpedWhere& where, int field_index,
+                          std::string_view field_name);
 
 // ------------------------------------------------------------ encodings
 
