@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "shell/main_window_state.h"
+#include "session/main_window_state.h"
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sintegra/totalizer.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/session.h"
+#include "session/session.h"
 #include "sped/fields.h"
 
 namespace fiscora {

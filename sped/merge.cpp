@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <fstream>
 
+#include "session/pacer.h"
 #include "sintegra/layout.h"
-#include "sped/merge_lines.h"
+#include "sped/fields.h"
 #include "sped/merged_file.h"
 
 namespace fiscora {
@@ -12,51 +13,6 @@ namespace fiscora {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Two passes of filling empty fields: no "||" is left.
-std::string FillEmptyFields(std::string_view line) {
-  std::string s(line);
-  for (int pass = 0; pass < 2; ++pass) {
-    std::string out;
-    out.reserve(s.size() + 8);
-    for (size_t i = 0; i < s.size(); ++i) {
-      out += s[i];
-      if (s[i] == '|' && i + 1 < s.size() && s[i + 1] == '|') {
-        out += "0|";
-        ++i;
-      }
-    }
-    s = std::move(out);
-  }
-  return s;
-}
-
-// Field n of a line, empty fields dropped (as the register code is taken).
-std::string FieldOf(std::string_view line, int n) {
-  std::string copy(line);
-  if (size_t a = copy.find('\''); a != std::string::npos) copy.erase(a, 1);
-  int index = 0;
-  size_t pos = 0;
-  while (pos <= copy.size()) {
-    size_t bar = copy.find('|', pos);
-    std::string piece = copy.substr(pos, bar == std::string::npos ? bar : bar - pos);
-    size_t lead = piece.find_first_not_of(" \r\n");
-    if (lead != std::string::npos) {
-      if (index == n) return piece.substr(lead);
-      ++index;
-    }
-    if (bar == std::string::npos) break;
-    pos = bar + 1;
-  }
-  return {};
-}
-
-std::string MaskCnpj(std::string_view t) {
-  auto part = [&](size_t from, size_t n) {
-    return from < t.size() ? std::string(t.substr(from, n)) : std::string();
-  };
-  return part(0, 2) + "." + part(2, 3) + "." + part(5, 3) + "/" + part(8, 4) + "-" + part(12, 2);
-}
 
 // UTF-8 text to Windows-1252; characters the code page lacks become "?".
 // Bytes that are not valid UTF-8 are kept.
@@ -99,9 +55,9 @@ std::string Utf8ToCp1252(std::string_view s) {
 // A merge file opened for appending, buffered, with CR LF line ends. It
 // remembers its size before, so that an input that is refused or fails can
 // be taken back out.
-class MergeFile {
+class MergeAppender {
  public:
-  explicit MergeFile(fs::path path) : path_(std::move(path)) {
+  explicit MergeAppender(fs::path path) : path_(std::move(path)) {
     std::error_code ec;
     existed_ = fs::exists(path_, ec);
     size_before_ = existed_ ? fs::file_size(path_, ec) : 0;
@@ -163,10 +119,9 @@ void frm_spedFormCreate(Session& s) {
   m.Changed();
 }
 
-std::string CompanyEntry(std::string_view line, bool utf8) {
-  const std::string filled = FillEmptyFields(line);
-  std::string entry = MaskCnpj(FieldOf(filled, 3)) + " - " + FieldOf(filled, 2);
-  return utf8 ? entry : Cp1252ToUtf8(entry);
+std::string CompanyEntry(std::string_view line, SpedEncoding encoding) {
+  const SpedFields filled(line, SpedFields::Fill::kTwice);
+  return DecodeSpedText(CnpjMask(filled[3]) + " - " + std::string(filled[2]), encoding);
 }
 
 bool dlg_spedCanClose(Session& s, const std::string& path) {
@@ -177,47 +132,48 @@ bool dlg_spedCanClose(Session& s, const std::string& path) {
   m.Changed();
   std::error_code ec;
   const bool first = !fs::exists(working_folder / kMergeHeaderFile, ec);
-  MergeFile header(working_folder / kMergeHeaderFile);
-  MergeFile block0(working_folder / kMergeBlock0File);
-  MergeFile block_c(working_folder / kMergeBlockCFile);
-  MergeFile block_d(working_folder / kMergeBlockDFile);
-  MergeFile* const files[] = {&header, &block0, &block_c, &block_d};
+  MergeAppender header(working_folder / kMergeHeaderFile);
+  MergeAppender block0(working_folder / kMergeBlock0File);
+  MergeAppender block_c(working_folder / kMergeBlockCFile);
+  MergeAppender block_d(working_folder / kMergeBlockDFile);
+  MergeAppender* const files[] = {&header, &block0, &block_c, &block_d};
   auto take_back = [&] {
-    for (MergeFile* f : files) f->TakeBack();
+    for (MergeAppender* f : files) f->TakeBack();
   };
 
   // One pass: the lines go to the merge files at once and are taken back
   // when the file turns out to be a duplicate.
   std::vector<std::string> entries;
   try {
+    SpedLineReader reader(PathFromUtf8(path));
+    Pacer pacer(ui);
     std::string converted;
-    ForEachMergeInputLine(PathFromUtf8(path), ui, [&](std::string_view line, bool utf8) {
-      if (utf8 && !IsAscii(line)) {
-        converted = Utf8ToCp1252(line);
-      } else {
-        converted.clear();
-      }
-      const std::string_view bytes = converted.empty() ? line : std::string_view(converted);
-      const std::string code = SpedCode(line);
-      if (code == "0140") entries.push_back(CompanyEntry(line, utf8));
-      switch (MergeRouteFor(code, first)) {
-        case MergeTarget::kHeader:
+    std::string_view line;
+    while (reader.Next(line)) {
+      const bool utf8 = reader.encoding() == SpedEncoding::kUtf8;
+      std::string_view bytes = line;
+      if (utf8 && !IsAscii(line)) bytes = converted = Utf8ToCp1252(line);
+      const std::string code = SpedRegister(line);
+      if (code == "0140") entries.push_back(CompanyEntry(line, reader.encoding()));
+      switch (RouteMergeLine(code, first)) {
+        case MergeFile::kCabec:
           header.Write(bytes);
           break;
-        case MergeTarget::kBlock0:
+        case MergeFile::kBloco0:
           block0.Write(bytes);
           break;
-        case MergeTarget::kBlockC:
+        case MergeFile::kBlocoC:
           block_c.Write(bytes);
           break;
-        case MergeTarget::kBlockD:
+        case MergeFile::kBlocoD:
           block_d.Write(bytes);
           break;
-        case MergeTarget::kNone:
+        case MergeFile::kNone:
           break;
       }
-    });
-    for (MergeFile* f : files) f->Close();
+      pacer.Tick();
+    }
+    for (MergeAppender* f : files) f->Close();
   } catch (...) {
     take_back();
     throw;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "session/session.h"
+#include "sped/fields.h"
 
 namespace fiscora {
 
@@ -16,10 +17,11 @@ namespace fiscora {
 // working folder.
 void frm_spedFormCreate(Session& s);
 
-// The company-list entry of a 0140 line (raw bytes, `utf8` when the file is
-// UTF-8, else Windows-1252): CnpjMask of the CNPJ, " - ", the name, both
-// taken from the line with its empty fields filled; UTF-8 text.
-std::string CompanyEntry(std::string_view line, bool utf8);
+// The company-list entry of a 0140 line (raw bytes in the file's encoding):
+// CnpjMask of the CNPJ, " - ", the name, both taken from the line with its
+// empty fields filled (so an empty establishment code shifts nothing);
+// UTF-8 text.
+std::string CompanyEntry(std::string_view line, SpedEncoding encoding);
 
 // The merge input for a chosen file (dlg_spedCanClose): when one of its
 // establishments is already listed, "Arquivo já esta presente na listagem!"

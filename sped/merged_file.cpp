@@ -6,7 +6,7 @@
 
 #include "session/pacer.h"
 #include "sintegra/layout.h"
-#include "sped/merge_lines.h"
+#include "sped/fields.h"
 
 namespace fiscora {
 
@@ -81,7 +81,7 @@ class MergedOutput {
     std::string_view line;
     int64_t n = 0;
     while (reader.Next(line)) {
-      Line(line, SpedCode(line));
+      Line(line, SpedRegister(line));
       ++n;
     }
     return n;

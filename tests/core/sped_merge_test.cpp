@@ -3,7 +3,6 @@
 // every count is checked by recounting the file.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -76,7 +75,7 @@ struct MergeWindow {
 
 int CountCode(const std::vector<std::string>& lines, std::string_view code) {
   int n = 0;
-  for (const auto& l : lines) n += SpedCode(l) == code;
+  for (const auto& l : lines) n += SpedRegister(l) == code;
   return n;
 }
 
@@ -141,9 +140,10 @@ TEST(SpedMergeInput, EntryTakesCnpjAndNameFromTheFilledLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    EXPECT_EQ(CompanyEntry(c.line, false), c.entry);
+    EXPECT_EQ(CompanyEntry(c.line, SpedEncoding::kWindows1252), c.entry);
   }
-  EXPECT_EQ(CompanyEntry("|0140|1|JOÃO|12345678000195|", true), "12.345.678/0001-95 - JOÃO");
+  EXPECT_EQ(CompanyEntry("|0140|1|JOÃO|12345678000195|", SpedEncoding::kUtf8),
+            "12.345.678/0001-95 - JOÃO");
 }
 
 TEST(SpedMergeInput, FileWithoutEstablishmentsAddsItsBlocksOnly) {
@@ -458,22 +458,15 @@ TEST(SpedMerge, RandomInputsAlwaysRecount) {
   }
 }
 
-// The samples folder: FISCORA_SAMPLES in the environment, else the build's.
-fs::path Samples() {
-  if (const char* env = std::getenv("FISCORA_SAMPLES")) return env;
-  return FISCORA_SAMPLES;
-}
-
 TEST(SpedMergeSamples, HeadOfficeWithTwoBranches) {
-  const fs::path dir = Samples() / "sped";
+  const fs::path dir = fs::path(FISCORA_SAMPLES) / "sped";
   const fs::path head = dir / "contrib_efdpiscofins_mais_de_um_estabelecimento.txt";
   const fs::path signed_branch = dir / "contrib_jair-eng_sped_original.txt";
   const fs::path cp1252_branch = dir / "contrib_rust-sped_efd_data_random.txt";
   for (const auto& p : {head, signed_branch, cp1252_branch})
     if (!fs::exists(p)) GTEST_SKIP() << "samples not found: " << p;
   MergeWindow w;
-  for (const auto& p : {head, signed_branch, cp1252_branch})
-    ASSERT_TRUE(w.Add(p)) << p;
+  for (const auto& p : {head, signed_branch, cp1252_branch}) ASSERT_TRUE(w.Add(p)) << p;
   ASSERT_EQ(w.m.lstAdicionados.size(), 4u);
   EXPECT_EQ(w.m.lstAdicionados[0].substr(0, 21), "99.999.999/0001-91 - ");
   EXPECT_EQ(w.m.lstAdicionados[1].substr(0, 21), "99.999.999/0002-72 - ");
@@ -488,14 +481,14 @@ TEST(SpedMergeSamples, HeadOfficeWithTwoBranches) {
   std::vector<std::string> expect_c;
   for (const auto& p : {head, signed_branch, cp1252_branch}) {
     for (const auto& l : CrLfLines(p)) {
-      const std::string code = SpedCode(l);
+      const std::string code = SpedRegister(l);
       if (code == "9999") break;
       if (code[0] == 'C' && code != "C001" && code != "C990") expect_c.push_back(l);
     }
   }
   std::vector<std::string> got_c;
   for (const auto& l : merged) {
-    const std::string code = SpedCode(l);
+    const std::string code = SpedRegister(l);
     if (code[0] == 'C' && code != "C001" && code != "C990") got_c.push_back(l);
   }
   EXPECT_EQ(got_c, expect_c);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "sped/merge_lines.h"
+#include "sped/fields.h"
 
 namespace fiscora::testing {
 
@@ -57,7 +57,7 @@ inline std::vector<std::string> RecountSped(const std::filesystem::path& file) {
   long long block9 = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
-    const std::string code = SpedCode(line);
+    const std::string code = SpedRegister(line);
     const std::string where = "line " + std::to_string(i + 1) + " " + line + ": ";
     if (code.empty()) {
       faults.push_back(where + "no register code");
@@ -89,7 +89,7 @@ inline std::vector<std::string> RecountSped(const std::filesystem::path& file) {
     }
   }
   for (const std::string& line : lines) {
-    const std::string code = SpedCode(line);
+    const std::string code = SpedRegister(line);
     if (code.size() == 4 && code.substr(1) == "001" && code[0] != '9') {
       const std::string want = block_has_data[code[0]] ? "0" : "1";
       if (SecondField(line) != want) faults.push_back(line + ": indicator should be " + want);
