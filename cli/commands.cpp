@@ -1,16 +1,20 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "data/json.h"
+#include "sintegra/layout.h"
 #include "sintegra/loader.h"
+#include "sped/merge.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 
 namespace fiscora {
 
 bool CliArgs::Has(std::string_view name) const {
-  return std::any_of(options.begin(), options.end(), [&](const auto& o) { return o.first == name; });
+  return std::any_of(options.begin(), options.end(),
+                     [&](const auto& o) { return o.first == name; });
 }
 
 std::string CliArgs::Option(std::string_view name) const {
@@ -66,17 +70,69 @@ int Verificar(CliContext& c) {
   return 0;
 }
 
+// The merge window: the files added in order as "Adicionar" does (the first
+// is the head office), then "Mesclar" answered Yes with --saida as the
+// folder (created when missing, as the folder dialog can).
+int SpedMesclar(CliContext& c) {
+  const std::string folder = c.args.Option("--saida");
+  if (folder.empty()) {
+    c.err << "fiscora-cli: sped-mesclar precisa de --saida PASTA\n";
+    return 2;
+  }
+  Session& s = c.s;
+  frm_spedFormCreate(s);
+  for (const std::string& file : c.args.positionals) {
+    c.ui.open_file = file;
+    btn_mClick(s);
+  }
+  std::filesystem::create_directories(PathFromUtf8(folder));
+  c.ui.confirm_answer = Answer::kYes;
+  c.ui.folder = folder;
+  btn_mesclarClick(s);
+
+  JsonWriter w;
+  w.BeginArray();
+  for (const std::string& entry : s.sped_merge.lstAdicionados) w.String(entry);
+  w.EndArray();
+  c.extras.state.emplace_back("empresas", w.str());
+  JsonWriter save;
+  save.String(s.sped_merge.edt_save);
+  c.extras.state.emplace_back("edt_save", save.str());
+  c.extras.labels.emplace_back("lblStatus", s.sped_merge.lblStatus);
+  return 0;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
   static const std::vector<CliCommand> commands = {
       {"tables", "", "imprime o catálogo de tabelas (campos e tipos)", 0, 0, false, {}, Tables},
-      {"carregar", "ARQUIVO", "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"", 1, 1,
-       true, {}, Carregar},
-      {"verificar", "ARQUIVO",
+      {"carregar",
+       "ARQUIVO",
+       "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"",
+       1,
+       1,
+       true,
+       {},
+       Carregar},
+      {"verificar",
+       "ARQUIVO",
        "escolhe o arquivo e executa a verificação completa\n"
        "(inclui sempre as tabelas cdsmaxmin e cdsaliq)",
-       1, 1, true, {}, Verificar},
+       1,
+       1,
+       true,
+       {},
+       Verificar},
+      {"sped-mesclar",
+       "--saida PASTA ARQUIVO ARQUIVO...",
+       "mescla arquivos EFD-Contribuições na ordem dada (o primeiro é\n"
+       "o da matriz) e grava PASTA/SPED_mesclado.txt",
+       1,
+       -1,
+       true,
+       {"--saida"},
+       SpedMesclar},
   };
   return commands;
 }
