@@ -13,8 +13,7 @@
 namespace fiscora {
 
 bool CliArgs::Has(std::string_view name) const {
-  return std::any_of(options.begin(), options.end(),
-                     [&](const auto& o) { return o.first == name; });
+  return std::any_of(options.begin(), options.end(), [&](const auto& o) { return o.first == name; });
 }
 
 std::string CliArgs::Option(std::string_view name) const {
@@ -107,32 +106,16 @@ int SpedMesclar(CliContext& c) {
 const std::vector<CliCommand>& CliCommands() {
   static const std::vector<CliCommand> commands = {
       {"tables", "", "imprime o catálogo de tabelas (campos e tipos)", 0, 0, false, {}, Tables},
-      {"carregar",
-       "ARQUIVO",
-       "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"",
-       1,
-       1,
-       true,
-       {},
-       Carregar},
-      {"verificar",
-       "ARQUIVO",
+      {"carregar", "ARQUIVO", "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"", 1, 1,
+       true, {}, Carregar},
+      {"verificar", "ARQUIVO",
        "escolhe o arquivo e executa a verificação completa\n"
        "(inclui sempre as tabelas cdsmaxmin e cdsaliq)",
-       1,
-       1,
-       true,
-       {},
-       Verificar},
-      {"sped-mesclar",
-       "--saida PASTA ARQUIVO ARQUIVO...",
+       1, 1, true, {}, Verificar},
+      {"sped-mesclar", "--saida PASTA ARQUIVO ARQUIVO...",
        "mescla arquivos EFD-Contribuições na ordem dada (o primeiro é\n"
        "o da matriz) e grava PASTA/SPED_mesclado.txt",
-       1,
-       -1,
-       true,
-       {"--saida"},
-       SpedMesclar},
+       1, -1, true, {"--saida"}, SpedMesclar},
   };
   return commands;
 }
