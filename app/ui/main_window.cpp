@@ -23,6 +23,7 @@
 #include "app/ui/gui_user_interface.h"
 #include "app/ui/page_tabs.h"
 #include "app/ui/ui_text.h"
+#include "sped/ui/frm_sped.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 #include "sintegra/header.h"
@@ -89,6 +90,7 @@ Tfrmprincipal::~Tfrmprincipal() {
 
 void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   session_ = std::make_unique<Session>(dtm, state_, *ui_, working_folder_);
+  if (windows_.frm_sped) windows_.frm_sped->Attach(*session_);
   const struct {
     const char* grid;
     ClientTable& table;

@@ -1,5 +1,7 @@
 #include "app/ui/secondary_windows.h"
 
+#include "sped/ui/frm_sped.h"
+
 namespace fiscora::qt {
 
 SecondaryWindow::SecondaryWindow(QWidget* parent, const char* name, const QString& caption)
@@ -18,9 +20,6 @@ Tfrm_cfop::Tfrm_cfop(QWidget* parent)
 
 Tfrm_auditar::Tfrm_auditar(QWidget* parent)
     : SecondaryWindow(parent, "frm_auditar", QStringLiteral("Auditoria")) {}
-
-Tfrm_sped::Tfrm_sped(QWidget* parent)
-    : SecondaryWindow(parent, "frm_sped", QStringLiteral("Mesclagem de SPED")) {}
 
 Tfrm_notas_sped::Tfrm_notas_sped(QWidget* parent)
     : SecondaryWindow(parent, "frm_notas_sped", QStringLiteral("Analisar notas SPED")) {}

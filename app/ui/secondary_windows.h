@@ -36,12 +36,8 @@ class Tfrm_auditar : public SecondaryWindow {
   explicit Tfrm_auditar(QWidget* parent);
 };
 
-class Tfrm_sped : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit Tfrm_sped(QWidget* parent);
-};
+// The SPED merge window (sped/ui/frm_sped.h).
+class Tfrm_sped;
 
 class Tfrm_notas_sped : public SecondaryWindow {
   Q_OBJECT
