@@ -1,7 +1,9 @@
 #include "sped/fields.h"
 
 #include <array>
+#include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "sintegra/layout.h"
 
@@ -352,8 +354,12 @@ std::string SpedDateField(std::string_view text, const SpedWhere& where, int fie
 
 SpedEncoding SniffSpedEncoding(std::string_view sample) {
   // The signature block of a signed file is binary: judge the text before it.
-  size_t closing = sample.find("|9999|");
-  if (closing != std::string_view::npos) sample = sample.substr(0, closing);
+  // (A skipping search: "|" is in every field, so a search led by it would
+  // stop at each one.)
+  static constexpr std::string_view kClosing = "|9999|";
+  auto closing = std::search(sample.begin(), sample.end(),
+                             std::boyer_moore_horspool_searcher(kClosing.begin(), kClosing.end()));
+  if (closing != sample.end()) sample = sample.substr(0, static_cast<size_t>(closing - sample.begin()));
   if (IsAscii(sample)) return SpedEncoding::kAscii;
   // A UTF-8 sequence may be cut at the end of the sample: judge up to the
   // last line break when there is one, else drop an unfinished tail.
@@ -375,6 +381,12 @@ SpedEncoding SniffSpedEncoding(std::string_view sample) {
 
   long score1252 = 0, score850 = 0;
   for (size_t i = 0; i < sample.size(); ++i) {
+    // Runs of ASCII are passed over eight bytes at a time.
+    for (uint64_t w; i + 8 <= sample.size(); i += 8) {
+      std::memcpy(&w, sample.data() + i, 8);
+      if (w & 0x8080808080808080ULL) break;
+    }
+    if (i >= sample.size()) break;
     unsigned char c = static_cast<unsigned char>(sample[i]);
     if (c < 0x80) continue;
     score1252 += LetterScore(sample, i, Cp1252Char(c));
@@ -478,8 +490,11 @@ bool SpedLineReader::Next(std::string_view& line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ++line_number_;
     // The closing register: nothing after it is data.
-    if (line.size() >= 5 && line.find("9999") != std::string_view::npos &&
-        SpedTrim(RegisterView(line)) == "9999")
+    // Most lines start with "|" and a four-character code: compare it in
+    // place; any other line takes the general rule.
+    if (line.size() >= 6 && line[0] == '|' && line[5] == '|' && line[1] > ' ')
+      stopped_ = line.compare(1, 4, "9999") == 0;
+    else if (line.size() >= 5 && SpedTrim(RegisterView(line)) == "9999")
       stopped_ = true;
     return true;
   }

@@ -147,13 +147,13 @@ bool dlg_spedCanClose(Session& s, const std::string& path) {
   try {
     SpedLineReader reader(PathFromUtf8(path));
     Pacer pacer(ui);
-    std::string converted;
+    std::string converted, scratch;
     std::string_view line;
     while (reader.Next(line)) {
       const bool utf8 = reader.encoding() == SpedEncoding::kUtf8;
       std::string_view bytes = line;
       if (utf8 && !IsAscii(line)) bytes = converted = Utf8ToCp1252(line);
-      const std::string code = SpedRegister(line);
+      const std::string_view code = RegisterCodeOf(line, scratch);
       if (code == "0140") entries.push_back(CompanyEntry(line, reader.encoding()));
       switch (RouteMergeLine(code, first)) {
         case MergeFile::kCabec:

@@ -12,13 +12,27 @@ namespace fiscora {
 
 namespace fs = std::filesystem;
 
+std::string_view RegisterCodeOf(std::string_view line, std::string& scratch) {
+  if (line.size() >= 6 && line[0] == '|' && line[5] == '|' && line[1] != ' ' && line[1] != '\r' &&
+      line[1] != '\n') {
+    std::string_view code = line.substr(1, 4);
+    if (code.find_first_of("|'") == std::string_view::npos) return code;
+  }
+  scratch = SpedRegister(line);
+  return scratch;
+}
+
 void RegisterTally::Add(std::string_view code) {
   if (code.size() == 4) {
     uint32_t key;
     std::memcpy(&key, code.data(), 4);
-    auto [it, added] = short_codes_.try_emplace(key, entries_.size());
-    if (added) entries_.emplace_back(std::string(code), 0);
-    ++entries_[it->second].second;
+    if (key != last_key_ || last_index_ == SIZE_MAX) {
+      auto [it, added] = short_codes_.try_emplace(key, entries_.size());
+      if (added) entries_.emplace_back(std::string(code), 0);
+      last_key_ = key;
+      last_index_ = it->second;
+    }
+    ++entries_[last_index_].second;
     return;
   }
   auto it = long_codes_.find(code);
@@ -73,18 +87,34 @@ class MergedOutput {
   // two bars.
   void Own(const std::string& line) { Line(line, std::string_view(line).substr(1, 4)); }
 
-  // Copies a merge file; returns the number of lines copied.
-  int64_t Copy(const fs::path& file) {
+  // Copies a merge file line by line, each line counted by its code and
+  // written with CR LF after it; the bytes of a line are kept. Lines that
+  // already end with CR LF are written in long runs straight from the read
+  // buffer.
+  void Copy(const fs::path& file) {
     std::error_code ec;
-    if (!fs::exists(file, ec)) return 0;
-    LineReader reader(file);
-    std::string_view line;
-    int64_t n = 0;
-    while (reader.Next(line)) {
-      Line(line, SpedRegister(line));
-      ++n;
+    if (!fs::exists(file, ec)) return;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw FileError("Não foi possível abrir o arquivo " + file.string());
+    Flush();
+    std::string buf;
+    size_t have = 0;
+    for (;;) {
+      if (buf.size() < have + kChunk) buf.resize(have + kChunk);
+      in.read(buf.data() + have, static_cast<std::streamsize>(kChunk));
+      const size_t got = static_cast<size_t>(in.gcount());
+      if (in.bad()) throw FileError("Erro de leitura no arquivo " + file.string());
+      have += got;
+      const size_t used = CopyLines(std::string_view(buf.data(), have));
+      std::memmove(buf.data(), buf.data() + used, have - used);
+      have -= used;
+      if (got == 0) break;
     }
-    return n;
+    if (have > 0) {  // a last line without a line break
+      std::string_view line(buf.data(), have);
+      if (line.back() == '\r') line.remove_suffix(1);
+      Line(line, RegisterCodeOf(line, scratch_));
+    }
   }
 
   int64_t lines() const { return lines_; }
@@ -102,6 +132,37 @@ class MergedOutput {
   }
 
  private:
+  static constexpr size_t kChunk = size_t{4} << 20;
+
+  // Counts and writes the complete lines at the start of `data`; returns the
+  // number of bytes they take.
+  size_t CopyLines(std::string_view data) {
+    size_t pos = 0, run = 0;  // run: the start of the bytes not yet written
+    for (;;) {
+      const void* nl = std::memchr(data.data() + pos, '\n', data.size() - pos);
+      if (!nl) break;
+      const size_t end = static_cast<size_t>(static_cast<const char*>(nl) - data.data());
+      std::string_view line = data.substr(pos, end - pos);
+      const bool crlf = !line.empty() && line.back() == '\r';
+      if (crlf) line.remove_suffix(1);
+      tally_.Add(RegisterCodeOf(line, scratch_));
+      ++lines_;
+      pacer_.Tick();
+      if (!crlf) {  // a line ended by LF alone gets its CR
+        WriteRun(data.substr(run, end - run));
+        WriteRun("\r\n");
+        run = end + 1;
+      }
+      pos = end + 1;
+    }
+    WriteRun(data.substr(run, pos - run));
+    return pos;
+  }
+  void WriteRun(std::string_view bytes) {
+    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out_) throw FileError("Erro ao gravar o arquivo " + temp_.string());
+  }
+
   void Flush() {
     if (buf_.empty()) return;
     out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
@@ -115,6 +176,7 @@ class MergedOutput {
   RegisterTally tally_;
   int64_t lines_ = 0;
   Pacer pacer_;
+  std::string scratch_;
   bool committed_ = false;
 };
 

@@ -25,6 +25,12 @@ inline constexpr const char* kMergeBlockCFile = "blocoC.txt";
 inline constexpr const char* kMergeBlockDFile = "blocoD.txt";
 inline constexpr const char* kMergedFileName = "SPED_mesclado.txt";
 
+// The register code of a line as SpedRegister gives it, without copying in
+// the usual case of a line that starts with "|" and a four-character code
+// with no blank or apostrophe; otherwise SpedRegister's result, kept in
+// `scratch`. The view lives as long as the line and `scratch`.
+std::string_view RegisterCodeOf(std::string_view line, std::string& scratch);
+
 // Counts lines by register code and keeps the codes in the order of their
 // first line.
 class RegisterTally {
@@ -37,6 +43,8 @@ class RegisterTally {
   std::vector<std::pair<std::string, int64_t>> entries_;
   // Index into entries_: four-character codes by their bytes, others by text.
   std::unordered_map<uint32_t, size_t> short_codes_;
+  uint32_t last_key_ = 0;  // the code of the last line counted, if of four characters
+  size_t last_index_ = SIZE_MAX;
   std::map<std::string, size_t, std::less<>> long_codes_;
 };
 

@@ -357,6 +357,51 @@ TEST(MergedFile, BlockNineEndsWithItsOwnCountsInOrder) {
   EXPECT_EQ(lines[lines.size() - 28], "|9900|0000|1|");
 }
 
+// Lines of a merge file are copied byte for byte and each gets CR LF, whatever
+// ended it there (a lone CR inside a line stays).
+TEST(MergedFile, LinesKeepTheirBytesAndGetCrLf) {
+  TempDir dir;
+  RecordingUserInterface ui;
+  std::ofstream(dir.path() / kMergeBlockCFile, std::ios::binary)
+      << "|C100|LF\n|C170|CR\rINSIDE|\r\n|C170|\x93\xE7\x80|\r\n|C190|LAST";
+  WriteMergedSped(dir.path(), dir.path(), ui, [](std::string_view) {});
+  const auto lines = CrLfLines(dir.path() / kMergedFileName);
+  EXPECT_EQ(RecountSped(dir.path() / kMergedFileName), std::vector<std::string>{});
+  const std::vector<std::string> c(lines.begin() + 4, lines.begin() + 8);
+  EXPECT_EQ(c, (std::vector<std::string>{"|C100|LF", "|C170|CR\rINSIDE|", "|C170|\x93\xE7\x80|",
+                                         "|C190|LAST"}));
+  EXPECT_EQ(lines[8], "|C990|6|");
+}
+
+// The register code is taken as the field access takes it, fast or not.
+TEST(MergedFile, RegisterCodeAgreesWithTheFieldAccess) {
+  for (const char* line : {"|C100|0|", "| C100|0|", "|C10|", "||C100|", "|C'100|", "|C100 |",
+                           "|0140|AGUA D'OURO|", "C100|", "", "|", "|9999|12|", "|\r\n|"}) {
+    SCOPED_TRACE(line);
+    std::string scratch;
+    EXPECT_EQ(std::string(RegisterCodeOf(line, scratch)), SpedRegister(line));
+  }
+}
+
+// Reading stops after the closing line however its code is written.
+TEST(SpedMergeInput, ReadingStopsAfterTheClosingLine) {
+  struct Case {
+    const char* closing;
+    bool stops;
+  } cases[] = {{"|9999|5|", true},  {"|9999 |5|", true},  {" |9999|5|", true},
+               {"||9999|5|", true}, {"|99990|5|", false}, {"|999|5|", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.closing);
+    TempDir dir;
+    const std::string path = dir.Write("f.txt", {"|0000|X|", c.closing, "|C100|AFTER|"});
+    SpedLineReader reader(path);
+    std::string_view line;
+    int n = 0;
+    while (reader.Next(line)) ++n;
+    EXPECT_EQ(n, c.stops ? 2 : 3);
+  }
+}
+
 TEST(MergedFile, FailureLeavesNoPartialFileAndKeepsTheEarlierOne) {
   TempDir dir;
   RecordingUserInterface ui;
