@@ -1,7 +1,7 @@
 #include "sped/fields.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 
@@ -359,7 +359,8 @@ SpedEncoding SniffSpedEncoding(std::string_view sample) {
   static constexpr std::string_view kClosing = "|9999|";
   auto closing = std::search(sample.begin(), sample.end(),
                              std::boyer_moore_horspool_searcher(kClosing.begin(), kClosing.end()));
-  if (closing != sample.end()) sample = sample.substr(0, static_cast<size_t>(closing - sample.begin()));
+  if (closing != sample.end())
+    sample = sample.substr(0, static_cast<size_t>(closing - sample.begin()));
   if (IsAscii(sample)) return SpedEncoding::kAscii;
   // A UTF-8 sequence may be cut at the end of the sample: judge up to the
   // last line break when there is one, else drop an unfinished tail.
