@@ -38,8 +38,8 @@ for r in $(seq 1 "$runs"); do
   t0=$(now); cp "${files[@]}" "$work/copy/"; t1=$(now)
   "$build/cli/fiscora-cli" sped-mesclar --saida "$work/saida" "${files[@]}" >/dev/null
   t2=$(now)
-  cp_times+=("$(echo "$t1 - $t0" | bc -l)")
-  merge_times+=("$(echo "$t2 - $t1" | bc -l)")
+  cp_times+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')")
+  merge_times+=("$(awk -v a="$t1" -v b="$t2" 'BEGIN { print b - a }')")
 done
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
