@@ -11,6 +11,7 @@
 #include "data/catalogue.h"
 #include "session/main_window_state.h"
 #include "session/sintegra_state.h"
+#include "session/sped_state.h"
 #include "session/user_interface.h"
 
 namespace fiscora {
@@ -28,6 +29,7 @@ class Session {
 
   // the state of each subsystem
   SintegraState sintegra;
+  SpedState sped;
 };
 
 // The working folder: c:\vorn\ on Windows; elsewhere "vorn" under the user's
