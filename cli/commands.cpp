@@ -6,14 +6,17 @@
 #include "data/json.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
+#include "sped/analysis.h"
 #include "sped/merge.h"
+#include "sped/sheets.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 
 namespace fiscora {
 
 bool CliArgs::Has(std::string_view name) const {
-  return std::any_of(options.begin(), options.end(), [&](const auto& o) { return o.first == name; });
+  return std::any_of(options.begin(), options.end(),
+                     [&](const auto& o) { return o.first == name; });
 }
 
 std::string CliArgs::Option(std::string_view name) const {
@@ -101,21 +104,64 @@ int SpedMesclar(CliContext& c) {
   return 0;
 }
 
+// The SPED analysis as its window runs it ("Arquivo SPED"), then the sheets
+// asked for, each through the save step as "Gerar Notas Excel" and "Gerar ECF
+// Excel" do. Fields that no line set are printed as "0.0000".
+int SpedNotas(CliContext& c) {
+  DumpFirst(c, {"cds_nf_sped", "cds_mov_ecf_sped", "cds_difal", "cds_totalizador_icms"});
+  bool c481 = AnalyseSpedFile(c.s, PathFromUtf8(c.args.positionals.at(0)));
+  c.extras.state.emplace_back("c481", c481 ? "true" : "false");
+  if (c.args.Has("--planilha-notas")) {
+    c.ui.save_file = c.args.Option("--planilha-notas");
+    SaveSpedNotesSheet(c.s);
+  }
+  if (c.args.Has("--planilha-ecf")) {
+    c.ui.save_file = c.args.Option("--planilha-ecf");
+    SaveSpedMovementSheet(c.s);
+  }
+  return 0;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
   static const std::vector<CliCommand> commands = {
       {"tables", "", "imprime o catálogo de tabelas (campos e tipos)", 0, 0, false, {}, Tables},
-      {"carregar", "ARQUIVO", "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"", 1, 1,
-       true, {}, Carregar},
-      {"verificar", "ARQUIVO",
+      {"carregar",
+       "ARQUIVO",
+       "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"",
+       1,
+       1,
+       true,
+       {},
+       Carregar},
+      {"verificar",
+       "ARQUIVO",
        "escolhe o arquivo e executa a verificação completa\n"
        "(inclui sempre as tabelas cdsmaxmin e cdsaliq)",
-       1, 1, true, {}, Verificar},
-      {"sped-mesclar", "--saida PASTA ARQUIVO ARQUIVO...",
+       1,
+       1,
+       true,
+       {},
+       Verificar},
+      {"sped-notas",
+       "ARQUIVO",
+       "analisa as notas e o movimento por ECF de um arquivo SPED EFD\n"
+       "(--planilha-notas e --planilha-ecf gravam as planilhas)",
+       1,
+       1,
+       true,
+       {"--planilha-notas", "--planilha-ecf"},
+       SpedNotas},
+      {"sped-mesclar",
+       "--saida PASTA ARQUIVO ARQUIVO...",
        "mescla arquivos EFD-Contribuições na ordem dada (o primeiro é\n"
        "o da matriz) e grava PASTA/SPED_mesclado.txt",
-       1, -1, true, {"--saida"}, SpedMesclar},
+       1,
+       -1,
+       true,
+       {"--saida"},
+       SpedMesclar},
   };
   return commands;
 }

@@ -12,6 +12,7 @@
 #include "session/main_window_state.h"
 #include "session/sintegra_state.h"
 #include "session/sped_merge_state.h"
+#include "session/sped_state.h"
 #include "session/user_interface.h"
 
 namespace fiscora {
@@ -30,6 +31,7 @@ class Session {
   // the state of each subsystem
   SintegraState sintegra;
   SpedMergeState sped_merge;
+  SpedState sped;
 };
 
 // The working folder: c:\vorn\ on Windows; elsewhere "vorn" under the user's

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "session/main_window_state.h"
 #include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sintegra/totalizer.h"
@@ -463,7 +462,10 @@ bool ReadSpedNotes(Session& s, const SpedSplit& split) { return NotesReader(s, s
 bool AnalyseSpedFile(Session& s, const std::filesystem::path& path) {
   s.dtm.cds_nf_sped.EmptyDataSet();
   SpedSplit split = SplitSpedForAnalysis(s, path);
+  s.sped.file = split.file;
   bool c481 = ReadSpedNotes(s, split);
+  s.sped.c481 = c481;
+  s.sped.analysed = true;
   if (DataSource* ds = s.dtm.cds_nf_sped.binding()) ds->SetEnabled(true);
   s.dtm.cds_nf_sped.First();
   s.dtm.cds_mov_ecf_sped.First();

@@ -43,7 +43,8 @@ SpedSplit SplitSpedForAnalysis(Session& s, const std::filesystem::path& path);
 bool ReadSpedNotes(Session& s, const SpedSplit& split);
 
 // The whole analysis as the SPED window runs it: empties cds_nf_sped, splits
-// the file, reads the notes, and enables DS_nf_sped. Returns the C481 report.
+// the file, reads the notes, enables DS_nf_sped and records the file and the
+// C481 report in s.sped. Returns the C481 report.
 bool AnalyseSpedFile(Session& s, const std::filesystem::path& path);
 
 }  // namespace fiscora

@@ -120,6 +120,8 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   for (const auto& t : totals)
     if (auto* display = findChild<DbText*>(QString::fromLatin1(t.display)))
       display->Bind(t.table, t.aggregate);
+  if (windows_.frm_notas_sped)
+    windows_.frm_notas_sped->Attach(*session_, windows_.frmDifal, windows_.frmResumoFiscal);
 }
 
 void Tfrmprincipal::RouteDialogsTo(UserInterface* dialogs) { ui_->RouteDialogsTo(dialogs); }

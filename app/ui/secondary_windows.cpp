@@ -4,14 +4,6 @@
 
 namespace fiscora::qt {
 
-SecondaryWindow::SecondaryWindow(QWidget* parent, const char* name, const QString& caption)
-    : QDialog(parent) {
-  setObjectName(QString::fromLatin1(name));
-  setWindowTitle(caption);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-  resize(640, 420);
-}
-
 TfrmTipo_arq::TfrmTipo_arq(QWidget* parent)
     : SecondaryWindow(parent, "frmTipo_arq", QStringLiteral("Escolha o tipo do arquivo")) {}
 
@@ -20,9 +12,6 @@ Tfrm_cfop::Tfrm_cfop(QWidget* parent)
 
 Tfrm_auditar::Tfrm_auditar(QWidget* parent)
     : SecondaryWindow(parent, "frm_auditar", QStringLiteral("Auditoria")) {}
-
-Tfrm_notas_sped::Tfrm_notas_sped(QWidget* parent)
-    : SecondaryWindow(parent, "frm_notas_sped", QStringLiteral("Analisar notas SPED")) {}
 
 TfrmOpcaoAliq::TfrmOpcaoAliq(QWidget* parent)
     : SecondaryWindow(parent, "frmOpcaoAliq", QStringLiteral("")) {}
@@ -35,9 +24,6 @@ TfrmResumoNota::TfrmResumoNota(QWidget* parent)
 
 TfrmResumoFiscal::TfrmResumoFiscal(QWidget* parent)
     : SecondaryWindow(parent, "frmResumoFiscal", QStringLiteral("Resumo Fiscal")) {}
-
-TfrmDifal::TfrmDifal(QWidget* parent)
-    : SecondaryWindow(parent, "frmDifal", QStringLiteral("Notas candidatas ao DIFAL")) {}
 
 SecondaryWindows CreateSecondaryWindows(QWidget* parent) {
   SecondaryWindows w;

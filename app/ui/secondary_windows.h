@@ -3,17 +3,10 @@
 // state between showings.
 #pragma once
 
-#include <QDialog>
+#include "app/ui/secondary_window.h"
+#include "sped/ui/notes_window.h"
 
 namespace fiscora::qt {
-
-// A secondary window: object name and caption fixed by its class.
-class SecondaryWindow : public QDialog {
-  Q_OBJECT
-
- public:
-  SecondaryWindow(QWidget* parent, const char* name, const QString& caption);
-};
 
 class TfrmTipo_arq : public SecondaryWindow {
   Q_OBJECT
@@ -38,13 +31,6 @@ class Tfrm_auditar : public SecondaryWindow {
 
 // The SPED merge window (sped/ui/frm_sped.h).
 class Tfrm_sped;
-
-class Tfrm_notas_sped : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit Tfrm_notas_sped(QWidget* parent);
-};
 
 class TfrmOpcaoAliq : public SecondaryWindow {
   Q_OBJECT
@@ -72,13 +58,6 @@ class TfrmResumoFiscal : public SecondaryWindow {
 
  public:
   explicit TfrmResumoFiscal(QWidget* parent);
-};
-
-class TfrmDifal : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmDifal(QWidget* parent);
 };
 
 // Every secondary window, in the order the program creates them.

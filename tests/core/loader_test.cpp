@@ -180,7 +180,8 @@ TEST(Loader, InventoryModes) {
   EXPECT_EQ(t.dtm.cds_60a.RecordCount(), 0);
   ASSERT_EQ(t.dtm.cds_inv_ini.RecordCount(), 1);
   t.dtm.cds_inv_ini.First();
-  EXPECT_EQ(t.dtm.cds_inv_ini.FieldByName("codigo").AsString(), "ABCDEFGHIJKLM");  // 13 wide
+  // The whole 14-character code, as in cds_inventario (the audit joins on it).
+  EXPECT_EQ(t.dtm.cds_inv_ini.FieldByName("codigo").AsString(), "ABCDEFGHIJKLMN");
   EXPECT_EQ(t.dtm.cds_produt_inv_ini.RecordCount(), 1);
   EXPECT_EQ(t.s.sintegra.counters.r74, 2);
   EXPECT_EQ(t.s.sintegra.counters.r75, 1);
