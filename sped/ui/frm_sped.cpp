@@ -106,6 +106,10 @@ void Tfrm_sped::Sync() {
   btn_f_->setEnabled(m.btn_f_enabled && !busy_);
 }
 
+void Tfrm_sped::reject() {
+  if (!busy_) SecondaryWindow::reject();
+}
+
 void Tfrm_sped::Run(bool (*routine)(Session&)) {
   if (!session_ || busy_) return;
   busy_ = true;

@@ -29,6 +29,9 @@ class Tfrm_sped : public SecondaryWindow {
   // deleted; from then on the window shows the session's merge state.
   void Attach(Session& session);
 
+  // No closing while a routine runs (the writer lets events through).
+  void reject() override;
+
  private:
   // Shows the merge state (the company list, the status, the folder,
   // btn_f's enabled flag).
