@@ -16,7 +16,9 @@ std::string_view RegisterCodeOf(std::string_view line, std::string& scratch) {
   if (line.size() >= 6 && line[0] == '|' && line[5] == '|' && line[1] != ' ' && line[1] != '\r' &&
       line[1] != '\n') {
     std::string_view code = line.substr(1, 4);
-    if (code.find_first_of("|'") == std::string_view::npos) return code;
+    bool plain = true;
+    for (char c : code) plain &= c != '|' && c != '\'';
+    if (plain) return code;
   }
   scratch = SpedRegister(line);
   return scratch;
