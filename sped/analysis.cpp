@@ -211,7 +211,7 @@ class NotesReader {
     } else if (reg == "C190") {
       C190(line);
     } else if (reg == "C400") {
-      f_.Parse(line, Fill::kOnce);
+      f_.Parse(line, Fill::kOnce, 4);
       equipment_ = Text(SpedTrim(f_[3]));
       till_ = Text(SpedTrim(f_[4]));
     } else if (reg == "C405") {
@@ -226,7 +226,7 @@ class NotesReader {
   }
 
   void BlockDLine(std::string_view line) {
-    f_.Parse(line, Fill::kTwice);
+    f_.Parse(line, Fill::kTwice, 14);
     std::string_view reg = SpedTrim(f_[0]);
     where_.record = reg;
     if (reg == "D100") {
@@ -253,7 +253,7 @@ class NotesReader {
 
   void C100(std::string_view line) {
     difal_mark_ = false;
-    f_.Parse(line, Fill::kTwice);
+    f_.Parse(line, Fill::kTwice, 26);
     EndNote();
     BeginNote();
     note_.codigo = SpedInteger(f_[7], where_, 7, "NUM_DOC");
@@ -289,7 +289,7 @@ class NotesReader {
 
   void C170(std::string_view line) {
     if (!has_note_) return;
-    f_.Parse(line, Fill::kTwice);
+    f_.Parse(line, Fill::kTwice, 31);
     Money value = M(6, "VL_ITEM");
     note_.money[kTotProd] += value;
     note_.money[kBcPis] += M(25, "VL_BC_PIS");
@@ -310,7 +310,7 @@ class NotesReader {
 
   void C190(std::string_view line) {
     if (!difal_mark_) return;
-    f_.Parse(line, Fill::kRaw);
+    f_.Parse(line, Fill::kRaw, 2);
     std::string_view cfop = f_[2];
     if (!cfop.empty() && cfop[0] == '6' && cfop != "6929") return;
     dtm_.cds_difal.Delete();
@@ -318,7 +318,7 @@ class NotesReader {
   }
 
   void C405(std::string_view line) {
-    f_.Parse(line, Fill::kOnce);
+    f_.Parse(line, Fill::kOnce, 6);
     EndMovement();
     has_movement_ = true;
     movement_ = MovementRow{};
@@ -331,7 +331,7 @@ class NotesReader {
   void C481(std::string_view line) {
     c481_ = true;
     if (!has_movement_) return;
-    f_.Parse(line, Fill::kOnce);
+    f_.Parse(line, Fill::kOnce, 2);
     Money value = M(2, "VL_ITEM");
     movement_.venda_liquida += value;
     std::string_view cst = SpedTrim(f_[1]);
@@ -345,7 +345,7 @@ class NotesReader {
 
   void C490(std::string_view line) {
     if (c481_ || !has_movement_) return;
-    f_.Parse(line, Fill::kOnce);
+    f_.Parse(line, Fill::kOnce, 4);
     Money value = M(4, "VL_OPR");
     std::string_view cfop = SpedTrim(f_[2]);
     char c = cfop.size() >= 2 ? cfop[1] : '\0';
@@ -356,7 +356,7 @@ class NotesReader {
   }
 
   void C420(std::string_view line) {
-    f_.Parse(line, Fill::kRaw);
+    f_.Parse(line, Fill::kRaw, 2);
     std::string_view code = f_[1];
     if (code.empty() || (code[0] != 'T' && code[0] != 'F')) return;
     Money value = M(2, "VLR_ACUM_TOT");
@@ -440,7 +440,7 @@ SpedSplit SplitSpedForAnalysis(Session& s, const std::filesystem::path& path) {
       split.d_lines.push_back(static_cast<uint32_t>(reader.line_number()));
     } else if (code == "0150") {
       // Participants without state registration: the DIFAL candidates' buyers.
-      f.Parse(line, Fill::kTwice);
+      f.Parse(line, Fill::kTwice, 6);
       if (SpedTrim(f[6]) != "0") continue;
       parts.Append();
       parts.SetText(f_cod, reader.Decode(f[1]));
