@@ -1,5 +1,5 @@
-// sped-analysis-run FILE: the SPED note analysis of "Arquivo SPED" alone (the
-// split, then the reader, each timed on standard error), on
+// sped-analysis-run FILE: the SPED note analysis of "Arquivo SPED" alone
+// (AnalyseSpedFile, its time on standard error), on
 // a session with a recording user interface and a private working folder;
 // prints the rows of the four tables. For timing against cp and for the
 // peak memory (bench/sped_vs_cp.sh).
@@ -30,20 +30,12 @@ int main(int argc, char** argv) {
     fiscora::RecordingUserInterface ui;
     fiscora::MainWindowState frm(&ui);
     fiscora::Session s(dtm, frm, ui, work);
-    // The steps of AnalyseSpedFile, timed one by one.
     auto t0 = std::chrono::steady_clock::now();
     std::clock_t c0 = std::clock();
-    dtm.cds_nf_sped.EmptyDataSet();
-    fiscora::SpedSplit split = fiscora::SplitSpedForAnalysis(s, fiscora::PathFromUtf8(argv[1]));
-    auto t1 = std::chrono::steady_clock::now();
-    std::clock_t c1 = std::clock();
-    bool c481 = fiscora::ReadSpedNotes(s, split);
-    auto t2 = std::chrono::steady_clock::now();
-    std::clock_t c2 = std::clock();
-    auto secs = [](auto d) { return std::chrono::duration<double>(d).count(); };
-    auto cpu = [](std::clock_t a, std::clock_t b) { return double(b - a) / CLOCKS_PER_SEC; };
-    std::fprintf(stderr, "split %.3f s (cpu %.3f s), reader %.3f s (cpu %.3f s)\n", secs(t1 - t0),
-                 cpu(c0, c1), secs(t2 - t1), cpu(c1, c2));
+    bool c481 = fiscora::AnalyseSpedFile(s, fiscora::PathFromUtf8(argv[1]));
+    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    double cpu = double(std::clock() - c0) / CLOCKS_PER_SEC;
+    std::fprintf(stderr, "analysis %.3f s (cpu %.3f s)\n", wall, cpu);
     std::printf("notes %d, movement %d, difal %d, icms %d, c481 %s\n", dtm.cds_nf_sped.RecordCount(),
                 dtm.cds_mov_ecf_sped.RecordCount(), dtm.cds_difal.RecordCount(),
                 dtm.cds_totalizador_icms.RecordCount(), c481 ? "true" : "false");

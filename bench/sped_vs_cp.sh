@@ -3,8 +3,9 @@
 # file of LINES lines (a million by default), then, in one run, times RUNS
 # copies (`cp FILE DEST`) and RUNS analyses (`sped-analysis-run FILE`: the
 # split into block files and the notes reader, as "Arquivo SPED" runs them),
-# alternating the two, and prints the best time of each and their ratio;
-# then the peak resident memory of the analysis against the size of the file.
+# alternating the two, and prints the best elapsed and the best processor
+# time (user + system) of each and their ratios; then the peak resident
+# memory of the analysis against the size of the file.
 #
 # usage: bench/sped_vs_cp.sh [BUILD_DIR] [LINES] [RUNS] [GEN-SPED OPTIONS...]
 #   BUILD_DIR  a configured build folder (default: build-bench beside bench/)
@@ -34,27 +35,30 @@ file=$work/efd_$lines.txt
 bytes=$(stat -c %s "$file")
 cat "$file" > /dev/null  # in the page cache for both
 
-elapsed() {  # seconds of one run of the command
-  local t0 t1
-  t0=$(date +%s.%N)
-  "$@" > /dev/null 2>&1
-  t1=$(date +%s.%N)
-  echo "$t1 - $t0" | bc -l
+# "elapsed cpu" seconds of one run of the command (cpu: user + system).
+measure() {
+  /usr/bin/time -f '%e %U %S' -o "$work/t.txt" "$@" > /dev/null 2>&1
+  awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' "$work/t.txt"
 }
 
-best_cp=999999 best_run=999999
+best() { sort -g | head -n 1; }
+: > "$work/cp.txt"
+: > "$work/an.txt"
 for ((i = 0; i < runs; i++)); do
-  c=$(elapsed cp "$file" "$work/copy.txt")
-  a=$(elapsed "$run" "$file")
-  best_cp=$(echo "if ($c < $best_cp) $c else $best_cp" | bc -l)
-  best_run=$(echo "if ($a < $best_run) $a else $best_run" | bc -l)
-  printf 'run %d: cp %.3f s, analysis %.3f s\n' "$((i + 1))" "$c" "$a"
+  read -r ce cc < <(measure cp "$file" "$work/copy.txt")
+  read -r ae ac < <(measure "$run" "$file")
+  echo "$ce $cc" >> "$work/cp.txt"
+  echo "$ae $ac" >> "$work/an.txt"
+  printf 'run %d: cp %s s (cpu %s s), analysis %s s (cpu %s s)\n' "$((i + 1))" "$ce" "$cc" "$ae" "$ac"
 done
-printf '\nbest: cp %.3f s, analysis %.3f s, analysis/cp = %.1f\n' "$best_cp" "$best_run" \
-  "$(echo "$best_run / $best_cp" | bc -l)"
+cp_e=$(cut -d' ' -f1 "$work/cp.txt" | best); cp_c=$(cut -d' ' -f2 "$work/cp.txt" | best)
+an_e=$(cut -d' ' -f1 "$work/an.txt" | best); an_c=$(cut -d' ' -f2 "$work/an.txt" | best)
+awk -v ce="$cp_e" -v cc="$cp_c" -v ae="$an_e" -v ac="$an_c" 'BEGIN {
+  printf "\nbest elapsed: cp %.3f s, analysis %.3f s, analysis/cp = %.1f\n", ce, ae, ae / ce
+  printf "best cpu:     cp %.3f s, analysis %.3f s, analysis/cp = %.1f\n", cc, ac, (cc > 0 ? ac / cc : 0)
+}'
 
 /usr/bin/time -v "$run" "$file" > "$work/out.txt" 2> "$work/time.txt"
-grep -v '^\s' "$work/time.txt" | head -n 1 || true
 cat "$work/out.txt"
 peak_kb=$(awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$work/time.txt")
 awk -v k="$peak_kb" -v b="$bytes" 'BEGIN {
