@@ -1,6 +1,7 @@
 #include "sped/analysis.h"
 
 #include <array>
+#include <optional>
 
 #include "session/pacer.h"
 #include "sintegra/layout.h"
@@ -148,9 +149,12 @@ class QuietTables {
 // The reader's state from one line to the next.
 class NotesReader {
  public:
-  NotesReader(Session& s, const SpedSplit& split)
+  // file: the input as the user named it, for messages; encoding: the
+  // input's, for the texts kept (SetEncoding when it is decided later).
+  NotesReader(Session& s, std::string file, SpedEncoding encoding)
       : s_(s),
-        split_(split),
+        file_(std::move(file)),
+        encoding_(encoding),
         dtm_(s.dtm),
         note_cols_(dtm_.cds_nf_sped),
         mov_cols_(dtm_.cds_mov_ecf_sped),
@@ -160,43 +164,42 @@ class NotesReader {
         difal_data_(dtm_.cds_difal.FieldIndex("data")),
         part_cnpj_(dtm_.cds_0150M.FieldIndex("cnpj")),
         part_cpf_(dtm_.cds_0150M.FieldIndex("cpf")),
-        part_nome_(dtm_.cds_0150M.FieldIndex("nome")) {}
+        part_nome_(dtm_.cds_0150M.FieldIndex("nome")),
+        pacer_(s.ui) {}
 
-  bool Run() {
-    // Open the first block file before anything is emptied.
-    SpedLineReader block_c(s_.working_folder / kBlocoCM, split_.encoding);
+  // Empties the tables the reader refills and keeps the displays quiet
+  // until the reader is destroyed.
+  void Begin() {
     dtm_.cds_totalizador_icms.EmptyDataSet();
     dtm_.cds_mov_ecf_sped.EmptyDataSet();
     dtm_.cds_difal.EmptyDataSet();
-    QuietTables quiet(
-        {&dtm_.cds_nf_sped, &dtm_.cds_mov_ecf_sped, &dtm_.cds_difal, &dtm_.cds_totalizador_icms});
-    Pacer pacer(s_.ui);
+    quiet_.emplace(std::initializer_list<ClientTable*>{
+        &dtm_.cds_nf_sped, &dtm_.cds_mov_ecf_sped, &dtm_.cds_difal, &dtm_.cds_totalizador_icms});
+  }
+  void SetEncoding(SpedEncoding encoding) { encoding_ = encoding; }
 
-    std::string_view line;
-    while (block_c.Next(line)) {
-      where_.line = InputLine(split_.c_lines, block_c.line_number());
-      BlockCLine(line);
-      pacer.Tick();
-    }
+  // A line of block C and of block D, with the input line it came from.
+  void BlockC(std::string_view line, int64_t input_line) {
+    where_.line = input_line;
+    BlockCLine(line);
+    pacer_.Tick();
+  }
+  void EndBlockC() {
     EndNote();
     EndMovement();
-
-    SpedLineReader block_d(s_.working_folder / kBlocoDM, split_.encoding);
-    while (block_d.Next(line)) {
-      where_.line = InputLine(split_.d_lines, block_d.line_number());
-      BlockDLine(line);
-      pacer.Tick();
-    }
+  }
+  void BlockD(std::string_view line, int64_t input_line) {
+    where_.line = input_line;
+    BlockDLine(line);
+    pacer_.Tick();
+  }
+  // Stores the last note; whether any C481 line was read.
+  bool End() {
     EndNote();
     return c481_;
   }
 
  private:
-  static int64_t InputLine(const std::vector<uint32_t>& map, int64_t block_line) {
-    size_t i = static_cast<size_t>(block_line - 1);
-    return i < map.size() ? map[i] : block_line;
-  }
-
   Money M(int n, std::string_view name) { return SpedMoney(f_[n], where_, n, name); }
 
   void BlockCLine(std::string_view line) {
@@ -211,7 +214,7 @@ class NotesReader {
     } else if (reg == "C190") {
       C190(line);
     } else if (reg == "C400") {
-      f_.Parse(line, Fill::kOnce);
+      f_.Parse(line, Fill::kOnce, 4);
       equipment_ = Text(SpedTrim(f_[3]));
       till_ = Text(SpedTrim(f_[4]));
     } else if (reg == "C405") {
@@ -226,7 +229,7 @@ class NotesReader {
   }
 
   void BlockDLine(std::string_view line) {
-    f_.Parse(line, Fill::kTwice);
+    f_.Parse(line, Fill::kTwice, 14);
     std::string_view reg = SpedTrim(f_[0]);
     where_.record = reg;
     if (reg == "D100") {
@@ -253,7 +256,7 @@ class NotesReader {
 
   void C100(std::string_view line) {
     difal_mark_ = false;
-    f_.Parse(line, Fill::kTwice);
+    f_.Parse(line, Fill::kTwice, 26);
     EndNote();
     BeginNote();
     note_.codigo = SpedInteger(f_[7], where_, 7, "NUM_DOC");
@@ -289,7 +292,7 @@ class NotesReader {
 
   void C170(std::string_view line) {
     if (!has_note_) return;
-    f_.Parse(line, Fill::kTwice);
+    f_.Parse(line, Fill::kTwice, 31);
     Money value = M(6, "VL_ITEM");
     note_.money[kTotProd] += value;
     note_.money[kBcPis] += M(25, "VL_BC_PIS");
@@ -310,7 +313,7 @@ class NotesReader {
 
   void C190(std::string_view line) {
     if (!difal_mark_) return;
-    f_.Parse(line, Fill::kRaw);
+    f_.Parse(line, Fill::kRaw, 2);
     std::string_view cfop = f_[2];
     if (!cfop.empty() && cfop[0] == '6' && cfop != "6929") return;
     dtm_.cds_difal.Delete();
@@ -318,7 +321,7 @@ class NotesReader {
   }
 
   void C405(std::string_view line) {
-    f_.Parse(line, Fill::kOnce);
+    f_.Parse(line, Fill::kOnce, 6);
     EndMovement();
     has_movement_ = true;
     movement_ = MovementRow{};
@@ -331,7 +334,7 @@ class NotesReader {
   void C481(std::string_view line) {
     c481_ = true;
     if (!has_movement_) return;
-    f_.Parse(line, Fill::kOnce);
+    f_.Parse(line, Fill::kOnce, 2);
     Money value = M(2, "VL_ITEM");
     movement_.venda_liquida += value;
     std::string_view cst = SpedTrim(f_[1]);
@@ -345,7 +348,7 @@ class NotesReader {
 
   void C490(std::string_view line) {
     if (c481_ || !has_movement_) return;
-    f_.Parse(line, Fill::kOnce);
+    f_.Parse(line, Fill::kOnce, 4);
     Money value = M(4, "VL_OPR");
     std::string_view cfop = SpedTrim(f_[2]);
     char c = cfop.size() >= 2 ? cfop[1] : '\0';
@@ -356,7 +359,7 @@ class NotesReader {
   }
 
   void C420(std::string_view line) {
-    f_.Parse(line, Fill::kRaw);
+    f_.Parse(line, Fill::kRaw, 2);
     std::string_view code = f_[1];
     if (code.empty() || (code[0] != 'T' && code[0] != 'F')) return;
     Money value = M(2, "VLR_ACUM_TOT");
@@ -370,7 +373,7 @@ class NotesReader {
     return SpedDateField(f_[n], where_, n, name);
   }
 
-  std::string Text(std::string_view bytes) const { return DecodeSpedText(bytes, split_.encoding); }
+  std::string Text(std::string_view bytes) const { return DecodeSpedText(bytes, encoding_); }
 
   void BeginNote() {
     note_ = NoteRow{};
@@ -386,15 +389,18 @@ class NotesReader {
   }
 
   Session& s_;
-  const SpedSplit& split_;
+  std::string file_;
+  SpedEncoding encoding_;
   TdtmCENTRAL& dtm_;
   NoteColumns note_cols_;
   MovementColumns mov_cols_;
   int difal_numero_, difal_documento_, difal_nome_, difal_data_;
   int part_cnpj_, part_cpf_, part_nome_;
 
+  Pacer pacer_;
+  std::optional<QuietTables> quiet_;
   SpedFields f_;
-  SpedWhere where_{split_.file, 0, {}};
+  SpedWhere where_{file_, 0, {}};
   NoteRow note_;
   bool has_note_ = false;
   MovementRow movement_;
@@ -406,20 +412,36 @@ class NotesReader {
 
 }  // namespace
 
-SpedSplit SplitSpedForAnalysis(Session& s, const std::filesystem::path& path) {
+namespace {
+
+int64_t InputLine(const std::vector<uint32_t>& map, int64_t block_line) {
+  size_t i = static_cast<size_t>(block_line - 1);
+  return i < map.size() ? map[i] : block_line;
+}
+
+// The split. With `notes`, every line written to blocoCM.txt is also read
+// by the notes reader at once, which spares reading the block file again;
+// `late_participants` tells whether a 0150 line came after a line of block C
+// (the DIFAL check of those notes did not know it).
+SpedSplit Split(Session& s, const std::filesystem::path& path, NotesReader* notes,
+                bool* late_participants) {
   ClientTable& parts = s.dtm.cds_0150M;
-  parts.EmptyDataSet();
   SpedSplit split;
   std::u8string name = path.u8string();
   split.file.assign(name.begin(), name.end());
 
+  SpedLineReader reader(path);
+  parts.EmptyDataSet();
   std::filesystem::path cm = s.working_folder / kBlocoCM, dm = s.working_folder / kBlocoDM;
   std::error_code ec;
   std::filesystem::remove(cm, ec);
   std::filesystem::remove(dm, ec);
   LineWriter block_c(cm), block_d(dm);
+  if (notes) {
+    s.sped.file = split.file;
+    notes->Begin();
+  }
 
-  SpedLineReader reader(path);
   const int f_cod = parts.FieldIndex("cod_part"), f_nome = parts.FieldIndex("nome"),
             f_cnpj = parts.FieldIndex("cnpj"), f_cpf = parts.FieldIndex("cpf"),
             f_ie = parts.FieldIndex("ie");
@@ -434,14 +456,19 @@ SpedSplit SplitSpedForAnalysis(Session& s, const std::filesystem::path& path) {
       if (code == "C990") continue;
       block_c.Write(line);
       split.c_lines.push_back(static_cast<uint32_t>(reader.line_number()));
+      if (notes) {
+        notes->SetEncoding(reader.encoding());
+        notes->BlockC(line, reader.line_number());
+      }
     } else if (code[0] == 'D') {
       if (code == "D990") continue;
       block_d.Write(line);
       split.d_lines.push_back(static_cast<uint32_t>(reader.line_number()));
     } else if (code == "0150") {
       // Participants without state registration: the DIFAL candidates' buyers.
-      f.Parse(line, Fill::kTwice);
+      f.Parse(line, Fill::kTwice, 6);
       if (SpedTrim(f[6]) != "0") continue;
+      if (late_participants && !split.c_lines.empty()) *late_participants = true;
       parts.Append();
       parts.SetText(f_cod, reader.Decode(f[1]));
       parts.SetText(f_nome, reader.Decode(f[2]));
@@ -457,13 +484,49 @@ SpedSplit SplitSpedForAnalysis(Session& s, const std::filesystem::path& path) {
   return split;
 }
 
-bool ReadSpedNotes(Session& s, const SpedSplit& split) { return NotesReader(s, split).Run(); }
+// Block D from its block file, after block C.
+bool ReadBlockD(Session& s, const SpedSplit& split, NotesReader& notes) {
+  notes.EndBlockC();
+  SpedLineReader block_d(s.working_folder / kBlocoDM, split.encoding);
+  std::string_view line;
+  while (block_d.Next(line)) notes.BlockD(line, InputLine(split.d_lines, block_d.line_number()));
+  return notes.End();
+}
+
+}  // namespace
+
+SpedSplit SplitSpedForAnalysis(Session& s, const std::filesystem::path& path) {
+  return Split(s, path, nullptr, nullptr);
+}
+
+bool ReadSpedNotes(Session& s, const SpedSplit& split) {
+  // Open the first block file before anything is emptied.
+  SpedLineReader block_c(s.working_folder / kBlocoCM, split.encoding);
+  NotesReader notes(s, split.file, split.encoding);
+  notes.Begin();
+  std::string_view line;
+  while (block_c.Next(line)) notes.BlockC(line, InputLine(split.c_lines, block_c.line_number()));
+  return ReadBlockD(s, split, notes);
+}
 
 bool AnalyseSpedFile(Session& s, const std::filesystem::path& path) {
   s.dtm.cds_nf_sped.EmptyDataSet();
-  SpedSplit split = SplitSpedForAnalysis(s, path);
+  // Block C is read while the file is split: the same lines in the same
+  // order as from blocoCM.txt, then block D from blocoDM.txt.
+  std::u8string name = path.u8string();
+  NotesReader notes(s, std::string(name.begin(), name.end()), SpedEncoding::kAscii);
+  bool late_participants = false;
+  SpedSplit split = Split(s, path, &notes, &late_participants);
   s.sped.file = split.file;
-  bool c481 = ReadSpedNotes(s, split);
+  bool c481;
+  if (late_participants) {
+    // Participants listed after notes: read the block files again, as the
+    // notes reader alone does, so that every note sees every participant.
+    s.dtm.cds_nf_sped.EmptyDataSet();
+    c481 = ReadSpedNotes(s, split);
+  } else {
+    c481 = ReadBlockD(s, split, notes);
+  }
   s.sped.c481 = c481;
   s.sped.analysed = true;
   if (DataSource* ds = s.dtm.cds_nf_sped.binding()) ds->SetEnabled(true);

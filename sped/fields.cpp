@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 
@@ -37,8 +39,6 @@ void FillOnce(std::string_view in, std::string& out) {
     }
   }
 }
-
-bool HasEmptyField(std::string_view s) { return s.find("||") != std::string_view::npos; }
 
 // The characters [from, from + count) of a UTF-8 text, counted by characters
 // (1-based from; cut where the text ends).
@@ -162,15 +162,14 @@ int LetterScore(std::string_view s, size_t i, char32_t u) {
 // The register code of a raw line without building the field list: the
 // first piece that is not empty after its leading blanks.
 std::string_view RegisterView(std::string_view line) {
-  size_t i = 0, n = line.size();
-  while (i < n) {
-    size_t bar = line.find('|', i);
-    size_t end = bar == std::string_view::npos ? n : bar;
+  const size_t n = line.size();
+  for (size_t i = 0; i < n;) {
     size_t b = i;
-    while (b < end && IsLeadingBlank(line[b])) ++b;
-    if (b < end) return line.substr(b, end - b);
-    if (bar == std::string_view::npos) break;
-    i = bar + 1;
+    while (b < n && IsLeadingBlank(line[b])) ++b;
+    size_t e = b;
+    while (e < n && line[e] != '|') ++e;
+    if (e > b) return line.substr(b, e - b);
+    i = e + 1;
   }
   return {};
 }
@@ -192,33 +191,89 @@ std::string SpedFillTwice(std::string_view line) {
   return twice;
 }
 
-void SpedFields::Parse(std::string_view line, Fill fill) {
-  pieces_.clear();
-  // Filling comes first, then the apostrophe rule of the field access.
-  if (fill != Fill::kRaw && HasEmptyField(line)) {
+void SpedFields::Parse(std::string_view line, Fill fill, int last) {
+  const size_t wanted = last < 0 ? SIZE_MAX : static_cast<size_t>(last) + 1;
+  if (Split(line, fill, true, wanted)) return;
+  // A line with an apostrophe: filling first, then the first apostrophe goes,
+  // on the literal text.
+  if (fill != Fill::kRaw) {
     FillOnce(line, scratch_);
-    if (fill == Fill::kTwice && HasEmptyField(scratch_)) {
+    if (fill == Fill::kTwice) {
       FillOnce(scratch_, text_);
-    } else {
-      text_.swap(scratch_);
+      scratch_.swap(text_);
     }
   } else {
-    text_.assign(line);
+    scratch_.assign(line);
   }
-  size_t apostrophe = text_.find('\'');
-  if (apostrophe != std::string::npos) text_.erase(apostrophe, 1);
+  scratch_.erase(scratch_.find('\''), 1);
+  Split(scratch_, Fill::kRaw, false, wanted);
+}
 
+namespace {
+
+constexpr uint64_t kOnes = 0x0101010101010101ULL;
+constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+
+// The high bit of every byte of `word` that equals `c`, exactly.
+inline uint64_t BytesEqual(uint64_t word, char c) {
+  uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
+  uint64_t y = (x & kLow7) + kLow7;
+  return ~(y | x | kLow7);
+}
+
+}  // namespace
+
+// One pass over the line, eight bytes at a time: pieces between bars,
+// leading blanks skipped, empty ones dropped, and the empty fields that
+// filling would turn into "0" taken as "0" without building the filled text.
+// A field is empty between two bars; in a run of such fields one pass fills
+// the first, third, ... (it replaces "||" and scans on after the
+// replacement), two passes fill every one. Returns false, leaving the pieces
+// empty, when `apostrophes` is set and the line holds one.
+bool SpedFields::Split(std::string_view line, Fill fill, bool apostrophes, size_t wanted) {
+  pieces_.clear();
+  const size_t n = line.size();
+  text_.resize(n + 16);
+  if (n) std::memcpy(text_.data(), line.data(), n);
+  std::memset(text_.data() + n, 0, 16);
+  text_[n] = '0';  // the text of a filled field
   const char* p = text_.data();
-  size_t n = text_.size(), i = 0;
-  for (;;) {
-    const void* bar = std::memchr(p + i, '|', n - i);
-    size_t end = bar ? static_cast<size_t>(static_cast<const char*>(bar) - p) : n;
-    size_t b = i;
-    while (b < end && IsLeadingBlank(p[b])) ++b;
-    if (b < end) pieces_.push_back({static_cast<uint32_t>(b), static_cast<uint32_t>(end - b)});
-    if (!bar) break;
-    i = end + 1;
+  const uint32_t zero = static_cast<uint32_t>(n);
+  size_t start = 0;
+  int run = 0;  // empty fields between bars just before this one
+  auto segment = [&](size_t end) {
+    if (end == start && start > 0 && end < n) {
+      if (fill == Fill::kTwice || (fill == Fill::kOnce && run % 2 == 0))
+        pieces_.push_back({zero, 1});
+      ++run;
+    } else {
+      run = 0;
+      size_t b = start;
+      while (b < end && IsLeadingBlank(p[b])) ++b;
+      if (b < end) pieces_.push_back({static_cast<uint32_t>(b), static_cast<uint32_t>(end - b)});
+    }
+    start = end + 1;
+  };
+  if constexpr (std::endian::native == std::endian::little) {
+    for (size_t i = 0; i < n; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, p + i, 8);
+      if (apostrophes && BytesEqual(word, '\'') != 0) {
+        pieces_.clear();
+        return false;
+      }
+      for (uint64_t bars = BytesEqual(word, '|'); bars; bars &= bars - 1) {
+        segment(i + static_cast<size_t>(std::countr_zero(bars) >> 3));
+        if (pieces_.size() >= wanted) return true;
+      }
+    }
+  } else {
+    if (apostrophes && line.find('\'') != std::string_view::npos) return false;
+    for (size_t i = 0; i < n && pieces_.size() < wanted; ++i)
+      if (p[i] == '|') segment(i);
   }
+  segment(n);
+  return true;
 }
 
 std::string SpedField(std::string_view line, int n) { return std::string(SpedFields(line)[n]); }
@@ -226,9 +281,8 @@ std::string SpedField(std::string_view line, int n) { return std::string(SpedFie
 std::string SpedRegister(std::string_view line) {
   std::string_view code = RegisterView(line);
   // An apostrophe up to the end of the code changes it: take the slow road.
-  if (line.substr(0, static_cast<size_t>(code.data() + code.size() - line.data())).find('\'') !=
-      std::string_view::npos)
-    return SpedField(line, 0);
+  for (const char* c = line.data(); c < code.data() + code.size(); ++c)
+    if (*c == '\'') return SpedField(line, 0);
   return std::string(code);
 }
 
@@ -491,11 +545,9 @@ bool SpedLineReader::Next(std::string_view& line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ++line_number_;
     // The closing register: nothing after it is data.
-    // Most lines start with "|" and a four-character code: compare it in
-    // place; any other line takes the general rule.
-    if (line.size() >= 6 && line[0] == '|' && line[5] == '|' && line[1] > ' ')
-      stopped_ = line.compare(1, 4, "9999") == 0;
-    else if (line.size() >= 5 && SpedTrim(RegisterView(line)) == "9999")
+    size_t k = 0;
+    while (k < line.size() && (line[k] == '|' || IsLeadingBlank(line[k]))) ++k;
+    if (k < line.size() && line[k] == '9' && SpedTrim(RegisterView(line)) == "9999")
       stopped_ = true;
     return true;
   }

@@ -66,7 +66,10 @@ class SpedFields {
   };
   SpedFields() = default;
   explicit SpedFields(std::string_view line, Fill fill = Fill::kRaw) { Parse(line, fill); }
-  void Parse(std::string_view line, Fill fill = Fill::kRaw);
+  // last >= 0: only fields 0 to last are wanted; the cut may stop there
+  // (the fields after it read as absent). They come out as a full cut gives
+  // them.
+  void Parse(std::string_view line, Fill fill = Fill::kRaw, int last = -1);
   // Field n, or empty when the line has n or fewer fields (n < 0 too).
   std::string_view operator[](int n) const {
     if (n < 0 || static_cast<size_t>(n) >= pieces_.size()) return {};
@@ -79,6 +82,7 @@ class SpedFields {
   struct Piece {
     uint32_t start, size;
   };
+  bool Split(std::string_view line, Fill fill, bool apostrophes, size_t wanted);
   std::string text_, scratch_;
   std::vector<Piece> pieces_;
 };
