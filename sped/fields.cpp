@@ -1,11 +1,9 @@
 #include "sped/fields.h"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 
 #include "sintegra/layout.h"
 
@@ -408,13 +406,15 @@ std::string SpedDateField(std::string_view text, const SpedWhere& where, int fie
 
 SpedEncoding SniffSpedEncoding(std::string_view sample) {
   // The signature block of a signed file is binary: judge the text before it.
-  // (A skipping search: "|" is in every field, so a search led by it would
-  // stop at each one.)
-  static constexpr std::string_view kClosing = "|9999|";
-  auto closing = std::search(sample.begin(), sample.end(),
-                             std::boyer_moore_horspool_searcher(kClosing.begin(), kClosing.end()));
-  if (closing != sample.end())
-    sample = sample.substr(0, static_cast<size_t>(closing - sample.begin()));
+  // The search is led by "9999|", not by "|", which is in every field and
+  // would stop it at each one.
+  for (size_t at = sample.find("9999|"); at != std::string_view::npos;
+       at = sample.find("9999|", at + 1)) {
+    if (at > 0 && sample[at - 1] == '|') {
+      sample = sample.substr(0, at - 1);
+      break;
+    }
+  }
   if (IsAscii(sample)) return SpedEncoding::kAscii;
   // A UTF-8 sequence may be cut at the end of the sample: judge up to the
   // last line break when there is one, else drop an unfinished tail.
