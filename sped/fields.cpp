@@ -498,6 +498,18 @@ bool SpedLineReader::Fill() {
       decided_ = true;
     }
   }
+  if (!breaks_decided_) {
+    // Line ends: CR alone when the first line ends with a CR not followed by
+    // an LF (a CR at the very end of the block waits for the next one).
+    std::string_view text(buf_.data() + pos_, end_ - pos_);
+    size_t cr = text.find('\r'), lf = text.find('\n');
+    if (lf != std::string_view::npos && (cr == std::string_view::npos || lf < cr)) {
+      breaks_decided_ = true;
+    } else if (cr != std::string_view::npos && (cr + 1 < text.size() || eof_)) {
+      breaks_decided_ = true;
+      break_ = cr + 1 < text.size() && text[cr + 1] == '\n' ? '\n' : '\r';
+    }
+  }
   if (!decided_) {
     SpedEncoding e = SniffSpedEncoding(std::string_view(buf_.data() + pos_, end_ - pos_));
     if (e != SpedEncoding::kAscii) {
@@ -516,7 +528,7 @@ bool SpedLineReader::Next(std::string_view& line) {
     bool got_line = false;
     if (pos_ < end_) {
       const char* start = buf_.data() + pos_;
-      const void* nl = std::memchr(start, '\n', end_ - pos_);
+      const void* nl = std::memchr(start, break_, end_ - pos_);
       if (nl) {
         size_t i = static_cast<size_t>(static_cast<const char*>(nl) - buf_.data());
         if (from_carry) {

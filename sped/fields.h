@@ -175,8 +175,9 @@ std::string DecodeSpedText(std::string_view bytes, SpedEncoding encoding);
 
 // ------------------------------------------------------------ line reader
 
-// Reads a SPED file line by line in large blocks. A line ends at LF or CR LF
-// (a lone CR stays in the line); a last line without a break is a line; a
+// Reads a SPED file line by line in large blocks. A line ends at LF or CR LF,
+// or at CR in a file whose first line ends with a CR alone (elsewhere a lone
+// CR stays in the line); a last line without a break is a line; a
 // UTF-8 byte-order mark at the start is skipped. Reading stops after the line
 // whose register code (trimmed) is 9999: what follows in a signed file is a
 // binary signature block, not data. The encoding is decided on the first
@@ -206,6 +207,8 @@ class SpedLineReader {
   std::string carry_;
   size_t pos_ = 0, end_ = 0;
   bool eof_ = false, had_bom_ = false, stopped_ = false, decided_ = false;
+  bool breaks_decided_ = false;
+  char break_ = '\n';  // '\r' in a file whose lines end with a CR alone
   SpedEncoding encoding_ = SpedEncoding::kAscii;
   int64_t line_number_ = 0;
 };

@@ -208,6 +208,8 @@ TEST(SpedLineReader, LinesStopAfter9999) {
       {"no final break", "|0000|\n|9999|2|", {"|0000|", "|9999|2|"}},
       {"9999 inside a field only", "|0200|9999|\n|C100|\n", {"|0200|9999|", "|C100|"}},
       {"bom", "\xEF\xBB\xBF|0000|\r\n", {"|0000|"}},
+      {"cr only", "|0000|\r|C100|\r|9999|3|\r", {"|0000|", "|C100|", "|9999|3|"}},
+      {"lone cr inside", "|0000|\n|0200|a\rb|\n", {"|0000|", "|0200|a\rb|"}},
       {"empty", "", {}},
   };
   for (const auto& c : cases) {
