@@ -186,10 +186,10 @@ SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, 
   const int64_t n_products = std::clamp<int64_t>(target_lines / 150, 20, 50000);
   const int64_t n_freight = std::clamp<int64_t>(target_lines / 2000, 1, 5000);
   const int per_reduction = 1 + 7 + 3;  // C405, C420 x7, C490 or C481 x3
-  int64_t printer_days =
-      o.printers == 0
-          ? 0
-          : std::clamp<int64_t>(target_lines / 5 / (o.printers * per_reduction), 1, days - days / 7);
+  int64_t printer_days = o.printers == 0
+                             ? 0
+                             : std::clamp<int64_t>(target_lines / 5 / (o.printers * per_reduction),
+                                                   1, days - days / 7);
 
   // Registers present whatever the notes: their count and their lines.
   std::vector<std::string> regs = {"0000", "0001", "0005", "0100", "0150", "0190",
