@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "data/catalogue.h"
 #include "sintegra/layout.h"
+#include "sped/fields.h"
 
 namespace fiscora {
 
@@ -183,6 +184,8 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
     out << BuildEnvelope(s, ui.messages, dump, extras) << "\n";
     return code;
   } catch (const ConversionError& e) {
+    err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.detail() << "\n";
+  } catch (const SpedConversionError& e) {
     err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.detail() << "\n";
   } catch (const std::exception& e) {
     err << "fiscora-cli: " << file << (file.empty() ? "" : ": ") << e.what() << "\n";

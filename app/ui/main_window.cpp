@@ -27,6 +27,7 @@
 #include "export/ui/inventory_report_qt.h"
 #include "sintegra/aliquots.h"
 #include "sintegra/inventory.h"
+#include "sped/ui/frm_sped.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 #include "sintegra/header.h"
@@ -98,6 +99,7 @@ Tfrmprincipal::~Tfrmprincipal() {
 
 void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   session_ = std::make_unique<Session>(dtm, state_, *ui_, working_folder_);
+  if (windows_.frm_sped) windows_.frm_sped->Attach(*session_);
   const struct {
     const char* grid;
     ClientTable& table;
@@ -128,6 +130,8 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
     if (auto* display = findChild<DbText*>(QString::fromLatin1(t.display)))
       display->Bind(t.table, t.aggregate);
   AttachSheetTools();
+  if (windows_.frm_notas_sped)
+    windows_.frm_notas_sped->Attach(*session_, windows_.frmDifal, windows_.frmResumoFiscal);
 }
 
 void Tfrmprincipal::SetSecondaryWindows(const SecondaryWindows& windows) {
