@@ -7,7 +7,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/secondary_windows.h"
 #include "data/catalogue.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -31,60 +31,67 @@ std::optional<double> AuditMarkup(std::string_view text) {
   return m;
 }
 
-void btn_abrir_inv_iniClick(Session& s, AuditState& a) {
+void btn_abrir_inv_iniClick(Session& s) {
+  AuditState& a = s.audit;
   if (a.Busy()) return;
   if (!AuditMarkup(a.edt_markup)) {
     s.ui.Message("", "O markup deve ser digitado. Em média o valor é 1,5");
     return;
   }
   s.dtm.cds_inv_ini.EmptyDataSet();
-  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_inv_iniCanClose(s, a, *path);
+  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_inv_iniCanClose(s, *path);
 }
 
-void dlg_inv_iniCanClose(Session& s, AuditState& a, const std::string& path) {
+void dlg_inv_iniCanClose(Session& s, const std::string& path) {
+  AuditState& a = s.audit;
   if (a.Busy()) return;
   a.edt_inv_ini = path;
   a.Changed();
   if (auto file = ExistingFile(a.edt_inv_ini))
-    TINV_INI::Create(s, a, *file, a.img_ini, a.btn_abrir_inv_fim);
+    TINV_INI::Create(s, *file, a.img_ini, a.btn_abrir_inv_fim);
 }
 
-void btn_abrir_inv_fimClick(Session& s, AuditState& a) {
+void btn_abrir_inv_fimClick(Session& s) {
+  AuditState& a = s.audit;
   if (a.Busy()) return;
   s.dtm.cds_inv_fim.EmptyDataSet();
-  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_inv_fimCanClose(s, a, *path);
+  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_inv_fimCanClose(s, *path);
 }
 
-void dlg_inv_fimCanClose(Session& s, AuditState& a, const std::string& path) {
+void dlg_inv_fimCanClose(Session& s, const std::string& path) {
+  AuditState& a = s.audit;
   if (a.Busy()) return;
   a.edt_inv_fim = path;
   a.Changed();
   if (auto file = ExistingFile(a.edt_inv_fim))
-    TINV_FIM::Create(s, a, *file, a.img_fim, a.btn_abrir_sintegra);
+    TINV_FIM::Create(s, *file, a.img_fim, a.btn_abrir_sintegra);
 }
 
-void btn_abrir_sintegraClick(Session& s, AuditState& a) {
+void btn_abrir_sintegraClick(Session& s) {
+  AuditState& a = s.audit;
   if (a.Busy()) return;
-  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_sintegraCanClose(s, a, *path);
+  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_sintegraCanClose(s, *path);
   a.btn_incluir_sintegra.enabled = true;
   a.btn_excel.enabled = true;
   a.Changed();
 }
 
-void dlg_sintegraCanClose(Session& /*s*/, AuditState& a, const std::string& path) {
+void dlg_sintegraCanClose(Session& s, const std::string& path) {
+  AuditState& a = s.audit;
   if (a.Busy()) return;
   a.edt_sintegra = path;
   a.Changed();
 }
 
-void btn_incluir_sintegraClick(Session& s, AuditState& a) {
+void btn_incluir_sintegraClick(Session& s) {
+  AuditState& a = s.audit;
   // The reset empties the main tables, which a running loader fills.
   if (a.Busy()) return;
   ResetMainWindow(s, "");
   auto file = ExistingFile(a.edt_sintegra);
   if (!file) return;
   ReadFileHeader(s, *file);
-  const std::string period = s.current_period;
+  const std::string period = s.sintegra.current_period;
   auto& included = a.included_periods;
   if (std::find(included.begin(), included.end(), period) != included.end()) {
     s.ui.Message("", "O sintegra deste periodo ja consta na listagem!");
@@ -98,7 +105,7 @@ void btn_incluir_sintegraClick(Session& s, AuditState& a) {
       break;
     }
   }
-  TSINTEGRA::Create(s, a, *file, a.img_sintegra, period);
+  TSINTEGRA::Create(s, *file, a.img_sintegra, period);
 }
 
 }  // namespace fiscora

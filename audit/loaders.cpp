@@ -6,6 +6,7 @@
 
 #include "audit/movements.h"
 #include "sintegra/header.h"
+#include "sintegra/inventory.h"
 #include "sintegra/loader.h"
 
 #if defined(_WIN32)
@@ -18,9 +19,6 @@
 namespace fiscora {
 
 namespace {
-
-// The inventory listing's completion of the loaded rows for a mode.
-void CompleteInventory(Session& /*s*/, std::string_view /*mode*/) {}
 
 // The highest priority the thread may take without privileges: on Windows
 // "highest" (time critical would starve the window's thread); elsewhere the
@@ -42,9 +40,9 @@ void RaisePriority(std::thread& t) {
 
 }  // namespace
 
-AuditLoader::AuditLoader(Session& s, AuditState& audit, AuditLoaderKind kind, std::string path,
+AuditLoader::AuditLoader(Session& s, AuditLoaderKind kind, std::string path,
                          BusyPicture& picture, AuditButton* button, AuditButton& starter)
-    : s_(s), audit_(audit), path_(std::move(path)), kind_(kind), picture_(picture),
+    : s_(s), audit_(s.audit), path_(std::move(path)), kind_(kind), picture_(picture),
       button_(button), starter_(starter) {}
 
 bool AuditLoader::Start(std::unique_ptr<AuditLoader> loader) {
@@ -92,11 +90,11 @@ void AuditLoader::Execute() {
   });
 }
 
-bool TINV_INI::Create(Session& s, AuditState& audit, std::string ppARQ_INI, BusyPicture& ppGIF_INI,
+bool TINV_INI::Create(Session& s, std::string ppARQ_INI, BusyPicture& ppGIF_INI,
                       AuditButton& ppBTN_INI) {
-  return Start(std::unique_ptr<AuditLoader>(new TINV_INI(s, audit, AuditLoaderKind::kInitial,
+  return Start(std::unique_ptr<AuditLoader>(new TINV_INI(s, AuditLoaderKind::kInitial,
                                                          std::move(ppARQ_INI), ppGIF_INI,
-                                                         &ppBTN_INI, audit.btn_abrir_inv_ini)));
+                                                         &ppBTN_INI, s.audit.btn_abrir_inv_ini)));
 }
 
 void TINV_INI::Body() {
@@ -106,11 +104,11 @@ void TINV_INI::Body() {
   AuditInitialInventory(s_);
 }
 
-bool TINV_FIM::Create(Session& s, AuditState& audit, std::string ppARQ_FIM, BusyPicture& ppGIF_FIM,
+bool TINV_FIM::Create(Session& s, std::string ppARQ_FIM, BusyPicture& ppGIF_FIM,
                       AuditButton& ppBTN_FIM) {
-  return Start(std::unique_ptr<AuditLoader>(new TINV_FIM(s, audit, AuditLoaderKind::kFinal,
+  return Start(std::unique_ptr<AuditLoader>(new TINV_FIM(s, AuditLoaderKind::kFinal,
                                                          std::move(ppARQ_FIM), ppGIF_FIM,
-                                                         &ppBTN_FIM, audit.btn_abrir_inv_fim)));
+                                                         &ppBTN_FIM, s.audit.btn_abrir_inv_fim)));
 }
 
 void TINV_FIM::Body() {
@@ -119,16 +117,16 @@ void TINV_FIM::Body() {
   AuditFinalInventory(s_);
 }
 
-TSINTEGRA::TSINTEGRA(Session& s, AuditState& audit, std::string path, BusyPicture& picture,
+TSINTEGRA::TSINTEGRA(Session& s, std::string path, BusyPicture& picture,
                      std::string period)
-    : AuditLoader(s, audit, AuditLoaderKind::kPeriod, std::move(path), picture, nullptr,
-                  audit.btn_incluir_sintegra),
+    : AuditLoader(s, AuditLoaderKind::kPeriod, std::move(path), picture, nullptr,
+                  s.audit.btn_incluir_sintegra),
       period_(std::move(period)) {}
 
-bool TSINTEGRA::Create(Session& s, AuditState& audit, std::string ppARQ_SIN, BusyPicture& ppGIF_SIN,
+bool TSINTEGRA::Create(Session& s, std::string ppARQ_SIN, BusyPicture& ppGIF_SIN,
                        std::string period) {
   return Start(std::unique_ptr<AuditLoader>(
-      new TSINTEGRA(s, audit, std::move(ppARQ_SIN), ppGIF_SIN, std::move(period))));
+      new TSINTEGRA(s, std::move(ppARQ_SIN), ppGIF_SIN, std::move(period))));
 }
 
 void TSINTEGRA::Body() {
@@ -146,6 +144,6 @@ void TSINTEGRA::Failed() {
     if (label == period_) label = AuditState::kFreeSlot;
 }
 
-void WaitForAuditLoader(AuditState& audit) { audit.JoinWorker(); }
+void WaitForAuditLoader(Session& s) { s.audit.JoinWorker(); }
 
 }  // namespace fiscora

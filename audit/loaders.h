@@ -23,8 +23,8 @@
 #include <memory>
 #include <string>
 
-#include "shell/audit_state.h"
-#include "shell/session.h"
+#include "session/audit_state.h"
+#include "session/session.h"
 
 namespace fiscora {
 
@@ -37,7 +37,7 @@ class AuditLoader {
  protected:
   // `picture` and `button` belong to the audit state and outlive the loader;
   // `starter` is the button that started it (enabled again after an error).
-  AuditLoader(Session& s, AuditState& audit, AuditLoaderKind kind, std::string path,
+  AuditLoader(Session& s, AuditLoaderKind kind, std::string path,
               BusyPicture& picture, AuditButton* button, AuditButton& starter);
 
   // Marks the loader running and hands it to a new worker thread at the
@@ -66,7 +66,7 @@ class AuditLoader {
 class TINV_INI final : public AuditLoader {
  public:
   // The initial inventory at ppARQ_INI; its end enables ppBTN_INI.
-  static bool Create(Session& s, AuditState& audit, std::string ppARQ_INI, BusyPicture& ppGIF_INI,
+  static bool Create(Session& s, std::string ppARQ_INI, BusyPicture& ppGIF_INI,
                      AuditButton& ppBTN_INI);
 
  private:
@@ -77,7 +77,7 @@ class TINV_INI final : public AuditLoader {
 class TINV_FIM final : public AuditLoader {
  public:
   // The final inventory at ppARQ_FIM; its end enables ppBTN_FIM.
-  static bool Create(Session& s, AuditState& audit, std::string ppARQ_FIM, BusyPicture& ppGIF_FIM,
+  static bool Create(Session& s, std::string ppARQ_FIM, BusyPicture& ppGIF_FIM,
                      AuditButton& ppBTN_FIM);
 
  private:
@@ -89,11 +89,11 @@ class TSINTEGRA final : public AuditLoader {
  public:
   // The period file at ppARQ_SIN, whose period text is `period`; after an
   // error the period leaves the list again so that it can be retried.
-  static bool Create(Session& s, AuditState& audit, std::string ppARQ_SIN, BusyPicture& ppGIF_SIN,
+  static bool Create(Session& s, std::string ppARQ_SIN, BusyPicture& ppGIF_SIN,
                      std::string period);
 
  private:
-  TSINTEGRA(Session& s, AuditState& audit, std::string path, BusyPicture& picture,
+  TSINTEGRA(Session& s, std::string path, BusyPicture& picture,
             std::string period);
   void Body() override;
   void Failed() override;
@@ -104,6 +104,6 @@ class TSINTEGRA final : public AuditLoader {
 // Waits until the last loader started has ended (its end step run). Only for
 // programs whose event loop does not need to run meanwhile: fiscora-cli and
 // the tests, whose user interface runs the steps at once.
-void WaitForAuditLoader(AuditState& audit);
+void WaitForAuditLoader(Session& s);
 
 }  // namespace fiscora

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
 

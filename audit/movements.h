@@ -6,7 +6,7 @@
 // of cds_audit and of the tables they read (see audit/loaders.h).
 #pragma once
 
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace fiscora {
 

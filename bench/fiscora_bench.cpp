@@ -27,10 +27,11 @@
 #include "data/catalogue.h"
 #include "data/client_table.h"
 #include "data/money.h"
-#include "shell/envelope.h"
-#include "shell/main_window_state.h"
-#include "shell/session.h"
-#include "shell/verification.h"
+#include "workflow/envelope.h"
+#include "session/main_window_state.h"
+#include "session/session.h"
+#include "workflow/file_choice.h"
+#include "workflow/verification.h"
 #include "sintegra/header.h"
 #include "sintegra/loader.h"
 #include "tools/sintegra_generator.h"
@@ -336,12 +337,12 @@ void BM_LoadSintegra(benchmark::State& state) {
     TrimHeap();
     const int64_t before = ResidentBytes();
     auto shell = std::make_unique<Shell>();
-    shell->s.expected_lines = static_cast<int>(kFileLines);
+    shell->s.sintegra.expected_lines = static_cast<int>(kFileLines);
     state.ResumeTiming();
     fiscora::LoadSintegraFile(shell->s, path, "Normal");
     state.PauseTiming();
     peak_growth = std::max(peak_growth, ResidentBytes() - before);
-    if (shell->s.counters.r60i == 0) state.SkipWithError("no record 60I was loaded");
+    if (shell->s.sintegra.counters.r60i == 0) state.SkipWithError("no record 60I was loaded");
     shell.reset();
     state.ResumeTiming();
   }
@@ -366,7 +367,7 @@ void BM_VerificationRun(benchmark::State& state) {
     state.ResumeTiming();
     fiscora::sbtnverificarClick(shell->s);
     state.PauseTiming();
-    if (shell->s.counters.r60i == 0) state.SkipWithError("the run loaded no record 60I");
+    if (shell->s.sintegra.counters.r60i == 0) state.SkipWithError("the run loaded no record 60I");
     shell.reset();
     state.ResumeTiming();
   }

@@ -6,15 +6,9 @@
 #include <random>
 #include <sstream>
 
+#include "cli/commands.h"
 #include "data/catalogue.h"
-#include "data/client_table.h"
-#include "data/json.h"
-#include "shell/envelope.h"
-#include "shell/session.h"
-#include "shell/verification.h"
-#include "sintegra/header.h"
 #include "sintegra/layout.h"
-#include "sintegra/loader.h"
 
 namespace fiscora {
 
@@ -22,22 +16,42 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char kUsage[] =
-    "Uso: fiscora-cli COMANDO [ARQUIVO] [--dump TABELA,TABELA...]\n"
-    "\n"
-    "Comandos:\n"
-    "  tables              imprime o catálogo de tabelas (campos e tipos)\n"
-    "  carregar ARQUIVO    escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"\n"
-    "  verificar ARQUIVO   escolhe o arquivo e executa a verificação completa\n"
-    "                      (inclui sempre as tabelas cdsmaxmin e cdsaliq)\n"
-    "\n"
-    "Opções:\n"
-    "  --dump T1,T2        inclui as linhas dessas tabelas em \"tables\"\n"
-    "  --help              mostra esta ajuda\n"
-    "\n"
-    "A saída é um objeto JSON com \"labels\", \"visible\", \"tabs\", \"messages\",\n"
-    "\"state\", \"tables\" e \"aggregates\". Erros vão para a saída de erro;\n"
-    "código de saída 1 para arquivo ilegível ou inconvertível, 2 para uso incorreto.\n";
+// The usage text, built from the command table.
+std::string Usage() {
+  std::string text =
+      "Uso: fiscora-cli COMANDO [ARGUMENTOS] [OPÇÕES] [--dump TABELA,TABELA...]\n"
+      "\n"
+      "Comandos:\n";
+  for (const CliCommand& c : CliCommands()) {
+    std::string head = std::string("  ") + c.name + (*c.synopsis ? " " : "") + c.synopsis;
+    std::string_view help = c.help;
+    bool first = true;
+    while (true) {
+      size_t nl = help.find('\n');
+      std::string_view part = help.substr(0, nl);
+      std::string left = first ? head : "";
+      // The help starts in column 24, or on the next line after a long head.
+      if (left.size() >= 23) {
+        text += left + "\n";
+        left.clear();
+      }
+      text += left + std::string(24 - left.size(), ' ') + std::string(part) + "\n";
+      first = false;
+      if (nl == std::string_view::npos) break;
+      help.remove_prefix(nl + 1);
+    }
+  }
+  text +=
+      "\n"
+      "Opções de todos os comandos:\n"
+      "  --dump T1,T2          inclui as linhas dessas tabelas em \"tables\"\n"
+      "  --help                mostra esta ajuda\n"
+      "\n"
+      "A saída é um objeto JSON com \"labels\", \"visible\", \"tabs\", \"messages\",\n"
+      "\"state\", \"tables\" e \"aggregates\". Erros vão para a saída de erro;\n"
+      "código de saída 1 para arquivo ilegível ou inconvertível, 2 para uso incorreto.\n";
+  return text;
+}
 
 // A private working folder for one run, removed at exit.
 class TempFolder {
@@ -77,50 +91,78 @@ std::vector<std::string> SplitList(const std::string& s) {
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::string command, file;
-  EnvelopeOptions options;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
+int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+  CliArgs args;
+  EnvelopeOptions dump;
+  auto usage_error = [&](const std::string& what) {
+    err << "fiscora-cli: " << what << "\n" << Usage();
+    return 2;
+  };
+  // The command first, so that its options are known when they come.
+  // Every option takes a value, so the command is the first argument that
+  // is neither an option nor an option's value.
+  const CliCommand* command = nullptr;
+  for (size_t i = 0; i < argv.size(); ++i) {
+    const std::string& a = argv[i];
+    if (a.rfind("--", 0) == 0) {
+      if (a.find('=') == std::string::npos && a != "--help") ++i;
+      continue;
+    }
+    for (const CliCommand& c : CliCommands())
+      if (a == c.name) command = &c;
+    args.command = a;
+    break;
+  }
+  bool seen_command = false;
+  for (size_t i = 0; i < argv.size(); ++i) {
+    const std::string& a = argv[i];
     if (a == "--help" || a == "-h") {
-      out << kUsage;
+      out << Usage();
       return 0;
-    } else if (a == "--dump") {
-      if (i + 1 >= args.size()) {
-        err << "fiscora-cli: --dump precisa de uma lista de tabelas\n" << kUsage;
-        return 2;
+    }
+    if (a.rfind("--", 0) == 0) {
+      size_t eq = a.find('=');
+      std::string name = a.substr(0, eq);
+      bool known = name == "--dump" ||
+                   (command && std::find(command->options.begin(), command->options.end(),
+                                         name) != command->options.end());
+      if (!known) return usage_error("opção desconhecida: " + a);
+      std::string value;
+      if (eq != std::string::npos) {
+        value = a.substr(eq + 1);
+      } else if (i + 1 < argv.size()) {
+        value = argv[++i];
+      } else {
+        return usage_error(name + " precisa de um valor");
       }
-      for (auto& t : SplitList(args[++i])) options.tables.push_back(t);
-    } else if (a.rfind("--dump=", 0) == 0) {
-      for (auto& t : SplitList(a.substr(7))) options.tables.push_back(t);
-    } else if (a.rfind("--", 0) == 0) {
-      err << "fiscora-cli: opção desconhecida: " << a << "\n" << kUsage;
-      return 2;
-    } else if (command.empty()) {
-      command = a;
-    } else if (file.empty()) {
-      file = a;
+      if (name == "--dump") {
+        for (auto& t : SplitList(value)) dump.tables.push_back(t);
+      } else {
+        args.options.emplace_back(name, value);
+      }
+    } else if (!seen_command) {
+      seen_command = true;
     } else {
-      err << "fiscora-cli: argumento a mais: " << a << "\n" << kUsage;
-      return 2;
+      args.positionals.push_back(a);
     }
   }
-  bool needs_file = command == "carregar" || command == "verificar";
-  if (command.empty() || (command != "tables" && !needs_file) || (needs_file && file.empty())) {
-    err << (command.empty() ? "fiscora-cli: falta o comando\n"
-            : needs_file    ? "fiscora-cli: falta o ARQUIVO\n"
-                            : "fiscora-cli: comando desconhecido: " + command + "\n")
-        << kUsage;
-    return 2;
-  }
+  if (args.command.empty()) return usage_error("falta o comando");
+  if (!command) return usage_error("comando desconhecido: " + args.command);
+  int count = static_cast<int>(args.positionals.size());
+  if (count < command->min_positionals)
+    return usage_error(command->needs_file && count == 0 ? "falta o ARQUIVO"
+                                                         : "faltam argumentos");
+  if (command->max_positionals >= 0 && count > command->max_positionals)
+    return usage_error("argumento a mais: " + args.positionals[static_cast<size_t>(command->max_positionals)]);
 
   TdtmCENTRAL dtm;
-  for (const auto& t : options.tables)
+  for (const auto& t : dump.tables)
     if (!dtm.Find(t)) {
       err << "fiscora-cli: tabela desconhecida: " << t << "\n";
       return 2;
     }
 
+  std::string file = command->needs_file ? args.positionals.front() : std::string();
   try {
     TempFolder folder;
     RecordingUserInterface ui;
@@ -129,35 +171,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     Session s(dtm, frm, ui, folder.path());
     frm.ClearRecords();
 
-    if (command == "tables") {
-      std::string envelope = BuildEnvelope(s, ui.messages, options);
-      JsonWriter w;
-      WriteCatalogue(w, dtm);
-      envelope.pop_back();  // the closing brace
-      out << envelope << ",\"catalogue\":" << w.str() << "}\n";
-      return 0;
-    }
-
     std::error_code ec;
-    if (!fs::is_regular_file(PathFromUtf8(file), ec)) {
+    if (command->needs_file && !fs::is_regular_file(PathFromUtf8(file), ec)) {
       err << "fiscora-cli: " << file << ": arquivo não encontrado\n";
       return 1;
     }
-    // The verification always shows its two result tables.
-    if (command == "verificar")
-      for (const char* t : {"cdsaliq", "cdsmaxmin"})
-        if (std::find(options.tables.begin(), options.tables.end(), t) == options.tables.end())
-          options.tables.insert(options.tables.begin(), t);
-    ui.open_file = file;
-    sbtnarqClick(s);
-    if (command == "carregar") {
-      s.expected_lines = CountLines(s, file);
-      LoadSintegraFile(s, file, "Normal");
-    } else {
-      sbtnverificarClick(s);
-    }
-    out << BuildEnvelope(s, ui.messages, options) << "\n";
-    return 0;
+    EnvelopeExtras extras;
+    CliContext context{s, ui, args, dump, extras, err};
+    int code = command->run(context);
+    out << BuildEnvelope(s, ui.messages, dump, extras) << "\n";
+    return code;
   } catch (const ConversionError& e) {
     err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.detail() << "\n";
   } catch (const std::exception& e) {

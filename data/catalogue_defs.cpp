@@ -93,11 +93,12 @@ std::vector<TableDef> Build() {
     return t;
   };
 
-  // Record 74 (inventory items). The audit's two inventories have the same
-  // columns but keep codes of 13 characters.
-  const auto inventory_table = [](std::string name, std::string binding, int code_size) {
+  // Record 74 (inventory items), for the verified file and for the audit's
+  // two inventories. Every one keeps the 14 characters of the item code, so
+  // the audit joins an item of an inventory to the same product of a period.
+  const auto inventory_table = [](std::string name, std::string binding) {
     return WithSoma(Table(std::move(name), std::move(binding), {
-        Col(Text("codigo", code_size), "          Código", 17, kCentre),
+        Col(Text("codigo", 14), "          Código", 17, kCentre),
         Col(Text("descricao", 43), "                                         Descrição", 50, kTypeAlign),
         AsNumber(Col(Float("quantidade"), "      Quantidade", 15, kCentre)),
         Col(Curr("valor"), "      Valor total", 16, kCentre),
@@ -162,7 +163,7 @@ std::vector<TableDef> Build() {
 
   v.push_back(products_table("cds_produt", "ds_produt"));
 
-  v.push_back(inventory_table("cds_inventario", "ds_inventario", 14));
+  v.push_back(inventory_table("cds_inventario", "ds_inventario"));
 
   v.push_back(Table("cds_ident", "ds_ident", {
       Text("empresa", 20), Text("endereco", 20), Text("uf", 20), Text("cnpj", 20),
@@ -268,8 +269,8 @@ std::vector<TableDef> Build() {
     v.push_back(std::move(t));
   }
 
-  v.push_back(inventory_table("cds_inv_ini", "DS_inv_ini", 13));
-  v.push_back(inventory_table("cds_inv_fim", "DS_inv_fim", 13));
+  v.push_back(inventory_table("cds_inv_ini", "DS_inv_ini"));
+  v.push_back(inventory_table("cds_inv_fim", "DS_inv_fim"));
   v.push_back(products_table("cds_produt_inv_ini", ""));
   v.push_back(products_table("cds_produt_inv_fim", ""));
 

@@ -64,6 +64,10 @@ void JsonWriter::String(std::string_view s) {
   Separate();
   out_ += JsonEscape(s);
 }
+void JsonWriter::Raw(std::string_view json) {
+  Separate();
+  out_ += json;
+}
 void JsonWriter::Int(int64_t v) {
   Separate();
   out_ += std::to_string(v);

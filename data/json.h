@@ -23,6 +23,8 @@ class JsonWriter {
   void Double(double v);
   void Bool(bool v);
   void Null();
+  // A value already written as JSON text, inserted as it is.
+  void Raw(std::string_view json);
   const std::string& str() const { return out_; }
 
  private:

@@ -1,56 +1,12 @@
 #include "sintegra/header.h"
 
-#include <filesystem>
-
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 
 namespace fiscora {
 
-namespace {
-
-const char kMissingFile[] = "O arquivo selecionado não existe! Tente localiza-lo novamente.";
-
-// The initial folder of the file dialogs: the user's desktop.
-std::string DesktopFolder() {
-#ifdef _WIN32
-  const char* home = std::getenv("USERPROFILE");
-#else
-  const char* home = std::getenv("HOME");
-#endif
-  return (std::filesystem::path(home && *home ? home : ".") / "Desktop").string();
-}
-
-}  // namespace
-
-void SetEdtarqText(Session& s, std::string text) {
-  s.frm.edtarq.SetText(std::move(text));
-  s.frm.sbtnverificar.SetEnabled(!s.frm.edtarq.text().empty());
-}
-
-void sbtnarqClick(Session& s) {
-  ResetMainWindow(s, "");
-  SetEdtarqText(s, "");
-  if (auto chosen = s.ui.ChooseOpenFile("texto|*.txt", DesktopFolder())) {
-    SetEdtarqText(s, *chosen);
-  }
-  FileChosen(s, s.frm.edtarq.text());
-}
-
-void FileChosen(Session& s, std::string_view path_text) {
-  std::string path(path_text);
-  SetEdtarqText(s, path);
-  std::error_code ec;
-  if (!path.empty() && std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
-    ReadFileHeader(s, path);
-    s.frm.btn_reg90.SetEnabled(true);
-  } else if (!TrimBlanks(path).empty()) {
-    s.ui.Message("ATENÇÃO!!!", kMissingFile);
-    SetEdtarqText(s, "");
-  }
-}
-
 void ShowFileType(Session& s) {
-  const std::string& code = s.file_type;
+  const std::string& code = s.sintegra.file_type;
   if (code == "1") {
     s.frm.lbl_tipo_arq.SetText("    1 - Normal");
     s.frm.lbl_tipo_arq2.SetText("");
@@ -93,7 +49,7 @@ void ReadFileHeader(Session& s, const std::string& path) {
     s.frm.lblie.SetText(ie);
     t.SetText(f_ie, ie);
     t.SetText(f_empresa, empresa);
-    s.current_period = raw(112, 2) + "/" + raw(108, 4);
+    s.sintegra.current_period = raw(112, 2) + "/" + raw(108, 4);
     t.SetText(f_periodo, first + " a " + last);
     s.frm.lblrazao.SetText(empresa);
     s.frm.lblmunic.SetText(municipio);
@@ -102,7 +58,7 @@ void ReadFileHeader(Session& s, const std::string& path) {
     t.SetText(f_uf, uf);
     s.frm.lbldataini.SetText(first);
     s.frm.lbldatafim.SetText(last);
-    s.file_type = raw(126, 1);
+    s.sintegra.file_type = raw(126, 1);
     ShowFileType(s);
     t.Post();
   }

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sintegra/totalizer.h"
 
@@ -115,12 +116,12 @@ class Loader {
 };
 
 void Loader::Run() {
-  s_.current_line.clear();
-  s_.counters = RecordCounters{};
-  s_.inventory_date.clear();
+  s_.sintegra.current_line.clear();
+  s_.sintegra.counters = RecordCounters{};
+  s_.sintegra.inventory_date.clear();
   Gauge& gauge = s_.frm.progresso;
   gauge.SetPosition(0);
-  gauge.SetMax(s_.expected_lines);
+  gauge.SetMax(s_.sintegra.expected_lines);
 
   LineReader reader(PathFromUtf8(path_));
   for (int k = 0; k < kWorkKinds; ++k) files_[k].emplace(WorkingFile(s_, kKindNames[k], mode_));
@@ -150,7 +151,7 @@ void Loader::Run() {
   gauge.SetPosition(0);
   for (auto& f : files_) f->Close();
   MainWindowState& frm = s_.frm;
-  const RecordCounters& c = s_.counters;
+  const RecordCounters& c = s_.sintegra.counters;
   if (c.r74 > 0) {
     frm.lbl74.SetText(std::to_string(c.r74));
   } else {
@@ -175,10 +176,10 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     t.SetText(f60r_.aliquota, line.Trimmed(69, 4));
     t.SetMoney(f60r_.valor, valor);
     t.Post();
-    ++s_.counters.r60r;
+    ++s_.sintegra.counters.r60r;
   } else if (t3 == "60A") {
     Write(k60a, bytes);
-    ++s_.counters.r60a;
+    ++s_.sintegra.counters.r60a;
     std::string situation = line.Trimmed(32, 4);
     Money valor = line.Amount(36, 10, 2, "valor");
     ClientTable& t = d_.cds_60a;
@@ -232,7 +233,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
       it.SetMoney(fitem_.valor_total, item);
     }
     it.Post();
-    ++s_.counters.r60i;
+    ++s_.sintegra.counters.r60i;
   } else if (t3 == "60D") {
     Write(k60d, bytes);
     Money valor = line.Amount(59, 14, 2, "valor");
@@ -279,7 +280,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     t.SetInteger(emitente == "P" ? f50_.ntp : f50_.ntf, 1);
     t.Post();
     Write(k50, bytes);
-    ++s_.counters.r50;
+    ++s_.sintegra.counters.r50;
   } else if (t2 == "54") {
     Money valor = line.Amount(63, 10, 2, "valor do item");
     Money desc = line.Amount(75, 10, 2, "desconto");
@@ -310,7 +311,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     Product(line, d_.cds_produt);
   } else if (t2 == "74") {
     Inventory(line, d_.cds_inventario);
-    if (s_.inventory_date.empty()) s_.inventory_date = line.Date(3);
+    if (s_.sintegra.inventory_date.empty()) s_.sintegra.inventory_date = line.Date(3);
   } else if (t2 == "70") {
     Money base = line.Amount(69, 12, 2, "base de cálculo");
     Money icms = line.Amount(83, 12, 2, "valor do ICMS");
@@ -326,13 +327,13 @@ void Loader::Product(const RecordLine& line, ClientTable& t) {
   std::string code = line.Trimmed(19, 14);
   // A product whose description is blank is listed by its code, so the user
   // can find it.
-  if (TrimBlanks(line.Raw(41, 53)).empty()) s_.problems.blank_descriptions.Add(code);
+  if (TrimBlanks(line.Raw(41, 53)).empty()) s_.sintegra.problems.blank_descriptions.Add(code);
   t.Append();
   t.SetText(fprod_.codigo, code);
   t.SetText(fprod_.descricao, line.Text(41, 53));
   t.SetText(fprod_.unidade, line.Text(94, 2));
   t.Post();
-  ++s_.counters.r75;
+  ++s_.sintegra.counters.r75;
 }
 
 void Loader::Inventory(const RecordLine& line, ClientTable& t) {
@@ -349,7 +350,7 @@ void Loader::Inventory(const RecordLine& line, ClientTable& t) {
     t.SetMoney(finv_.unitario, unit);
     t.Post();
   }
-  ++s_.counters.r74;
+  ++s_.sintegra.counters.r74;
 }
 
 }  // namespace
@@ -386,7 +387,7 @@ std::string ProductDescription(Session& s, std::string_view code) {
   ClientTable& t = s.dtm.cds_produt;
   t.SetIndexFieldNames("CODIGO");
   if (t.Locate("CODIGO", {code})) return t.AsString(t.FieldIndex("descricao"));
-  s.problems.without_75.Add(code);
+  s.sintegra.problems.without_75.Add(code);
   return {};
 }
 

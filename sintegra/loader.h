@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace fiscora {
 

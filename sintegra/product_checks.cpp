@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
 
@@ -101,7 +102,7 @@ void ProductChecks(Session& s) {
                  found == items_of.end() ? no_items : found->second, first_time);
     std::string_view trimmed = TrimBlanks(code);
     auto number = ParseDouble(trimmed);
-    if (trimmed.empty() || (number && *number < 1)) s.problems.zero_codes.Add(description);
+    if (trimmed.empty() || (number && *number < 1)) s.sintegra.problems.zero_codes.Add(description);
   }
   d.cdsmaxmin.First();
   d.cdsaliq.First();

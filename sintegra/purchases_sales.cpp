@@ -3,6 +3,7 @@
 #include <string>
 
 #include "data/format.h"
+#include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
 
@@ -38,12 +39,12 @@ struct SlotTally {
 Money CouponTotals(Session& s, std::string_view mode) {
   // Printer slots from record 60M: up to six printers in the order in which
   // their order numbers ("001" to "009") first appear.
-  for (auto& slot : s.ecf_slots) slot = EcfSlot{};
+  for (auto& slot : s.sintegra.ecf_slots) slot = EcfSlot{};
   ForEachLine(s, WorkingFile(s, "60m", mode), [&](const RecordLine& line) {
     std::string_view ordem = line.Raw(32, 3);
     if (ordem.size() != 3 || ordem.substr(0, 2) != "00" || ordem[2] < '1' || ordem[2] > '9') return;
     std::string trimmed(TrimBlanks(ordem));
-    for (auto& slot : s.ecf_slots) {
+    for (auto& slot : s.sintegra.ecf_slots) {
       if (slot.ordem.empty()) {
         slot.ordem = trimmed;
         slot.nserie = line.Trimmed(12, 20);
@@ -62,18 +63,18 @@ Money CouponTotals(Session& s, std::string_view mode) {
     (kind == 1 ? disc : kind == 2 ? canc : net) += amount;
     std::string serial = line.Trimmed(12, 20);
     for (size_t i = 0; i < 6; ++i) {
-      if (s.ecf_slots[i].nserie != serial) continue;
+      if (s.sintegra.ecf_slots[i].nserie != serial) continue;
       SlotTally& t = tallies[i];
       t.received = true;
       (kind == 1 ? t.disc : kind == 2 ? t.canc : t.net) += amount;
     }
   });
-  s.coupon_discounts = disc;
-  s.coupon_cancellations = canc;
+  s.sintegra.coupon_discounts = disc;
+  s.sintegra.coupon_cancellations = canc;
 
   MainWindowState& f = s.frm;
   for (size_t i = 0; i < 6; ++i) {
-    EcfSlot& slot = s.ecf_slots[i];
+    EcfSlot& slot = s.sintegra.ecf_slots[i];
     if (tallies[i].received) {
       slot.tot_liquido = FormatGeneral(tallies[i].net);
       slot.tot_desc = FormatGeneral(tallies[i].disc);
@@ -85,7 +86,7 @@ Money CouponTotals(Session& s, std::string_view mode) {
   f.lbldesc.SetText("R$: " + Amount(disc));
   f.lblcanc.SetText("R$: " + Amount(canc));
   for (size_t i = 0; i < 6; ++i) {
-    const EcfSlot& slot = s.ecf_slots[i];
+    const EcfSlot& slot = s.sintegra.ecf_slots[i];
     if (slot.ordem.empty()) continue;
     auto money = [](const std::string& text) {
       return "R$ " + FormatPattern(ParseMoney(text).value_or(Money()), "###,###.00");
@@ -110,7 +111,7 @@ void PurchasesVersusSales(Session& s, std::string_view mode) {
   Money entries, entries_others, exits, exits_others;
   Gauge& gauge = s.frm.progresso;
   gauge.SetPosition(0);
-  gauge.SetMax(s.counters.r50);
+  gauge.SetMax(s.sintegra.counters.r50);
   ForEachLine(s, WorkingFile(s, "50", mode), [&](const RecordLine& line) {
     gauge.Step();
     Money amount = line.Amount(57, 11, 2, "valor total");
@@ -141,7 +142,7 @@ void PurchasesVersusSales(Session& s, std::string_view mode) {
   f.lblentradas_outros.SetText("R$ " + Amount(entries_others));
   f.lbl_61R.SetText("R$ " + Amount(series_d));
   f.lbltotal_bruto_cf.SetText(
-      "R$ " + Amount(coupons + s.coupon_cancellations + s.coupon_discounts));
+      "R$ " + Amount(coupons + s.sintegra.coupon_cancellations + s.sintegra.coupon_discounts));
 
   // Exits below 120% of the entries: the warning, shown or hidden at every run.
   Money limit = Money::FromRaw(MulDivRoundEven(entries.raw(), 12, 10));

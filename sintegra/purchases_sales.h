@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "data/money.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace fiscora {
 

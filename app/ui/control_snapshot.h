@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/main_window_state.h"
+#include "session/main_window_state.h"
 
 namespace fiscora::qt {
 

@@ -98,7 +98,9 @@ std::optional<QString> SaveDialog::Execute(QWidget* parent, const QString& filte
                                            const QString& folder) const {
   QString chosen = QFileDialog::getSaveFileName(
       parent, QString(), ExpandFolder(folder.isEmpty() ? initial_folder_ : folder),
-      DialogFilter(filter.isEmpty() ? filter_ : filter));
+      DialogFilter(filter.isEmpty() ? filter_ : filter), nullptr,
+      // The core asks "Você deseja salvar esse arquivo?" itself.
+      QFileDialog::DontConfirmOverwrite);
   if (chosen.isEmpty()) return std::nullopt;
   return chosen;
 }

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "shell/user_interface.h"
+#include "session/user_interface.h"
 
 namespace fiscora::qt {
 

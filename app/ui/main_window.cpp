@@ -23,7 +23,8 @@
 #include "app/ui/gui_user_interface.h"
 #include "app/ui/page_tabs.h"
 #include "app/ui/ui_text.h"
-#include "shell/verification.h"
+#include "workflow/file_choice.h"
+#include "workflow/verification.h"
 #include "sintegra/header.h"
 
 namespace fiscora::qt {

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "app/ui/secondary_windows.h"
-#include "shell/main_window_state.h"
-#include "shell/session.h"
+#include "session/main_window_state.h"
+#include "session/session.h"
 
 class QLineEdit;
 class QMenu;

@@ -7,9 +7,10 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 #include "audit/loaders.h"
-#include "shell/audit_state.h"
+#include "session/session.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora::testing {
@@ -36,6 +37,7 @@ inline Rec R10Month(std::string_view yyyymm) {
 class EventLoopUserInterface : public RecordingUserInterface {
  public:
   void RunOnEventLoop(const std::function<void()>& step) override {
+    if (std::this_thread::get_id() == loop_thread_) return step();
     std::unique_lock lock(mutex_);
     bool done = false;
     queue_.push_back([&] {
@@ -53,8 +55,8 @@ class EventLoopUserInterface : public RecordingUserInterface {
   void Breathe() override {}
   // Runs the handed steps until the audit has no loader running, then joins
   // its worker.
-  void Pump(AuditState& audit) {
-    while (audit.Busy()) {
+  void Pump(Session& s) {
+    while (s.audit.Busy()) {
       std::function<void()> step;
       {
         std::unique_lock lock(mutex_);
@@ -64,10 +66,11 @@ class EventLoopUserInterface : public RecordingUserInterface {
       }
       step();
     }
-    WaitForAuditLoader(audit);
+    WaitForAuditLoader(s);
   }
 
  private:
+  const std::thread::id loop_thread_ = std::this_thread::get_id();
   std::mutex mutex_;
   std::condition_variable cv_;
   std::deque<std::function<void()>> queue_;

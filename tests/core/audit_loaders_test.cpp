@@ -23,13 +23,13 @@ struct AuditSession {
   EventLoopUserInterface ui;
   MainWindowState frm{&ui};
   Session s{dtm, frm, ui, dir.path() / "work"};
-  AuditState a;
+  AuditState& a = s.audit;
   int changes = 0;
 
   AuditSession() {
     std::filesystem::create_directories(dir.path() / "work");
     InitMainWindow(frm);
-    s.problems.Reset();
+    s.sintegra.problems.Reset();
     a.changed = [this] { ++changes; };
   }
   std::string File(const std::string& name, const std::vector<std::string>& lines) const {
@@ -37,19 +37,19 @@ struct AuditSession {
   }
   void InitialInventory(const std::string& path) {
     ui.open_file = path;
-    btn_abrir_inv_iniClick(s, a);
-    ui.Pump(a);
+    btn_abrir_inv_iniClick(s);
+    ui.Pump(s);
   }
   void FinalInventory(const std::string& path) {
     ui.open_file = path;
-    btn_abrir_inv_fimClick(s, a);
-    ui.Pump(a);
+    btn_abrir_inv_fimClick(s);
+    ui.Pump(s);
   }
   void Period(const std::string& path) {
     ui.open_file = path;
-    btn_abrir_sintegraClick(s, a);
-    btn_incluir_sintegraClick(s, a);
-    ui.Pump(a);
+    btn_abrir_sintegraClick(s);
+    btn_incluir_sintegraClick(s);
+    ui.Pump(s);
   }
   double Figure(std::string_view code, std::string_view field) {
     ClientTable& audit = dtm.cds_audit;
@@ -84,7 +84,7 @@ TEST(AuditLoaders, WholeAuditOfTwoInventoriesAndTwoPeriods) {
 
   t.InitialInventory(ini);
   EXPECT_EQ(t.a.edt_inv_ini, ini);
-  EXPECT_EQ(t.s.current_period, "01/2024");  // the initial inventory's header is read
+  EXPECT_EQ(t.s.sintegra.current_period, "01/2024");  // the initial inventory's header is read
   t.FinalInventory(fim);
   t.Period(feb);
   t.Period(mar);
@@ -126,7 +126,7 @@ TEST(AuditLoaders, WhileALoaderRunsNothingElseStarts) {
   const std::string ini = t.File("ini.txt", {R10Month("202401"), R74("P1", 1000, 100)});
   const std::string feb = t.File("fev.txt", {R10Month("202402"), R54("P1", "5102", 1000, 100)});
   t.ui.open_file = ini;
-  btn_abrir_inv_iniClick(t.s, t.a);
+  btn_abrir_inv_iniClick(t.s);
   ASSERT_TRUE(t.a.Busy());
   EXPECT_FALSE(t.a.Usable(t.a.btn_abrir_inv_fim));
   EXPECT_FALSE(t.a.Usable(t.a.btn_incluir_sintegra));
@@ -134,12 +134,12 @@ TEST(AuditLoaders, WhileALoaderRunsNothingElseStarts) {
   // Clicks meanwhile change nothing: no second loader, no reset, no dialog.
   t.a.edt_sintegra = feb;
   t.frm.lblrazao.SetText("X");
-  btn_incluir_sintegraClick(t.s, t.a);
-  btn_abrir_inv_fimClick(t.s, t.a);
+  btn_incluir_sintegraClick(t.s);
+  btn_abrir_inv_fimClick(t.s);
   EXPECT_EQ(t.frm.lblrazao.text(), "X");
   EXPECT_EQ(t.a.edt_inv_fim, "");
   EXPECT_EQ(t.a.included_periods, std::vector<std::string>{});
-  t.ui.Pump(t.a);
+  t.ui.Pump(t.s);
   EXPECT_FALSE(t.a.Busy());
   EXPECT_EQ(t.Figure("P1", "QTD_INICIAL"), 1);
 }
@@ -157,7 +157,7 @@ TEST(AuditLoaders, MarkupCheckBeforeTheInitialInventory) {
     t.dtm.cds_inv_ini.Append();
     t.dtm.cds_inv_ini.Post();
     t.ui.open_file = std::nullopt;  // the dialog is cancelled
-    btn_abrir_inv_iniClick(t.s, t.a);
+    btn_abrir_inv_iniClick(t.s);
     EXPECT_EQ(t.dtm.cds_inv_ini.IsEmpty(), c.accepted);
     EXPECT_EQ(t.Texts(), c.accepted ? std::vector<std::string>{}
                                     : std::vector<std::string>{
@@ -266,13 +266,13 @@ TEST(AuditLoaders, CancelledPeriodDialogStillEnablesIncludeAndExport) {
   t.a.btn_incluir_sintegra.enabled = false;
   t.a.btn_excel.enabled = false;
   t.ui.open_file = std::nullopt;
-  btn_abrir_sintegraClick(t.s, t.a);
+  btn_abrir_sintegraClick(t.s);
   EXPECT_TRUE(t.a.btn_incluir_sintegra.enabled);
   EXPECT_TRUE(t.a.btn_excel.enabled);
   EXPECT_EQ(t.a.edt_sintegra, "");
   // A path naming no file starts nothing and says nothing.
   t.a.edt_sintegra = t.dir.path().string() + "/none.txt";
-  btn_incluir_sintegraClick(t.s, t.a);
+  btn_incluir_sintegraClick(t.s);
   EXPECT_FALSE(t.a.Busy());
   EXPECT_EQ(t.Texts(), std::vector<std::string>{});
 }

@@ -154,7 +154,7 @@ TEST(AuditClassifyMovements, NewRowDescribedByThePeriodsRecord75) {
   EXPECT_EQ(audit.FieldByName("descricao").AsString(), "ARROZ TIPO 1");
   ASSERT_TRUE(audit.Locate("codigo", {"P2"}));
   EXPECT_EQ(audit.FieldByName("descricao").AsString(), "");
-  EXPECT_TRUE(t.s.problems.without_75.flag);
+  EXPECT_TRUE(t.s.sintegra.problems.without_75.flag);
 }
 
 TEST(AuditClassifyMovements, FiscalPrinterItemsAreExits) {

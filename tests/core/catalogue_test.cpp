@@ -51,7 +51,8 @@ TEST(Catalogue, ColumnsAsTheGridsShowThem) {
       {"cds_inventario", "codigo", kText, 14, "          Código", 17, true, true, false, ""},
       {"cds_inventario", "quantidade", kFloat, 0, "      Quantidade", 15, true, true, false, ""},
       {"cds_inventario", "unitario", kCurrency, 0, "       Valor Unitario", 0, true, true, true, ""},
-      {"cds_inv_fim", "codigo", kText, 13, "          Código", 17, true, true, false, ""},
+      {"cds_inv_fim", "codigo", kText, 14, "          Código", 17, true, true, false, ""},
+      {"cds_inv_ini", "codigo", kText, 14, "          Código", 17, true, true, false, ""},
       {"cds_inv_ini", "descricao", kText, 43,
        "                                         Descrição", 50, false, true, false, ""},
       {"cdsmaxmin", "porcentagem", kFloat, 0, "   Porcentagem  ", 6, true, true, false, "#'%'"},
@@ -272,8 +273,8 @@ TEST(Catalogue, CodesCutToTheFieldWidth) {
   const std::string value = "12345678901234567890";
   const Case cases[] = {
       {&dm.cds_inventario, "codigo", "12345678901234"},
-      {&dm.cds_inv_ini, "codigo", "1234567890123"},
-      {&dm.cds_inv_fim, "codigo", "1234567890123"},
+      {&dm.cds_inv_ini, "codigo", "12345678901234"},
+      {&dm.cds_inv_fim, "codigo", "12345678901234"},
       {&dm.cds_totaliq, "serie_ecf", "123456"},
       {&dm.cds_60i_item, "codigo", "12345678901234"},
   };

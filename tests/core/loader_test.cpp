@@ -51,10 +51,10 @@ TEST(Loader, FillsTablesCountersAndLabels) {
       R75("P1", "ARROZ TIPO 1", "UNID").str(),
       Rec("60a").str(),  // lower case: no known sub-type
   });
-  t.s.expected_lines = CountLines(t.s, f);
+  t.s.sintegra.expected_lines = CountLines(t.s, f);
   LoadSintegraFile(t.s, f, "Normal");
 
-  const RecordCounters& c = t.s.counters;
+  const RecordCounters& c = t.s.sintegra.counters;
   EXPECT_EQ(c.r50, 2);
   EXPECT_EQ(c.r60a, 2);
   EXPECT_EQ(c.r60i, 2);
@@ -64,7 +64,7 @@ TEST(Loader, FillsTablesCountersAndLabels) {
   EXPECT_EQ(t.frm.lbl50.text(), "2");
   EXPECT_EQ(t.frm.lbl60i.text(), "2");
   EXPECT_EQ(t.frm.lbl74.text(), "2");
-  EXPECT_EQ(t.s.inventory_date, "31/03/2024");
+  EXPECT_EQ(t.s.sintegra.inventory_date, "31/03/2024");
   EXPECT_EQ(t.frm.progresso.position(), 0);
 
   ClientTable& n = t.dtm.cds_50;
@@ -158,13 +158,13 @@ TEST(Loader, WithoutInventoryAndCountersPerLoad) {
   std::string with = t.dir.Write("a.txt", {R75("P1", "X").str(), R74("P1", 1000, 100).str()});
   std::string without = t.dir.Write("b.txt", {R50("5102", 100).str()});
   LoadSintegraFile(t.s, with, "Normal");
-  EXPECT_EQ(t.s.counters.r75, 1);
+  EXPECT_EQ(t.s.sintegra.counters.r75, 1);
   LoadSintegraFile(t.s, without, "Normal");
-  EXPECT_EQ(t.s.counters.r75, 0);
-  EXPECT_EQ(t.s.counters.r74, 0);
+  EXPECT_EQ(t.s.sintegra.counters.r75, 0);
+  EXPECT_EQ(t.s.sintegra.counters.r74, 0);
   EXPECT_EQ(t.frm.lbl74.text(), "0");
   EXPECT_EQ(t.frm.lbldatainv.text(), "  /  /    ");
-  EXPECT_EQ(t.s.inventory_date, "");
+  EXPECT_EQ(t.s.sintegra.inventory_date, "");
 }
 
 TEST(Loader, InventoryModes) {
@@ -180,14 +180,15 @@ TEST(Loader, InventoryModes) {
   EXPECT_EQ(t.dtm.cds_60a.RecordCount(), 0);
   ASSERT_EQ(t.dtm.cds_inv_ini.RecordCount(), 1);
   t.dtm.cds_inv_ini.First();
-  EXPECT_EQ(t.dtm.cds_inv_ini.FieldByName("codigo").AsString(), "ABCDEFGHIJKLM");  // 13 wide
+  // The whole 14-character code, as in cds_inventario (the audit joins on it).
+  EXPECT_EQ(t.dtm.cds_inv_ini.FieldByName("codigo").AsString(), "ABCDEFGHIJKLMN");
   EXPECT_EQ(t.dtm.cds_produt_inv_ini.RecordCount(), 1);
-  EXPECT_EQ(t.s.counters.r74, 2);
-  EXPECT_EQ(t.s.counters.r75, 1);
-  EXPECT_EQ(t.s.counters.r50, 0);
+  EXPECT_EQ(t.s.sintegra.counters.r74, 2);
+  EXPECT_EQ(t.s.sintegra.counters.r75, 1);
+  EXPECT_EQ(t.s.sintegra.counters.r50, 0);
   EXPECT_EQ(t.frm.lbl50.text(), "0");
   EXPECT_EQ(t.frm.lbl60a.text(), "0");
-  EXPECT_EQ(t.s.inventory_date, "");  // only a "Normal" load takes the date
+  EXPECT_EQ(t.s.sintegra.inventory_date, "");  // only a "Normal" load takes the date
   for (const char* kind : {"60m", "60r", "60d", "60i", "50", "60a", "61R"}) {
     auto p = WorkingFile(t.s, kind, "INV_INI");
     EXPECT_TRUE(std::filesystem::exists(p)) << p;
@@ -226,16 +227,16 @@ TEST(Loader, ProblemListsOfProducts) {
   std::string f = t.File({R75("P1", "").str(), R75("P2", "ARROZ").str()});
   LoadSintegraFile(t.s, f, "Normal");
   // The blank description is listed by the product's code.
-  EXPECT_TRUE(t.s.problems.blank_descriptions.flag);
-  EXPECT_NE(t.s.problems.blank_descriptions.text.find("P1\n\r"), std::string::npos);
-  EXPECT_EQ(t.s.problems.blank_descriptions.text.find("P2"), std::string::npos);
+  EXPECT_TRUE(t.s.sintegra.problems.blank_descriptions.flag);
+  EXPECT_NE(t.s.sintegra.problems.blank_descriptions.text.find("P1\n\r"), std::string::npos);
+  EXPECT_EQ(t.s.sintegra.problems.blank_descriptions.text.find("P2"), std::string::npos);
 
   EXPECT_EQ(TrimBlanks(ProductDescription(t.s, "P2")), "ARROZ");
-  EXPECT_FALSE(t.s.problems.without_75.flag);
+  EXPECT_FALSE(t.s.sintegra.problems.without_75.flag);
   EXPECT_EQ(ProductDescription(t.s, "p2"), "");  // letter case counts
   EXPECT_EQ(ProductDescription(t.s, "p2"), "");
-  EXPECT_TRUE(t.s.problems.without_75.flag);
-  EXPECT_EQ(t.s.problems.without_75.text.substr(t.s.problems.without_75.text.size() - 8),
+  EXPECT_TRUE(t.s.sintegra.problems.without_75.flag);
+  EXPECT_EQ(t.s.sintegra.problems.without_75.text.substr(t.s.sintegra.problems.without_75.text.size() - 8),
             "p2\n\rp2\n\r");
 }
 
@@ -328,7 +329,7 @@ TEST(Header, Identification) {
   EXPECT_EQ(t.frm.lblrazao.text(), "LOJA EXEMPLO COMERCIO DE ALIMENTOS ");
   EXPECT_EQ(t.frm.lbldataini.text(), "01/04/2024");
   EXPECT_EQ(t.frm.lbldatafim.text(), "30/04/2024");
-  EXPECT_EQ(t.s.current_period, "04/2024");
+  EXPECT_EQ(t.s.sintegra.current_period, "04/2024");
   EXPECT_EQ(t.frm.lbl_tipo_arq.text(), " 3 - Retificação");
   EXPECT_EQ(t.frm.lbl_tipo_arq2.text(), "Aditiva");
   EXPECT_TRUE(t.ui.messages.empty());
@@ -343,7 +344,7 @@ TEST(Header, FileTypeLabels) {
   TestSession t;
   for (const auto& c : cases) {
     SCOPED_TRACE("code '" + c.code + "'");
-    t.s.file_type = c.code;
+    t.s.sintegra.file_type = c.code;
     ShowFileType(t.s);
     EXPECT_EQ(t.frm.lbl_tipo_arq.text(), c.label);
     EXPECT_EQ(t.frm.lbl_tipo_arq2.text(), c.label2);
@@ -351,7 +352,7 @@ TEST(Header, FileTypeLabels) {
   // A record 10 that stops before column 126 gives the empty code.
   t.ui.open_file = t.File({R10().Cut(125).str()});
   sbtnarqClick(t.s);
-  EXPECT_EQ(t.s.file_type, "");
+  EXPECT_EQ(t.s.sintegra.file_type, "");
   EXPECT_EQ(t.frm.lbl_tipo_arq.text(), "5 - Desfazimento");
 }
 
@@ -372,14 +373,14 @@ TEST(Header, CancelledOrMissingFile) {
   EXPECT_EQ(t.ui.messages[0].title, "ATENÇÃO!!!");
   EXPECT_EQ(t.ui.messages[0].text, "O arquivo selecionado não existe! Tente localiza-lo novamente.");
   EXPECT_EQ(t.frm.edtarq.text(), "");
-  EXPECT_EQ(t.s.file_type, "0");
+  EXPECT_EQ(t.s.sintegra.file_type, "0");
 
   // A file without record 10 leaves the identification empty.
   t.ui.open_file = t.File({R50("5102", 1).str()});
   sbtnarqClick(t.s);
   EXPECT_EQ(t.frm.lblCnpj.text(), "");
   EXPECT_EQ(t.frm.lbl_tipo_arq.text(), "");
-  EXPECT_EQ(t.s.file_type, "0");
+  EXPECT_EQ(t.s.sintegra.file_type, "0");
 }
 
 }  // namespace

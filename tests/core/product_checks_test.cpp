@@ -121,20 +121,20 @@ TEST(ProductChecks, ZeroCodes) {
     SCOPED_TRACE(std::string("code \"") + c.code + "\"");
     TestSession t;
     Check(t, {R75(c.code, "PRODUTO"), R60R(c.code, 100, "1700")});
-    const ProblemList& list = t.s.problems.zero_codes;
+    const ProblemList& list = t.s.sintegra.problems.zero_codes;
     EXPECT_EQ(list.flag, c.zero);
     // The entry is the description, not the code.
     EXPECT_EQ(list.text, c.zero ? header + Described("PRODUTO") + "\n\r" : header);
-    EXPECT_FALSE(t.s.problems.without_75.flag);
+    EXPECT_FALSE(t.s.sintegra.problems.without_75.flag);
   }
 }
 
 TEST(ProductChecks, ZeroCodeWithoutProductIsListedBlankAndMissing) {
   TestSession t;
   Check(t, {R60R("0", 100, "1700")});
-  EXPECT_EQ(t.s.problems.zero_codes.text,
+  EXPECT_EQ(t.s.sintegra.problems.zero_codes.text,
             "PRODUTOS COM CODIGOS ZERADOS.\n\r" + std::string(44, '-') + "\n\r\n\r\n\r");
-  EXPECT_EQ(t.s.problems.without_75.text,
+  EXPECT_EQ(t.s.sintegra.problems.without_75.text,
             "PRODUTOS SEM 75 CORRESPONDENTE.\n\r" + std::string(44, '-') + "\n\r\n\r0\n\r");
 }
 
@@ -207,7 +207,7 @@ TEST(ProductChecks, GaugeEndsAtTheNumberOf60RRows) {
   EXPECT_EQ(t.frm.progresso.max(), 3);
   EXPECT_EQ(t.frm.progresso.position(), 3);
   // P2 and P3 have no record 75.
-  EXPECT_EQ(t.s.problems.without_75.text,
+  EXPECT_EQ(t.s.sintegra.problems.without_75.text,
             "PRODUTOS SEM 75 CORRESPONDENTE.\n\r" + std::string(44, '-') + "\n\r\n\rP2\n\rP3\n\r");
 }
 

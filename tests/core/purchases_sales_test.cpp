@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/verification.h"
+#include "workflow/verification.h"
 #include "sintegra/header.h"
 #include "sintegra/loader.h"
 #include "sintegra_fixture.h"
@@ -21,7 +21,7 @@ using namespace fiscora::testing;
 // Chooses a file of a record 10 and these lines, and verifies it.
 std::vector<std::string> SlotOrders(const Session& s) {
   std::vector<std::string> out;
-  for (const EcfSlot& slot : s.ecf_slots) out.push_back(slot.ordem);
+  for (const EcfSlot& slot : s.sintegra.ecf_slots) out.push_back(slot.ordem);
   return out;
 }
 
@@ -71,8 +71,8 @@ TEST(PurchasesVersusSales, ExitsJoinNotesCouponsAndSeriesD) {
   EXPECT_EQ(f.lblcanc.text(), "R$: 7,50");
   // net coupons plus cancellations plus discounts
   EXPECT_EQ(f.lbltotal_bruto_cf.text(), "R$ 312,50");
-  EXPECT_EQ(t.s.coupon_discounts, Money::FromUnits(5));
-  EXPECT_EQ(t.s.coupon_cancellations, Money::FromRaw(75000));
+  EXPECT_EQ(t.s.sintegra.coupon_discounts, Money::FromUnits(5));
+  EXPECT_EQ(t.s.sintegra.coupon_cancellations, Money::FromRaw(75000));
 }
 
 // Totals of more than ten digits are still shown to the cent.
@@ -179,7 +179,7 @@ TEST(PurchasesVersusSales, PrinterSlotsInOrderOfFirstAppearance) {
     EXPECT_EQ(SlotOrders(t.s), c.slots);
     for (size_t i = 0; i < 6; ++i) {
       const std::string& ordem = c.slots[i];
-      EXPECT_EQ(t.s.ecf_slots[i].nserie, ordem.empty() ? "" : "S" + ordem) << "slot " << i + 1;
+      EXPECT_EQ(t.s.sintegra.ecf_slots[i].nserie, ordem.empty() ? "" : "S" + ordem) << "slot " << i + 1;
       EXPECT_EQ(t.frm.ecf_name[i]->text(), "ECF " + (ordem.empty() ? "000" : ordem) + ":")
           << "slot " << i + 1;
     }
@@ -224,7 +224,7 @@ TEST(PurchasesVersusSales, SlotTotalsPerKind) {
   EXPECT_EQ(f.lblcupomecf1.text(), "R$ 1.235,00");
   EXPECT_EQ(f.lbldescecf1.text(), "R$ ,50");
   EXPECT_EQ(f.lblcancecf1.text(), "R$ 3,00");
-  const EcfSlot& a = t.s.ecf_slots[0];
+  const EcfSlot& a = t.s.sintegra.ecf_slots[0];
   EXPECT_EQ(a.tot_liquido, "1235");
   EXPECT_EQ(a.tot_desc, "0,5");
   EXPECT_EQ(a.tot_canc, "3");
@@ -233,7 +233,7 @@ TEST(PurchasesVersusSales, SlotTotalsPerKind) {
   EXPECT_EQ(f.lblcupomecf2.text(), "R$ ,00");
   EXPECT_EQ(f.lbldescecf2.text(), "R$ ,00");
   EXPECT_EQ(f.lblcancecf2.text(), "R$ ,00");
-  EXPECT_EQ(t.s.ecf_slots[1].tot_liquido, "0");
+  EXPECT_EQ(t.s.sintegra.ecf_slots[1].tot_liquido, "0");
 }
 
 }  // namespace

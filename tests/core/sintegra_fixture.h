@@ -9,10 +9,11 @@
 #include <string_view>
 
 #include "data/catalogue.h"
-#include "shell/envelope.h"
-#include "shell/main_window_state.h"
-#include "shell/session.h"
-#include "shell/verification.h"
+#include "workflow/envelope.h"
+#include "session/main_window_state.h"
+#include "session/session.h"
+#include "workflow/file_choice.h"
+#include "workflow/verification.h"
 #include "sintegra/header.h"
 
 namespace fiscora::testing {
@@ -151,7 +152,7 @@ struct TestSession {
   TestSession() {
     std::filesystem::create_directories(dir.path() / "work");
     InitMainWindow(frm);
-    s.problems.Reset();
+    s.sintegra.problems.Reset();
   }
   std::string File(const std::vector<std::string>& lines) const { return dir.Write("in.txt", lines); }
   // Chooses a file of a record 10 and these lines, and runs "Verificar".

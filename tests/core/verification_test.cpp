@@ -1,7 +1,7 @@
 // The verification run: its messages, the sheets it shows, the printer
 // panels, a second run on the same file, a missing path, a failing line and
 // a real file from end to end.
-#include "shell/verification.h"
+#include "workflow/verification.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +61,7 @@ TEST(Verification, WarnMissingRecordsNamesEachAbsentType) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TestSession t;
-    t.s.counters = c.counters;
+    t.s.sintegra.counters = c.counters;
     WarnMissingRecords(t.s);
     if (c.text.empty()) {
       EXPECT_TRUE(t.ui.messages.empty());
@@ -363,7 +363,7 @@ TEST(Verification, SampleFileFromEndToEnd) {
   EXPECT_EQ(f.lbl60i.text(), "0");
   EXPECT_EQ(f.lbl50.text(), "0");
   EXPECT_EQ(f.lbl74.text(), "0");
-  EXPECT_EQ(t.s.counters.r75, 50);
+  EXPECT_EQ(t.s.sintegra.counters.r75, 50);
   EXPECT_EQ(t.dtm.cds_60a.RecordCount(), 40);
   // 960 lines of 60D on two days of one printer, all without a rate.
   EXPECT_EQ(t.dtm.cds_60d.RecordCount(), 2);

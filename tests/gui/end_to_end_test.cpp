@@ -1,52 +1,16 @@
 // A public sample verified through the window and through fiscora-cli gives
 // the same labels, messages and sheets.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTabWidget>
 #include <sstream>
 
 #include "cli/cli.h"
-#include "data/json.h"
 #include "main_window_fixture.h"
 
 namespace fiscora::qt {
 namespace {
-
-// Reads a JSON string starting at s[i] (a quote); i ends after it.
-std::string ReadJsonString(const std::string& s, size_t& i) {
-  std::string out;
-  for (++i; i < s.size() && s[i] != '"'; ++i) {
-    if (s[i] != '\\') {
-      out += s[i];
-      continue;
-    }
-    char c = s[++i];
-    if (c == 'n') out += '\n';
-    else if (c == 'r') out += '\r';
-    else if (c == 't') out += '\t';
-    else if (c == 'u') {
-      out += static_cast<char>(std::stoi(s.substr(i + 1, 4), nullptr, 16));
-      i += 4;
-    } else {
-      out += c;
-    }
-  }
-  ++i;
-  return out;
-}
-
-// The "labels" object of the envelope: control name -> text.
-std::vector<std::pair<std::string, std::string>> CliLabels(const std::string& json) {
-  std::vector<std::pair<std::string, std::string>> out;
-  size_t i = json.find("\"labels\":{");
-  if (i == std::string::npos) return out;
-  i += 10;
-  while (i < json.size() && json[i] == '"') {
-    std::string key = ReadJsonString(json, i);
-    ++i;  // ':'
-    out.emplace_back(key, ReadJsonString(json, i));
-    if (json[i] == ',') ++i;
-  }
-  return out;
-}
 
 class EndToEndTest : public MainWindowTest {
  protected:
@@ -72,35 +36,37 @@ void EndToEndTest::VerifyBothWays(const std::string& sample) {
 
   std::ostringstream out, err;
   ASSERT_EQ(RunCli({"verificar", sample}, out, err), 0) << err.str();
-  auto labels = CliLabels(out.str());
-  ASSERT_GT(labels.size(), 40u);
-  for (const auto& [name, text] : labels) {
-    SCOPED_TRACE(name);
-    QObject* widget = frm_->findChild<QObject*>(QString::fromStdString(name));
+  QJsonParseError error;
+  QJsonObject envelope = QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error).object();
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+  QJsonObject labels = envelope["labels"].toObject();
+  ASSERT_GT(labels.size(), 40);
+  for (auto it = labels.begin(); it != labels.end(); ++it) {
+    SCOPED_TRACE(it.key().toStdString());
+    QObject* widget = frm_->findChild<QObject*>(it.key());
     ASSERT_NE(widget, nullptr);
     auto shown = CaptionOf(widget);
     ASSERT_TRUE(shown.has_value());
-    EXPECT_EQ(shown->toStdString(), text);
+    EXPECT_EQ(*shown, it.value().toString());
   }
 
   // The same messages, in the same order.
-  std::string json = out.str();
-  size_t at = 0;
-  for (const RecordedMessage& m : recorder_.messages) {
-    SCOPED_TRACE(m.title);
-    at = json.find(JsonEscape(m.text), at);
-    EXPECT_NE(at, std::string::npos);
-  }
+  QJsonArray messages = envelope["messages"].toArray();
+  ASSERT_EQ(messages.size(), static_cast<qsizetype>(recorder_.messages.size()));
   EXPECT_FALSE(recorder_.messages.empty());
+  for (qsizetype i = 0; i < messages.size(); ++i) {
+    const RecordedMessage& m = recorder_.messages[static_cast<size_t>(i)];
+    EXPECT_EQ(messages[i].toObject()["title"].toString().toStdString(), m.title);
+    EXPECT_EQ(messages[i].toObject()["text"].toString().toStdString(), m.text);
+  }
 
   // The same visible sheets, left to right.
   auto* tabs = Find<QTabWidget>("pgcdados");
   ASSERT_NE(tabs, nullptr);
-  std::string shown_tabs;
+  QJsonArray shown_tabs;
   for (int i = 0; i < tabs->count(); ++i)
-    if (tabs->isTabVisible(i)) shown_tabs += JsonEscape(tabs->tabText(i).toStdString()) + ",";
-  shown_tabs.pop_back();
-  EXPECT_NE(json.find("\"tabs\":[" + shown_tabs + "]"), std::string::npos) << shown_tabs;
+    if (tabs->isTabVisible(i)) shown_tabs.append(tabs->tabText(i));
+  EXPECT_EQ(envelope["tabs"].toArray(), shown_tabs);
 }
 
 }  // namespace

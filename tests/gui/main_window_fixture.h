@@ -27,8 +27,8 @@
 #include "app/ui/page_tabs.h"
 #include "app/ui/secondary_windows.h"
 #include "data/catalogue.h"
-#include "shell/envelope.h"
-#include "shell/session.h"
+#include "workflow/envelope.h"
+#include "session/session.h"
 
 namespace fiscora::qt {
 

@@ -23,9 +23,9 @@
 #include "app/ui/page_tabs.h"
 #include "app/ui/secondary_windows.h"
 #include "data/catalogue.h"
-#include "shell/envelope.h"
+#include "workflow/envelope.h"
 #include "main_window_fixture.h"
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace fiscora::qt {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/session.h"
+#include "session/session.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -113,7 +113,7 @@ void ResetMainWindow(Session& s, std::string_view mode) {
     d.cdsmaxmin.EmptyDataSet();
     d.cdsaliq.EmptyDataSet();
   }
-  s.file_type.assign(1, '0');  // (assign: gcc 12 warns falsely on "= \"0\"")
+  s.sintegra.file_type.assign(1, '0');  // (assign: gcc 12 warns falsely on "= \"0\"")
   if (tables) {
     for (ClientTable* t : {&d.cds_ident, &d.cdsmaxmin, &d.cdsaliq, &d.cds_totaliq, &d.cds_50,
                            &d.cds_54, &d.cds_60i, &d.cds_60i_item, &d.cds_60r, &d.cds_60a,

@@ -1,14 +1,12 @@
-// What a headless run prints: the JSON envelope with the labels the command
-// set, the visibility it changed, the messages in order, the main window's
-// state and the tables asked for.
+// A user interface that records what it is told and answers from a script:
+// used by fiscora-cli and by the tests.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "shell/session.h"
-#include "shell/user_interface.h"
+#include "session/user_interface.h"
 
 namespace fiscora {
 
@@ -17,8 +15,6 @@ struct RecordedMessage {
   std::string text;
 };
 
-// A user interface that records what it is told and answers from a script:
-// used by fiscora-cli and by the tests.
 class RecordingUserInterface : public UserInterface {
  public:
   void Message(std::string_view title, std::string_view text) override;
@@ -41,13 +37,5 @@ class RecordingUserInterface : public UserInterface {
   std::vector<std::string> changed_controls;
   int breaths = 0;
 };
-
-struct EnvelopeOptions {
-  std::vector<std::string> tables;  // tables whose rows are printed
-};
-
-// The whole envelope as JSON text (one object, no trailing newline).
-std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& messages,
-                          const EnvelopeOptions& options);
 
 }  // namespace fiscora

@@ -1,4 +1,4 @@
-#include "shell/main_window_state.h"
+#include "session/main_window_state.h"
 
 #include <algorithm>
 #include <cstring>

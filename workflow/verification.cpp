@@ -1,4 +1,4 @@
-#include "shell/verification.h"
+#include "workflow/verification.h"
 
 #include <filesystem>
 
@@ -23,12 +23,12 @@ void Run(Session& s) {
   TdtmCENTRAL& d = s.dtm;
   EnableFileControls(f, false);
   f.sbtnverificar.SetEnabled(false);
-  s.expected_lines = 0;
+  s.sintegra.expected_lines = 0;
   f.progresso.SetMax(0);
   for (ClientTable* t : {&d.cdsmaxmin, &d.cdsaliq, &d.cds_totaliq, &d.cds_produt,
                          &d.cds_inventario, &d.cds_dif_nota})
     t->EmptyDataSet();
-  s.problems.Reset();
+  s.sintegra.problems.Reset();
   f.bbtn_verif_invent.SetEnabled(false);
 
   const std::string path = f.edtarq.text();
@@ -40,13 +40,13 @@ void Run(Session& s) {
     for (ClientTable* t : {&d.cds_50, &d.cds_54, &d.cds_60a, &d.cds_60d, &d.cds_60i,
                            &d.cds_60i_item, &d.cds_60r})
       t->EmptyDataSet();
-    s.expected_lines = CountLines(s, path);
+    s.sintegra.expected_lines = CountLines(s, path);
     LoadSintegraFile(s, path, "Normal");
-    f.lbllinhas.SetText(std::to_string(s.expected_lines));
-    if (s.counters.r74 > 0) f.lbldatainv.SetText(s.inventory_date);
+    f.lbllinhas.SetText(std::to_string(s.sintegra.expected_lines));
+    if (s.sintegra.counters.r74 > 0) f.lbldatainv.SetText(s.sintegra.inventory_date);
     PurchasesVersusSales(s, "Normal");
     ProductChecks(s);
-    ProblemLists& p = s.problems;
+    ProblemLists& p = s.sintegra.problems;
     for (ProblemList* l : {&p.blank_descriptions, &p.zero_codes, &p.without_75})
       if (!l->flag) l->text.clear();
     p.header += p.blank_descriptions.text + p.zero_codes.text + p.without_75.text;
@@ -61,7 +61,7 @@ void Run(Session& s) {
   f.pnlecf6.SetVisible(four_or_more);
 
   WarnMissingRecords(s);
-  const ProblemLists& p = s.problems;
+  const ProblemLists& p = s.sintegra.problems;
   if (p.zero_codes.flag || p.blank_descriptions.flag || p.without_75.flag)
     s.ui.Message("Atenção", p.header);
   if (f.progresso.position() > 0) {
@@ -73,7 +73,7 @@ void Run(Session& s) {
   f.pgcdados.SetActive(f.tbsdados_emp);
   f.lblaguarde.Hide();
   f.bbtn_analisar.SetEnabled(true);
-  if (s.counters.r74 > 0) f.bbtn_verif_invent.SetEnabled(true);
+  if (s.sintegra.counters.r74 > 0) f.bbtn_verif_invent.SetEnabled(true);
   d.cds_50.First();
   f.dbt_soma_inv_princ.Show();
   EnableFileControls(f, true);
@@ -123,7 +123,7 @@ void EdtarqEnter(Session& s) {
 }
 
 void WarnMissingRecords(Session& s) {
-  const RecordCounters& c = s.counters;
+  const RecordCounters& c = s.sintegra.counters;
   std::string text = "Não existem registros \n\r";
   bool any = false;
   auto line = [&](int counter, const char* name) {

@@ -4,12 +4,11 @@
 // name); the window mirrors this state and the routines never see a widget.
 #pragma once
 
-#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "shell/user_interface.h"
+#include "session/user_interface.h"
 
 namespace fiscora {
 
@@ -229,26 +228,5 @@ class MainWindowState {
                                 &lblcancecf4, &lblcancecf5, &lblcancecf6};
 };
 
-// Calls UserInterface::Breathe about every 30 ms from a loop that calls
-// Tick() after every line; the clock is read only every 256 ticks.
-class Pacer {
- public:
-  explicit Pacer(UserInterface& ui, std::chrono::milliseconds period = std::chrono::milliseconds(30))
-      : ui_(ui), period_(period), last_(std::chrono::steady_clock::now()) {}
-  void Tick() {
-    if ((++ticks_ & 255u) != 0) return;
-    auto now = std::chrono::steady_clock::now();
-    if (now - last_ >= period_) {
-      last_ = now;
-      ui_.Breathe();
-    }
-  }
-
- private:
-  UserInterface& ui_;
-  std::chrono::milliseconds period_;
-  std::chrono::steady_clock::time_point last_;
-  unsigned ticks_ = 0;
-};
 
 }  // namespace fiscora

@@ -1,7 +1,7 @@
 // The verification run started by "Verificar" (or Enter in edtarq).
 #pragma once
 
-#include "shell/session.h"
+#include "session/session.h"
 
 namespace fiscora {
 

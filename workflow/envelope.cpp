@@ -1,36 +1,23 @@
-#include "shell/envelope.h"
+#include "workflow/envelope.h"
 
 #include "data/display.h"
 #include "data/json.h"
 
 namespace fiscora {
 
-void RecordingUserInterface::Message(std::string_view title, std::string_view text) {
-  messages.push_back({std::string(title.empty() ? "Fiscora" : title), std::string(text)});
+namespace {
+
+void WriteRawMembers(JsonWriter& w, const std::vector<std::pair<std::string, std::string>>& members) {
+  for (const auto& [key, json] : members) {
+    w.Key(key);
+    w.Raw(json);
+  }
 }
 
-Answer RecordingUserInterface::Confirm(std::string_view title, std::string_view text, Buttons) {
-  messages.push_back({std::string(title), std::string(text)});
-  return confirm_answer;
-}
-
-std::optional<std::string> RecordingUserInterface::ChooseOpenFile(std::string_view,
-                                                                  std::string_view) {
-  return open_file;
-}
-std::optional<std::string> RecordingUserInterface::ChooseSaveFile(std::string_view,
-                                                                  std::string_view) {
-  return save_file;
-}
-std::optional<std::string> RecordingUserInterface::ChooseFolder(std::string_view) {
-  return folder;
-}
-void RecordingUserInterface::ControlChanged(const Control& control) {
-  changed_controls.emplace_back(control.name());
-}
+}  // namespace
 
 std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& messages,
-                          const EnvelopeOptions& options) {
+                          const EnvelopeOptions& options, const EnvelopeExtras& extras) {
   JsonWriter w;
   w.BeginObject();
   w.Key("labels");
@@ -47,6 +34,10 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
       w.String(c->kind() == Control::Kind::kDisplay ? AggregateDisplayText(inventory, soma)
                                                     : c->text());
     }
+  }
+  for (const auto& [name, text] : extras.labels) {
+    w.Key(name);
+    w.String(text);
   }
   w.EndObject();
   w.Key("visible");
@@ -76,16 +67,16 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
   w.Key("state");
   w.BeginObject();
   w.Key("file_type");
-  w.String(s.file_type);
+  w.String(s.sintegra.file_type);
   w.Key("current_period");
-  w.String(s.current_period);
+  w.String(s.sintegra.current_period);
   w.Key("inventory_date");
-  w.String(s.inventory_date);
+  w.String(s.sintegra.inventory_date);
   w.Key("expected_lines");
-  w.Int(s.expected_lines);
+  w.Int(s.sintegra.expected_lines);
   w.Key("counters");
   w.BeginObject();
-  const RecordCounters& c = s.counters;
+  const RecordCounters& c = s.sintegra.counters;
   for (auto [name, value] : {std::pair<const char*, int>{"50", c.r50}, {"60A", c.r60a},
                              {"60I", c.r60i}, {"60R", c.r60r}, {"74", c.r74}, {"75", c.r75}}) {
     w.Key(name);
@@ -94,7 +85,7 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
   w.EndObject();
   w.Key("ecf_slots");
   w.BeginArray();
-  for (const EcfSlot& slot : s.ecf_slots) {
+  for (const EcfSlot& slot : s.sintegra.ecf_slots) {
     w.BeginObject();
     for (auto [name, value] :
          {std::pair<const char*, const std::string*>{"ordem", &slot.ordem},
@@ -106,6 +97,7 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
     w.EndObject();
   }
   w.EndArray();
+  WriteRawMembers(w, extras.state);
   w.EndObject();
 
   w.Key("tables");
@@ -116,6 +108,7 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
     w.Key(name);
     WriteTableRows(w, *t);
   }
+  WriteRawMembers(w, extras.tables);
   w.EndObject();
   w.Key("aggregates");
   w.BeginObject();
@@ -125,7 +118,9 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
     w.Key(name);
     WriteAggregates(w, *t);
   }
+  WriteRawMembers(w, extras.aggregates);
   w.EndObject();
+  WriteRawMembers(w, extras.top);
   w.EndObject();
   return w.str();
 }

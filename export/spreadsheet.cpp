@@ -1,0 +1,193 @@
+#include "export/spreadsheet.h"
+
+#include <xlsxwriter.h>
+
+#include <stdexcept>
+#include <system_error>
+
+#include "data/atomic_file.h"
+
+namespace fiscora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The money format of the cells that receive a currency value.
+constexpr const char kMoneyFormat[] = "\"R$ \"#,##0.00;\"R$ -\"#,##0.00";
+
+const Workbook::Cell kEmptyCell{};
+
+// XML 1.0 has no place for most control characters; a text that holds one
+// (a stray byte of a fiscal file) gets a blank there, so the file opens.
+std::string XmlSafe(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 && u != '\t' && u != '\n' && u != '\r') c = ' ';
+  }
+  return out;
+}
+
+[[noreturn]] void Fail(const fs::path& target, const std::string& reason) {
+  throw FileWriteError("Não foi possível gravar o arquivo " + PathText(target) + ": " + reason);
+}
+
+// Writes the cells through libxlsxwriter into `file`.
+void WriteXlsx(const std::string& sheet_name, const std::vector<std::vector<Workbook::Cell>>& rows,
+               const fs::path& file, const fs::path& target) {
+  std::string name = PathText(file);
+  std::string tmpdir;
+  {
+    std::error_code ec;
+    fs::path t = fs::temp_directory_path(ec);
+    if (!ec) tmpdir = PathText(t);
+  }
+  lxw_workbook_options options{};
+  options.constant_memory = LXW_TRUE;  // rows are written in order
+  options.tmpdir = tmpdir.empty() ? nullptr : tmpdir.data();
+  lxw_workbook* wb = workbook_new_opt(name.c_str(), &options);
+  if (!wb) Fail(target, "memória insuficiente");
+  struct Closer {
+    lxw_workbook* wb;
+    bool closed = false;
+    ~Closer() {
+      if (!closed) workbook_close(wb);  // frees it; the caller removes the file
+    }
+  } closer{wb};
+
+  lxw_worksheet* ws = workbook_add_worksheet(wb, XmlSafe(sheet_name).c_str());
+  if (!ws) Fail(target, "nome de planilha inválido: " + sheet_name);
+  lxw_format* text_fmt = workbook_add_format(wb);
+  format_set_num_format(text_fmt, "@");
+  lxw_format* money_fmt = workbook_add_format(wb);
+  format_set_num_format(money_fmt, kMoneyFormat);
+
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const auto& row = rows[r];
+    for (size_t c = 0; c < row.size(); ++c) {
+      const Workbook::Cell& cell = row[c];
+      auto rr = static_cast<lxw_row_t>(r);
+      auto cc = static_cast<lxw_col_t>(c);
+      lxw_format* fmt = cell.text_format ? text_fmt : nullptr;
+      lxw_error err = LXW_NO_ERROR;
+      switch (cell.kind) {
+        case Workbook::Cell::Kind::kEmpty:
+          if (fmt) err = worksheet_write_blank(ws, rr, cc, fmt);
+          break;
+        case Workbook::Cell::Kind::kText:
+          err = cell.text.empty()
+                    ? (fmt ? worksheet_write_blank(ws, rr, cc, fmt) : LXW_NO_ERROR)
+                    : worksheet_write_string(ws, rr, cc, XmlSafe(cell.text).c_str(), fmt);
+          break;
+        case Workbook::Cell::Kind::kInteger:
+          err = worksheet_write_number(ws, rr, cc, static_cast<double>(cell.integer), fmt);
+          break;
+        case Workbook::Cell::Kind::kFloat:
+          err = worksheet_write_number(ws, rr, cc, cell.number, fmt);
+          break;
+        case Workbook::Cell::Kind::kMoney:
+          err = worksheet_write_number(ws, rr, cc, Money::FromRaw(cell.integer).ToDouble(),
+                                       fmt ? fmt : money_fmt);
+          break;
+      }
+      if (err != LXW_NO_ERROR) Fail(target, lxw_strerror(err));
+    }
+  }
+  closer.closed = true;
+  lxw_error err = workbook_close(wb);
+  if (err == LXW_ERROR_CREATING_XLSX_FILE || err == LXW_ERROR_CREATING_TMPFILE)
+    Fail(target, "o arquivo não pôde ser criado (permissão negada ou disco cheio)");
+  if (err != LXW_NO_ERROR) Fail(target, lxw_strerror(err));
+}
+
+}  // namespace
+
+Workbook::Cell& Workbook::Put(int row, int column) {
+  if (row < 1 || column < 1) throw std::out_of_range("célula fora da planilha");
+  auto r = static_cast<size_t>(row - 1), c = static_cast<size_t>(column - 1);
+  if (rows_.size() <= r) rows_.resize(r + 1);
+  auto& cells = rows_[r];
+  if (cells.size() <= c) cells.resize(c + 1);
+  return cells[c];
+}
+
+void Workbook::SetText(int row, int column, std::string_view text) {
+  Cell& cell = Put(row, column);
+  cell.kind = Cell::Kind::kText;
+  cell.text.assign(text);
+}
+
+void Workbook::SetInteger(int row, int column, int64_t value) {
+  Cell& cell = Put(row, column);
+  cell.kind = Cell::Kind::kInteger;
+  cell.integer = value;
+  cell.text.clear();
+}
+
+void Workbook::SetFloat(int row, int column, double value) {
+  Cell& cell = Put(row, column);
+  cell.kind = Cell::Kind::kFloat;
+  cell.number = value;
+  cell.text.clear();
+}
+
+void Workbook::SetMoney(int row, int column, Money value) {
+  Cell& cell = Put(row, column);
+  cell.kind = Cell::Kind::kMoney;
+  cell.integer = value.raw();
+  cell.text.clear();
+}
+
+void Workbook::SetTextFormat(int row, int column) { Put(row, column).text_format = true; }
+
+void Workbook::SetField(int row, int column, const ClientTable& table, ClientTable::RowId table_row,
+                        int field) {
+  switch (table.FieldAt(field).type) {
+    case FieldType::kText:
+      SetText(row, column, table.RowText(table_row, field));
+      break;
+    case FieldType::kInteger:
+      SetInteger(row, column, table.RowRaw(table_row, field));
+      break;
+    case FieldType::kFloat:
+      SetFloat(row, column, table.RowFloat(table_row, field));
+      break;
+    case FieldType::kCurrency:
+      SetMoney(row, column, Money::FromRaw(table.RowRaw(table_row, field)));
+      break;
+  }
+}
+
+int Workbook::ColumnCount(int row) const {
+  if (row < 1 || static_cast<size_t>(row) > rows_.size()) return 0;
+  return static_cast<int>(rows_[static_cast<size_t>(row - 1)].size());
+}
+
+const Workbook::Cell& Workbook::At(int row, int column) const {
+  if (row < 1 || column < 1 || static_cast<size_t>(row) > rows_.size()) return kEmptyCell;
+  const auto& cells = rows_[static_cast<size_t>(row - 1)];
+  if (static_cast<size_t>(column) > cells.size()) return kEmptyCell;
+  return cells[static_cast<size_t>(column - 1)];
+}
+
+void Workbook::SaveAs(const fs::path& path) const {
+  WriteFileAtomically(path,
+                      [&](const fs::path& temp) { WriteXlsx(sheet_name_, rows_, temp, path); });
+}
+
+SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui) {
+  std::optional<std::string> name = ui.ChooseSaveFile("", kSdExcelFolder);
+  if (!name) return SaveOutcome::kCancelled;
+  fs::path path(std::u8string(name->begin(), name->end()));
+  std::error_code ec;
+  if (fs::exists(path, ec)) {
+    if (ui.Confirm("", "Você deseja salvar esse arquivo?", Buttons::kYesNoCancel) != Answer::kYes)
+      return SaveOutcome::kDeclined;
+  }
+  book.SaveAs(path);
+  ui.Message("", "Arquivo Salvo !!!");
+  return SaveOutcome::kSaved;
+}
+
+}  // namespace fiscora

@@ -1,0 +1,32 @@
+#include "export/table_export.h"
+
+#include "session/pacer.h"
+
+namespace fiscora {
+
+Workbook TableWorkbook(Session& s, const ClientTable& table) {
+  Gauge& gauge = s.frm.progresso;
+  gauge.SetPosition(0);
+  gauge.SetMax(table.RecordCount());
+  Workbook book;
+  book.NameSheet("Planilha");
+  const int fields = table.FieldCount();
+  for (int k = 0; k < fields; ++k) book.SetText(1, k + 1, table.FieldAt(k).name);
+  Pacer pacer(s.ui);
+  int row = 2;
+  for (ClientTable::RowId r : table.OrderedRows()) {
+    book.SetTextFormat(row, 1);
+    for (int k = 0; k < fields; ++k) book.SetField(row, k + 1, table, r, k);
+    ++row;
+    gauge.Step();
+    pacer.Tick();
+  }
+  return book;
+}
+
+SaveOutcome ExportTable(Session& s, const ClientTable& table) {
+  Workbook book = TableWorkbook(s, table);
+  return SaveWorkbook(book, s.ui);
+}
+
+}  // namespace fiscora

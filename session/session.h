@@ -1,0 +1,51 @@
+// A session of the main window: the data module, the main window's state,
+// the door to the user, the working folder and the state of each subsystem
+// (one struct per subsystem). Routines take it as a parameter; there are no
+// globals.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "data/catalogue.h"
+#include "session/audit_state.h"
+#include "session/main_window_state.h"
+#include "session/sintegra_state.h"
+#include "session/user_interface.h"
+
+namespace fiscora {
+
+class Session {
+ public:
+  Session(TdtmCENTRAL& dtm, MainWindowState& frm, UserInterface& ui,
+          std::filesystem::path working_folder)
+      : dtm(dtm), frm(frm), ui(ui), working_folder(std::move(working_folder)) {}
+
+  TdtmCENTRAL& dtm;
+  MainWindowState& frm;
+  UserInterface& ui;
+  std::filesystem::path working_folder;
+
+  // the state of each subsystem
+  SintegraState sintegra;
+  AuditState audit;
+};
+
+// The working folder: c:\vorn\ on Windows; elsewhere "vorn" under the user's
+// cache folder ($XDG_CACHE_HOME, by default ~/.cache).
+std::filesystem::path DefaultWorkingFolder();
+
+// Deletes every file matching *.txt in the folder (nothing else, no
+// subfolder); a file that cannot be deleted gives the message
+// "Não foi possível excluir " + its path, and the others are still deleted.
+void CleanWorkingFolder(const std::filesystem::path& folder, UserInterface& ui);
+
+// Brings the main window back to its empty state; with the mode "1" the
+// tables are left alone, with any other mode the SINTEGRA tables are emptied.
+void ResetMainWindow(Session& s, std::string_view mode);
+
+// The settings made when the main window is created (no table is touched).
+void InitMainWindow(MainWindowState& frm);
+
+}  // namespace fiscora

@@ -1,0 +1,110 @@
+#include "sintegra/inventory.h"
+
+#include <string>
+
+#include "session/pacer.h"
+#include "sintegra/layout.h"
+
+namespace fiscora {
+
+void CompleteInventory(Session& s, std::string_view mode) {
+  ClientTable* items = nullptr;
+  ClientTable* products = nullptr;
+  const bool normal = mode == "Normal";
+  if (normal) {
+    items = &s.dtm.cds_inventario;
+    products = &s.dtm.cds_produt;
+  } else if (mode == "INV_INI") {
+    items = &s.dtm.cds_inv_ini;
+    products = &s.dtm.cds_produt_inv_ini;
+  } else if (mode == "INV_FIM") {
+    items = &s.dtm.cds_inv_fim;
+    products = &s.dtm.cds_produt_inv_fim;
+  } else {
+    return;
+  }
+
+  Gauge& gauge = s.frm.progresso;
+  if (normal) {
+    gauge.SetPosition(0);
+    gauge.SetMax(s.sintegra.counters.r74);
+  }
+  const int i_codigo = items->FieldIndex("codigo");
+  const int i_descricao = items->FieldIndex("descricao");
+  const int i_unidade = items->FieldIndex("unidade");
+  const int p_descricao = products->FieldIndex("descricao");
+  const int p_unidade = products->FieldIndex("unidade");
+
+  items->SetIndexFieldNames("CODIGO");
+  products->SetIndexFieldNames("CODIGO");
+  Pacer pacer(s.ui);
+  items->DisableControls();
+  try {
+    for (items->First(); !items->Eof(); items->Next()) {
+      if (normal) gauge.Step();
+      std::string code(TrimBlanks(items->GetText(i_codigo)));
+      if (products->Locate("CODIGO", {code})) {
+        std::string descricao(products->GetText(p_descricao));
+        std::string unidade(products->GetText(p_unidade));
+        items->Edit();
+        items->SetText(i_descricao, descricao);
+        items->SetText(i_unidade, unidade);
+        items->Post();
+      }
+      pacer.Tick();
+    }
+    items->SetIndexFieldNames("descricao");
+    items->First();
+  } catch (...) {
+    items->Cancel();
+    items->EnableControls();
+    throw;
+  }
+  items->EnableControls();
+}
+
+void bbtn_verif_inventClick(Session& s) {
+  MainWindowState& frm = s.frm;
+  frm.lblaguarde.SetText("Gerando inventario...");
+  frm.lblaguarde.Show();
+  frm.progresso.Show();
+  CompleteInventory(s, "Normal");
+  frm.tbs_inventario.SetText("Inventario");
+  frm.tbs_inventario.Show();
+  frm.pgcdados.SetPageIndex(frm.tbs_inventario, 6);
+  frm.pgcdados.SetPageIndex(frm.tbssobre, 7);
+  frm.pgcdados.SetActive(frm.tbs_inventario);
+}
+
+Workbook InventoryWorkbook(Session& s) {
+  ClientTable& t = s.dtm.cds_inventario;
+  Gauge& gauge = s.frm.progresso;
+  gauge.SetPosition(0);
+  gauge.SetMax(t.RecordCount());
+  Workbook book;
+  book.NameSheet("Planilha");
+  const char* titles[] = {"Codigo",     "Descricao",      "Unidade",
+                          "Quantidade", "Valor_unitario", "Valor_total"};
+  for (int k = 0; k < 6; ++k) book.SetText(1, k + 1, titles[k]);
+  const int fields[] = {t.FieldIndex("codigo"),   t.FieldIndex("descricao"),
+                        t.FieldIndex("unidade"),  t.FieldIndex("quantidade"),
+                        t.FieldIndex("unitario"), t.FieldIndex("valor")};
+  Pacer pacer(s.ui);
+  int row = 2;
+  for (ClientTable::RowId r : t.OrderedRows()) {
+    book.SetTextFormat(row, 1);
+    for (int k = 0; k < 6; ++k) book.SetField(row, k + 1, t, r, fields[k]);
+    ++row;
+    gauge.Step();
+    pacer.Tick();
+  }
+  t.First();
+  return book;
+}
+
+SaveOutcome btnExcelClick(Session& s) {
+  Workbook book = InventoryWorkbook(s);
+  return SaveWorkbook(book, s.ui);
+}
+
+}  // namespace fiscora

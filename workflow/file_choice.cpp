@@ -1,0 +1,54 @@
+#include "workflow/file_choice.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "sintegra/header.h"
+#include "sintegra/layout.h"
+
+namespace fiscora {
+
+namespace {
+
+const char kMissingFile[] = "O arquivo selecionado não existe! Tente localiza-lo novamente.";
+
+// The initial folder of the file dialogs: the user's desktop.
+std::string DesktopFolder() {
+#ifdef _WIN32
+  const char* home = std::getenv("USERPROFILE");
+#else
+  const char* home = std::getenv("HOME");
+#endif
+  return (std::filesystem::path(home && *home ? home : ".") / "Desktop").string();
+}
+
+}  // namespace
+
+void SetEdtarqText(Session& s, std::string text) {
+  s.frm.edtarq.SetText(std::move(text));
+  s.frm.sbtnverificar.SetEnabled(!s.frm.edtarq.text().empty());
+}
+
+void sbtnarqClick(Session& s) {
+  ResetMainWindow(s, "");
+  SetEdtarqText(s, "");
+  if (auto chosen = s.ui.ChooseOpenFile("texto|*.txt", DesktopFolder())) {
+    SetEdtarqText(s, *chosen);
+  }
+  FileChosen(s, s.frm.edtarq.text());
+}
+
+void FileChosen(Session& s, std::string_view path_text) {
+  std::string path(path_text);
+  SetEdtarqText(s, path);
+  std::error_code ec;
+  if (!path.empty() && std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
+    ReadFileHeader(s, path);
+    s.frm.btn_reg90.SetEnabled(true);
+  } else if (!TrimBlanks(path).empty()) {
+    s.ui.Message("ATENÇÃO!!!", kMissingFile);
+    SetEdtarqText(s, "");
+  }
+}
+
+}  // namespace fiscora
