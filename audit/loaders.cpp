@@ -75,6 +75,7 @@ void AuditLoader::Execute() {
   ui.RunOnEventLoop([this, &error] {
     picture_.visible = false;
     picture_.animated = false;
+    audit_.last_error = error;
     if (error.empty()) {
       if (button_) button_->enabled = true;
     } else {

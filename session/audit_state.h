@@ -65,6 +65,9 @@ struct AuditState {
   // A button as the user can use it: enabled and no loader running (every
   // button of the window reads or writes the audit's tables).
   bool Usable(const AuditButton& b) const { return b.enabled && !Busy(); }
+  // The error that ended the last loader's body (its message text), empty
+  // when it ended well.
+  std::string last_error;
 
   // Told, on the event loop's thread, after the state changed (the window
   // mirrors it then). May be empty.
