@@ -29,6 +29,7 @@ class GuiUserInterface : public UserInterface {
   std::optional<std::string> ChooseFolder(std::string_view folder) override;
   void ControlChanged(const Control& control) override;
   void Breathe() override;
+  void RunOnEventLoop(const std::function<void()>& step) override { OnGuiThread(step); }
 
  private:
   // Runs `f` on the GUI thread and waits for it.

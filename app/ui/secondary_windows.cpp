@@ -16,9 +16,6 @@ TfrmTipo_arq::TfrmTipo_arq(QWidget* parent)
 Tfrm_cfop::Tfrm_cfop(QWidget* parent)
     : SecondaryWindow(parent, "frm_cfop", QStringLiteral("Resumo de CFOP")) {}
 
-Tfrm_auditar::Tfrm_auditar(QWidget* parent)
-    : SecondaryWindow(parent, "frm_auditar", QStringLiteral("Auditoria")) {}
-
 Tfrm_sped::Tfrm_sped(QWidget* parent)
     : SecondaryWindow(parent, "frm_sped", QStringLiteral("Mesclagem de SPED")) {}
 

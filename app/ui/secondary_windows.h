@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include "audit/ui/frm_auditar.h"
+
 namespace fiscora::qt {
 
 // A secondary window: object name and caption fixed by its class.
@@ -27,13 +29,6 @@ class Tfrm_cfop : public SecondaryWindow {
 
  public:
   explicit Tfrm_cfop(QWidget* parent);
-};
-
-class Tfrm_auditar : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit Tfrm_auditar(QWidget* parent);
 };
 
 class Tfrm_sped : public SecondaryWindow {
