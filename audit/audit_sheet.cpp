@@ -13,11 +13,11 @@ namespace {
 
 // Columns 16 to 39: the movement fields, each under its own name.
 constexpr const char* kMovementFields[] = {
-    "EREVENDA",    "EREVENDA_VAL",    "SREVENDA",    "SREVENDA_VAL",    "EINSUMO",
-    "EINSUMO_VAL", "SINSUMO",         "SINSUMO_VAL", "ESERVINSUMO",     "ESERVINSUMO_VAL",
-    "SSERVINSUMO", "SSERVINSUMO_VAL", "EDEVOLUCAO",  "EDEVOLUCAO_VAL",  "SDEVOLUCAO",
-    "SDEVOLUCAO_VAL", "E1926",        "E1926_VAL",   "S5926",           "S5926_VAL",
-    "EOUTROS",     "EOUTROS_VAL",     "SOUTROS",     "SOUTROS_VAL"};
+    "EREVENDA",       "EREVENDA_VAL",    "SREVENDA",    "SREVENDA_VAL",   "EINSUMO",
+    "EINSUMO_VAL",    "SINSUMO",         "SINSUMO_VAL", "ESERVINSUMO",    "ESERVINSUMO_VAL",
+    "SSERVINSUMO",    "SSERVINSUMO_VAL", "EDEVOLUCAO",  "EDEVOLUCAO_VAL", "SDEVOLUCAO",
+    "SDEVOLUCAO_VAL", "E1926",           "E1926_VAL",   "S5926",          "S5926_VAL",
+    "EOUTROS",        "EOUTROS_VAL",     "SOUTROS",     "SOUTROS_VAL"};
 
 // A column: its title and the field written under it (null: computed).
 struct Column {
@@ -70,7 +70,8 @@ std::optional<Workbook> AuditWorkbook(Session& s) {
   ClientTable& audit = s.dtm.cds_audit;
   const std::vector<Column> columns = Columns();
   Workbook book;
-  for (size_t c = 0; c < columns.size(); ++c) book.SetText(2, static_cast<int>(c) + 1, columns[c].title);
+  for (size_t c = 0; c < columns.size(); ++c)
+    book.SetText(2, static_cast<int>(c) + 1, columns[c].title);
   a.progress_max = audit.RecordCount();
   a.progress_position = 0;
   a.Changed();
@@ -83,11 +84,14 @@ std::optional<Workbook> AuditWorkbook(Session& s) {
 
   std::vector<int> fields;
   for (const Column& c : columns) fields.push_back(c.field ? audit.FieldIndex(c.field) : -1);
-  const int f_om_saida = audit.FieldIndex("OM_SAIDA"), f_om_entrada = audit.FieldIndex("OM_ENTRADA"),
+  const int f_om_saida = audit.FieldIndex("OM_SAIDA"),
+            f_om_entrada = audit.FieldIndex("OM_ENTRADA"),
             f_fim_unit = audit.FieldIndex("INV_FIM_UNITARIO"),
             f_ini_unit = audit.FieldIndex("INV_INI_UNITARIO"),
-            f_in = audit.FieldIndex("TOTALENTRADAS"), f_in_val = audit.FieldIndex("TOTALENTRADAS_VAL"),
-            f_out = audit.FieldIndex("TOTALSAIDAS"), f_out_val = audit.FieldIndex("TOTALSAIDAS_VAL");
+            f_in = audit.FieldIndex("TOTALENTRADAS"),
+            f_in_val = audit.FieldIndex("TOTALENTRADAS_VAL"),
+            f_out = audit.FieldIndex("TOTALSAIDAS"),
+            f_out_val = audit.FieldIndex("TOTALSAIDAS_VAL");
 
   audit.SetIndexFieldNames("descricao");
   Pacer pacer(s.ui);
@@ -107,10 +111,14 @@ std::optional<Workbook> AuditWorkbook(Session& s) {
       const Money out_val = Money::FromRaw(audit.RowRaw(r, f_out_val));
       const double in = audit.RowFloat(r, f_in), out = audit.RowFloat(r, f_out);
       // An average over a quantity of 0 has no value: the chain goes on.
-      if (!fim.IsZero()) unit = fim;
-      else if (!ini.IsZero()) unit = ini;
-      else if (!in_val.IsZero() && in != 0) unit = Held(in_val.ToDouble() / in);
-      else if (!out_val.IsZero() && out != 0) unit = Held(Held(out_val.ToDouble() / out).ToDouble() / m);
+      if (!fim.IsZero())
+        unit = fim;
+      else if (!ini.IsZero())
+        unit = ini;
+      else if (!in_val.IsZero() && in != 0)
+        unit = Held(in_val.ToDouble() / in);
+      else if (!out_val.IsZero() && out != 0)
+        unit = Held(Held(out_val.ToDouble() / out).ToDouble() / m);
       if (om_saida != 0) unit = Held(unit.ToDouble() * m);
     }
     book.SetMoney(row, 9, unit);

@@ -40,10 +40,15 @@ void RaisePriority(std::thread& t) {
 
 }  // namespace
 
-AuditLoader::AuditLoader(Session& s, AuditLoaderKind kind, std::string path,
-                         BusyPicture& picture, AuditButton* button, AuditButton& starter)
-    : s_(s), audit_(s.audit), path_(std::move(path)), kind_(kind), picture_(picture),
-      button_(button), starter_(starter) {}
+AuditLoader::AuditLoader(Session& s, AuditLoaderKind kind, std::string path, BusyPicture& picture,
+                         AuditButton* button, AuditButton& starter)
+    : s_(s),
+      audit_(s.audit),
+      path_(std::move(path)),
+      kind_(kind),
+      picture_(picture),
+      button_(button),
+      starter_(starter) {}
 
 bool AuditLoader::Start(std::unique_ptr<AuditLoader> loader) {
   AuditState& audit = loader->audit_;
@@ -93,9 +98,9 @@ void AuditLoader::Execute() {
 
 bool TINV_INI::Create(Session& s, std::string ppARQ_INI, BusyPicture& ppGIF_INI,
                       AuditButton& ppBTN_INI) {
-  return Start(std::unique_ptr<AuditLoader>(new TINV_INI(s, AuditLoaderKind::kInitial,
-                                                         std::move(ppARQ_INI), ppGIF_INI,
-                                                         &ppBTN_INI, s.audit.btn_abrir_inv_ini)));
+  return Start(
+      std::unique_ptr<AuditLoader>(new TINV_INI(s, AuditLoaderKind::kInitial, std::move(ppARQ_INI),
+                                                ppGIF_INI, &ppBTN_INI, s.audit.btn_abrir_inv_ini)));
 }
 
 void TINV_INI::Body() {
@@ -107,9 +112,9 @@ void TINV_INI::Body() {
 
 bool TINV_FIM::Create(Session& s, std::string ppARQ_FIM, BusyPicture& ppGIF_FIM,
                       AuditButton& ppBTN_FIM) {
-  return Start(std::unique_ptr<AuditLoader>(new TINV_FIM(s, AuditLoaderKind::kFinal,
-                                                         std::move(ppARQ_FIM), ppGIF_FIM,
-                                                         &ppBTN_FIM, s.audit.btn_abrir_inv_fim)));
+  return Start(
+      std::unique_ptr<AuditLoader>(new TINV_FIM(s, AuditLoaderKind::kFinal, std::move(ppARQ_FIM),
+                                                ppGIF_FIM, &ppBTN_FIM, s.audit.btn_abrir_inv_fim)));
 }
 
 void TINV_FIM::Body() {
@@ -118,8 +123,7 @@ void TINV_FIM::Body() {
   AuditFinalInventory(s_);
 }
 
-TSINTEGRA::TSINTEGRA(Session& s, std::string path, BusyPicture& picture,
-                     std::string period)
+TSINTEGRA::TSINTEGRA(Session& s, std::string path, BusyPicture& picture, std::string period)
     : AuditLoader(s, AuditLoaderKind::kPeriod, std::move(path), picture, nullptr,
                   s.audit.btn_incluir_sintegra),
       period_(std::move(period)) {}

@@ -37,8 +37,8 @@ class AuditLoader {
  protected:
   // `picture` and `button` belong to the audit state and outlive the loader;
   // `starter` is the button that started it (enabled again after an error).
-  AuditLoader(Session& s, AuditLoaderKind kind, std::string path,
-              BusyPicture& picture, AuditButton* button, AuditButton& starter);
+  AuditLoader(Session& s, AuditLoaderKind kind, std::string path, BusyPicture& picture,
+              AuditButton* button, AuditButton& starter);
 
   // Marks the loader running and hands it to a new worker thread at the
   // highest priority the platform gives, which runs Execute and frees it.
@@ -89,12 +89,10 @@ class TSINTEGRA final : public AuditLoader {
  public:
   // The period file at ppARQ_SIN, whose period text is `period`; after an
   // error the period leaves the list again so that it can be retried.
-  static bool Create(Session& s, std::string ppARQ_SIN, BusyPicture& ppGIF_SIN,
-                     std::string period);
+  static bool Create(Session& s, std::string ppARQ_SIN, BusyPicture& ppGIF_SIN, std::string period);
 
  private:
-  TSINTEGRA(Session& s, std::string path, BusyPicture& picture,
-            std::string period);
+  TSINTEGRA(Session& s, std::string path, BusyPicture& picture, std::string period);
   void Body() override;
   void Failed() override;
 

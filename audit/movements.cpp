@@ -14,8 +14,8 @@ namespace {
 // The six movement groups, each with its entry and exit fields.
 enum Group { kResale, kInput, kServiceInput, kReturn, kReclassification, kOther, kGroups };
 
-constexpr const char* kEntryQty[kGroups] = {"EREVENDA",    "EINSUMO", "ESERVINSUMO",
-                                            "EDEVOLUCAO",  "E1926",   "EOUTROS"};
+constexpr const char* kEntryQty[kGroups] = {"EREVENDA",   "EINSUMO", "ESERVINSUMO",
+                                            "EDEVOLUCAO", "E1926",   "EOUTROS"};
 constexpr const char* kEntryVal[kGroups] = {"EREVENDA_VAL",   "EINSUMO_VAL", "ESERVINSUMO_VAL",
                                             "EDEVOLUCAO_VAL", "E1926_VAL",   "EOUTROS_VAL"};
 constexpr const char* kExitQty[kGroups] = {"SREVENDA",   "SINSUMO", "SSERVINSUMO",
@@ -50,10 +50,13 @@ Side SideOf(std::string_view cfop) {
   if (cfop.empty()) return Side::kNone;
   switch (cfop.front()) {
     case '1':
-    case '2': return Side::kEntry;
+    case '2':
+      return Side::kEntry;
     case '5':
-    case '6': return Side::kExit;
-    default: return Side::kNone;  // 3 and 7 (foreign trade) and the rest
+    case '6':
+      return Side::kExit;
+    default:
+      return Side::kNone;  // 3 and 7 (foreign trade) and the rest
   }
 }
 
@@ -66,13 +69,19 @@ double Quantity(std::string_view text) {
 // Field indexes of cds_audit, resolved once per routine.
 struct AuditFields {
   explicit AuditFields(const ClientTable& t)
-      : codigo(t.FieldIndex("codigo")), descricao(t.FieldIndex("descricao")),
-        total_in(t.FieldIndex("TOTALENTRADAS")), total_in_val(t.FieldIndex("TOTALENTRADAS_VAL")),
-        total_out(t.FieldIndex("TOTALSAIDAS")), total_out_val(t.FieldIndex("TOTALSAIDAS_VAL")),
-        secf(t.FieldIndex("SECF")), secf_val(t.FieldIndex("SECF_VAL")),
-        qtd_inicial(t.FieldIndex("QTD_INICIAL")), qtd_final(t.FieldIndex("QTD_FINAL")),
+      : codigo(t.FieldIndex("codigo")),
+        descricao(t.FieldIndex("descricao")),
+        total_in(t.FieldIndex("TOTALENTRADAS")),
+        total_in_val(t.FieldIndex("TOTALENTRADAS_VAL")),
+        total_out(t.FieldIndex("TOTALSAIDAS")),
+        total_out_val(t.FieldIndex("TOTALSAIDAS_VAL")),
+        secf(t.FieldIndex("SECF")),
+        secf_val(t.FieldIndex("SECF_VAL")),
+        qtd_inicial(t.FieldIndex("QTD_INICIAL")),
+        qtd_final(t.FieldIndex("QTD_FINAL")),
         inv_ini_unit(t.FieldIndex("INV_INI_UNITARIO")),
-        inv_fim_unit(t.FieldIndex("INV_FIM_UNITARIO")), om_saida(t.FieldIndex("OM_SAIDA")),
+        inv_fim_unit(t.FieldIndex("INV_FIM_UNITARIO")),
+        om_saida(t.FieldIndex("OM_SAIDA")),
         om_entrada(t.FieldIndex("OM_ENTRADA")) {
     for (int g = 0; g < kGroups; ++g) {
       entry_qty[g] = t.FieldIndex(kEntryQty[g]);
@@ -100,8 +109,10 @@ void Omissions(ClientTable& t, const AuditFields& f) {
                   static_cast<long double>(t.GetFloat(f.total_out));
   long double final_qty = t.GetFloat(f.qtd_final);
   double out = 0, in = 0;
-  if (x > final_qty) out = static_cast<double>(x - final_qty);
-  else if (x < final_qty) in = static_cast<double>(final_qty - x);
+  if (x > final_qty)
+    out = static_cast<double>(x - final_qty);
+  else if (x < final_qty)
+    in = static_cast<double>(final_qty - x);
   t.SetFloat(f.om_saida, out);
   t.SetFloat(f.om_entrada, in);
 }
@@ -130,7 +141,8 @@ void MergeInventory(Session& s, ClientTable& inventory, bool initial) {
     return;
   }
   const AuditFields f(audit);
-  const int i_codigo = inventory.FieldIndex("codigo"), i_descricao = inventory.FieldIndex("descricao"),
+  const int i_codigo = inventory.FieldIndex("codigo"),
+            i_descricao = inventory.FieldIndex("descricao"),
             i_quantidade = inventory.FieldIndex("quantidade"),
             i_unitario = inventory.FieldIndex("unitario");
   const int qty_field = initial ? f.qtd_inicial : f.qtd_final;
@@ -222,7 +234,8 @@ void AuditClassifyMovements(Session& s) {
       const double qty = ecf.RowFloat(row, e_qty);
       // Unit value times quantity (three decimals), to four decimals, ties to even.
       const auto qty_milli = static_cast<int64_t>(std::llround(qty * 1000.0));
-      const Money amount = Money::FromRaw(MulDivRoundEven(ecf.RowRaw(row, e_unit), qty_milli, 1000));
+      const Money amount =
+          Money::FromRaw(MulDivRoundEven(ecf.RowRaw(row, e_unit), qty_milli, 1000));
       EditOrAppend(s, audit, f, code, true);
       AddFloat(audit, f.secf, qty);
       AddFloat(audit, f.total_out, qty);

@@ -44,9 +44,8 @@ struct AuditState {
 
   std::string edt_markup = "1,5";
   std::string edt_inv_ini, edt_inv_fim, edt_sintegra;
-  AuditButton btn_abrir_inv_ini{"Abrir"}, btn_abrir_inv_fim{"Abrir"},
-      btn_abrir_sintegra{"Abrir"}, btn_incluir_sintegra{"Icluir"},
-      btn_excel{"Salvar em Excel"};
+  AuditButton btn_abrir_inv_ini{"Abrir"}, btn_abrir_inv_fim{"Abrir"}, btn_abrir_sintegra{"Abrir"},
+      btn_incluir_sintegra{"Icluir"}, btn_excel{"Salvar em Excel"};
   BusyPicture img_ini, img_fim, img_sintegra;
   // lbl_per1 to lbl_per12.
   std::array<std::string, kPeriodLabels> lbl_per;

@@ -39,8 +39,10 @@ QProgressBar* BusyPictureWidget(QWidget* parent, const char* name) {
 
 void ShowPicture(QProgressBar* p, const BusyPicture& state) {
   p->setVisible(state.visible);
-  if (state.animated) p->setRange(0, 0);  // indeterminate: animated
-  else p->setRange(0, 1);
+  if (state.animated)
+    p->setRange(0, 0);  // indeterminate: animated
+  else
+    p->setRange(0, 1);
 }
 
 // The display text of the "soma" total of an inventory table.
@@ -92,7 +94,8 @@ Tfrm_auditar::Tfrm_auditar(QWidget* parent) : QDialog(parent) {
   img_fim_ = BusyPictureWidget(this, "img_fim");
   img_sintegra_ = BusyPictureWidget(this, "img_sintegra");
   file_row(edt_inv_ini_, "edt_inv_ini", btn_abrir_inv_ini_, "btn_abrir_inv_ini", img_ini_);
-  form->addWidget(Named(new QLabel(QStringLiteral("Inventario inicial:  R$"), this), "lbl1"), row, 0);
+  form->addWidget(Named(new QLabel(QStringLiteral("Inventario inicial:  R$"), this), "lbl1"), row,
+                  0);
   dbtxt_inv_ini_ = Named(new QLabel(this), "dbtxt_inv_ini");
   form->addWidget(dbtxt_inv_ini_, row++, 1);
   file_row(edt_inv_fim_, "edt_inv_fim", btn_abrir_inv_fim_, "btn_abrir_inv_fim", img_fim_);
@@ -102,7 +105,8 @@ Tfrm_auditar::Tfrm_auditar(QWidget* parent) : QDialog(parent) {
   form->addWidget(dbtxt_inv_fim_, row++, 1);
   file_row(edt_sintegra_, "edt_sintegra", btn_abrir_sintegra_, "btn_abrir_sintegra", nullptr);
   edt_sintegra_->setEnabled(false);
-  btn_incluir_sintegra_ = Named(new QPushButton(QStringLiteral("Icluir"), this), "btn_incluir_sintegra");
+  btn_incluir_sintegra_ =
+      Named(new QPushButton(QStringLiteral("Icluir"), this), "btn_incluir_sintegra");
   form->addWidget(btn_incluir_sintegra_, row, 2);
   form->addWidget(img_sintegra_, row++, 3);
 
@@ -122,13 +126,16 @@ Tfrm_auditar::Tfrm_auditar(QWidget* parent) : QDialog(parent) {
   root->addWidget(progress_);
   setFixedSize(sizeHint());
 
-  connect(edt_markup_, &QLineEdit::textEdited, this,
-          [this](const QString& t) { if (s_) s_->audit.edt_markup = CoreText(t); });
-  connect(edt_inv_ini_, &QLineEdit::textEdited, this,
-          [this](const QString& t) { if (s_) s_->audit.edt_inv_ini = CoreText(t); });
+  connect(edt_markup_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    if (s_) s_->audit.edt_markup = CoreText(t);
+  });
+  connect(edt_inv_ini_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    if (s_) s_->audit.edt_inv_ini = CoreText(t);
+  });
   connect(btn_abrir_inv_ini_, &QPushButton::clicked, this, [this] { Run(btn_abrir_inv_iniClick); });
   connect(btn_abrir_inv_fim_, &QPushButton::clicked, this, [this] { Run(btn_abrir_inv_fimClick); });
-  connect(btn_abrir_sintegra_, &QPushButton::clicked, this, [this] { Run(btn_abrir_sintegraClick); });
+  connect(btn_abrir_sintegra_, &QPushButton::clicked, this,
+          [this] { Run(btn_abrir_sintegraClick); });
   connect(btn_incluir_sintegra_, &QPushButton::clicked, this,
           [this] { Run(btn_incluir_sintegraClick); });
   connect(btn_excel_, &QPushButton::clicked, this, [this] { Run(btn_excelClick); });
@@ -148,6 +155,9 @@ void Tfrm_auditar::Attach(Session& s) {
 
 void Tfrm_auditar::Run(void (*routine)(Session&)) {
   if (!s_) return;
+  // The export breathes while it walks the audit table: no other click of
+  // this window may start meanwhile.
+  setEnabled(false);
   try {
     routine(*s_);
   } catch (const std::exception& e) {
@@ -155,6 +165,7 @@ void Tfrm_auditar::Run(void (*routine)(Session&)) {
                     QMessageBox::Ok, this);
     box.exec();
   }
+  setEnabled(true);
   Refresh();
 }
 

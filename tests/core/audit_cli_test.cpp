@@ -33,11 +33,11 @@ CliRun Auditoria(const std::vector<std::string>& options) {
 class AuditCli : public ::testing::Test {
  protected:
   TempDir dir;
-  std::string ini = dir.Write("ini.txt", {R10Month("202401"), R75("P1", Described("ARROZ")),
-                                          R75("P2", Described("FEIJAO")), R74("P1", 10000, 5000),
-                                          R74("P2", 5000, 2000)});
-  std::string fim = dir.Write("fim.txt", {R10Month("202403"), R75("P1", Described("ARROZ")),
-                                          R74("P1", 1000, 500)});
+  std::string ini = dir.Write(
+      "ini.txt", {R10Month("202401"), R75("P1", Described("ARROZ")), R75("P2", Described("FEIJAO")),
+                  R74("P1", 10000, 5000), R74("P2", 5000, 2000)});
+  std::string fim = dir.Write(
+      "fim.txt", {R10Month("202403"), R75("P1", Described("ARROZ")), R74("P1", 1000, 500)});
   std::string feb = dir.Write("fev.txt", {R10Month("202402"), R54("P1", "1102", 5000, 2500),
                                           R60I("ECF1", "P1", 3000, 800, "T17")});
   std::string mar = dir.Write("mar.txt", {R10Month("202403"), R54("P1", "5102", 10000, 10000)});
@@ -65,16 +65,18 @@ TEST_F(AuditCli, WholeAuditPrintsTheTableLabelsAndTotals) {
   EXPECT_EQ(labels["lbl_per12"], "--------------------");
   EXPECT_EQ(labels["dbtxt_inv_ini"], "70,00");
   EXPECT_EQ(labels["dbtxt_inv_fim"], "5,00");
-  EXPECT_EQ(r.envelope["messages"], json::parse(R"([{"title":"Fiscora","text":"Arquivo Salvo !!!"}])"));
+  EXPECT_EQ(r.envelope["messages"],
+            json::parse(R"([{"title":"Fiscora","text":"Arquivo Salvo !!!"}])"));
   EXPECT_TRUE(std::filesystem::exists(sheet));
 }
 
 TEST_F(AuditCli, StepsMayBeLeftOutAndMessagesComeInOrder) {
-  CliRun r = Auditoria({"--markup", "0", "--inventario-inicial", ini, "--periodo", feb,
-                        "--periodo", dir.Write("fev2.txt", {R10Month("202402")})});
+  CliRun r = Auditoria({"--markup", "0", "--inventario-inicial", ini, "--periodo", feb, "--periodo",
+                        dir.Write("fev2.txt", {R10Month("202402")})});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.envelope["messages"],
-            json::parse(R"([{"title":"Fiscora","text":"O markup deve ser digitado. Em média o valor é 1,5"},
+            json::parse(
+                R"([{"title":"Fiscora","text":"O markup deve ser digitado. Em média o valor é 1,5"},
                             {"title":"Fiscora","text":"O sintegra deste periodo ja consta na listagem!"}])"));
   EXPECT_EQ(r.envelope["labels"]["dbtxt_inv_ini"], "");
   EXPECT_EQ(r.envelope["tables"]["cds_audit"].size(), 1u);
@@ -87,8 +89,10 @@ TEST_F(AuditCli, ExitCodes) {
     const char* err;
   } cases[] = {
       {{"--periodo", "/nao/existe.txt"}, 1, "/nao/existe.txt: arquivo não encontrado"},
-      {{"--periodo", dir.Write("ruim.txt", {R10Month("202402"), Rec(R54("P1", "5102", 1000, 100)).Put(63, "12A")})},
-       1, "linha 2"},
+      {{"--periodo", dir.Write("ruim.txt", {R10Month("202402"),
+                                            Rec(R54("P1", "5102", 1000, 100)).Put(63, "12A")})},
+       1,
+       "linha 2"},
       {{"--xyz", "1"}, 2, "opção desconhecida"},
       {{"extra"}, 2, "argumento a mais"},
       {{}, 0, ""},

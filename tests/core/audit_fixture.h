@@ -17,8 +17,8 @@ namespace fiscora::testing {
 
 // A record 54 item: product code, CFOP, quantity in thousandths, value in
 // cents.
-inline Rec R54(std::string_view code, std::string_view cfop, long long qty_milli,
-               long long cents, int nota = 1) {
+inline Rec R54(std::string_view code, std::string_view cfop, long long qty_milli, long long cents,
+               int nota = 1) {
   Rec r("54");
   r.Put(3, "11222333000181").Put(17, "01").Put(19, "1  ").Num(22, 6, nota).Put(28, cfop);
   r.Put(32, "000").Put(35, "001").Put(38, code).Num(52, 11, qty_milli).Num(63, 12, cents);

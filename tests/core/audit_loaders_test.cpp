@@ -2,14 +2,13 @@
 // inventories and two periods with the steps on the test's thread and the
 // bodies on worker threads, the markup check, repeated and thirteenth
 // periods, an empty inventory, and errors inside a loader's body.
-#include "audit/loaders.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "audit/audit_window.h"
+#include "audit/loaders.h"
 #include "audit_fixture.h"
 
 namespace fiscora {
@@ -69,16 +68,15 @@ std::vector<std::string> FreeSlots(int n) {
 
 TEST(AuditLoaders, WholeAuditOfTwoInventoriesAndTwoPeriods) {
   AuditSession t;
-  const std::string ini = t.File("ini.txt", {R10Month("202401"), R75("P1", Described("ARROZ")),
-                                             R75("P2", Described("FEIJAO")), R74("P1", 10000, 5000),
-                                             R74("P2", 5000, 2000)});
-  const std::string fim = t.File("fim.txt", {R10Month("202403"), R75("P1", Described("ARROZ")),
-                                             R75("P3", Described("SAL")), R74("P1", 1000, 500),
-                                             R74("P3", 4000, 400)});
-  const std::string feb = t.File("fev.txt", {R10Month("202402"), R54("P1", "1102", 5000, 2500),
-                                             R54("P2", "5102", 1000, 900),
-                                             R60I("ECF1", "P1", 3000, 800, "T17"),
-                                             R75("P1", Described("ARROZ"))});
+  const std::string ini = t.File(
+      "ini.txt", {R10Month("202401"), R75("P1", Described("ARROZ")), R75("P2", Described("FEIJAO")),
+                  R74("P1", 10000, 5000), R74("P2", 5000, 2000)});
+  const std::string fim =
+      t.File("fim.txt", {R10Month("202403"), R75("P1", Described("ARROZ")),
+                         R75("P3", Described("SAL")), R74("P1", 1000, 500), R74("P3", 4000, 400)});
+  const std::string feb = t.File(
+      "fev.txt", {R10Month("202402"), R54("P1", "1102", 5000, 2500), R54("P2", "5102", 1000, 900),
+                  R60I("ECF1", "P1", 3000, 800, "T17"), R75("P1", Described("ARROZ"))});
   const std::string mar = t.File("mar.txt", {R10Month("202403"), R54("P1", "5102", 10000, 10000),
                                              R54("P4", "3102", 1000, 100)});
 
@@ -148,7 +146,7 @@ TEST(AuditLoaders, MarkupCheckBeforeTheInitialInventory) {
   struct Case {
     const char* markup;
     bool accepted;
-  } cases[] = {{"1,5", true}, {" 2 ", true}, {"", false}, {"   ", false},
+  } cases[] = {{"1,5", true}, {" 2 ", true},  {"", false},    {"   ", false},
                {"0", false},  {"0,0", false}, {"abc", false}, {"1.5", false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.markup);
@@ -183,7 +181,8 @@ TEST(AuditLoaders, RepeatedPeriodIsRefusedAfterTheReset) {
 TEST(AuditLoaders, ThirteenthPeriodIsLoadedUnlistedAndStillRecognised) {
   AuditSession t;
   std::vector<std::string> months;
-  for (int m = 1; m <= 12; ++m) months.push_back("2023" + std::string(m < 10 ? "0" : "") + std::to_string(m));
+  for (int m = 1; m <= 12; ++m)
+    months.push_back("2023" + std::string(m < 10 ? "0" : "") + std::to_string(m));
   months.push_back("202401");
   for (size_t i = 0; i < months.size(); ++i)
     t.Period(t.File("p" + std::to_string(i) + ".txt",

@@ -1,8 +1,6 @@
 // The stock audit's table: note items classed by CFOP, fiscal-printer exits,
 // the two inventories and the omissions, checked against the rules and
 // against a small reference model under random items.
-#include "audit/movements.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "audit/movements.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora {
@@ -76,14 +75,22 @@ TEST(AuditClassifyMovements, CfopDecidesGroupAndSide) {
     const char* qty_field;  // null: nothing counted
     const char* total_field;
   } cases[] = {
-      {"5102", "SREVENDA", "TOTALSAIDAS"},       {"1102", "EREVENDA", "TOTALENTRADAS"},
-      {"2102", "EREVENDA", "TOTALENTRADAS"},     {"6926", "S5926", "TOTALSAIDAS"},
-      {"1926", "E1926", "TOTALENTRADAS"},        {"5949", "SOUTROS", "TOTALSAIDAS"},
-      {"1949", "EOUTROS", "TOTALENTRADAS"},      {"1101", "EINSUMO", "TOTALENTRADAS"},
-      {"6653", "SINSUMO", "TOTALSAIDAS"},        {"1933", "ESERVINSUMO", "TOTALENTRADAS"},
-      {"5124", "SSERVINSUMO", "TOTALSAIDAS"},    {"1202", "EDEVOLUCAO", "TOTALENTRADAS"},
-      {"6662", "SDEVOLUCAO", "TOTALSAIDAS"},     {"3102", nullptr, nullptr},
-      {"7102", nullptr, nullptr},                {"4102", nullptr, nullptr},
+      {"5102", "SREVENDA", "TOTALSAIDAS"},
+      {"1102", "EREVENDA", "TOTALENTRADAS"},
+      {"2102", "EREVENDA", "TOTALENTRADAS"},
+      {"6926", "S5926", "TOTALSAIDAS"},
+      {"1926", "E1926", "TOTALENTRADAS"},
+      {"5949", "SOUTROS", "TOTALSAIDAS"},
+      {"1949", "EOUTROS", "TOTALENTRADAS"},
+      {"1101", "EINSUMO", "TOTALENTRADAS"},
+      {"6653", "SINSUMO", "TOTALSAIDAS"},
+      {"1933", "ESERVINSUMO", "TOTALENTRADAS"},
+      {"5124", "SSERVINSUMO", "TOTALSAIDAS"},
+      {"1202", "EDEVOLUCAO", "TOTALENTRADAS"},
+      {"6662", "SDEVOLUCAO", "TOTALSAIDAS"},
+      {"3102", nullptr, nullptr},
+      {"7102", nullptr, nullptr},
+      {"4102", nullptr, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.cfop);
@@ -179,7 +186,8 @@ TEST(AuditClassifyMovements, LeavesTheAuditOrderedByDescription) {
   AuditClassifyMovements(t.s);
   ClientTable& audit = t.dtm.cds_audit;
   std::vector<std::string> order;
-  for (audit.First(); !audit.Eof(); audit.Next()) order.push_back(audit.FieldByName("codigo").AsString());
+  for (audit.First(); !audit.Eof(); audit.Next())
+    order.push_back(audit.FieldByName("codigo").AsString());
   EXPECT_EQ(order, (std::vector<std::string>{"B", "C", "A"}));
 }
 
@@ -193,8 +201,8 @@ TEST(AuditOmissions, ExpectedStockAgainstTheFinalInventory) {
       {0, 0, 0, 0, 0, 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.initial << " + " << c.entries << " - " << c.exits
-                                      << " vs " << c.final_qty);
+    SCOPED_TRACE(::testing::Message()
+                 << c.initial << " + " << c.entries << " - " << c.exits << " vs " << c.final_qty);
     TestSession t;
     ClientTable& audit = t.dtm.cds_audit;
     audit.Append();
@@ -216,19 +224,21 @@ TEST(AuditInventories, OneOrBothInventoriesWithoutMovements) {
     double final_qty;
     double om_saida, om_entrada;
   } cases[] = {
-      {"only initial", 7, -1, 7, 0},
-      {"only final", -1, 4, 0, 4},
-      {"both, stock fell", 10, 6, 4, 0},
-      {"both, stock rose", 6, 10, 0, 4},
+      {"only initial", 7, -1, 7, 0},     {"only final", -1, 4, 0, 4},
+      {"both, stock fell", 10, 6, 4, 0}, {"both, stock rose", 6, 10, 0, 4},
       {"both, equal", 5, 5, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TestSession t;
-    if (c.initial >= 0) InventoryRow(t.dtm.cds_inv_ini, "P1", "PRODUTO", c.initial, Reais(2));
-    else InventoryRow(t.dtm.cds_inv_ini, "P2", "OUTRO", 1, Reais(1));
-    if (c.final_qty >= 0) InventoryRow(t.dtm.cds_inv_fim, "P1", "PRODUTO", c.final_qty, Reais(3));
-    else InventoryRow(t.dtm.cds_inv_fim, "P2", "OUTRO", 1, Reais(1));
+    if (c.initial >= 0)
+      InventoryRow(t.dtm.cds_inv_ini, "P1", "PRODUTO", c.initial, Reais(2));
+    else
+      InventoryRow(t.dtm.cds_inv_ini, "P2", "OUTRO", 1, Reais(1));
+    if (c.final_qty >= 0)
+      InventoryRow(t.dtm.cds_inv_fim, "P1", "PRODUTO", c.final_qty, Reais(3));
+    else
+      InventoryRow(t.dtm.cds_inv_fim, "P2", "OUTRO", 1, Reais(1));
     AuditInitialInventory(t.s);
     AuditFinalInventory(t.s);
     ClientTable& audit = t.dtm.cds_audit;

@@ -53,7 +53,8 @@ TEST_F(AuditWindowTest, ControlsAsTheWindowOpens) {
       {"lbl_per1", "--------------------"},
       {"lbl_per12", "--------------------"},
   };
-  for (const auto& [name, caption] : captions) EXPECT_EQ(Text(name), QString::fromUtf8(caption)) << name;
+  for (const auto& [name, caption] : captions)
+    EXPECT_EQ(Text(name), QString::fromUtf8(caption)) << name;
   EXPECT_TRUE(Control("edt_inv_ini")->isEnabled());
   EXPECT_FALSE(Control("edt_inv_fim")->isEnabled());
   EXPECT_FALSE(Control("edt_sintegra")->isEnabled());
