@@ -174,6 +174,29 @@ void MergeInventory(Session& s, ClientTable& inventory, bool initial) {
   }
 }
 
+// Puts a table back in the ordering it had: the period's tables are walked
+// by product, but a table left in a key ordering makes every row the next
+// load appends find its place in that ordering.
+class KeepOrdering {
+ public:
+  explicit KeepOrdering(ClientTable& t)
+      : t_(t), fields_(t.IndexFieldNames()), name_(t.IndexName()) {}
+  ~KeepOrdering() {
+    try {
+      if (!name_.empty()) t_.SetIndexName(name_);
+      else t_.SetIndexFieldNames(fields_);
+    } catch (...) {
+      // The names were the table's own a moment ago.
+    }
+  }
+  KeepOrdering(const KeepOrdering&) = delete;
+  KeepOrdering& operator=(const KeepOrdering&) = delete;
+
+ private:
+  ClientTable& t_;
+  std::string fields_, name_;
+};
+
 }  // namespace
 
 void AuditOmissions(Session& s) {
@@ -186,8 +209,11 @@ void AuditClassifyMovements(Session& s) {
   ClientTable& audit = d.cds_audit;
   const AuditFields f(audit);
   Pacer pacer(s.ui);
+  KeepOrdering keep_54(d.cds_54), keep_60i(d.cds_60i_item), keep_products(d.cds_produt);
   try {
-    audit.SetIndexFieldNames("CODIGO");
+    // Each item is one keyed lookup of its code (the table's hash index on
+    // codigo); the table stays in the order it is shown in, by descricao,
+    // instead of being sorted by code and back for every period.
 
     // Note items, ordered by product so that one product's items come together.
     ClientTable& items = d.cds_54;

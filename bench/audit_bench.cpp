@@ -5,6 +5,8 @@
 // temporary folder (or FISCORA_BENCH_DIR) and reused.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -141,23 +143,40 @@ void BM_AuditTwoInventoriesThreePeriods(benchmark::State& state) {
   const fs::path work = fs::temp_directory_path() / "fiscora-audit-bench-work";
   fs::create_directories(work);
   int64_t rows = 0;
+  // Seconds per step, summed over the iterations.
+  double phase[2 + kPeriods] = {};
+  double cpu = 0;
+  using Clock = std::chrono::steady_clock;
   for (auto _ : state) {
     state.PauseTiming();
     auto shell = std::make_unique<Shell>(work);
     fiscora::Session& s = shell->s;
     state.ResumeTiming();
+    const std::clock_t cpu_start = std::clock();
+    auto t = Clock::now();
+    auto lap = [&](int i) {
+      auto now = Clock::now();
+      phase[i] += std::chrono::duration<double>(now - t).count();
+      t = now;
+    };
     shell->ui.open_file = files.initial;
     fiscora::btn_abrir_inv_iniClick(s);
     fiscora::WaitForAuditLoader(s);
+    lap(0);
     shell->ui.open_file = files.final_inventory;
     fiscora::btn_abrir_inv_fimClick(s);
     fiscora::WaitForAuditLoader(s);
-    for (const std::string& period : files.periods) {
-      shell->ui.open_file = period;
+    lap(1);
+    for (size_t p = 0; p < files.periods.size(); ++p) {
+      shell->ui.open_file = files.periods[p];
       fiscora::btn_abrir_sintegraClick(s);
       fiscora::btn_incluir_sintegraClick(s);
       fiscora::WaitForAuditLoader(s);
+      lap(2 + static_cast<int>(p));
     }
+    // Processor time of every thread (the loads run on workers): the figure
+    // that does not depend on what else the machine runs.
+    cpu += static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
     state.PauseTiming();
     if (!s.audit.last_error.empty()) state.SkipWithError(s.audit.last_error.c_str());
     rows = s.dtm.cds_audit.RecordCount();
@@ -165,6 +184,11 @@ void BM_AuditTwoInventoriesThreePeriods(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.counters["audit_rows"] = static_cast<double>(rows);
+  const double n = static_cast<double>(state.iterations());
+  state.counters["cpu_s"] = cpu / n;
+  state.counters["s_inv_ini"] = phase[0] / n;
+  state.counters["s_inv_fim"] = phase[1] / n;
+  for (int p = 0; p < kPeriods; ++p) state.counters["s_period" + std::to_string(p + 1)] = phase[2 + p] / n;
   std::error_code ec;
   fs::remove_all(work, ec);
 }
