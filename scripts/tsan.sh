@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# The threaded tests (audit loaders on worker threads, with their steps on
-# the test's thread as on the window's) under ThreadSanitizer. Builds only
-# the core tests, in build-tsan/.
+# The tests of the audit's worker threads (loaders with their steps on the
+# test's thread as on the window's, and fiscora-cli auditoria) under
+# ThreadSanitizer: preset "tsan", only the core tests built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFISCORA_TSAN=ON \
-  -DFISCORA_GUI=OFF -DFISCORA_BENCH=OFF -DFISCORA_TESTS=ON
+cmake --preset tsan >/dev/null
 cmake --build build-tsan -j "$(nproc)" --target fiscora_core_tests
 # Any report fails the run.
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  build-tsan/tests/fiscora_core_tests --gtest_filter='AuditLoaders.*:AuditCli.*'
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" -R '^(AuditLoaders|AuditCli)\.'

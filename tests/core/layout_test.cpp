@@ -55,6 +55,32 @@ TEST(Layout, ConversionErrorNamesWhereReadingStopped) {
   }
 }
 
+// A numeric field that runs past the end of a short line names the missing
+// columns instead of an empty number.
+TEST(Layout, ShortLineNamesTheMissingColumns) {
+  struct Case {
+    size_t length;
+    const char* expected;
+  } cases[] = {
+      {45, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 45; faltam as colunas 46-51."},
+      {50, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 50; falta a coluna 51."},
+      {2, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 2; faltam as colunas 3-51."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    std::string name = "curto.txt";
+    std::string text = Rec("50").Num(46, 6, 123).Cut(c.length).str();
+    RecordLine line(text, false, &name, 7);
+    try {
+      line.Integer(46, 6, "número da nota");
+      FAIL() << "no error";
+    } catch (const ConversionError& e) {
+      EXPECT_EQ(e.detail(), c.expected);
+      EXPECT_EQ(e.line(), 7);
+    }
+  }
+}
+
 TEST(Layout, LineEndsAndByteOrderMark) {
   TempDir dir;
   struct Case {
@@ -67,6 +93,9 @@ TEST(Layout, LineEndsAndByteOrderMark) {
       {"empty", "", {}},
       {"empty line inside", "a\n\nb\n", {"a", "", "b"}},
       {"bom", "\xEF\xBB\xBF" "a\r\n", {"a"}},
+      {"cr only", "a\rb\rc", {"a", "b", "c"}},
+      {"cr only with bom", "\xEF\xBB\xBF" "a\rb\r", {"a", "b"}},
+      {"crlf then a stray cr kept", "a\r\nb\rc\r\n", {"a", "b\rc"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
