@@ -19,13 +19,15 @@ uint64_t Mix(uint64_t h, uint64_t v) {
 // The hash of one key field: its text, or its cell (-0 and 0 alike).
 uint64_t HashOf(FieldType type, uint64_t cell, std::string_view text) {
   switch (type) {
-    case FieldType::kText: return std::hash<std::string_view>{}(text);
+    case FieldType::kText:
+      return std::hash<std::string_view>{}(text);
     case FieldType::kFloat: {
       double d = std::bit_cast<double>(cell);
       if (d == 0) d = 0;
       return std::bit_cast<uint64_t>(d);
     }
-    default: return cell;
+    default:
+      return cell;
   }
 }
 
@@ -41,7 +43,8 @@ uint64_t ClientTable::HashRow(const std::vector<int>& fields, RowId row) const {
   return h;
 }
 
-ClientTable::HashIndex& ClientTable::HashFor(const std::vector<int>& fields, const std::string& key) {
+ClientTable::HashIndex& ClientTable::HashFor(const std::vector<int>& fields,
+                                             const std::string& key) {
   auto it = hash_indexes_.find(key);
   if (it != hash_indexes_.end()) return *it->second;
   auto h = std::make_unique<HashIndex>();
@@ -117,7 +120,8 @@ ClientTable::KeyInfo& ClientTable::KeyInfoFor(std::string_view key_fields) {
   if (last_key_info_ && key_fields == last_key_fields_) return *last_key_info_;
   std::string name(key_fields);
   auto it = key_infos_.find(name);
-  if (it == key_infos_.end()) it = key_infos_.emplace(name, KeyInfo{KeyFields(key_fields), nullptr}).first;
+  if (it == key_infos_.end())
+    it = key_infos_.emplace(name, KeyInfo{KeyFields(key_fields), nullptr}).first;
   last_key_fields_ = std::move(name);
   last_key_info_ = &it->second;
   return it->second;
@@ -165,14 +169,16 @@ bool ClientTable::LocateImpl(std::string_view key_fields, const Value* values, s
       }
       uint64_t hash = 0;
       for (size_t i = 0; i < count; ++i)
-        hash = Mix(hash, HashOf(def_.fields[static_cast<size_t>(fields[i])].type, keys[i].cell, keys[i].text));
+        hash = Mix(hash, HashOf(def_.fields[static_cast<size_t>(fields[i])].type, keys[i].cell,
+                                keys[i].text));
       auto range = info.hash->map.equal_range(hash);
       for (auto it = range.first; it != range.second; ++it) {
         RowId r = it->second;
         if (!RowMatches(r, fields, keys, options)) continue;
         if (!found) {
           found = r;
-        } else if (ordering_ ? CompareRows(ordering_->keys, r, *found) < 0 : seq_[r] < seq_[*found]) {
+        } else if (ordering_ ? CompareRows(ordering_->keys, r, *found) < 0
+                             : seq_[r] < seq_[*found]) {
           found = r;
         }
       }

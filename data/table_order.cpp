@@ -20,16 +20,20 @@ int ThreeWay(T a, T b) {
 int ClientTable::CompareCell(int field, RowId row, uint64_t cell, std::string_view text) const {
   const uint64_t& mine = CellAt(row, field);
   switch (def_.fields[static_cast<size_t>(field)].type) {
-    case FieldType::kText: return ThreeWay(arena_.Text(mine).compare(text), 0);
-    case FieldType::kFloat: return ThreeWay(std::bit_cast<double>(mine), std::bit_cast<double>(cell));
-    default: return ThreeWay(static_cast<int64_t>(mine), static_cast<int64_t>(cell));
+    case FieldType::kText:
+      return ThreeWay(arena_.Text(mine).compare(text), 0);
+    case FieldType::kFloat:
+      return ThreeWay(std::bit_cast<double>(mine), std::bit_cast<double>(cell));
+    default:
+      return ThreeWay(static_cast<int64_t>(mine), static_cast<int64_t>(cell));
   }
 }
 
 int ClientTable::CompareRows(const std::vector<KeyPart>& keys, RowId a, RowId b) const {
   for (const auto& k : keys) {
     const uint64_t& other = CellAt(b, k.field);
-    int r = CompareCell(k.field, a, other, IsText(k.field) ? arena_.Text(other) : std::string_view());
+    int r =
+        CompareCell(k.field, a, other, IsText(k.field) ? arena_.Text(other) : std::string_view());
     if (r != 0) return k.descending ? -r : r;
   }
   return ThreeWay(seq_[a], seq_[b]);
@@ -81,8 +85,10 @@ void ClientTable::SetIndexFieldNames(std::string_view fields) {
   auto keys = ParseFieldList(f, false);  // may throw before anything changes
   index_field_names_ = f;
   index_name_.clear();
-  if (keys.empty()) ActivateDefault();
-  else ActivateOrdering(std::move(keys));
+  if (keys.empty())
+    ActivateDefault();
+  else
+    ActivateOrdering(std::move(keys));
 }
 
 void ClientTable::SetIndexName(std::string_view name) {

@@ -14,10 +14,14 @@ namespace {
 // A value as text: numbers as FormatGeneral writes them.
 std::string TextOf(const Value& v) {
   switch (v.kind()) {
-    case Value::Kind::kText: return std::string(v.text());
-    case Value::Kind::kInteger: return std::to_string(v.integer());
-    case Value::Kind::kFloat: return FormatGeneral(v.floating());
-    case Value::Kind::kMoney: return FormatGeneral(v.money());
+    case Value::Kind::kText:
+      return std::string(v.text());
+    case Value::Kind::kInteger:
+      return std::to_string(v.integer());
+    case Value::Kind::kFloat:
+      return FormatGeneral(v.floating());
+    case Value::Kind::kMoney:
+      return FormatGeneral(v.money());
   }
   return {};
 }
@@ -45,9 +49,10 @@ std::optional<uint64_t> NumberCell(FieldType t, const Value& v) {
                                                  : static_cast<double>(v.integer());
   switch (t) {
     case FieldType::kInteger:
-      return static_cast<uint64_t>(kind == Value::Kind::kInteger ? v.integer()
-                                                                 : static_cast<int64_t>(std::nearbyint(d)));
-    case FieldType::kFloat: return std::bit_cast<uint64_t>(d);
+      return static_cast<uint64_t>(
+          kind == Value::Kind::kInteger ? v.integer() : static_cast<int64_t>(std::nearbyint(d)));
+    case FieldType::kFloat:
+      return std::bit_cast<uint64_t>(d);
     default: {
       Money m = kind == Value::Kind::kInteger ? Money::FromUnits(v.integer())
                 : kind == Value::Kind::kMoney ? v.money()
@@ -62,7 +67,9 @@ std::optional<uint64_t> NumberCell(FieldType t, const Value& v) {
 uint64_t ReadNumber(FieldType t, const Value& v, const std::string& table, const FieldDef& f) {
   if (v.kind() == Value::Kind::kText && Trim(v.text()).empty()) return 0;
   if (auto c = NumberCell(t, v)) return *c;
-  const char* word = t == FieldType::kInteger ? "inteiro" : t == FieldType::kFloat ? "numérico" : "monetário";
+  const char* word = t == FieldType::kInteger ? "inteiro"
+                     : t == FieldType::kFloat ? "numérico"
+                                              : "monetário";
   throw TableError("Tabela " + table + ": '" + std::string(v.text()) + "' não é um valor " + word +
                    " válido para o campo " + f.name);
 }
@@ -112,7 +119,8 @@ void ClientTable::SetText(int field, std::string_view value) {
 void ClientTable::SetInteger(int field, int64_t value) {
   CheckEditing(field);
   CheckType(field, FieldType::kInteger, "inteiro");
-  buf_num_[static_cast<size_t>(field)] = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(value)));
+  buf_num_[static_cast<size_t>(field)] =
+      static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(value)));
   buf_dirty_[static_cast<size_t>(field)] = true;
 }
 
@@ -130,13 +138,16 @@ void ClientTable::SetMoney(int field, Money value) {
   buf_dirty_[static_cast<size_t>(field)] = true;
 }
 
-
 Value ClientTable::CurrentValue(int field) const {
   switch (def_.fields[static_cast<size_t>(field)].type) {
-    case FieldType::kText: return GetText(field);
-    case FieldType::kInteger: return GetInteger(field);
-    case FieldType::kFloat: return GetFloat(field);
-    case FieldType::kCurrency: return GetMoney(field);
+    case FieldType::kText:
+      return GetText(field);
+    case FieldType::kInteger:
+      return GetInteger(field);
+    case FieldType::kFloat:
+      return GetFloat(field);
+    case FieldType::kCurrency:
+      return GetMoney(field);
   }
   return 0;
 }
@@ -149,9 +160,11 @@ void ClientTable::StoreValue(int field, const Value& v) {
       return SetText(field, TextOf(v));
     case FieldType::kInteger:
       return SetInteger(field, static_cast<int64_t>(ReadNumber(f.type, v, def_.name, f)));
-    case FieldType::kFloat: return SetFloat(field, std::bit_cast<double>(ReadNumber(f.type, v, def_.name, f)));
+    case FieldType::kFloat:
+      return SetFloat(field, std::bit_cast<double>(ReadNumber(f.type, v, def_.name, f)));
     case FieldType::kCurrency:
-      return SetMoney(field, Money::FromRaw(static_cast<int64_t>(ReadNumber(f.type, v, def_.name, f))));
+      return SetMoney(field,
+                      Money::FromRaw(static_cast<int64_t>(ReadNumber(f.type, v, def_.name, f))));
   }
 }
 
@@ -165,7 +178,8 @@ int32_t ClientTable::AsInteger(int field) const {
 }
 
 double ClientTable::AsFloat(int field) const {
-  return std::bit_cast<double>(ReadNumber(FieldType::kFloat, CurrentValue(field), def_.name, FieldAt(field)));
+  return std::bit_cast<double>(
+      ReadNumber(FieldType::kFloat, CurrentValue(field), def_.name, FieldAt(field)));
 }
 
 Money ClientTable::AsCurrency(int field) const {
@@ -180,7 +194,8 @@ void ClientTable::SetAsCurrency(int field, Money value) { StoreValue(field, valu
 
 void ClientTable::SetValue(int field, const Value& v) {
   // An integer is taken as a 32-bit one, as SetAsInteger takes it.
-  if (v.kind() == Value::Kind::kInteger) return SetAsInteger(field, static_cast<int32_t>(v.integer()));
+  if (v.kind() == Value::Kind::kInteger)
+    return SetAsInteger(field, static_cast<int32_t>(v.integer()));
   StoreValue(field, v);
 }
 
@@ -216,14 +231,20 @@ double ClientTable::RowFloat(RowId row, int field) const {
 
 Value ClientTable::RowValue(RowId row, int field) const {
   switch (def_.fields[static_cast<size_t>(field)].type) {
-    case FieldType::kText: return RowText(row, field);
-    case FieldType::kInteger: return RowRaw(row, field);
-    case FieldType::kFloat: return RowFloat(row, field);
-    case FieldType::kCurrency: return Money::FromRaw(RowRaw(row, field));
+    case FieldType::kText:
+      return RowText(row, field);
+    case FieldType::kInteger:
+      return RowRaw(row, field);
+    case FieldType::kFloat:
+      return RowFloat(row, field);
+    case FieldType::kCurrency:
+      return Money::FromRaw(RowRaw(row, field));
   }
   return 0;
 }
 
-std::string ClientTable::RowAsString(RowId row, int field) const { return TextOf(RowValue(row, field)); }
+std::string ClientTable::RowAsString(RowId row, int field) const {
+  return TextOf(RowValue(row, field));
+}
 
 }  // namespace fiscora
