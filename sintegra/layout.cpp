@@ -1,5 +1,6 @@
 #include "sintegra/layout.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fiscora {
@@ -227,14 +228,20 @@ std::string_view RecordLine::Raw(int column, int width) const {
   return bytes_.substr(start, i - start);
 }
 
-std::string RecordLine::Text(int column, int width) const {
-  std::string_view raw = Raw(column, width);
+std::string RecordLine::Text(int column, int width) const { return Text(FieldSpec{column, width, 0, {}}); }
+
+std::string RecordLine::Text(const FieldSpec& f) const {
+  std::string_view raw = Raw(f);
   if (multibyte_ || IsAscii(raw)) return std::string(raw);
   return Cp1252ToUtf8(raw);
 }
 
 std::string RecordLine::Trimmed(int column, int width) const {
-  std::string_view raw = TrimBlanks(Raw(column, width));
+  return Trimmed(FieldSpec{column, width, 0, {}});
+}
+
+std::string RecordLine::Trimmed(const FieldSpec& f) const {
+  std::string_view raw = Trim(Raw(f));
   if (multibyte_ || IsAscii(raw)) return std::string(raw);
   return Cp1252ToUtf8(raw);
 }
@@ -279,37 +286,61 @@ std::optional<ParsedDecimal> ParseImplied(std::string_view raw, int whole) {
 
 }  // namespace
 
-int64_t RecordLine::Scaled(int column, int whole, int decimals, std::string_view field) const {
-  std::string_view raw = Raw(column, whole + decimals);
-  auto p = ParseImplied(raw, whole);
-  if (!p) Fail(column, whole + decimals, field);
+std::string RecordLine::Joined(const FieldSpec& f) const {
+  std::string_view raw = Raw(f);
+  size_t whole = std::min(raw.size(), static_cast<size_t>(f.whole()));
+  std::string out(raw.substr(0, whole));
+  out += ',';
+  out.append(raw.substr(whole));
+  return out;
+}
+
+int64_t RecordLine::Scaled(const FieldSpec& f) const {
+  auto p = ParseImplied(Raw(f), f.whole());
+  if (!p) Fail(f.first, f.width, f.name);
   int64_t m = p->mantissa;
-  for (int k = p->scale; k < decimals; ++k) m *= 10;
+  for (int k = p->scale; k < f.decimals; ++k) m *= 10;
   return m;
 }
 
-Money RecordLine::Amount(int column, int whole, int decimals, std::string_view field) const {
-  int64_t m = Scaled(column, whole, decimals, field);
-  if (decimals <= 4) {
-    for (int k = decimals; k < 4; ++k) m *= 10;
+Money RecordLine::Amount(const FieldSpec& f) const {
+  int64_t m = Scaled(f);
+  if (f.decimals <= 4) {
+    for (int k = f.decimals; k < 4; ++k) m *= 10;
     return Money::FromRaw(m);
   }
   int64_t div = 1;
-  for (int k = 4; k < decimals; ++k) div *= 10;
+  for (int k = 4; k < f.decimals; ++k) div *= 10;
   return Money::FromRaw(MulDivRoundEven(m, 1, div));
 }
 
-double RecordLine::Float(int column, int whole, int decimals, std::string_view field) const {
-  int64_t m = Scaled(column, whole, decimals, field);
+double RecordLine::Float(const FieldSpec& f) const {
+  int64_t m = Scaled(f);
   double div = 1;
-  for (int k = 0; k < decimals; ++k) div *= 10;
+  for (int k = 0; k < f.decimals; ++k) div *= 10;
   return static_cast<double>(m) / div;
 }
 
-int32_t RecordLine::Integer(int column, int width, std::string_view field) const {
-  auto v = ParseInt32(Raw(column, width));
-  if (!v) Fail(column, width, field);
+int32_t RecordLine::Integer(const FieldSpec& f) const {
+  auto v = ParseInt32(Raw(f));
+  if (!v) Fail(f.first, f.width, f.name);
   return *v;
+}
+
+int64_t RecordLine::Scaled(int column, int whole, int decimals, std::string_view field) const {
+  return Scaled(FieldSpec{column, whole + decimals, decimals, field});
+}
+
+Money RecordLine::Amount(int column, int whole, int decimals, std::string_view field) const {
+  return Amount(FieldSpec{column, whole + decimals, decimals, field});
+}
+
+double RecordLine::Float(int column, int whole, int decimals, std::string_view field) const {
+  return Float(FieldSpec{column, whole + decimals, decimals, field});
+}
+
+int32_t RecordLine::Integer(int column, int width, std::string_view field) const {
+  return Integer(FieldSpec{column, width, 0, field});
 }
 
 }  // namespace fiscora

@@ -169,25 +169,25 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
   std::string_view t2 = bytes.substr(0, 2);
   if (t3 == "60R") {
     Write(k60r, bytes);
-    Money valor = line.Amount(37, 14, 2, "valor");
+    Money valor = line.Amount(rec60r::kValor);
     ClientTable& t = d_.cds_60r;
     t.Append();
-    t.SetText(f60r_.codigo, line.Trimmed(10, 14));
-    t.SetText(f60r_.aliquota, line.Trimmed(69, 4));
+    t.SetText(f60r_.codigo, line.Trimmed(rec60r::kCodigo));
+    t.SetText(f60r_.aliquota, line.Trimmed(rec60r::kAliquota));
     t.SetMoney(f60r_.valor, valor);
     t.Post();
     ++s_.sintegra.counters.r60r;
   } else if (t3 == "60A") {
     Write(k60a, bytes);
     ++s_.sintegra.counters.r60a;
-    std::string situation = line.Trimmed(32, 4);
-    Money valor = line.Amount(36, 10, 2, "valor");
+    std::string situation = line.Trimmed(rec60a::kAliquota);
+    Money valor = line.Amount(rec60a::kValor);
     ClientTable& t = d_.cds_60a;
     t.Append();
     t.SetText(f60a_.aliquota, situation);
     t.SetMoney(f60a_.valor, valor);
-    t.SetText(f60a_.data, line.Date(4));
-    t.SetText(f60a_.num_serie, line.Trimmed(12, 20));
+    t.SetText(f60a_.data, line.Date(rec60a::kData));
+    t.SetText(f60a_.num_serie, line.Trimmed(rec60a::kNumeroSerie));
     if (situation != "N" && situation != "I" && situation != "DESC" && situation != "CANC")
       TotalizeIcmsByRate(d_, situation, "60a", valor);
     t.Post();
@@ -195,11 +195,12 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     Write(k60i, bytes);
     // Quantity (3 decimals) times unit value (2 decimals), held to four
     // decimals with ties to even.
-    int64_t qty_milli = line.Scaled(57, 10, 3, "quantidade");
-    int64_t unit_cents = line.Scaled(70, 11, 2, "valor unitário");
+    int64_t qty_milli = line.Scaled(rec60i::kQuantidade);
+    int64_t unit_cents = line.Scaled(rec60i::kValorUnitario);
     Money item = Money::FromRaw(MulDivRoundEven(qty_milli, unit_cents, 10));
     Money unit = Money::FromRaw(unit_cents * 100);
-    std::string data = line.Date(4), serie = line.Trimmed(12, 20), rate = line.Trimmed(95, 4);
+    std::string data = line.Date(rec60i::kData), serie = line.Trimmed(rec60i::kNumeroSerie),
+                rate = line.Trimmed(rec60i::kAliquota);
     ClientTable& t = d_.cds_60i;
     // Exact key: a line of the rate "I" must not be summed into a row of "ISS".
     if (t.Locate("data; serie; aliquota", {data, serie, rate})) {
@@ -215,7 +216,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     t.Post();
     // The same line per product and unit value, for the price and rate
     // checks and the stock audit.
-    std::string codigo = line.Trimmed(43, 14);
+    std::string codigo = line.Trimmed(rec60i::kCodigo);
     ClientTable& it = d_.cds_60i_item;
     double qty = static_cast<double>(qty_milli) / 1000.0;
     if (it.Locate("codigo; data; serie; aliquota; valor", {codigo, data, serie, rate, unit})) {
@@ -236,8 +237,9 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     ++s_.sintegra.counters.r60i;
   } else if (t3 == "60D") {
     Write(k60d, bytes);
-    Money valor = line.Amount(59, 14, 2, "valor");
-    std::string data = line.Date(4), serie = line.Trimmed(12, 20), rate = line.Trimmed(91, 4);
+    Money valor = line.Amount(rec60d::kValor);
+    std::string data = line.Date(rec60d::kData), serie = line.Trimmed(rec60d::kNumeroSerie),
+                rate = line.Trimmed(rec60d::kAliquota);
     ClientTable& t = d_.cds_60d;
     if (t.Locate("data; num_serie; aliquota", {data, serie, rate})) {
       t.Edit();
@@ -251,21 +253,21 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     }
     t.Post();
   } else if (t2 == "50") {
-    int32_t numero = line.Integer(46, 6, "número da nota");
-    Money total = line.Amount(57, 11, 2, "valor total");
-    Money base = line.Amount(70, 11, 2, "base de cálculo");
-    Money icms = line.Amount(83, 11, 2, "valor do ICMS");
-    Money isento = line.Amount(96, 11, 2, "isenta ou não tributada");
-    Money outras = line.Amount(109, 11, 2, "outras");
-    std::string cfop = line.Text(52, 4), emitente = line.Text(56, 1);
+    int32_t numero = line.Integer(rec50::kNumero);
+    Money total = line.Amount(rec50::kValorTotal);
+    Money base = line.Amount(rec50::kBaseCalculo);
+    Money icms = line.Amount(rec50::kValorIcms);
+    Money isento = line.Amount(rec50::kIsenta);
+    Money outras = line.Amount(rec50::kOutras);
+    std::string cfop = line.Text(rec50::kCfop), emitente = line.Text(rec50::kEmitente);
     ClientTable& t = d_.cds_50;
     t.Append();
-    t.SetText(f50_.cnpj, line.Trimmed(3, 14));
-    t.SetText(f50_.ie, line.Trimmed(17, 14));
-    t.SetText(f50_.data_emiss, line.Date(31));
-    t.SetText(f50_.uf, line.Text(39, 2));
-    t.SetText(f50_.modelo, line.Text(41, 2));
-    t.SetText(f50_.serie, line.Text(43, 3));
+    t.SetText(f50_.cnpj, line.Trimmed(rec50::kCnpj));
+    t.SetText(f50_.ie, line.Trimmed(rec50::kIe));
+    t.SetText(f50_.data_emiss, line.Date(rec50::kData));
+    t.SetText(f50_.uf, line.Text(rec50::kUf));
+    t.SetText(f50_.modelo, line.Text(rec50::kModelo));
+    t.SetText(f50_.serie, line.Text(rec50::kSerie));
     t.SetInteger(f50_.numero, numero);
     t.SetText(f50_.cfop, cfop);
     t.SetText(f50_.emitente, emitente);
@@ -275,46 +277,43 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     TotalizeIcmsByCfop(d_, cfop, "50", base, icms);
     t.SetMoney(f50_.isento, isento);
     t.SetMoney(f50_.outras, outras);
-    t.SetText(f50_.aliquota, line.Text(122, 4));
-    t.SetText(f50_.situacao, line.Text(126, 1));
+    t.SetText(f50_.aliquota, line.Text(rec50::kAliquota));
+    t.SetText(f50_.situacao, line.Text(rec50::kSituacao));
     t.SetInteger(emitente == "P" ? f50_.ntp : f50_.ntf, 1);
     t.Post();
     Write(k50, bytes);
     ++s_.sintegra.counters.r50;
   } else if (t2 == "54") {
-    Money valor = line.Amount(63, 10, 2, "valor do item");
-    Money desc = line.Amount(75, 10, 2, "desconto");
-    Money base = line.Amount(87, 10, 2, "base de cálculo");
-    Money ipi = line.Amount(111, 10, 2, "valor do IPI");
-    std::string_view q = line.Raw(52, 11);
-    std::string quantity(q.substr(0, std::min<size_t>(8, q.size())));
-    quantity += ',';
-    if (q.size() > 8) quantity.append(q.substr(8));
+    Money valor = line.Amount(rec54::kValor);
+    Money desc = line.Amount(rec54::kDesconto);
+    Money base = line.Amount(rec54::kBaseCalculo);
+    Money ipi = line.Amount(rec54::kValorIpi);
+    std::string quantity = line.Joined(rec54::kQuantidade);
     ClientTable& t = d_.cds_54;
     t.Append();
-    t.SetText(f54_.cnpj, line.Trimmed(3, 14));
-    t.SetText(f54_.modelo, line.Trimmed(17, 2));
-    t.SetText(f54_.serie, line.Trimmed(19, 3));
-    t.SetText(f54_.nota, line.Trimmed(22, 6));
-    t.SetText(f54_.cfop, line.Trimmed(28, 4));
-    t.SetText(f54_.cst, line.Trimmed(32, 3));
-    t.SetText(f54_.n_item, line.Trimmed(35, 3));
-    t.SetText(f54_.cod_produto, line.Trimmed(38, 14));
-    t.SetText(f54_.quantidade, TrimBlanks(quantity));
+    t.SetText(f54_.cnpj, line.Trimmed(rec54::kCnpj));
+    t.SetText(f54_.modelo, line.Trimmed(rec54::kModelo));
+    t.SetText(f54_.serie, line.Trimmed(rec54::kSerie));
+    t.SetText(f54_.nota, line.Trimmed(rec54::kNumero));
+    t.SetText(f54_.cfop, line.Trimmed(rec54::kCfop));
+    t.SetText(f54_.cst, line.Trimmed(rec54::kCst));
+    t.SetText(f54_.n_item, line.Trimmed(rec54::kItem));
+    t.SetText(f54_.cod_produto, line.Trimmed(rec54::kCodigo));
+    t.SetText(f54_.quantidade, Trim(quantity));
     t.SetMoney(f54_.valor, valor);
     t.SetMoney(f54_.ipi, ipi);
     t.SetMoney(f54_.desc, desc);
     t.SetMoney(f54_.base_calc, base);
-    t.SetText(f54_.aliq, line.Trimmed(123, 4));
+    t.SetText(f54_.aliq, line.Trimmed(rec54::kAliquota));
     t.Post();
   } else if (t2 == "75") {
     Product(line, d_.cds_produt);
   } else if (t2 == "74") {
     Inventory(line, d_.cds_inventario);
-    if (s_.sintegra.inventory_date.empty()) s_.sintegra.inventory_date = line.Date(3);
+    if (s_.sintegra.inventory_date.empty()) s_.sintegra.inventory_date = line.Date(rec74::kData);
   } else if (t2 == "70") {
-    Money base = line.Amount(69, 12, 2, "base de cálculo");
-    Money icms = line.Amount(83, 12, 2, "valor do ICMS");
+    Money base = line.Amount(rec70::kBaseCalculo);
+    Money icms = line.Amount(rec70::kValorIcms);
     TotalizeIcmsByCfop(d_, "1102", "70", base, icms);
   } else if (t3 == "60M") {
     Write(k60m, bytes);
@@ -324,27 +323,27 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
 }
 
 void Loader::Product(const RecordLine& line, ClientTable& t) {
-  std::string code = line.Trimmed(19, 14);
+  std::string code = line.Trimmed(rec75::kCodigo);
   // A product whose description is blank is listed by its code, so the user
   // can find it.
-  if (TrimBlanks(line.Raw(41, 53)).empty()) s_.sintegra.problems.blank_descriptions.Add(code);
+  if (Trim(line.Raw(rec75::kDescricao)).empty()) s_.sintegra.problems.blank_descriptions.Add(code);
   t.Append();
   t.SetText(fprod_.codigo, code);
-  t.SetText(fprod_.descricao, line.Text(41, 53));
-  t.SetText(fprod_.unidade, line.Text(94, 2));
+  t.SetText(fprod_.descricao, line.Text(rec75::kDescricao));
+  t.SetText(fprod_.unidade, line.Text(rec75::kUnidade.Head(2)));
   t.Post();
   ++s_.sintegra.counters.r75;
 }
 
 void Loader::Inventory(const RecordLine& line, ClientTable& t) {
-  Money valor = line.Amount(38, 11, 2, "valor total");
-  int64_t qty_milli = line.Scaled(25, 10, 3, "quantidade");
+  Money valor = line.Amount(rec74::kValorTotal);
+  int64_t qty_milli = line.Scaled(rec74::kQuantidade);
   if (!valor.IsZero()) {
     // valor / quantidade to four decimals, ties to even; 0 without quantity.
     Money unit = qty_milli == 0 ? Money()
                                 : Money::FromRaw(MulDivRoundEven(valor.raw(), 1000, qty_milli));
     t.Append();
-    t.SetText(finv_.codigo, line.Text(11, 14));
+    t.SetText(finv_.codigo, line.Text(rec74::kCodigo));
     t.SetFloat(finv_.quantidade, static_cast<double>(qty_milli) / 1000.0);
     t.SetMoney(finv_.valor, valor);
     t.SetMoney(finv_.unitario, unit);
