@@ -84,6 +84,37 @@ struct FieldsInventory {
   int codigo, quantidade, valor, unitario;
 };
 
+// A text field of a record and the table field it goes to, as bound data.
+template <class Fields>
+struct TextBinding {
+  int Fields::*field;
+  FieldSpec spec;
+  bool trimmed;
+};
+
+template <class Fields, size_t N>
+void SetTexts(ClientTable& t, const Fields& f, const RecordLine& line,
+              const TextBinding<Fields> (&bindings)[N]) {
+  for (const auto& b : bindings)
+    t.SetText(f.*b.field, b.trimmed ? line.Trimmed(b.spec) : line.Text(b.spec));
+}
+
+constexpr TextBinding<Fields50> k50Texts[] = {
+    {&Fields50::cnpj, rec50::kCnpj, true},        {&Fields50::ie, rec50::kIe, true},
+    {&Fields50::uf, rec50::kUf, false},           {&Fields50::modelo, rec50::kModelo, false},
+    {&Fields50::serie, rec50::kSerie, false},     {&Fields50::aliquota, rec50::kAliquota, false},
+    {&Fields50::situacao, rec50::kSituacao, false},
+};
+
+// Every text of record 54 but the quantity is trimmed.
+constexpr TextBinding<Fields54> k54Texts[] = {
+    {&Fields54::cnpj, rec54::kCnpj, true},     {&Fields54::modelo, rec54::kModelo, true},
+    {&Fields54::serie, rec54::kSerie, true},   {&Fields54::nota, rec54::kNumero, true},
+    {&Fields54::cfop, rec54::kCfop, true},     {&Fields54::cst, rec54::kCst, true},
+    {&Fields54::n_item, rec54::kItem, true},   {&Fields54::cod_produto, rec54::kCodigo, true},
+    {&Fields54::aliq, rec54::kAliquota, true},
+};
+
 class Loader {
  public:
   Loader(Session& s, std::string path, std::string_view mode)
@@ -262,12 +293,8 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     std::string cfop = line.Text(rec50::kCfop), emitente = line.Text(rec50::kEmitente);
     ClientTable& t = d_.cds_50;
     t.Append();
-    t.SetText(f50_.cnpj, line.Trimmed(rec50::kCnpj));
-    t.SetText(f50_.ie, line.Trimmed(rec50::kIe));
+    SetTexts(t, f50_, line, k50Texts);
     t.SetText(f50_.data_emiss, line.Date(rec50::kData));
-    t.SetText(f50_.uf, line.Text(rec50::kUf));
-    t.SetText(f50_.modelo, line.Text(rec50::kModelo));
-    t.SetText(f50_.serie, line.Text(rec50::kSerie));
     t.SetInteger(f50_.numero, numero);
     t.SetText(f50_.cfop, cfop);
     t.SetText(f50_.emitente, emitente);
@@ -277,8 +304,6 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     TotalizeIcmsByCfop(d_, cfop, "50", base, icms);
     t.SetMoney(f50_.isento, isento);
     t.SetMoney(f50_.outras, outras);
-    t.SetText(f50_.aliquota, line.Text(rec50::kAliquota));
-    t.SetText(f50_.situacao, line.Text(rec50::kSituacao));
     t.SetInteger(emitente == "P" ? f50_.ntp : f50_.ntf, 1);
     t.Post();
     Write(k50, bytes);
@@ -291,20 +316,12 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     std::string quantity = line.Joined(rec54::kQuantidade);
     ClientTable& t = d_.cds_54;
     t.Append();
-    t.SetText(f54_.cnpj, line.Trimmed(rec54::kCnpj));
-    t.SetText(f54_.modelo, line.Trimmed(rec54::kModelo));
-    t.SetText(f54_.serie, line.Trimmed(rec54::kSerie));
-    t.SetText(f54_.nota, line.Trimmed(rec54::kNumero));
-    t.SetText(f54_.cfop, line.Trimmed(rec54::kCfop));
-    t.SetText(f54_.cst, line.Trimmed(rec54::kCst));
-    t.SetText(f54_.n_item, line.Trimmed(rec54::kItem));
-    t.SetText(f54_.cod_produto, line.Trimmed(rec54::kCodigo));
+    SetTexts(t, f54_, line, k54Texts);
     t.SetText(f54_.quantidade, Trim(quantity));
     t.SetMoney(f54_.valor, valor);
     t.SetMoney(f54_.ipi, ipi);
     t.SetMoney(f54_.desc, desc);
     t.SetMoney(f54_.base_calc, base);
-    t.SetText(f54_.aliq, line.Trimmed(rec54::kAliquota));
     t.Post();
   } else if (t2 == "75") {
     Product(line, d_.cds_produt);

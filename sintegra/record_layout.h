@@ -77,14 +77,20 @@ inline constexpr FieldSpec kFields[] = {kTipo,   kLogradouro, kNumero,  kComplem
                                         kBairro, kCep,        kContato, kTelefone};
 }  // namespace rec11
 
-// Record 50: one line per note and tax rate.
-namespace rec50 {
+// The first fields of the note records (50, 70): the other party, the date
+// of issue and the document model.
+namespace note_head {
 inline constexpr FieldSpec kTipo{1, 2, 0, "tipo"};
 inline constexpr FieldSpec kCnpj{3, 14, 0, "CNPJ"};
 inline constexpr FieldSpec kIe{17, 14, 0, "inscrição estadual"};
 inline constexpr FieldSpec kData{31, 8, 0, "data de emissão"};
 inline constexpr FieldSpec kUf{39, 2, 0, "UF"};
 inline constexpr FieldSpec kModelo{41, 2, 0, "modelo"};
+}  // namespace note_head
+
+// Record 50: one line per note and tax rate.
+namespace rec50 {
+using namespace note_head;
 inline constexpr FieldSpec kSerie{43, 3, 0, "série"};
 inline constexpr FieldSpec kNumero{46, 6, 0, "número da nota"};
 inline constexpr FieldSpec kCfop{52, 4, 0, "CFOP"};
@@ -124,11 +130,17 @@ inline constexpr FieldSpec kFields[] = {
     kCodigo, kQuantidade, kValor,  kDesconto, kBaseCalculo, kBaseSt, kValorIpi, kAliquota};
 }  // namespace rec54
 
-// Record 60M: a fiscal printer's day.
-namespace rec60m {
+// The first fields of the fiscal-printer records (60M, 60A, 60D, 60I): the
+// type with its sub-type, the day and the printer.
+namespace printer_head {
 inline constexpr FieldSpec kTipo{1, 3, 0, "tipo"};
 inline constexpr FieldSpec kData{4, 8, 0, "data"};
 inline constexpr FieldSpec kNumeroSerie{12, 20, 0, "número de série"};
+}  // namespace printer_head
+
+// Record 60M: a fiscal printer's day.
+namespace rec60m {
+using namespace printer_head;
 inline constexpr FieldSpec kNumeroOrdem{32, 3, 0, "número de ordem"};
 inline constexpr FieldSpec kModelo{35, 2, 0, "modelo"};
 inline constexpr FieldSpec kCooInicial{37, 6, 0, "contador de ordem inicial"};
@@ -145,9 +157,7 @@ inline constexpr FieldSpec kFields[] = {kTipo,   kData,       kNumeroSerie, kNum
 
 // Record 60A: a printer's day total by rate or situation.
 namespace rec60a {
-inline constexpr FieldSpec kTipo{1, 3, 0, "tipo"};
-inline constexpr FieldSpec kData{4, 8, 0, "data"};
-inline constexpr FieldSpec kNumeroSerie{12, 20, 0, "número de série"};
+using namespace printer_head;
 inline constexpr FieldSpec kAliquota{32, 4, 0, "alíquota"};
 inline constexpr FieldSpec kValor{36, 12, 2, "valor"};
 inline constexpr FieldSpec kBrancos{48, 79, 0, "brancos"};
@@ -156,9 +166,7 @@ inline constexpr FieldSpec kFields[] = {kTipo, kData, kNumeroSerie, kAliquota, k
 
 // Record 60D: a printer's day total by product.
 namespace rec60d {
-inline constexpr FieldSpec kTipo{1, 3, 0, "tipo"};
-inline constexpr FieldSpec kData{4, 8, 0, "data"};
-inline constexpr FieldSpec kNumeroSerie{12, 20, 0, "número de série"};
+using namespace printer_head;
 inline constexpr FieldSpec kCodigo{32, 14, 0, "código do produto"};
 inline constexpr FieldSpec kQuantidade{46, 13, 3, "quantidade"};
 inline constexpr FieldSpec kValor{59, 16, 2, "valor"};
@@ -172,9 +180,7 @@ inline constexpr FieldSpec kFields[] = {kTipo,  kData,        kNumeroSerie, kCod
 
 // Record 60I: an item of a fiscal coupon.
 namespace rec60i {
-inline constexpr FieldSpec kTipo{1, 3, 0, "tipo"};
-inline constexpr FieldSpec kData{4, 8, 0, "data"};
-inline constexpr FieldSpec kNumeroSerie{12, 20, 0, "número de série"};
+using namespace printer_head;
 inline constexpr FieldSpec kModelo{32, 2, 0, "modelo"};
 inline constexpr FieldSpec kCoo{34, 6, 0, "número do cupom"};
 inline constexpr FieldSpec kItem{40, 3, 0, "número do item"};
@@ -204,28 +210,15 @@ inline constexpr FieldSpec kFields[] = {kTipo,  kMesAno,      kCodigo,   kQuanti
                                         kValor, kBaseCalculo, kAliquota, kBrancos};
 }  // namespace rec60r
 
-// Record 61R: a product's month total sold on series D notes.
+// Record 61R: a product's month total sold on series D notes, in the same
+// fields as record 60R.
 namespace rec61r {
-inline constexpr FieldSpec kTipo{1, 3, 0, "tipo"};
-inline constexpr FieldSpec kMesAno{4, 6, 0, "mês e ano"};
-inline constexpr FieldSpec kCodigo{10, 14, 0, "código do produto"};
-inline constexpr FieldSpec kQuantidade{24, 13, 3, "quantidade"};
-inline constexpr FieldSpec kValor{37, 16, 2, "valor"};
-inline constexpr FieldSpec kBaseCalculo{53, 16, 2, "base de cálculo"};
-inline constexpr FieldSpec kAliquota{69, 4, 0, "alíquota"};
-inline constexpr FieldSpec kBrancos{73, 54, 0, "brancos"};
-inline constexpr FieldSpec kFields[] = {kTipo,  kMesAno,      kCodigo,   kQuantidade,
-                                        kValor, kBaseCalculo, kAliquota, kBrancos};
+using namespace rec60r;
 }  // namespace rec61r
 
 // Record 70: a transport document.
 namespace rec70 {
-inline constexpr FieldSpec kTipo{1, 2, 0, "tipo"};
-inline constexpr FieldSpec kCnpj{3, 14, 0, "CNPJ"};
-inline constexpr FieldSpec kIe{17, 14, 0, "inscrição estadual"};
-inline constexpr FieldSpec kData{31, 8, 0, "data de emissão"};
-inline constexpr FieldSpec kUf{39, 2, 0, "UF"};
-inline constexpr FieldSpec kModelo{41, 2, 0, "modelo"};
+using namespace note_head;
 inline constexpr FieldSpec kSerie{43, 1, 0, "série"};
 inline constexpr FieldSpec kSubserie{44, 2, 0, "subsérie"};
 inline constexpr FieldSpec kNumero{46, 6, 0, "número do conhecimento"};
