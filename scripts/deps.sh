@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build and the tests need and
 # is missing. apt-get update runs only when something has to be installed.
+# Extra packages may be named as arguments (scripts/deps.sh clang ...).
 set -euo pipefail
-PKGS="g++ cmake ninja-build pkgconf qt6-base-dev qt6-base-dev-tools libgl-dev libxlsxwriter-dev libgtest-dev libbenchmark-dev nlohmann-json3-dev"
+PKGS="g++ cmake ninja-build pkgconf qt6-base-dev qt6-base-dev-tools libgl-dev libxlsxwriter-dev libgtest-dev libbenchmark-dev nlohmann-json3-dev $*"
 missing=""
 for p in $PKGS; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

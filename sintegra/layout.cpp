@@ -15,30 +15,34 @@ std::string ColumnsText(int first, int last) {
 }
 
 std::string Detail(const std::string& record, int first, int last, const std::string& field,
-                   const std::string& text) {
-  return "registro " + record + ", " + ColumnsText(first, last) + " (" + field + "): '" + text +
-         "' não é um número válido.";
+                   const std::string& text, int line_length) {
+  std::string where = "registro " + record + ", " + ColumnsText(first, last) + " (" + field + "): ";
+  if (line_length >= 0 && line_length < last)
+    return where + "a linha termina na coluna " + std::to_string(line_length) + "; falta" +
+           (line_length + 1 == last ? " a " : "m as ") + ColumnsText(line_length + 1, last) + ".";
+  return where + "'" + text + "' não é um número válido.";
 }
 
 }  // namespace
 
 std::string ConversionError::detail() const {
-  return Detail(record_, first_column_, last_column_, field_, text_);
+  return Detail(record_, first_column_, last_column_, field_, text_, line_length_);
 }
 
 ConversionError::ConversionError(std::string file, int64_t line, std::string record,
                                  int first_column, int last_column, std::string field,
-                                 std::string text)
+                                 std::string text, int line_length)
     : std::runtime_error("Erro de conversão no arquivo " + file + ", linha " +
                          std::to_string(line) + ": " +
-                         Detail(record, first_column, last_column, field, text)),
+                         Detail(record, first_column, last_column, field, text, line_length)),
       file_(std::move(file)),
       line_(line),
       record_(std::move(record)),
       first_column_(first_column),
       last_column_(last_column),
       field_(std::move(field)),
-      text_(std::move(text)) {}
+      text_(std::move(text)),
+      line_length_(line_length) {}
 
 bool IsAscii(std::string_view s) {
   const char* p = s.data();
@@ -128,6 +132,24 @@ bool LineReader::Fill() {
     had_bom_ = true;
     pos_ = 3;
   }
+  // The first line break decides the file's line end: a CR not followed by
+  // LF makes the CR the line end (old Mac files); otherwise LF, with the CR
+  // of CR LF dropped.
+  if (!separator_decided_) {
+    for (size_t i = pos_; i < end_; ++i) {
+      if (buf_[i] == '\n') {
+        separator_decided_ = true;
+        break;
+      }
+      if (buf_[i] == '\r') {
+        if (i + 1 < end_) {
+          separator_decided_ = true;
+          if (buf_[i + 1] != '\n') separator_ = '\r';
+        }
+        break;
+      }
+    }
+  }
   return got > 0;
 }
 
@@ -137,7 +159,7 @@ bool LineReader::Next(std::string_view& line) {
   for (;;) {
     if (pos_ < end_) {
       const char* start = buf_.data() + pos_;
-      const void* nl = std::memchr(start, '\n', end_ - pos_);
+      const void* nl = std::memchr(start, separator_, end_ - pos_);
       if (nl) {
         size_t i = static_cast<size_t>(static_cast<const char*>(nl) - buf_.data());
         if (from_carry) {
@@ -266,8 +288,10 @@ void RecordLine::Fail(int column, int width, std::string_view field) const {
   if (type == "60" || type == "61") type = Raw(1, 3);
   std::string shown(Raw(column, width));
   if (!multibyte_ && !IsAscii(shown)) shown = Cp1252ToUtf8(shown);
+  // The line's length in columns, for a field that runs past its end.
+  int length = multibyte_ ? CharCount(bytes_) : static_cast<int>(bytes_.size());
   throw ConversionError(file_ ? *file_ : std::string(), line_number_, std::string(type), column,
-                        column + width - 1, std::string(field), shown);
+                        column + width - 1, std::string(field), shown, length);
 }
 
 namespace {
@@ -278,13 +302,18 @@ std::optional<ParsedDecimal> ParseImplied(std::string_view raw, int whole) {
   char buf[64];
   if (raw.size() + 1 > sizeof buf) return std::nullopt;
   size_t w = std::min(raw.size(), static_cast<size_t>(whole));
-  std::memcpy(buf, raw.data(), w);
+  if (w) std::memcpy(buf, raw.data(), w);
   buf[w] = ',';
-  std::memcpy(buf + w + 1, raw.data() + w, raw.size() - w);
+  if (raw.size() > w) std::memcpy(buf + w + 1, raw.data() + w, raw.size() - w);
   return ParseDecimalComma(std::string_view(buf, raw.size() + 1));
 }
 
 }  // namespace
+
+bool RecordLine::Whole(std::string_view raw, int width) const {
+  if (!multibyte_) return raw.size() == static_cast<size_t>(width);
+  return CharCount(raw) == width;
+}
 
 std::string RecordLine::Joined(const FieldSpec& f) const {
   std::string_view raw = Raw(f);
@@ -296,7 +325,8 @@ std::string RecordLine::Joined(const FieldSpec& f) const {
 }
 
 int64_t RecordLine::Scaled(const FieldSpec& f) const {
-  auto p = ParseImplied(Raw(f), f.whole());
+  std::string_view raw = Raw(f);
+  auto p = Whole(raw, f.width) ? ParseImplied(raw, f.whole()) : std::nullopt;
   if (!p) Fail(f.first, f.width, f.name);
   int64_t m = p->mantissa;
   for (int k = p->scale; k < f.decimals; ++k) m *= 10;
@@ -322,7 +352,8 @@ double RecordLine::Float(const FieldSpec& f) const {
 }
 
 int32_t RecordLine::Integer(const FieldSpec& f) const {
-  auto v = ParseInt32(Raw(f));
+  std::string_view raw = Raw(f);
+  auto v = Whole(raw, f.width) ? ParseInt32(raw) : std::nullopt;
   if (!v) Fail(f.first, f.width, f.name);
   return *v;
 }

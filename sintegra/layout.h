@@ -32,8 +32,11 @@ class FileError : public std::runtime_error {
 // line, the record type, the columns, the field and the text found.
 class ConversionError : public std::runtime_error {
  public:
+  // line_length: the line's length in columns, when the field may run past
+  // its end (-1: not known); a field past the end is reported as missing
+  // columns instead of a bad number.
   ConversionError(std::string file, int64_t line, std::string record, int first_column,
-                  int last_column, std::string field, std::string text);
+                  int last_column, std::string field, std::string text, int line_length = -1);
   const std::string& file() const { return file_; }
   int64_t line() const { return line_; }
   const std::string& record() const { return record_; }
@@ -42,7 +45,9 @@ class ConversionError : public std::runtime_error {
   const std::string& field() const { return field_; }
   const std::string& text() const { return text_; }
   // The message without the file and the line: "registro 50, colunas 57-69
-  // (valor total): '12A' não é um número válido."
+  // (valor total): '12A' não é um número válido.", or for a short line
+  // "registro 50, colunas 57-69 (valor total): a linha termina na coluna 60;
+  // faltam as colunas 61-69."
   std::string detail() const;
 
  private:
@@ -51,10 +56,12 @@ class ConversionError : public std::runtime_error {
   std::string record_;
   int first_column_, last_column_;
   std::string field_, text_;
+  int line_length_ = -1;
 };
 
-// Reads a file line by line in large blocks. A line ends at LF or CR LF; a
-// last line without a line break is a line; a UTF-8 byte-order mark at the
+// Reads a file line by line in large blocks. A line ends at LF or CR LF, or
+// at CR in a file whose first line ends with a CR alone; a last line without
+// a line break is a line; a UTF-8 byte-order mark at the
 // start is skipped. Line views stay valid until the next call of Next.
 class LineReader {
  public:
@@ -73,6 +80,8 @@ class LineReader {
   size_t pos_ = 0, end_ = 0;
   bool eof_ = false;
   bool had_bom_ = false;
+  char separator_ = '\n';
+  bool separator_decided_ = false;
   int64_t line_number_ = 0;
   std::string carry_;
 };
@@ -154,6 +163,9 @@ class RecordLine {
 
  private:
   [[noreturn]] void Fail(int column, int width, std::string_view field) const;
+  // Whether a field read by Raw has all its columns (the line does not end
+  // inside it).
+  bool Whole(std::string_view raw, int width) const;
   std::string_view bytes_;
   bool multibyte_;
   const std::string* file_;

@@ -58,6 +58,32 @@ TEST(Layout, ConversionErrorNamesWhereReadingStopped) {
   }
 }
 
+// A numeric field that runs past the end of a short line names the missing
+// columns instead of an empty number.
+TEST(Layout, ShortLineNamesTheMissingColumns) {
+  struct Case {
+    FieldSpec last_present;  // the line ends after this field
+    const char* expected;
+  } cases[] = {
+      {rec50::kSerie, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 45; faltam as colunas 46-51."},
+      {rec50::kNumero.Head(5), "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 50; falta a coluna 51."},
+      {rec50::kTipo, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 2; faltam as colunas 3-51."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.last_present.last());
+    std::string name = "curto.txt";
+    std::string text = Rec("50").Num(rec50::kNumero, 123).CutAfter(c.last_present).str();
+    RecordLine line(text, false, &name, 7);
+    try {
+      line.Integer(rec50::kNumero);
+      FAIL() << "no error";
+    } catch (const ConversionError& e) {
+      EXPECT_EQ(e.detail(), c.expected);
+      EXPECT_EQ(e.line(), 7);
+    }
+  }
+}
+
 TEST(Layout, LineEndsAndByteOrderMark) {
   TempDir dir;
   struct Case {
@@ -70,6 +96,9 @@ TEST(Layout, LineEndsAndByteOrderMark) {
       {"empty", "", {}},
       {"empty line inside", "a\n\nb\n", {"a", "", "b"}},
       {"bom", "\xEF\xBB\xBF" "a\r\n", {"a"}},
+      {"cr only", "a\rb\rc", {"a", "b", "c"}},
+      {"cr only with bom", "\xEF\xBB\xBF" "a\rb\r", {"a", "b"}},
+      {"crlf then a stray cr kept", "a\r\nb\rc\r\n", {"a", "b\rc"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

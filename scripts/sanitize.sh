@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The core and fiscora-cli tests built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (preset "asan"), then the threaded tests under
+# ThreadSanitizer (preset "tsan", the tests named in TSAN_TESTS). Only what
+# these runs need is built.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs="$(nproc)"
+
+cmake --preset asan >/dev/null
+cmake --build build-asan -j "$jobs" --target fiscora_core_tests
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" -R '^[A-Z]'
+
+# The tests that run worker threads.
+TSAN_TESTS="${TSAN_TESTS:-}"
+if [ -n "$TSAN_TESTS" ]; then
+  cmake --preset tsan >/dev/null
+  cmake --build build-tsan -j "$jobs" --target fiscora_core_tests
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R "$TSAN_TESTS"
+fi
