@@ -1,5 +1,6 @@
-// ClientTable: the values of the current row and of any row, and the
-// conversions between a field's type and the one asked for.
+// ClientTable: the values of the current row and of any row, the
+// conversions between a field's type and the one asked for, and the
+// aggregates over all rows.
 #include <bit>
 #include <cmath>
 #include <optional>
@@ -245,6 +246,58 @@ Value ClientTable::RowValue(RowId row, int field) const {
 
 std::string ClientTable::RowAsString(RowId row, int field) const {
   return TextOf(RowValue(row, field));
+}
+
+// -------------------------------------------------------------- aggregates
+
+void ClientTable::SetAggregatesActive(bool active) {
+  aggregates_active_ = active;
+  aggregates_dirty_ = true;
+  Changed(TableChange::kDataChanged);
+}
+
+AggregateValue ClientTable::AggregateAt(int index) const {
+  if (!aggregates_active_ || default_order_.empty()) return AggregateValue{};
+  if (aggregates_dirty_) {
+    for (size_t a = 0; a < aggregate_specs_.size(); ++a) {
+      const AggregateSpec& s = aggregate_specs_[a];
+      AggregateValue v;
+      v.is_null = false;
+      v.is_float = s.as_float;
+      FieldType t = def_.fields[static_cast<size_t>(s.field)].type;
+      if (t == FieldType::kFloat) {
+        double sum = 0;
+        for (RowId r : default_order_) sum += RowFloat(r, s.field);
+        v.floating = sum;
+        v.integer = static_cast<int64_t>(std::nearbyint(sum));
+      } else if (t == FieldType::kText) {
+        double sum = 0;
+        for (RowId r : default_order_) sum += ParseDouble(RowText(r, s.field)).value_or(0);
+        v.floating = sum;
+        v.integer = static_cast<int64_t>(std::nearbyint(sum));
+      } else {
+        int64_t sum = 0;
+        for (RowId r : default_order_) sum += RowRaw(r, s.field);
+        if (t == FieldType::kCurrency) {
+          v.floating = Money::FromRaw(sum).ToDouble();
+          v.integer = static_cast<int64_t>(std::nearbyint(v.floating));
+        } else {
+          v.integer = sum;
+          v.floating = static_cast<double>(sum);
+        }
+      }
+      aggregate_cache_[a] = v;
+    }
+    aggregates_dirty_ = false;
+  }
+  return aggregate_cache_[static_cast<size_t>(index)];
+}
+
+AggregateValue ClientTable::Aggregate(std::string_view name) const {
+  for (size_t a = 0; a < def_.aggregates.size(); ++a)
+    if (FoldCase(def_.aggregates[a].name) == FoldCase(name))
+      return AggregateAt(static_cast<int>(a));
+  Fail("agregado '" + std::string(name) + "' não encontrado");
 }
 
 }  // namespace fiscora
