@@ -90,7 +90,7 @@ TEST_F(AuditCli, ExitCodes) {
   } cases[] = {
       {{"--periodo", "/nao/existe.txt"}, 1, "/nao/existe.txt: arquivo não encontrado"},
       {{"--periodo", dir.Write("ruim.txt", {R10Month("202402"),
-                                            Rec(R54("P1", "5102", 1000, 100)).Put(63, "12A")})},
+                                            Rec(R54("P1", "5102", 1000, 100)).Put(rec54::kValor, "12A")})},
        1,
        "linha 2"},
       {{"--xyz", "1"}, 2, "opção desconhecida"},

@@ -20,9 +20,11 @@ namespace fiscora::testing {
 inline Rec R54(std::string_view code, std::string_view cfop, long long qty_milli, long long cents,
                int nota = 1) {
   Rec r("54");
-  r.Put(3, "11222333000181").Put(17, "01").Put(19, "1  ").Num(22, 6, nota).Put(28, cfop);
-  r.Put(32, "000").Put(35, "001").Put(38, code).Num(52, 11, qty_milli).Num(63, 12, cents);
-  r.Num(75, 12, 0).Num(87, 12, 0).Num(99, 12, 0).Num(111, 12, 0).Put(123, "1800");
+  r.Put(rec54::kCnpj, "11222333000181").Put(rec54::kModelo, "01").Put(rec54::kSerie, "1  ");
+  r.Num(rec54::kNumero, nota).Put(rec54::kCfop, cfop).Put(rec54::kCst, "000");
+  r.Put(rec54::kItem, "001").Put(rec54::kCodigo, code).Num(rec54::kQuantidade, qty_milli);
+  r.Num(rec54::kValor, cents).Num(rec54::kDesconto, 0).Num(rec54::kBaseCalculo, 0);
+  r.Num(rec54::kBaseSt, 0).Num(rec54::kValorIpi, 0).Put(rec54::kAliquota, "1800");
   return r;
 }
 

@@ -218,7 +218,7 @@ TEST(AuditLoaders, ErrorInTheBodyNamesFileAndLineAndLetsTheUserRetry) {
     SCOPED_TRACE(c.what);
     AuditSession t;
     Rec bad = c.which == kPeriod ? R54("P1", "5102", 1000, 100) : R74("P1", 1000, 100);
-    bad.Put(c.which == kPeriod ? 63 : 38, "12A");
+    bad.Put(c.which == kPeriod ? rec54::kValor : rec74::kValorTotal, "12A");
     const std::string path =
         t.File("bad.txt", {R10Month("202402"), R54("P9", "1102", 1000, 100), bad});
     BusyPicture* picture = c.which == kInitial ? &t.a.img_ini
