@@ -14,7 +14,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-asan --output-on-failure -j "$jobs" -R '^[A-Z]'
 
 # The tests that run worker threads.
-TSAN_TESTS="${TSAN_TESTS:-}"
+TSAN_TESTS="${TSAN_TESTS:-^(AuditLoaders|AuditCli)\.}"
 if [ -n "$TSAN_TESTS" ]; then
   cmake --preset tsan >/dev/null
   cmake --build build-tsan -j "$jobs" --target fiscora_core_tests
