@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli_fixture.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora {
@@ -14,17 +15,6 @@ namespace {
 
 using namespace fiscora::testing;
 using nlohmann::json;
-
-struct CliResult {
-  int code;
-  std::string out, err;
-};
-
-CliResult Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
 
 class CliInventoryAliquots : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "record90_check.h"
+#include "cli_fixture.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora {
@@ -14,21 +15,10 @@ namespace {
 using namespace fiscora::testing;
 using nlohmann::json;
 
-struct CliRun {
-  int code;
-  std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
-
 TEST(CliRecord90, WritesTheCopyBesideTheFileAndCarriesTheMessage) {
   TempDir dir;
   std::string f = dir.Write("mes.txt", {R10(), R50("5102", 1), R50("5102", 2)});
-  CliRun r = Cli({"registro90", f});
+  CliResult r = Cli({"registro90", f});
   ASSERT_EQ(r.code, 0) << r.err;
   json e = json::parse(r.out);
   EXPECT_EQ(e["messages"],
@@ -40,7 +30,7 @@ TEST(CliRecord90, WritesTheCopyBesideTheFileAndCarriesTheMessage) {
 
 TEST(CliRecord90, MissingFileExitsWithOne) {
   TempDir dir;
-  CliRun r = Cli({"registro90", (dir.path() / "nada.txt").string()});
+  CliResult r = Cli({"registro90", (dir.path() / "nada.txt").string()});
   EXPECT_EQ(r.code, 1);
 }
 
@@ -57,7 +47,7 @@ TEST(CliFileType, WritesTheCodeAndShowsTheLabels) {
     SCOPED_TRACE(c.code);
     TempDir dir;
     std::string f = dir.Write("mes.txt", {R10("12345678000195", "20240301", "20240331", '1')});
-    CliRun r = Cli({"tipo-arquivo", f, c.code});
+    CliResult r = Cli({"tipo-arquivo", f, c.code});
     ASSERT_EQ(r.code, 0) << r.err;
     json e = json::parse(r.out);
     EXPECT_EQ(e["labels"]["lbl_tipo_arq"], c.label);

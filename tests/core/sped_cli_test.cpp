@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "sped/analysis.h"
 #include "sped/sheets.h"
+#include "cli_fixture.h"
 #include "sped_fixture.h"
 #include "xlsx_reader.h"
 
@@ -16,17 +17,6 @@ namespace {
 
 using namespace fiscora::testing;
 using nlohmann::json;
-
-struct CliResult {
-  int code;
-  std::string out, err;
-};
-
-CliResult Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
 
 std::vector<std::string> Efd(bool with_c481) {
   std::vector<std::string> lines = {

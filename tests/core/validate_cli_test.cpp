@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli_fixture.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora {
@@ -14,21 +15,10 @@ namespace {
 using namespace fiscora::testing;
 using nlohmann::json;
 
-struct CliRun {
-  int code;
-  std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int code = RunCli(args, out, err);
-  return {code, out.str(), err.str()};
-}
-
 TEST(CliValidar, ErrorsGiveExitCodeThreeWithEveryFinding) {
   TempDir dir;
   std::string f = dir.Write("mes.txt", {R10().Cut(120), Rec("58")});
-  CliRun r = Cli({"validar", f});
+  CliResult r = Cli({"validar", f});
   ASSERT_EQ(r.code, 3) << r.err;
   json e = json::parse(r.out);
   EXPECT_EQ(e["state"]["validation_kind"], "SINTEGRA");
@@ -56,7 +46,7 @@ TEST(CliValidar, SoundEfdGivesExitCodeZero) {
       {"|0000|006|0|||01032024|31032024|EMPRESA|12345678000195|SP|3550308||00|0|", "|0001|1|",
        "|0990|3|", "|9001|0|", "|9900|0000|1|", "|9900|0001|1|", "|9900|0990|1|", "|9900|9001|1|",
        "|9900|9900|7|", "|9900|9990|1|", "|9900|9999|1|", "|9990|10|", "|9999|13|"});
-  CliRun r = Cli({"validar", f});
+  CliResult r = Cli({"validar", f});
   ASSERT_EQ(r.code, 0) << r.out;
   json e = json::parse(r.out);
   EXPECT_EQ(e["state"]["validation_kind"], "EFD");
