@@ -4,6 +4,7 @@
 
 #include "data/json.h"
 #include "sintegra/aliquots.h"
+#include "sintegra/input_check.h"
 #include "sintegra/inventory.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
@@ -61,6 +62,7 @@ int Tables(CliContext& c) {
 int Carregar(CliContext& c) {
   ChooseFile(c);
   const std::string& file = c.args.positionals.at(0);
+  CheckSintegraInput(file);
   c.s.sintegra.expected_lines = CountLines(c.s, file);
   LoadSintegraFile(c.s, file, "Normal");
   return 0;
