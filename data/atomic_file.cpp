@@ -15,10 +15,24 @@ namespace {
   throw FileWriteError("Não foi possível gravar o arquivo " + PathText(target) + ": " + reason);
 }
 
+}  // namespace
+
+std::string WriteFailureReason(const std::error_code& ec) {
+  if (ec == std::errc::no_space_on_device) return "não há espaço livre no disco";
+  if (ec == std::errc::file_too_large)
+    return "o arquivo excede o tamanho permitido (disco cheio ou limite de tamanho)";
+  if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted)
+    return "sem permissão de gravação";
+  if (ec == std::errc::read_only_file_system) return "o disco é somente leitura";
+  return ec.message();
+}
+
+namespace {
+
 std::string ErrnoReason() {
   int e = errno;
   if (e == 0) return "erro de gravação";
-  return std::generic_category().message(e);
+  return WriteFailureReason(std::error_code(e, std::generic_category()));
 }
 
 // Renames temp over target, or removes temp and throws.
@@ -28,7 +42,7 @@ void Replace(const fs::path& temp, const fs::path& target) {
   if (ec) {
     std::error_code ignored;
     fs::remove(temp, ignored);
-    Fail(target, ec.message());
+    Fail(target, WriteFailureReason(ec));
   }
 }
 
