@@ -34,7 +34,10 @@
 #include "workflow/verification.h"
 #include "sintegra/header.h"
 #include "sintegra/loader.h"
+#include "sped/analysis.h"
 #include "tools/sintegra_generator.h"
+#include "validate/sintegra_validator.h"
+#include "tools/sped_generator.h"
 
 namespace fs = std::filesystem;
 
@@ -377,6 +380,31 @@ void BM_VerificationRun(benchmark::State& state) {
 }
 BENCHMARK(BM_VerificationRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
+// The structural validation of the same file: one streaming pass; the
+// resident growth shows that memory does not follow the file.
+void BM_ValidateSintegra(benchmark::State& state) {
+  const fs::path file = BenchFolder::Get().BigFile();
+  int64_t peak_growth = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    TrimHeap();
+    const int64_t before = ResidentBytes();
+    fiscora::RecordingUserInterface ui;
+    state.ResumeTiming();
+    fiscora::ValidationReport r = fiscora::ValidateSintegra(file, ui);
+    state.PauseTiming();
+    peak_growth = std::max(peak_growth, ResidentBytes() - before);
+    if (r.lines != kFileLines) state.SkipWithError("the validation did not read every line");
+    state.counters["findings"] = static_cast<double>(r.findings.size());
+    state.ResumeTiming();
+  }
+  state.counters["lines_per_s"] = benchmark::Counter(
+      static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
+      benchmark::Counter::kIsRate);
+  state.counters["resident_MB"] = static_cast<double>(peak_growth) / 1e6;
+}
+BENCHMARK(BM_ValidateSintegra)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
 // Writing the million-line file itself, for comparison with the loader.
 void BM_GenerateFile(benchmark::State& state) {
   const fs::path out = BenchFolder::Get().root() / "generated_each_time.txt";
@@ -391,6 +419,53 @@ void BM_GenerateFile(benchmark::State& state) {
       benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_GenerateFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// ------------------------------------------------------------------ SPED
+
+// The generated EFD ICMS/IPI file of kFileLines lines, written on first use.
+const fs::path& SpedFile() {
+  static const fs::path file = [] {
+    fs::path f = BenchFolder::Get().root() / "sped_1m.txt";
+    if (!fs::exists(f)) fiscora::GenerateSped(f, kFileLines, kFileSeed);
+    return f;
+  }();
+  return file;
+}
+
+// The analysis of "Arquivo SPED" (split into the block files, notes reader)
+// over the million-line EFD file, on a fresh main window each time.
+void BM_SpedAnalysis(benchmark::State& state) {
+  const fs::path file = SpedFile();
+  int64_t peak_growth = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    TrimHeap();
+    const int64_t before = ResidentBytes();
+    auto shell = std::make_unique<Shell>();
+    state.ResumeTiming();
+    fiscora::AnalyseSpedFile(shell->s, file);
+    state.PauseTiming();
+    peak_growth = std::max(peak_growth, ResidentBytes() - before);
+    if (shell->dtm.cds_nf_sped.IsEmpty()) state.SkipWithError("no note was read");
+    shell.reset();
+    state.ResumeTiming();
+  }
+  state.counters["lines_per_s"] =
+      benchmark::Counter(static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+  state.counters["resident_MB"] = static_cast<double>(peak_growth) / 1e6;
+  state.counters["file_MB"] = static_cast<double>(fs::file_size(file)) / 1e6;
+}
+BENCHMARK(BM_SpedAnalysis)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// A copy of the same file, the yardstick of the analysis.
+void BM_SpedFileCopy(benchmark::State& state) {
+  const fs::path file = SpedFile();
+  const fs::path copy = BenchFolder::Get().root() / "sped_copy.txt";
+  for (auto _ : state) fs::copy_file(file, copy, fs::copy_options::overwrite_existing);
+  fs::remove(copy);
+}
+BENCHMARK(BM_SpedFileCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "data/catalogue.h"
 #include "sintegra/input_check.h"
 #include "sintegra/layout.h"
+#include "sped/fields.h"
 
 namespace fiscora {
 
@@ -184,6 +185,8 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
   } catch (const InputRefusal& e) {
     err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.reason() << "\n";
   } catch (const ConversionError& e) {
+    err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.detail() << "\n";
+  } catch (const SpedConversionError& e) {
     err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.detail() << "\n";
   } catch (const std::exception& e) {
     err << "fiscora-cli: " << file << (file.empty() ? "" : ": ") << e.what() << "\n";

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "data/json.h"
 #include "sintegra/aliquots.h"
@@ -11,6 +12,9 @@
 #include "sintegra/notes.h"
 #include "sintegra/record90.h"
 #include "sintegra/summaries.h"
+#include "sped/analysis.h"
+#include "sped/merge.h"
+#include "sped/sheets.h"
 #include "validate/validate.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
@@ -18,7 +22,8 @@
 namespace fiscora {
 
 bool CliArgs::Has(std::string_view name) const {
-  return std::any_of(options.begin(), options.end(), [&](const auto& o) { return o.first == name; });
+  return std::any_of(options.begin(), options.end(),
+                     [&](const auto& o) { return o.first == name; });
 }
 
 std::string CliArgs::Option(std::string_view name) const {
@@ -94,32 +99,56 @@ int TipoArquivo(CliContext& c) {
   return 0;
 }
 
+// A JSON string of text, escaping only what must be: runs of plain
+// characters are copied whole (a file with many findings prints fast).
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
+  size_t run = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != '"' && c != '\\') continue;
+    out.append(text, run, i - run);
+    run = i + 1;
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\u00";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  out.append(text, run);
+  out += '"';
+}
+
 // The structural validation: the findings in "tables", the counts in
 // "state"; exit 0 without errors, 3 with errors.
 int Validar(CliContext& c) {
   const std::string& file = c.args.positionals.at(0);
   ValidationReport report = ValidateFile(PathFromUtf8(file), c.ui);
-  JsonWriter w;
-  w.BeginArray();
+  std::string json = "[";
+  json.reserve(report.findings.size() * 200);
   for (const Finding& f : report.findings) {
-    w.BeginObject();
-    w.Key("line");
-    w.Int(f.line);
-    w.Key("columns");
-    w.String(FindingColumns(f));
-    w.Key("record");
-    w.String(f.record);
-    w.Key("field");
-    w.String(f.field);
-    w.Key("severity");
-    w.String(SeverityText(f.severity));
-    w.Key("message");
-    w.String(f.message);
-    w.EndObject();
+    if (json.size() > 1) json += ',';
+    json += "{\"line\":" + std::to_string(f.line) + ",\"columns\":";
+    AppendJsonString(json, FindingColumns(f));
+    json += ",\"record\":";
+    AppendJsonString(json, f.record);
+    json += ",\"field\":";
+    AppendJsonString(json, f.field);
+    json += ",\"severity\":";
+    AppendJsonString(json, SeverityText(f.severity));
+    json += ",\"message\":";
+    AppendJsonString(json, f.message);
+    json += '}';
   }
-  w.EndArray();
-  c.extras.tables.emplace_back("findings", w.str());
-  c.extras.state.emplace_back("validation_kind", report.kind == ValidatedKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
+  json += ']';
+  report.findings = {};
+  c.extras.tables.emplace_back("findings", std::move(json));
+  c.extras.state.emplace_back("validation_kind",
+                              report.kind == ValidatedKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
   c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
   c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
   c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));
@@ -232,24 +261,87 @@ int Aliquotas(CliContext& c) {
   return 0;
 }
 
+// The merge window: the files added in order as "Adicionar" does (the first
+// is the head office), then "Mesclar" answered Yes with --saida as the
+// folder (created when missing, as the folder dialog can).
+int SpedMesclar(CliContext& c) {
+  const std::string folder = c.args.Option("--saida");
+  if (folder.empty()) {
+    c.err << "fiscora-cli: sped-mesclar precisa de --saida PASTA\n";
+    return 2;
+  }
+  Session& s = c.s;
+  frm_spedFormCreate(s);
+  for (const std::string& file : c.args.positionals) {
+    c.ui.open_file = file;
+    btn_mClick(s);
+  }
+  std::filesystem::create_directories(PathFromUtf8(folder));
+  c.ui.confirm_answer = Answer::kYes;
+  c.ui.folder = folder;
+  btn_mesclarClick(s);
+
+  JsonWriter w;
+  w.BeginArray();
+  for (const std::string& entry : s.sped_merge.lstAdicionados) w.String(entry);
+  w.EndArray();
+  c.extras.state.emplace_back("empresas", w.str());
+  JsonWriter save;
+  save.String(s.sped_merge.edt_save);
+  c.extras.state.emplace_back("edt_save", save.str());
+  c.extras.labels.emplace_back("lblStatus", s.sped_merge.lblStatus);
+  return 0;
+}
+
+// The SPED analysis as its window runs it ("Arquivo SPED"), then the sheets
+// asked for, each through the save step as "Gerar Notas Excel" and "Gerar ECF
+// Excel" do. Fields that no line set are printed as "0.0000".
+int SpedNotas(CliContext& c) {
+  DumpFirst(c, {"cds_nf_sped", "cds_mov_ecf_sped", "cds_difal", "cds_totalizador_icms"});
+  bool c481 = AnalyseSpedFile(c.s, PathFromUtf8(c.args.positionals.at(0)));
+  c.extras.state.emplace_back("c481", c481 ? "true" : "false");
+  if (c.args.Has("--planilha-notas")) {
+    c.ui.save_file = c.args.Option("--planilha-notas");
+    SaveSpedNotesSheet(c.s);
+  }
+  if (c.args.Has("--planilha-ecf")) {
+    c.ui.save_file = c.args.Option("--planilha-ecf");
+    SaveSpedMovementSheet(c.s);
+  }
+  return 0;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
   static const std::vector<CliCommand> commands = {
       {"tables", "", "imprime o catálogo de tabelas (campos e tipos)", 0, 0, false, {}, Tables},
-      {"carregar", "ARQUIVO", "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"", 1, 1,
-       true, {}, Carregar},
-      {"verificar", "ARQUIVO",
+      {"carregar",
+       "ARQUIVO",
+       "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"",
+       1,
+       1,
+       true,
+       {},
+       Carregar},
+      {"verificar",
+       "ARQUIVO",
        "escolhe o arquivo e executa a verificação completa\n"
        "(inclui sempre as tabelas cdsmaxmin e cdsaliq)",
        1, 1, true, {}, Verificar},
       {"registro90", "ARQUIVO",
        "escreve ao lado do arquivo a cópia \"Modif_\" com o registro 90 refeito", 1, 1, true, {},
        Registro90},
-      {"tipo-arquivo", "ARQUIVO 1|2|3|5",
-       "grava a finalidade (coluna 126 do registro 10) no próprio arquivo", 2, 2, true, {},
+      {"tipo-arquivo",
+       "ARQUIVO 1|2|3|5",
+       "grava a finalidade (coluna 126 do registro 10) no próprio arquivo",
+       2,
+       2,
+       true,
+       {},
        TipoArquivo},
-      {"validar", "ARQUIVO",
+      {"validar",
+       "ARQUIVO",
        "valida a estrutura do arquivo SINTEGRA ou EFD e lista as falhas por linha\n"
        "(código de saída 3 quando há erros)",
        1, 1, true, {}, Validar},
@@ -273,6 +365,24 @@ const std::vector<CliCommand>& CliCommands() {
        "(cds_totaliq, cds_res_aliq); --planilha SAIDA.xlsx --tabela T grava\n"
        "a tabela T: 60a, 60d, 60i, 60r, dif ou resumo",
        1, 1, true, {"--planilha", "--tabela"}, Aliquotas},
+      {"sped-notas",
+       "ARQUIVO",
+       "analisa as notas e o movimento por ECF de um arquivo SPED EFD\n"
+       "(--planilha-notas e --planilha-ecf gravam as planilhas)",
+       1,
+       1,
+       true,
+       {"--planilha-notas", "--planilha-ecf"},
+       SpedNotas},
+      {"sped-mesclar",
+       "--saida PASTA ARQUIVO ARQUIVO...",
+       "mescla arquivos EFD-Contribuições na ordem dada (o primeiro é\n"
+       "o da matriz) e grava PASTA/SPED_mesclado.txt",
+       1,
+       -1,
+       true,
+       {"--saida"},
+       SpedMesclar},
   };
   return commands;
 }

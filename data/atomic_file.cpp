@@ -32,7 +32,16 @@ namespace {
 std::string ErrnoReason() {
   int e = errno;
   if (e == 0) return "erro de gravação";
+<<<<<<< HEAD
   return WriteFailureReason(std::error_code(e, std::generic_category()));
+=======
+  // The usual reasons in the user's language; others as the system says them.
+  if (e == EACCES || e == EPERM) return "sem permissão de escrita na pasta";
+  if (e == EROFS) return "a pasta está num disco somente leitura";
+  if (e == ENOSPC) return "disco cheio";
+  if (e == ENOENT) return "a pasta não existe";
+  return std::generic_category().message(e);
+>>>>>>> integ
 }
 
 // Renames temp over target, or removes temp and throws.

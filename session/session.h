@@ -11,6 +11,8 @@
 #include "data/catalogue.h"
 #include "session/main_window_state.h"
 #include "session/sintegra_state.h"
+#include "session/sped_merge_state.h"
+#include "session/sped_state.h"
 #include "session/user_interface.h"
 
 namespace fiscora {
@@ -28,6 +30,8 @@ class Session {
 
   // the state of each subsystem
   SintegraState sintegra;
+  SpedMergeState sped_merge;
+  SpedState sped;
 };
 
 // The working folder: c:\vorn\ on Windows; elsewhere "vorn" under the user's

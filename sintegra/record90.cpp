@@ -21,14 +21,25 @@ constexpr size_t kBlock = size_t{1} << 20;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 // Lines of a file as they stand: the bytes of the line and its line end
-// ("\r\n", "\n" or empty for a last line without one). Views stay valid
-// until the next call of Next.
+// ("\r\n", "\n", "\r" in a file whose first line ends with a CR alone, or
+// empty for a last line without one). Views stay valid until the next call
+// of Next.
 class RawLines {
  public:
   explicit RawLines(const fs::path& path) : path_(path) {
     in_.open(path, std::ios::binary);
     if (!in_) throw FileError("Não foi possível abrir o arquivo " + path.string());
     buf_.resize(kBlock);
+    // A file whose first line end is a CR alone has CR line ends.
+    if (Fill()) {
+      const char* start = buf_.data();
+      const void* cr = std::memchr(start, '\r', end_);
+      const void* lf = std::memchr(start, '\n', end_);
+      if (cr && (!lf || cr < lf)) {
+        size_t at = static_cast<size_t>(static_cast<const char*>(cr) - start);
+        if (at + 1 < end_ ? start[at + 1] != '\n' : eof_) delimiter_ = '\r';
+      }
+    }
   }
 
   bool Next(std::string_view& line, std::string_view& eol) {
@@ -37,7 +48,7 @@ class RawLines {
     for (;;) {
       if (pos_ < end_) {
         const char* start = buf_.data() + pos_;
-        const void* nl = std::memchr(start, '\n', end_ - pos_);
+        const void* nl = std::memchr(start, delimiter_, end_ - pos_);
         if (nl) {
           size_t i = static_cast<size_t>(static_cast<const char*>(nl) - buf_.data());
           if (from_carry) {
@@ -64,8 +75,8 @@ class RawLines {
   }
 
  private:
-  static void Split(std::string_view& line, std::string_view& eol) {
-    size_t cut = line.size() >= 2 && line[line.size() - 2] == '\r' ? 2 : 1;
+  void Split(std::string_view& line, std::string_view& eol) const {
+    size_t cut = delimiter_ == '\n' && line.size() >= 2 && line[line.size() - 2] == '\r' ? 2 : 1;
     eol = line.substr(line.size() - cut);
     line.remove_suffix(cut);
   }
@@ -86,6 +97,7 @@ class RawLines {
   std::string carry_;
   size_t pos_ = 0, end_ = 0;
   bool eof_ = false;
+  char delimiter_ = '\n';
 };
 
 // The record bytes of a line: the first line without a byte-order mark.
@@ -114,6 +126,10 @@ std::string Group(std::string_view type, int64_t count) {
   return std::string(type) + digits;
 }
 
+void Put(AtomicFile& f, std::string_view bytes) {
+  f.stream().write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 // Writes lines to the copy: each with its own line end, a line that had
 // none (the input's last) or a new one with the file's usual line end; the
 // copy's last line ends as the input's last line did.
@@ -137,8 +153,8 @@ class CopyWriter {
  private:
   void FlushPending(bool last) {
     if (!has_pending_) return;
-    out_.Write(pending_);
-    out_.Write(pending_eol_.empty() && !last ? std::string_view(usual_) : pending_eol_);
+    Put(out_, pending_);
+    Put(out_, pending_eol_.empty() && !last ? std::string_view(usual_) : pending_eol_);
     has_pending_ = false;
   }
   AtomicFile& out_;
@@ -293,8 +309,8 @@ int WriteFileTypeCode(const fs::path& file, char code, UserInterface& ui) {
     if (first && record.size() != line.size()) sniffer.SetUtf8();
     first = false;
     if (record.substr(0, 2) != "10") {
-      out.Write(line);
-      out.Write(eol);
+      Put(out, line);
+      Put(out, eol);
       continue;
     }
     changed.assign(line.substr(0, line.size() - record.size()));
@@ -311,8 +327,8 @@ int WriteFileTypeCode(const fs::path& file, char code, UserInterface& ui) {
       r.replace(at, width, 1, code);
     }
     changed += r;
-    out.Write(changed);
-    out.Write(eol);
+    Put(out, changed);
+    Put(out, eol);
   }
   out.Commit();
   return records10;

@@ -101,6 +101,7 @@ class EfdValidator {
   }
 
   void Finish() {
+    const size_t pass_findings = r_.findings.size();
     if (n_ == 0) {
       AddFile("0000", "Arquivo vazio.");
       r_.lines = 0;
@@ -117,8 +118,7 @@ class EfdValidator {
       CloseBlock();
     }
     Counts9900();
-    std::stable_sort(r_.findings.begin(), r_.findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    SortByLine(r_.findings, pass_findings);
     r_.lines = n_;
   }
 
@@ -128,9 +128,9 @@ class EfdValidator {
     int64_t line = 0;
   };
 
-  void Add(int first, int last, std::string record, std::string field, std::string message,
+  void Add(int first, int last, std::string record, const char* field, std::string message,
            Severity s = Severity::kErro) {
-    r_.Add(Finding{n_, first, last, std::move(record), std::move(field), s, std::move(message)});
+    r_.Add(Finding{n_, first, last, std::move(record), field, s, std::move(message)});
   }
   void AddFile(const char* record, std::string message) {
     r_.Add(Finding{0, 0, 0, record, "", Severity::kErro, std::move(message)});

@@ -14,11 +14,11 @@ enum class Severity { kErro, kAviso };
 inline const char* SeverityText(Severity s) { return s == Severity::kErro ? "erro" : "aviso"; }
 
 struct Finding {
-  int64_t line = 0;      // 1-based; 0 for the file as a whole
-  int first_column = 0;  // 1-based character columns (SINTEGRA) or field
-  int last_column = 0;   // numbers (EFD); 0 when the whole line is meant
-  std::string record;    // "50", "60M", "C100" ...
-  std::string field;     // "data de emissão", "CNPJ" ...; empty for the line
+  int64_t line = 0;        // 1-based; 0 for the file as a whole
+  int first_column = 0;    // 1-based character columns (SINTEGRA) or field
+  int last_column = 0;     // numbers (EFD); 0 when the whole line is meant
+  std::string record;      // "50", "60M", "C100" ...
+  const char* field = "";  // "data de emissão", "CNPJ" ... (static text); "" for the line
   Severity severity = Severity::kErro;
   std::string message;
 };
@@ -44,5 +44,9 @@ struct ValidationReport {
     findings.push_back(std::move(f));
   }
 };
+
+// Orders the findings by line, keeping the order of findings of one line,
+// when the first `sorted_prefix` of them are already in order.
+void SortByLine(std::vector<Finding>& findings, size_t sorted_prefix);
 
 }  // namespace fiscora

@@ -243,7 +243,13 @@ const Layout* LayoutOf(std::string_view type) {
 }
 
 // The layout of a line by its first characters; null for an unknown type.
+bool DigitForm(Form f) { return f != Form::kOptional && f != Form::kIe; }
+
+// The columns of a layout that must hold digits, as a 0x80 byte per column.
+using DigitMask = std::array<uint64_t, 16>;
+
 struct LayoutTable {
+  std::array<DigitMask, std::size(kLayouts)> masks{};
   std::array<const Layout*, 100> by_type{};
   std::array<const Layout*, 5> sub60{};  // M A D I R
   const Layout* r61 = nullptr;
@@ -256,6 +262,16 @@ struct LayoutTable {
     for (size_t i = 0; i < 5; ++i) sub60[i] = LayoutOf(std::string("60") + subs[i]);
     r61 = LayoutOf("61");
     r61r = LayoutOf("61R");
+    for (size_t i = 0; i < std::size(kLayouts); ++i) {
+      unsigned char bytes[128] = {};
+      for (const Field& f : kLayouts[i].fields)
+        if (DigitForm(f.form))
+          for (int c = f.column - 1; c < f.column - 1 + f.width && c < 128; ++c) bytes[c] = 0x80;
+      std::memcpy(masks[i].data(), bytes, sizeof bytes);
+    }
+  }
+  const DigitMask& MaskOf(const Layout* l) const {
+    return masks[static_cast<size_t>(l - kLayouts)];
   }
   const Layout* Find(std::string_view line) const {
     if (line.size() < 2 || line[0] < '0' || line[0] > '9' || line[1] < '0' || line[1] > '9')
@@ -329,14 +345,40 @@ int DateValue(std::string_view s) {
 }
 
 std::string ShownDate(int v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", v % 100, v / 100 % 100, v / 10000);
-  return buf;
+  std::string out = "dd/mm/aaaa";
+  auto put = [&out](size_t at, int value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+      out[at + static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
+  };
+  put(0, v % 100, 2);
+  put(3, v / 100 % 100, 2);
+  put(6, v / 10000, 4);
+  return out;
 }
 
 std::string Quoted(std::string_view raw) {
   std::string text = IsValidUtf8(raw) ? std::string(raw) : Cp1252ToUtf8(raw);
   return "'" + text + "'";
+}
+
+// Whether a line of 126 bytes holds digits in every column of the mask,
+// eight columns at a time. A false answer may be too strict (a byte above
+// 0xF9 can spoil its neighbour): the fields are then checked one by one.
+bool DigitsWhereRequired(std::string_view line, const DigitMask& mask) {
+  char buf[128];
+  std::memcpy(buf, line.data(), 126);
+  buf[126] = buf[127] = '0';
+  uint64_t bad_required = 0;
+  for (size_t w = 0; w < 16; ++w) {
+    uint64_t x = Load8(buf + 8 * w);
+    uint64_t bad = ((x & 0xF0F0F0F0F0F0F0F0ull) ^ 0x3030303030303030ull) |
+                   (((x + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) ^ 0x3030303030303030ull);
+    // 0x80 in every byte that is not zero.
+    uint64_t nonzero =
+        (((bad & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | bad) & 0x8080808080808080ull;
+    bad_required |= nonzero & mask[w];
+  }
+  return bad_required == 0;
 }
 
 // ------------------------------------------------------------ the pass
@@ -355,7 +397,7 @@ class SintegraValidator {
           "SINTEGRA e não foi conferida.");
       return;
     }
-    const Layout* layout = Layouts().Find(line);
+    const Layout* layout = table_.Find(line);
     if (chars_ != 126)
       Add(1, chars_, std::string(layout ? layout->type : Field(1, 2)), "", Severity::kErro,
           "Linha com " + std::to_string(chars_) + " caracteres; todo registro tem 126.");
@@ -381,7 +423,11 @@ class SintegraValidator {
     if (layout->rank == 11 && seen11_++)
       Add(1, 2, "11", "tipo", Severity::kErro, "Registro 11 repetido: o arquivo deve ter um só.");
 
-    for (const auto& f : layout->fields) CheckField(f);
+    // A full single-byte line whose number columns all hold digits needs
+    // no digit test per field.
+    digits_ok_ = !utf8_ && chars_ == 126 && DigitsWhereRequired(line, table_.MaskOf(layout));
+    for (const auto& f : layout->fields)
+      if (!(digits_ok_ && f.form == Form::kNumber)) CheckField(f);
     for (const auto& c : layout->codes) CheckCode(c);
 
     if (layout->rank == 50) {
@@ -394,6 +440,9 @@ class SintegraValidator {
   }
 
   void Finish() {
+    // The pass gave its findings in the order of the lines; those of the
+    // end are merged in.
+    const size_t pass_findings = r_.findings.size();
     if (!seen10_) AddFile("10", "Falta o registro 10 (mestre do estabelecimento).");
     if (!seen11_) AddFile("11", "Falta o registro 11 (dados complementares).");
     if (lines90_.empty()) {
@@ -403,8 +452,7 @@ class SintegraValidator {
     }
     RepeatedNotes();
     NumberingGaps();
-    std::stable_sort(r_.findings.begin(), r_.findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    SortByLine(r_.findings, pass_findings);
     r_.lines = n_;
   }
 
@@ -433,9 +481,9 @@ class SintegraValidator {
     return line_.substr(a, b - a);
   }
 
-  void Add(int first, int last, std::string record, std::string field, Severity s,
+  void Add(int first, int last, std::string record, const char* field, Severity s,
            std::string message) {
-    r_.Add(Finding{n_, first, last, std::move(record), std::move(field), s, std::move(message)});
+    r_.Add(Finding{n_, first, last, std::move(record), field, s, std::move(message)});
   }
   void AddAt(const struct Field& f, Severity s, std::string message) {
     Add(f.column, f.column + f.width - 1, std::string(record_), f.name, s, std::move(message));
@@ -467,9 +515,7 @@ class SintegraValidator {
           AddAt(f, Severity::kErro, "Data inválida: " + Quoted(v) + " (AAAAMMDD).");
         } else if (f.form == Form::kPeriodDate && period_start_ > 0 &&
                    (d < period_start_ || d > period_end_)) {
-          AddAt(f, Severity::kErro,
-                "Data " + ShownDate(d) + " fora do período do arquivo (" +
-                    ShownDate(period_start_) + " a " + ShownDate(period_end_) + ").");
+          AddAt(f, Severity::kErro, "Data " + ShownDate(d) + period_text_);
         }
         break;
       }
@@ -483,8 +529,7 @@ class SintegraValidator {
           if (ym < period_start_ / 100 || ym > period_end_ / 100)
             AddAt(f, Severity::kErro,
                   "Mês " + std::string(v.substr(0, 2)) + "/" + std::string(v.substr(2)) +
-                      " fora do período do arquivo (" + ShownDate(period_start_) + " a " +
-                      ShownDate(period_end_) + ").");
+                      period_text_);
         }
         break;
       }
@@ -572,6 +617,8 @@ class SintegraValidator {
       } else {
         period_start_ = start;
         period_end_ = end;
+        period_text_ =
+            " fora do período do arquivo (" + ShownDate(start) + " a " + ShownDate(end) + ").";
       }
     }
   }
@@ -667,7 +714,7 @@ class SintegraValidator {
       const Declared* d = where[t];
       char type[3] = {static_cast<char>('0' + t / 10), static_cast<char>('0' + t % 10), 0};
       r_.Add(Finding{d ? d->line : last90, d ? d->column : 31, d ? d->column + 9 : 125, "90",
-                     "totalização do tipo " + std::string(type), Severity::kErro,
+                     "totalização", Severity::kErro,
                      "O registro 90 declara " + std::to_string(declared[t]) +
                          " registro(s) do tipo " + type + "; o arquivo tem " +
                          std::to_string(counts_[t]) + "."});
@@ -724,6 +771,8 @@ class SintegraValidator {
   };
 
   ValidationReport& r_;
+  const LayoutTable& table_ = Layouts();
+  bool digits_ok_ = false;
   int64_t n_ = 0;
   std::string_view line_;
   bool utf8_ = false;
@@ -736,6 +785,7 @@ class SintegraValidator {
   int seen10_ = 0, seen11_ = 0;
   std::string cnpj_ie10_, uf10_;
   int period_start_ = 0, period_end_ = 0;
+  std::string period_text_;
   bool seen90_ = false;
   int64_t signatures_ = 0;
   std::vector<std::pair<int64_t, char>> lines90_;

@@ -28,10 +28,14 @@
 #include "export/ui/inventory_report_qt.h"
 #include "sintegra/aliquots.h"
 #include "sintegra/inventory.h"
+#include "sped/ui/frm_sped.h"
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 #include "sintegra/header.h"
+#include "sintegra/layout.h"
 #include "sintegra/record90.h"
+#include "validate/ui/validation_sheet.h"
+#include "validate/validate.h"
 
 namespace fiscora::qt {
 
@@ -97,6 +101,7 @@ Tfrmprincipal::~Tfrmprincipal() {
 
 void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   session_ = std::make_unique<Session>(dtm, state_, *ui_, working_folder_);
+  if (windows_.frm_sped) windows_.frm_sped->Attach(*session_);
   const struct {
     const char* grid;
     ClientTable& table;
@@ -127,6 +132,8 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
     if (auto* display = findChild<DbText*>(QString::fromLatin1(t.display)))
       display->Bind(t.table, t.aggregate);
   AttachSheetTools();
+  if (windows_.frm_notas_sped)
+    windows_.frm_notas_sped->Attach(*session_, windows_.frmDifal, windows_.frmResumoFiscal);
 }
 
 void Tfrmprincipal::SetSecondaryWindows(const SecondaryWindows& windows) {
@@ -251,6 +258,29 @@ void Tfrmprincipal::ChooseAndVerify(const std::string& path) {
   desktop_->FileChoiceEnded();
 }
 
+void Tfrmprincipal::sbtnvalidarClick() {
+  RunAction([this](Session& s) {
+    const std::string path = s.frm.edtarq.text();
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
+      s.ui.Message("", "Arquivo não existe ou campo vazio.");
+      return;
+    }
+    const std::filesystem::path file = PathFromUtf8(path);
+    ValidationReport report = ValidateFile(file, s.ui);
+    validation_sheet_->Show(report, QString::fromStdString(ValidationSummary(report)));
+    validation_sheet_->SetDetailHandler([this, file, kind = report.kind](const Finding& f) {
+      RunAction([&](Session& session) { session.ui.Message("Validação", FindingDetail(file, kind, f)); });
+    });
+    validation_sheet_->SetExportHandler([this](const std::vector<Finding>& findings) {
+      RunAction([&findings](Session& session) { ExportFindings(findings, session.ui); });
+    });
+    const int tab = pgcdados_->TabOf("tbs_validacao");
+    pgcdados_->setTabVisible(tab, true);
+    pgcdados_->setCurrentIndex(tab);
+  });
+}
+
 void Tfrmprincipal::JumpTo(const QString& address) {
   QDesktopServices::openUrl(QUrl(address));
 }
@@ -265,15 +295,17 @@ void Tfrmprincipal::ConnectHandlers() {
     return popm_sped_->findChild<QAction*>(QString::fromLatin1(name));
   };
 
-  connect(button("sbtnarq"), &QAbstractButton::clicked, this,
-          [this] {
-            RunAction([](Session& s) { sbtnarqClick(s); });
-            desktop_->FileChoiceEnded();
-          });
+  connect(button("sbtnarq"), &QAbstractButton::clicked, this, [this] {
+    // The findings of the previous file go with it.
+    if (!busy_) pgcdados_->setTabVisible(pgcdados_->TabOf("tbs_validacao"), false);
+    RunAction([](Session& s) { sbtnarqClick(s); });
+    desktop_->FileChoiceEnded();
+  });
   connect(button("sbtnverificar"), &QAbstractButton::pressed, this,
           [this] { state_.lblaguarde.Show(); });
   connect(button("sbtnverificar"), &QAbstractButton::clicked, this,
           [this] { RunAction([](Session& s) { sbtnverificarClick(s); }, true); });
+  connect(button("sbtnvalidar"), &QAbstractButton::clicked, this, [this] { sbtnvalidarClick(); });
   connect(button("btn_reg90"), &QAbstractButton::clicked, this,
           [this] { RunAction([](Session& s) { btn_reg90Click(s); }); });
   connect(button("sbtn_sped"), &QAbstractButton::clicked, this,

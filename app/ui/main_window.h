@@ -28,6 +28,7 @@ class DesktopFeatures;
 class GuiUserInterface;
 class PageTabs;
 class SaveDialog;
+class ValidationSheet;
 
 class Tfrmprincipal : public QWidget {
   Q_OBJECT
@@ -117,6 +118,9 @@ class Tfrmprincipal : public QWidget {
 
   friend class DesktopFeatures;  // runs the file choice through RunAction
   DesktopFeatures* desktop_ = nullptr;
+  ValidationSheet* validation_sheet_ = nullptr;
+  // "Validar": the file of edtarq validated, its findings on "Validação".
+  void sbtnvalidarClick();
 };
 
 }  // namespace fiscora::qt

@@ -15,6 +15,7 @@
 #include "app/ui/controls.h"
 #include "app/ui/main_window.h"
 #include "app/ui/page_tabs.h"
+#include "validate/ui/validation_sheet.h"
 
 namespace fiscora::qt {
 
@@ -150,6 +151,7 @@ void Tfrmprincipal::BuildTitle() {
   buttons->setSpacing(6);
   buttons->addWidget(Button("sbtnarq", QStringLiteral("Arquivo"), title));
   buttons->addWidget(Button("sbtnverificar", QStringLiteral("Verificar"), title));
+  buttons->addWidget(Button("sbtnvalidar", QStringLiteral("Validar"), title));
   buttons->addWidget(Button("btn_audit", QStringLiteral("Auditar"), title));
   buttons->addWidget(Button("sbtn_sped", QStringLiteral("SPED"), title));
   grid->addLayout(buttons, 1, 2);
@@ -185,6 +187,14 @@ void Tfrmprincipal::BuildSheets() {
   BuildNotasSheet(pgcdados_->AddSheet("tbsresumo", QStringLiteral("Notas Fiscais")));
   BuildSobreSheet(pgcdados_->AddSheet("tbssobre", QStringLiteral("  Sobre  ")));
   BuildInventarioSheet(pgcdados_->AddSheet("tbs_inventario", QStringLiteral("Inventário")));
+  // The findings of "Validar": after the sheets of the verification, shown
+  // once a file has been validated.
+  QWidget* validacao = pgcdados_->AddSheet("tbs_validacao", QStringLiteral("Validação"));
+  auto* fill = new QVBoxLayout(validacao);
+  fill->setContentsMargins(0, 0, 0, 0);
+  validation_sheet_ = new ValidationSheet(validacao);
+  fill->addWidget(validation_sheet_);
+  pgcdados_->setTabVisible(pgcdados_->TabOf("tbs_validacao"), false);
   static_cast<QBoxLayout*>(layout())->addWidget(pgcdados_, 1);
 }
 

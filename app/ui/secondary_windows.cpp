@@ -5,16 +5,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "sped/ui/frm_sped.h"
+
 namespace fiscora::qt {
 
 Tfrm_auditar::Tfrm_auditar(QWidget* parent)
     : SecondaryWindow(parent, "frm_auditar", QStringLiteral("Auditoria")) {}
-
-Tfrm_sped::Tfrm_sped(QWidget* parent)
-    : SecondaryWindow(parent, "frm_sped", QStringLiteral("Mesclagem de SPED")) {}
-
-Tfrm_notas_sped::Tfrm_notas_sped(QWidget* parent)
-    : SecondaryWindow(parent, "frm_notas_sped", QStringLiteral("Analisar notas SPED")) {}
 
 TfrmOpcaoAliq::TfrmOpcaoAliq(QWidget* parent)
     : SecondaryWindow(parent, "frmOpcaoAliq", QStringLiteral("")) {
@@ -48,9 +44,6 @@ void TfrmOpcaoAliq::btn1Click() {
   if (action_) action_(Chosen());
   accept();
 }
-
-TfrmDifal::TfrmDifal(QWidget* parent)
-    : SecondaryWindow(parent, "frmDifal", QStringLiteral("Notas candidatas ao DIFAL")) {}
 
 SecondaryWindows CreateSecondaryWindows(QWidget* parent) {
   SecondaryWindows w;

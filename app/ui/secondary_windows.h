@@ -11,6 +11,7 @@
 #include "sintegra/ui/file_type_window.h"
 #include "sintegra/ui/note_windows.h"
 #include "sintegra/ui/summary_windows.h"
+#include "sped/ui/notes_window.h"
 
 namespace fiscora::qt {
 
@@ -21,19 +22,8 @@ class Tfrm_auditar : public SecondaryWindow {
   explicit Tfrm_auditar(QWidget* parent);
 };
 
-class Tfrm_sped : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit Tfrm_sped(QWidget* parent);
-};
-
-class Tfrm_notas_sped : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit Tfrm_notas_sped(QWidget* parent);
-};
+// The SPED merge window (sped/ui/frm_sped.h).
+class Tfrm_sped;
 
 // The options of "Gerar em Excel": six radio buttons, one per table, and
 // "Gerar" (btn1), which hands the chosen table (null when none is chosen)
@@ -52,13 +42,6 @@ class TfrmOpcaoAliq : public SecondaryWindow {
  private:
   void btn1Click();
   std::function<void(const AliquotTableChoice*)> action_;
-};
-
-class TfrmDifal : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmDifal(QWidget* parent);
 };
 
 // Every secondary window, in the order the program creates them.

@@ -112,7 +112,12 @@ void SetReadingTabOrder(QWidget* window) {
   ActivateLayouts(window);
   std::vector<QWidget*> chain;
   CollectFocusable(window, chain);
-  for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+  // A control inside a compound one (a sheet's button inside the page
+  // control) already follows it in the focus chain; linking the two
+  // explicitly would cut the compound's own part (its tab bar) out of the
+  // chain together with what follows.
+  for (size_t i = 1; i < chain.size(); ++i)
+    if (!chain[i - 1]->isAncestorOf(chain[i])) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 void KeepReadingTabOrder(QWidget* window) {

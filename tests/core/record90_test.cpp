@@ -192,6 +192,15 @@ TEST(Record90Rebuild, FileWithoutFinalLineEndGetsTheBlockOnItsOwnLine) {
   EXPECT_EQ(Slurp(r.output), R10().str() + "\r\n" + R50("1102", 7).str() + "\r\n" + r.record90[0]);
 }
 
+TEST(Record90Rebuild, CarriageReturnLineEndsAreKept) {
+  TempDir dir;
+  std::string f = dir.Write("in.txt", {R10(), R50("1102", 7)}, "\r");
+  RecordingUserInterface ui;
+  Record90Rebuild r = RebuildRecord90(f, ui);
+  EXPECT_EQ(Slurp(r.output),
+            R10().str() + "\r" + R50("1102", 7).str() + "\r" + r.record90[0] + "\r");
+}
+
 // Random files: whatever the mix of types, old record 90 lines and line
 // ends, the copy keeps every other line in order and its record 90 is sound.
 TEST(Record90Rebuild, RandomFilesGiveSoundCopies) {

@@ -159,10 +159,11 @@ TEST_F(MainWindowTest, SheetsStartInTheirOrderWithInventoryHidden) {
       {"tbsresumo", "Notas Fiscais", true},
       {"tbssobre", "  Sobre  ", true},
       {"tbs_inventario", "", false},  // the reset clears its caption
+      {"tbs_validacao", "Validação", false},  // shown by "Validar"
   };
   PageTabs& tabs = frm_->pgcdados();
-  ASSERT_EQ(tabs.count(), 8);
-  for (int i = 0; i < 8; ++i) {
+  ASSERT_EQ(tabs.count(), static_cast<int>(std::size(sheets)));
+  for (int i = 0; i < tabs.count(); ++i) {
     SCOPED_TRACE(sheets[i].name);
     EXPECT_EQ(tabs.widget(i)->objectName().toStdString(), sheets[i].name);
     EXPECT_EQ(tabs.tabText(i).toStdString(), sheets[i].caption);

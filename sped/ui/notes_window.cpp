@@ -1,0 +1,325 @@
+#include "sped/ui/notes_window.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <exception>
+#include <map>
+
+#include "app/model/table_model.h"
+#include "app/ui/controls.h"
+#include "sintegra/layout.h"
+#include "sped/analysis.h"
+#include "sped/sheets.h"
+
+namespace fiscora::qt {
+
+namespace {
+
+// A grid's own columns: the field shown, its title, its width in pixels (0:
+// the width the field's display attributes give).
+struct GridColumn {
+  const char* field;
+  QString title;
+  int width = 0;
+};
+
+// Titles of the grid's own choosing, titles and cells centred.
+class CenteredColumns : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  std::map<int, QString> titles;  // source column -> title
+
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (orientation == Qt::Horizontal) {
+      if (role == Qt::DisplayRole) {
+        auto it = titles.find(section);
+        if (it != titles.end()) return it->second;
+      } else if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+      }
+    }
+    return QIdentityProxyModel::headerData(section, orientation, role);
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    return QIdentityProxyModel::data(index, role);
+  }
+};
+
+// Binds the grid to the table through a TableModel and shows only the given
+// columns, in their order, with their titles and widths.
+CenteredColumns* BindColumns(QTableView* grid, ClientTable& table) {
+  TableModel* model = BindGrid(grid, table);
+  auto* proxy = new CenteredColumns(grid);
+  proxy->setSourceModel(model);
+  // Rows map one to one, so BindGrid's following of the current row holds.
+  grid->setModel(proxy);
+  return proxy;
+}
+
+TableModel* SourceOf(QTableView* grid) {
+  auto* proxy = qobject_cast<QIdentityProxyModel*>(grid->model());
+  return proxy ? qobject_cast<TableModel*>(proxy->sourceModel()) : nullptr;
+}
+
+void ShowColumns(QTableView* grid, const std::vector<GridColumn>& columns) {
+  auto* proxy = static_cast<CenteredColumns*>(grid->model());
+  TableModel* model = SourceOf(grid);
+  if (!model) return;
+  QHeaderView* header = grid->horizontalHeader();
+  proxy->titles.clear();
+  for (int c = 0; c < model->columnCount(); ++c) grid->setColumnHidden(c, true);
+  const ClientTable& table = model->table();
+  int visual = 0;
+  for (const GridColumn& col : columns) {
+    int field = table.FindField(col.field);
+    int logical = -1;
+    for (int c = 0; c < model->columnCount(); ++c)
+      if (model->FieldOfColumn(c) == field) logical = c;
+    if (logical < 0) continue;
+    proxy->titles[logical] = col.title;
+    grid->setColumnHidden(logical, false);
+    header->moveSection(header->visualIndex(logical), visual++);
+    int width = col.width > 0 ? col.width : std::max(header->sectionSizeHint(logical), 60);
+    grid->setColumnWidth(logical, width);
+  }
+  emit proxy->headerDataChanged(Qt::Horizontal, 0, std::max(0, proxy->columnCount() - 1));
+}
+
+// Orders the grid's table by a clicked column: one index per ordered
+// column, named after its field, kept for the table's lifetime; the first
+// click orders ascending, a click on the active column reverses it, coming
+// back to a column selects its index in the direction it had.
+void OrderByField(ClientTable& table, const std::string& field) {
+  const bool current = table.IndexName() == field;
+  std::string name = "DEFAULT_ORDER";
+  bool descending = false;
+  for (const IndexDef& def : table.IndexDefs()) {
+    if (def.name != field) continue;
+    name = field;
+    descending = !def.descending;
+  }
+  if (name != field || current) {
+    try {
+      if (current) table.DeleteIndex(field);
+      table.AddIndex(field, field, descending);
+      name = field;
+    } catch (const std::exception&) {
+      name = "DEFAULT_ORDER";
+    }
+  }
+  try {
+    table.SetIndexName(name);
+  } catch (const std::exception&) {
+    table.SetIndexName("DEFAULT_ORDER");
+  }
+  table.First();
+}
+
+// A title click orders the grid's table; every title then shows in the
+// regular style.
+void OrderOnTitleClick(QTableView* grid, const bool* busy) {
+  QHeaderView* header = grid->horizontalHeader();
+  header->setSectionsClickable(true);
+  QObject::connect(header, &QHeaderView::sectionClicked, grid, [grid, busy](int section) {
+    TableModel* model = SourceOf(grid);
+    if (!model || *busy || section < 0 || section >= model->columnCount()) return;
+    ClientTable& table = model->table();
+    OrderByField(table, table.FieldAt(model->FieldOfColumn(section)).name);
+    QFont font = grid->horizontalHeader()->font();
+    font.setBold(false);
+    grid->horizontalHeader()->setFont(font);
+  });
+}
+
+QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(QString::fromLatin1(name));
+  return l;
+}
+
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& text) {
+  auto* b = new QPushButton(text, parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setAutoDefault(false);
+  return b;
+}
+
+const std::vector<GridColumn>& NoteColumns() {
+  static const std::vector<GridColumn> columns = {
+      {"codigo_nota", QStringLiteral("Nota")},
+      {"data_nota", QStringLiteral("Data"), 80},
+      {"tipo", QStringLiteral("Tipo"), 40},
+      {"vl_nota", QStringLiteral("Valor Nota"), 100},
+      {"tot_prod", QStringLiteral("Total Produtos"), 100},
+      {"bc_pis", QStringLiteral("Base Calc. Pis"), 100},
+      {"vl_pis", QStringLiteral("Valor Pis"), 100},
+      {"bc_cofins", QStringLiteral("Base Calc. Cofins"), 100},
+      {"vl_cofins", QStringLiteral("Valor Cofins"), 100},
+  };
+  return columns;
+}
+
+std::vector<GridColumn> EcfColumns() {
+  return {
+      {"ecf", QStringLiteral("Equipamento")},
+      {"num_caixa", QStringLiteral("Caixa"), 50},
+      {"data", QStringLiteral("Data"), 100},
+      {"venda_bruta", QStringLiteral("Venda Bruta"), 120},
+  };
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ frmDifal
+
+TfrmDifal::TfrmDifal(QWidget* parent)
+    : SecondaryWindow(parent, "frmDifal", QStringLiteral("Notas candidatas ao DIFAL")) {
+  setModal(false);
+  resize(680, 360);
+  auto* v = new QVBoxLayout(this);
+  v->addWidget(NewGrid(this, "DBGrid1"));
+}
+
+void TfrmDifal::Attach(Session& s) {
+  auto* grid = findChild<QTableView*>(QStringLiteral("DBGrid1"));
+  BindColumns(grid, s.dtm.cds_difal);
+  ShowColumns(grid, {{"numero", QStringLiteral("numero"), 80},
+                     {"documento", QStringLiteral("documento"), 120},
+                     {"data", QStringLiteral("data"), 80},
+                     {"nome", QStringLiteral("nome"), 350}});
+}
+
+// ------------------------------------------------------------ frm_notas_sped
+
+Tfrm_notas_sped::Tfrm_notas_sped(QWidget* parent)
+    : SecondaryWindow(parent, "frm_notas_sped", QStringLiteral("Analisar notas SPED")) {
+  resize(1000, 680);
+
+  auto* v = new QVBoxLayout(this);
+  QLabel* title =
+      NamedLabel(this, "lbl1", QStringLiteral("Analisar notas e movimento por ecf do SPED"));
+  QFont big = title->font();
+  big.setPointSizeF(big.pointSizeF() * 1.6);
+  big.setBold(true);
+  title->setFont(big);
+  v->addWidget(title);
+
+  auto* file_row = new QHBoxLayout;
+  auto* edt = new QLineEdit(this);
+  edt->setObjectName(QStringLiteral("edt_arq_sped"));
+  file_row->addWidget(edt, 1);
+  QPushButton* open = NamedButton(this, "btn_open_arq_sped", QStringLiteral("Arquivo SPED"));
+  file_row->addWidget(open);
+  v->addLayout(file_row);
+
+  v->addWidget(NamedLabel(this, "lbl2", QStringLiteral("Resumo de Notas Fiscais")));
+  grid_analise_ = NewGrid(this, "grid_analise");
+  v->addWidget(grid_analise_, 3);
+  v->addWidget(NamedLabel(this, "lbl3", QStringLiteral("Movimento por ECF")));
+  grid_ecf_ = NewGrid(this, "grid_ecf");
+  v->addWidget(grid_ecf_, 2);
+
+  auto* buttons = new QHBoxLayout;
+  QPushButton* difal = NamedButton(this, "Button1", QStringLiteral("Notas DIFAL"));
+  QPushButton* fiscal = NamedButton(this, "btn1", QStringLiteral("Resumo Fiscal"));
+  QPushButton* ecf_sheet = NamedButton(this, "btn3", QStringLiteral("Gerar ECF Excel"));
+  QPushButton* notes_sheet = NamedButton(this, "btn2", QStringLiteral("Gerar Notas Excel"));
+  buttons->addWidget(difal);
+  buttons->addWidget(fiscal);
+  buttons->addStretch(1);
+  buttons->addWidget(ecf_sheet);
+  buttons->addWidget(notes_sheet);
+  v->addLayout(buttons);
+
+  connect(open, &QPushButton::clicked, this, &Tfrm_notas_sped::btn_open_arq_spedClick);
+  connect(difal, &QPushButton::clicked, this, &Tfrm_notas_sped::Button1Click);
+  connect(fiscal, &QPushButton::clicked, this, &Tfrm_notas_sped::btn1Click);
+  connect(notes_sheet, &QPushButton::clicked, this, &Tfrm_notas_sped::btn2Click);
+  connect(ecf_sheet, &QPushButton::clicked, this, &Tfrm_notas_sped::btn3Click);
+}
+
+void Tfrm_notas_sped::Attach(Session& s, QDialog* difal, QDialog* fiscal_summary) {
+  s_ = &s;
+  difal_ = difal;
+  fiscal_summary_ = fiscal_summary;
+  if (auto* d = qobject_cast<TfrmDifal*>(difal)) d->Attach(s);
+  // DS_nf_sped starts disabled: the notes grid shows nothing until a file
+  // has been read.
+  BindColumns(grid_analise_, s.dtm.cds_nf_sped);
+  ShowColumns(grid_analise_, NoteColumns());
+  BindColumns(grid_ecf_, s.dtm.cds_mov_ecf_sped);
+  ShowColumns(grid_ecf_, EcfColumns());
+  OrderOnTitleClick(grid_analise_, &busy_);
+  OrderOnTitleClick(grid_ecf_, &busy_);
+}
+
+template <typename Fn>
+void Tfrm_notas_sped::Run(Fn&& fn) {
+  if (!s_ || busy_) return;
+  busy_ = true;
+  try {
+    fn(*s_);
+  } catch (const std::exception& e) {
+    s_->ui.Message("", e.what());
+  }
+  busy_ = false;
+}
+
+void Tfrm_notas_sped::btn_open_arq_spedClick() {
+  if (!s_ || busy_) return;
+  std::optional<std::string> path = s_->ui.ChooseOpenFile("texto|*.txt", "%HomePath%/Desktop");
+  if (!path) return;
+  bool read = false, c481 = false;
+  Run([&](Session& s) {
+    c481 = AnalyseSpedFile(s, PathFromUtf8(*path));
+    read = true;
+  });
+  // The path shows once the split has taken the file, even when the reader
+  // then stops at an error.
+  if (!s_->sped.file.empty())
+    findChild<QLineEdit*>(QStringLiteral("edt_arq_sped"))
+        ->setText(QString::fromStdString(s_->sped.file));
+  if (read) SetEcfColumns(c481);
+}
+
+void Tfrm_notas_sped::SetEcfColumns(bool c481) {
+  std::vector<GridColumn> columns = EcfColumns();
+  if (c481) {
+    columns.push_back({"venda_liquida", QStringLiteral("Venda Liquida"), 120});
+    for (const char* cst : {"cst_01", "cst_02", "cst_03", "cst_04", "cst_05", "cst_06", "cst_07",
+                            "cst_08", "cst_09", "cst_49", "cst_99"})
+      columns.push_back({cst, QString::fromLatin1(cst), 120});
+  } else {
+    columns.push_back({"venda_liquida", QStringLiteral("Tributados"), 120});
+    columns.push_back({"cst_01", QStringLiteral("Substit."), 120});
+  }
+  ShowColumns(grid_ecf_, columns);
+}
+
+void Tfrm_notas_sped::Button1Click() {
+  if (!difal_) return;
+  difal_->show();
+  difal_->raise();
+  difal_->activateWindow();
+}
+
+void Tfrm_notas_sped::btn1Click() {
+  if (fiscal_summary_ && !busy_) fiscal_summary_->exec();
+}
+
+void Tfrm_notas_sped::btn2Click() {
+  Run([](Session& s) { SaveSpedNotesSheet(s); });
+}
+
+void Tfrm_notas_sped::btn3Click() {
+  Run([](Session& s) { SaveSpedMovementSheet(s); });
+}
+
+}  // namespace fiscora::qt

@@ -1,0 +1,61 @@
+// The SPED analysis window frm_notas_sped ("Analisar notas SPED") and the
+// DIFAL list frmDifal ("Notas candidatas ao DIFAL"). Both are created at
+// program start and kept; the analysis window is shown modally from the main
+// window's "SPED" popup, the DIFAL list without blocking it.
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "app/ui/secondary_window.h"
+#include "session/session.h"
+
+class QTableView;
+
+namespace fiscora::qt {
+
+// The DIFAL list: DBGrid1 over cds_difal (numero, documento, data, nome),
+// following the table as the reader refills it.
+class TfrmDifal : public SecondaryWindow {
+  Q_OBJECT
+
+ public:
+  explicit TfrmDifal(QWidget* parent);
+  void Attach(Session& s);
+};
+
+class Tfrm_notas_sped : public SecondaryWindow {
+  Q_OBJECT
+
+ public:
+  explicit Tfrm_notas_sped(QWidget* parent);
+  // Joins the session (the grids are bound to cds_nf_sped and
+  // cds_mov_ecf_sped), the DIFAL list that "Notas DIFAL" shows and the fiscal
+  // summary that "Resumo Fiscal" shows modally.
+  void Attach(Session& s, QDialog* difal, QDialog* fiscal_summary);
+
+  // The events of the window, as its buttons call them.
+  void btn_open_arq_spedClick();
+  void Button1Click();
+  void btn1Click();
+  void btn2Click();
+  void btn3Click();
+
+ private:
+  // Sets the columns of grid_ecf that follow the four fixed ones, from the
+  // reader's C481 report.
+  void SetEcfColumns(bool c481);
+  // Runs a core routine; an error ends it with its text in a message box.
+  template <typename Fn>
+  void Run(Fn&& fn);
+
+  Session* s_ = nullptr;
+  QDialog* difal_ = nullptr;
+  QDialog* fiscal_summary_ = nullptr;
+  QTableView* grid_analise_ = nullptr;
+  QTableView* grid_ecf_ = nullptr;
+  bool busy_ = false;
+};
+
+}  // namespace fiscora::qt

@@ -1,0 +1,188 @@
+// The structural validation of EFD files: one case per check on a small
+// sound file, and the real samples.
+#include "validate/efd_validator.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "sintegra_fixture.h"
+#include "validate/validate.h"
+
+namespace fiscora {
+namespace {
+
+using namespace fiscora::testing;
+namespace fs = std::filesystem;
+using L = std::vector<std::string>;
+
+// Blocks 0 and C of a sound ICMS/IPI file of March 2024.
+L SoundBlocks() {
+  return {
+      "|0000|017|0|01032024|31032024|EMPRESA|12345678000195||SP|110042490114|3550308|||A|1|",
+      "|0001|0|",
+      "|0150|P1|FORNECEDOR|1058|11222333000181|||3550308||RUA|1||CENTRO|",
+      "|0150|P2|CONSUMIDOR|1058||52998224725||3550308||RUA|2||CENTRO|",
+      "|0990|5|",
+      "|C001|0|",
+      "|C100|0|1|P1|55|00|1|1||01022024|01022024|100,00|0|0|0|100,00|0|0|0|0|0|0|0|0|0|0|0|0|0|",
+      "|C990|3|"};
+}
+
+// Block 9 counted here from the lines, then |9999| with the total.
+L WithBlock9(L lines) {
+  std::map<std::string, int> counts;
+  for (const auto& l : lines) counts[l.substr(1, 4)]++;
+  counts["9001"] = 1;
+  counts["9990"] = 1;
+  counts["9999"] = 1;
+  counts["9900"] = static_cast<int>(counts.size()) + 1;
+  lines.push_back("|9001|0|");
+  for (const auto& [reg, n] : counts)
+    lines.push_back("|9900|" + reg + "|" + std::to_string(n) + "|");
+  lines.push_back("|9990|" + std::to_string(counts.size() + 3) + "|");
+  lines.push_back("|9999|" + std::to_string(lines.size() + 1) + "|");
+  return lines;
+}
+
+ValidationReport Validate(const L& lines, const TempDir& dir) {
+  RecordingUserInterface ui;
+  return ValidateFile(dir.Write("efd.txt", lines), ui);
+}
+
+std::string Describe(const ValidationReport& r) {
+  std::string s;
+  for (const auto& f : r.findings)
+    s += std::to_string(f.line) + " " + FindingColumns(f) + " [" + f.record + "] " + f.field + " " +
+         SeverityText(f.severity) + ": " + f.message + "\n";
+  return s;
+}
+
+TEST(EfdValidation, SoundFileHasNoFindingAndASignatureAfter9999IsNotRead) {
+  TempDir dir;
+  L lines = WithBlock9(SoundBlocks());
+  lines.push_back(std::string("SBRCAAEPDR\x01\x02|not|a|line", 24));
+  ValidationReport r = Validate(lines, dir);
+  EXPECT_EQ(r.kind, ValidatedKind::kEfd);
+  EXPECT_EQ(r.findings.size(), 0u) << Describe(r);
+}
+
+struct Case {
+  const char* name;
+  std::function<void(L&)> change;  // on the whole file, block 9 included
+  int64_t line;
+  int field;
+  const char* message_part;
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+class EfdCheck : public ::testing::TestWithParam<Case> {};
+
+TEST_P(EfdCheck, GivesItsFinding) {
+  const Case& c = GetParam();
+  TempDir dir;
+  L lines = WithBlock9(SoundBlocks());
+  c.change(lines);
+  ValidationReport r = Validate(lines, dir);
+  ASSERT_FALSE(r.findings.empty());
+  const Finding& f = r.findings[0];
+  EXPECT_EQ(f.line, c.line) << Describe(r);
+  EXPECT_EQ(f.first_column, c.field) << Describe(r);
+  EXPECT_EQ(f.severity, Severity::kErro);
+  EXPECT_NE(f.message.find(c.message_part), std::string::npos) << Describe(r);
+}
+
+const Case kCases[] = {
+    {"Frame", [](L& l) { l[2].pop_back(); }, 3, 0, "começar e terminar"},
+    {"FirstLine0000", [](L& l) { std::swap(l[0], l[1]); }, 1, 1, "começar pelo registro 0000"},
+    {"Missing9999", [](L& l) { l.pop_back(); }, 0, 0, "Falta o registro 9999"},
+    {"BlockNotOpened", [](L& l) { l.erase(l.begin() + 5); }, 6, 1, "falta o registro C001"},
+    {"BlockNotClosed", [](L& l) { l.erase(l.begin() + 4); }, 1, 0, "falta o registro 0990"},
+    {"BlockCount", [](L& l) { l[4] = "|0990|4|"; }, 5, 2,
+     "declara 4 linhas no bloco 0; o bloco tem 5"},
+    {"Block9Count",
+     [](L& l) {
+       for (auto& x : l)
+         if (x == "|9900|0150|2|") x = "|9900|0150|3|";
+     },
+     12, 3, "declara 3 registro(s) 0150; o arquivo tem 2"},
+    {"Total9999", [](L& l) { l.back() = "|9999|99|"; }, 22, 2, "declara 99 linhas"},
+    {"Cnpj0000", [](L& l) { l[0].replace(l[0].find("12345678000195"), 14, "12345678000196"); }, 1,
+     7, "CNPJ com dígito verificador inválido"},
+    {"Cpf0150", [](L& l) { l[3].replace(l[3].find("52998224725"), 11, "52998224726"); }, 4, 6,
+     "CPF com dígito verificador inválido"},
+    {"PeriodOfOneMonth", [](L& l) { l[0].replace(l[0].find("31032024"), 8, "30042024"); }, 1, 4,
+     "passa de um mês"},
+    {"PeriodNotInverted",
+     [](L& l) {
+       l[0].replace(l[0].find("01032024"), 8, "31032024"),
+           l[0].replace(l[0].find("|31032024|") + 10, 8, "01032024");
+     },
+     1, 4, "Período invertido"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Checks, EfdCheck, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           return info.param.name;
+                         });
+
+TEST(EfdValidation, ContribuicoesEstablishmentCnpjIsChecked) {
+  TempDir dir;
+  L blocks = {"|0000|006|0|||01032024|31032024|EMPRESA|12345678000195|SP|3550308||00|0|",
+              "|0001|0|", "|0140|E1|FILIAL|12345678000196|SP||3550308|||", "|0990|4|"};
+  ValidationReport r = Validate(WithBlock9(blocks), dir);
+  ASSERT_EQ(r.findings.size(), 1u) << Describe(r);
+  EXPECT_EQ(r.findings[0].line, 3);
+  EXPECT_EQ(r.findings[0].record, "0140");
+  EXPECT_EQ(r.findings[0].first_column, 4);
+}
+
+TEST(EfdValidation, RealSamples) {
+  const fs::path sped = fs::path(FISCORA_SAMPLES) / "sped";
+  if (!fs::exists(sped)) GTEST_SKIP() << "sample files not present";
+  RecordingUserInterface ui;
+  // A signed real file is sound; its signature after |9999| is not read.
+  for (const char* name : {"icmsipi_nfephp-sped-efd_Arquivoexemplo.TXT",
+                           "contrib_efdpiscofins_mais_de_um_estabelecimento.txt",
+                           "contrib_jair-eng_sped_original.txt"}) {
+    ValidationReport r = ValidateFile(sped / name, ui);
+    EXPECT_EQ(r.findings.size(), 0u) << name << "\n" << Describe(r);
+  }
+  // The file with deliberate errors: blocks without their openings.
+  ValidationReport wrong =
+      ValidateFile(sped / "contrib_auditoria-efd-contrib_exemplo_sped_com_erros.txt", ui);
+  EXPECT_NE(Describe(wrong).find("falta o registro C001"), std::string::npos) << Describe(wrong);
+  // A fragment without 0000 and 9999.
+  ValidationReport fragment = ValidateFile(sped / "icmsipi-fragment_chapzin_SpedInvFinal.txt", ui);
+  EXPECT_NE(Describe(fragment).find("Falta o registro 9999"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fiscora
+
+namespace fiscora {
+namespace {
+
+TEST(FindingDetail, MarksTheFieldOfAnEfdLineAndTheColumnsOfASintegraLine) {
+  TempDir dir;
+  std::string efd = dir.Write("efd.txt", {"|0000|017|0|", "|0150|P1|NOME|1058|11222333000182|||"});
+  Finding f{2, 5, 5, "0150", "CNPJ", Severity::kErro, "CNPJ com dígito verificador inválido."};
+  EXPECT_EQ(FindingDetail(efd, ValidatedKind::kEfd, f),
+            "Linha 2, registro 0150, CNPJ, campo 5:\nCNPJ com dígito verificador inválido.\n\n"
+            "|0150|P1|NOME|1058|[11222333000182]|||");
+  std::string sintegra = dir.Write("s.txt", {"10ABCDEF"});
+  Finding g{1, 3, 5, "10", "CNPJ", Severity::kErro, "x"};
+  EXPECT_EQ(FindingDetail(sintegra, ValidatedKind::kSintegra, g),
+            "Linha 1, registro 10, CNPJ, colunas 3-5:\nx\n\n10[ABC]DEF");
+  ValidationReport r;
+  r.kind = ValidatedKind::kSintegra;
+  r.lines = 1234;
+  r.errors = 1;
+  r.warnings = 2;
+  EXPECT_EQ(ValidationSummary(r), "Arquivo SINTEGRA com 1.234 linhas: 1 erro e 2 avisos.");
+}
+
+}  // namespace
+}  // namespace fiscora

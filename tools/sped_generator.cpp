@@ -1,0 +1,532 @@
+#include "tools/sped_generator.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/sintegra_generator.h"
+
+namespace fiscora {
+
+namespace {
+
+// splitmix64: integer arithmetic only, the same stream everywhere.
+class Rng {
+ public:
+  explicit Rng(uint64_t seed) : x_(seed ^ 0x5BD1E9955BD1E995ull) {}
+  uint64_t Next() {
+    uint64_t z = (x_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  int64_t Range(int64_t lo, int64_t hi) {
+    return lo + static_cast<int64_t>(Next() % static_cast<uint64_t>(hi - lo + 1));
+  }
+  bool Chance(int percent) { return static_cast<int>(Next() % 100) < percent; }
+  template <class T, size_t N>
+  const T& Pick(const T (&a)[N]) {
+    return a[Next() % N];
+  }
+
+ private:
+  uint64_t x_;
+};
+
+// Cents as "1234,56".
+std::string Money(int64_t cents) {
+  std::string s = std::to_string(cents / 100);
+  int64_t c = cents % 100;
+  s += ',';
+  s += static_cast<char>('0' + c / 10);
+  s += static_cast<char>('0' + c % 10);
+  return s;
+}
+
+std::string Two(int v) {
+  return std::string(1, static_cast<char>('0' + v / 10)) + static_cast<char>('0' + v % 10);
+}
+
+// UTF-8 text of the generator's own words in the file's encoding: only the
+// Portuguese capitals below occur.
+std::string Encode(std::string_view utf8, SpedTextEncoding enc) {
+  if (enc == SpedTextEncoding::kUtf8) return std::string(utf8);
+  struct Map {
+    unsigned char second;  // after 0xC3
+    char cp1252, cp850;
+  };
+  static const Map kMap[] = {
+      {0x80, '\xC0', '\xB7'}, {0x81, '\xC1', '\xB5'}, {0x82, '\xC2', '\xB6'},
+      {0x83, '\xC3', '\xC7'}, {0x87, '\xC7', '\x80'}, {0x89, '\xC9', '\x90'},
+      {0x8A, '\xCA', '\xD2'}, {0x8D, '\xCD', '\xD6'}, {0x93, '\xD3', '\xE0'},
+      {0x94, '\xD4', '\xE2'}, {0x95, '\xD5', '\xE5'}, {0x9A, '\xDA', '\xE9'},
+  };
+  std::string out;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c == 0xC3 && i + 1 < utf8.size()) {
+      unsigned char n = static_cast<unsigned char>(utf8[++i]);
+      for (const Map& m : kMap)
+        if (m.second == n) out += enc == SpedTextEncoding::kCp850 ? m.cp850 : m.cp1252;
+      continue;
+    }
+    out += static_cast<char>(c);
+  }
+  return out;
+}
+
+class Writer {
+ public:
+  Writer(std::ostream& out, bool crlf, SpedGeneratorSummary& summary)
+      : out_(out), eol_(crlf ? "\r\n" : "\n"), summary_(summary) {
+    buf_.reserve(size_t{1} << 20);
+  }
+  ~Writer() { Flush(); }
+  void Line(std::string_view reg, std::initializer_list<std::string_view> fields) {
+    size_t start = buf_.size();
+    buf_ += '|';
+    buf_ += reg;
+    buf_ += '|';
+    for (std::string_view f : fields) {
+      buf_ += f;
+      buf_ += '|';
+    }
+    buf_ += eol_;
+    summary_.bytes += static_cast<int64_t>(buf_.size() - start);
+    ++summary_.lines;
+    ++summary_.by_register[std::string(reg)];
+    if (buf_.size() >= (size_t{1} << 20)) Flush();
+  }
+  void Flush() {
+    out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+    buf_.clear();
+    if (!out_) throw std::runtime_error("gen-sped: error writing the file");
+  }
+
+ private:
+  std::ostream& out_;
+  std::string eol_;
+  std::string buf_;
+  SpedGeneratorSummary& summary_;
+};
+
+struct Participant {
+  std::string code, name, cnpj, cpf, ie, city;
+  bool interstate;
+};
+
+struct Product {
+  std::string code, name;
+  int64_t price;  // cents
+  int kind;       // 0 taxed 18%, 1 tax substitution, 2 taxed 12%
+};
+
+// One note's shape: items and analytic lines.
+struct NotePlan {
+  uint8_t items, analytic;
+};
+
+const char* const kFirstNames[] = {"JOÃO",  "MARIA", "JOSÉ",      "ANTÔNIO", "CONCEIÇÃO",
+                                   "PAULO", "ANA",   "FRANCISCO", "LUÍS",    "SEBASTIÃO"};
+const char* const kLastNames[] = {"SILVA",     "SANTOS", "OLIVEIRA", "SOUZA",   "LIMA",
+                                  "GONÇALVES", "ARAÚJO", "RIBEIRO",  "MARTINS", "CONCEIÇÃO"};
+const char* const kTrades[] = {"COMÉRCIO DE TINTAS", "DISTRIBUIDORA",     "MATERIAIS DE CONSTRUÇÃO",
+                               "ATACADÃO",           "INDÚSTRIA QUÍMICA", "TRANSPORTES"};
+const char* const kGoods[] = {
+    "TINTA ACRÍLICA", "ESMALTE SINTÉTICO", "MASSA CORRIDA", "SELADOR", "VERNIZ", "ROLO DE LÃ",
+    "PINCEL",         "SOLVENTE",          "LIXA D'ÁGUA",   "THINNER"};
+
+SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, uint64_t seed,
+                                    const SpedGeneratorOptions& o);
+
+}  // namespace
+
+std::string GenerateSpedText(int64_t target_lines, uint64_t seed,
+                             const SpedGeneratorOptions& options, SpedGeneratorSummary* summary) {
+  std::ostringstream out;
+  SpedGeneratorSummary s = GenerateSpedTo(out, target_lines, seed, options);
+  if (summary) *summary = s;
+  return out.str();
+}
+
+SpedGeneratorSummary GenerateSped(const std::filesystem::path& out, int64_t target_lines,
+                                  uint64_t seed, const SpedGeneratorOptions& options) {
+  std::ofstream file(out, std::ios::binary | std::ios::trunc);
+  if (!file) throw std::runtime_error("gen-sped: cannot create " + out.string());
+  SpedGeneratorSummary s = GenerateSpedTo(file, target_lines, seed, options);
+  file.close();
+  if (!file) throw std::runtime_error("gen-sped: error writing " + out.string());
+  return s;
+}
+
+namespace {
+
+SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, uint64_t seed,
+                                    const SpedGeneratorOptions& o) {
+  if (target_lines < 1 || o.month < 1 || o.month > 12 || o.printers < 0 || o.printers > 9 ||
+      o.year < 1900 || o.year > 9999)
+    throw std::invalid_argument("gen-sped: bad options");
+  SpedGeneratorSummary summary;
+  Rng rng(seed);
+  const SpedTextEncoding enc = o.encoding;
+  const std::string mm = Two(o.month), yyyy = std::to_string(o.year);
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  int days = kDays[o.month - 1];
+  if (o.month == 2 && ((o.year % 4 == 0 && o.year % 100 != 0) || o.year % 400 == 0)) days = 29;
+  auto date = [&](int day) { return Two(day) + mm + yyyy; };
+
+  // Sizes that grow with the file.
+  const int64_t n_parts = std::clamp<int64_t>(target_lines / 400, 10, 20000);
+  const int64_t n_products = std::clamp<int64_t>(target_lines / 150, 20, 50000);
+  const int64_t n_freight = std::clamp<int64_t>(target_lines / 2000, 1, 5000);
+  const int per_reduction = 1 + 7 + 3;  // C405, C420 x7, C490 or C481 x3
+  int64_t printer_days = o.printers == 0
+                             ? 0
+                             : std::clamp<int64_t>(target_lines / 5 / (o.printers * per_reduction),
+                                                   1, days - days / 7);
+
+  // Registers present whatever the notes: their count and their lines.
+  std::vector<std::string> regs = {"0000", "0001", "0005", "0100", "0150", "0190",
+                                   "0200", "0990", "B001", "B990", "C001"};
+  int64_t fixed = 4 + n_parts + 1 + n_products + 1 + 2 + 1;
+  if (o.printers > 0) {
+    for (const char* r : {"C400", "C405", "C420"}) regs.push_back(r);
+    regs.push_back(o.c481 ? "C481" : "C490");
+    fixed += o.printers * (1 + printer_days * per_reduction);
+  }
+  for (const char* r :
+       {"C990", "D001", "D100", "D190", "D990", "E001", "E990", "G001", "G990", "H001", "H990",
+        "K001", "K990", "1001", "1990", "9001", "9900", "9990", "9999"})
+    regs.push_back(r);
+  fixed += 1 + 1 + 2 * n_freight + 1 + 2 * 5 + 1;  // C990, D block, E G H K 1, 9001
+  fixed += 2;                                      // 9990, 9999
+  const int64_t with_notes_regs = static_cast<int64_t>(regs.size()) + 3;  // C100 C170 C190
+  int64_t budget = target_lines - fixed - with_notes_regs;                // the 9900 lines
+  // The notes fill the rest: one in a hundred cancelled (a C100 alone), the
+  // others with one to four items and one or two analytic lines; the last
+  // one takes what is left.
+  std::vector<NotePlan> plan;
+  if (budget >= 3) {
+    while (budget > 9) {
+      NotePlan p{0, 0};
+      if (!rng.Chance(1))
+        p = {static_cast<uint8_t>(rng.Range(1, 4)), static_cast<uint8_t>(rng.Range(1, 2))};
+      plan.push_back(p);
+      budget -= 1 + p.items + p.analytic;
+    }
+    plan.push_back({static_cast<uint8_t>(budget - 2), 1});
+  }
+
+  Writer w(stream, o.crlf, summary);
+  const std::string shop_cnpj =
+      CnpjWithCheckDigits("4133407900" + Two(static_cast<int>(seed % 100)));
+  w.Line("0000", {"017", "0", date(1), date(days), Encode("TINTAS E CIA COMÉRCIO LTDA", enc),
+                  shop_cnpj, "", "CE", "069045038", "2304400", "", "", "A", "1"});
+  w.Line("0001", {"0"});
+  w.Line("0005", {Encode("TINTAS E CIA", enc), "60000000", Encode("AV. BEZERRA DE MENEZES", enc),
+                  "1000", "", "CENTRO", "8532000000", "", "contato@exemplo.com.br"});
+  w.Line("0100", {Encode("CONTADOR DA SILVA", enc), "12345678909", "CE012345O1", "", "60000000",
+                  "RUA A", "10", "", "CENTRO", "8532000001", "", "c@exemplo.com.br", "2304400"});
+
+  // Participants: companies of the state, of other states, and consumers
+  // (CPF, no state registration), some consumers from other states.
+  std::vector<Participant> parts;
+  for (int64_t i = 0; i < n_parts; ++i) {
+    Participant p;
+    p.code = "F" + std::to_string(1000 + i);
+    int kind = static_cast<int>(rng.Range(0, 9));
+    p.interstate = kind >= 5 && kind != 9;
+    if (kind < 7) {
+      std::string twelve = std::to_string(10000000 + rng.Range(0, 89999999)) + "0001";
+      p.cnpj = CnpjWithCheckDigits(twelve);
+      p.name = Encode(std::string(rng.Pick(kTrades)) + " " + rng.Pick(kLastNames) + " LTDA", enc);
+      p.ie = kind == 6 ? "" : std::to_string(100000000 + rng.Range(0, 899999999));
+    } else {
+      p.cpf = CpfWithCheckDigits(std::to_string(100000000 + rng.Range(0, 899999999)));
+      p.name = Encode(std::string(rng.Pick(kFirstNames)) + " " + rng.Pick(kLastNames), enc);
+    }
+    p.city = p.interstate ? "2611606" : "2304400";
+    w.Line("0150",
+           {p.code, p.name, "01058", p.cnpj, p.cpf, p.ie, p.city, "",
+            Encode("RUA DA CONCEIÇÃO", enc), std::to_string(rng.Range(1, 999)), "", "CENTRO"});
+    parts.push_back(std::move(p));
+  }
+  w.Line("0190", {"UN", "UNIDADE"});
+  std::vector<Product> products;
+  for (int64_t i = 0; i < n_products; ++i) {
+    Product p;
+    p.code = std::to_string(100000 + i);
+    p.name =
+        Encode(std::string(rng.Pick(kGoods)) + " " + std::to_string(rng.Range(1, 18)) + "L", enc);
+    p.price = rng.Range(350, 45000);
+    p.kind = static_cast<int>(rng.Range(0, 2));
+    w.Line("0200", {p.code, p.name, std::to_string(7890000000000 + i), "", "UN", "00", "32091010",
+                    "", "32", "", p.kind == 2 ? "12,00" : "18,00", ""});
+    products.push_back(std::move(p));
+  }
+  w.Line("0990", {std::to_string(summary.lines + 1)});
+  w.Line("B001", {"1"});
+  w.Line("B990", {"2"});
+
+  // Block C: notes, then the printers.
+  const int64_t c_start = summary.lines;
+  w.Line("C001", {"0"});
+  int64_t number = 1000;
+  for (const NotePlan& plan_note : plan) {
+    ++summary.notes;
+    const Participant& part = parts[static_cast<size_t>(rng.Range(0, n_parts - 1))];
+    const bool exit = rng.Chance(60);
+    const int day = static_cast<int>(rng.Range(1, days));
+    const char first = exit ? (part.interstate ? '6' : '5') : (part.interstate ? '2' : '1');
+    // Items: value, base and the CFOP of each.
+    struct Item {
+      const Product* product;
+      int64_t qty, value, base;
+      std::string cfop;
+    };
+    std::vector<Item> items;
+    int64_t total = 0, base_icms = 0, icms = 0;
+    for (int k = 0; k < plan_note.items; ++k) {
+      const Product& pr = products[static_cast<size_t>(rng.Range(0, n_products - 1))];
+      Item it{&pr, rng.Range(1, 24), 0, 0, {}};
+      it.value = pr.price * it.qty;
+      static const char* const kExit[] = {"102", "102", "102", "405", "403", "108", "949", "929"};
+      static const char* const kEntry[] = {"102", "102", "403", "101", "910", "949", "202"};
+      std::string end = exit ? rng.Pick(kExit) : rng.Pick(kEntry);
+      if (pr.kind == 1) end = exit ? "405" : "403";
+      it.cfop = std::string(1, first) + end;
+      it.base = pr.kind == 1 ? 0 : it.value;
+      total += it.value;
+      base_icms += it.base;
+      icms += it.base * (pr.kind == 2 ? 12 : 18) / 100;
+      items.push_back(std::move(it));
+    }
+    const bool cancelled = plan_note.items == 0 && plan_note.analytic == 0;
+    const int64_t pis = total * 165 / 10000, cofins = total * 760 / 10000;
+    ++number;
+    if (cancelled) {
+      // A cancelled note keeps its number and nothing else.
+      w.Line("C100", {exit ? "1" : "0",
+                      exit ? "0" : "1",
+                      "",
+                      "55",
+                      "02",
+                      "1",
+                      std::to_string(number),
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      "",
+                      ""});
+      continue;
+    }
+    std::string key = "23" + yyyy.substr(2) + mm + shop_cnpj + "55001" +
+                      std::to_string(100000000 + number) + "1" +
+                      std::to_string(10000000 + number % 90000000);
+    key.resize(44, '0');
+    w.Line("C100", {exit ? "1" : "0",
+                    exit ? "0" : "1",
+                    part.code,
+                    "55",
+                    "00",
+                    "1",
+                    std::to_string(number),
+                    key,
+                    date(day),
+                    date(day),
+                    Money(total),
+                    "1",
+                    "0,00",
+                    "",
+                    Money(total),
+                    "9",
+                    "0,00",
+                    "0,00",
+                    "0,00",
+                    Money(base_icms),
+                    Money(icms),
+                    "0,00",
+                    "0,00",
+                    "0,00",
+                    Money(pis),
+                    Money(cofins),
+                    "",
+                    ""});
+    int n = 0;
+    for (const Item& it : items) {
+      int64_t ip = it.value * 165 / 10000, ic = it.value * 760 / 10000;
+      w.Line("C170", {std::to_string(++n),
+                      it.product->code,
+                      "",
+                      std::to_string(it.qty) + ",00000",
+                      "UN",
+                      Money(it.value),
+                      "0,00",
+                      "0",
+                      it.product->kind == 1 ? "060" : "000",
+                      it.cfop,
+                      "",
+                      Money(it.base),
+                      it.base ? (it.product->kind == 2 ? "12,00" : "18,00") : "0,00",
+                      Money(it.base * (it.product->kind == 2 ? 12 : 18) / 100),
+                      "0,00",
+                      "0,00",
+                      "0,00",
+                      "0",
+                      "",
+                      "",
+                      "0,00",
+                      "0,00",
+                      "0,00",
+                      "01",
+                      Money(it.value),
+                      "1,6500",
+                      "",
+                      "",
+                      Money(ip),
+                      "01",
+                      Money(it.value),
+                      "7,6000",
+                      "",
+                      "",
+                      Money(ic),
+                      "",
+                      ""});
+    }
+    // Analytic lines: one per CFOP of the items (at most the planned count).
+    std::vector<std::string> cfops;
+    for (const Item& it : items)
+      if (std::find(cfops.begin(), cfops.end(), it.cfop) == cfops.end()) cfops.push_back(it.cfop);
+    if (cfops.empty()) cfops.push_back(std::string(1, first) + "102");
+    for (int k = 0; k < plan_note.analytic; ++k) {
+      const std::string& cfop = cfops[static_cast<size_t>(k) % cfops.size()];
+      int64_t share = k + 1 == plan_note.analytic ? total - total / plan_note.analytic * k
+                                                  : total / plan_note.analytic;
+      w.Line("C190", {"000", cfop, "18,00", Money(share),
+                      Money(share * base_icms / std::max<int64_t>(total, 1)),
+                      Money(share * icms / std::max<int64_t>(total, 1)), "0,00", "0,00", "0,00",
+                      "0,00", ""});
+    }
+  }
+
+  for (int e = 0; e < o.printers; ++e) {
+    w.Line("C400",
+           {"2D", "ECF-IF", "BE0" + std::to_string(910000 + e * 1111), std::to_string(e + 1)});
+    int64_t crz = 100 + e * 10, coo = 5000, gt = 100000000 + e * 7777;
+    for (int d = 0, day = 1; d < printer_days && day <= days; ++day) {
+      if (day % 7 == 0) continue;  // closed on one day a week
+      ++d;
+      ++summary.reductions;
+      int64_t t18 = rng.Range(50000, 900000), t12 = rng.Range(10000, 200000),
+              st = rng.Range(20000, 500000), ex = rng.Range(0, 30000), canc = rng.Range(0, 5000);
+      int64_t gross = t18 + t12 + st + ex + canc;
+      gt += gross;
+      coo += rng.Range(40, 200);
+      w.Line("C405",
+             {date(day), "1", std::to_string(++crz), std::to_string(coo), Money(gt), Money(gross)});
+      w.Line("C420", {"T1800", Money(t18), "01", ""});
+      w.Line("C420", {"T1200", Money(t12), "02", ""});
+      w.Line("C420", {"T0700", "0,00", "03", ""});
+      w.Line("C420", {"F1", Money(st), "", ""});
+      w.Line("C420", {"I1", Money(ex), "", ""});
+      w.Line("C420", {"N1", "0,00", "", ""});
+      w.Line("C420", {"Can-T", Money(canc), "", ""});
+      if (o.c481) {
+        w.Line("C481", {"01", Money(t18 + t12), Money(t18 + t12), "1,6500", "", "",
+                        Money((t18 + t12) * 165 / 10000), "", ""});
+        w.Line("C481", {"04", Money(st), "0,00", "0,0000", "", "", "0,00", "", ""});
+        w.Line("C481", {"06", Money(ex), "0,00", "0,0000", "", "", "0,00", "", ""});
+      } else {
+        w.Line("C490", {"000", "5102", "18,00", Money(t18), Money(t18), Money(t18 * 18 / 100), ""});
+        w.Line("C490", {"000", "5102", "12,00", Money(t12), Money(t12), Money(t12 * 12 / 100), ""});
+        w.Line("C490", {"060", "5405", "0,00", Money(st), "0,00", "0,00", ""});
+      }
+    }
+  }
+  w.Line("C990", {std::to_string(summary.lines - c_start + 1)});
+
+  const int64_t d_start = summary.lines;
+  w.Line("D001", {"0"});
+  for (int64_t i = 0; i < n_freight; ++i) {
+    const Participant& part = parts[static_cast<size_t>(rng.Range(0, n_parts - 1))];
+    int64_t value = rng.Range(5000, 250000);
+    int day = static_cast<int>(rng.Range(1, days));
+    w.Line("D100", {"0",
+                    "1",
+                    part.code,
+                    "57",
+                    "00",
+                    "1",
+                    "",
+                    std::to_string(3000 + i),
+                    "",
+                    date(day),
+                    date(day),
+                    "0",
+                    "",
+                    Money(value),
+                    "0,00",
+                    "1",
+                    Money(value),
+                    Money(value),
+                    Money(value * 12 / 100),
+                    "0,00",
+                    "",
+                    "",
+                    "2304400",
+                    "2304400"});
+    w.Line("D190", {"000", part.interstate ? "2353" : "1353", "12,00", Money(value), Money(value),
+                    Money(value * 12 / 100), "0,00", ""});
+  }
+  w.Line("D990", {std::to_string(summary.lines - d_start + 1)});
+  for (const char* b : {"E", "G", "H", "K", "1"}) {
+    w.Line(std::string(b) + "001", {"1"});
+    w.Line(std::string(b) + "990", {"2"});
+  }
+
+  // Block 9: one 9900 per register present, itself included.
+  std::vector<std::string> present;
+  for (const auto& [reg, count] : summary.by_register) present.push_back(reg);
+  for (const char* r : {"9001", "9900", "9990", "9999"})
+    if (std::find(present.begin(), present.end(), r) == present.end()) present.push_back(r);
+  std::sort(present.begin(), present.end());
+  const int64_t nine_start = summary.lines;
+  w.Line("9001", {"0"});
+  const int64_t n9900 = static_cast<int64_t>(present.size());
+  for (const std::string& reg : present) {
+    int64_t count = reg == "9900"                                     ? n9900
+                    : reg == "9001" || reg == "9990" || reg == "9999" ? 1
+                                                                      : summary.by_register[reg];
+    w.Line("9900", {reg, std::to_string(count)});
+  }
+  w.Line("9990", {std::to_string(summary.lines - nine_start + 2)});
+  w.Line("9999", {std::to_string(summary.lines + 1)});
+  w.Flush();
+  return summary;
+}
+
+}  // namespace
+
+}  // namespace fiscora

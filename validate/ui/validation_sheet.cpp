@@ -1,0 +1,137 @@
+#include "validate/ui/validation_sheet.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace fiscora::qt {
+
+namespace {
+
+enum Column { kLine, kColumns, kRecord, kField, kSeverity, kMessage, kColumnCount };
+
+QString Text(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+void FindingsModel::SetFindings(std::vector<Finding> findings) {
+  beginResetModel();
+  findings_ = std::move(findings);
+  endResetModel();
+}
+
+int FindingsModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(findings_.size());
+}
+
+int FindingsModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant FindingsModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const Finding& f = At(index.row());
+  if (role == Qt::TextAlignmentRole && index.column() == kLine)
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole) return {};
+  switch (index.column()) {
+    case kLine:
+      return f.line > 0 ? QVariant(static_cast<qlonglong>(f.line)) : QVariant(QString());
+    case kColumns:
+      return Text(FindingColumns(f));
+    case kRecord:
+      return Text(f.record);
+    case kField:
+      return QString::fromUtf8(f.field);
+    case kSeverity:
+      return QString::fromLatin1(SeverityText(f.severity));
+    case kMessage:
+      return Text(f.message);
+  }
+  return {};
+}
+
+QVariant FindingsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* const kTitles[] = {"Linha", "Colunas",   "Registro",
+                                        "Campo", "Gravidade", "Mensagem"};
+  return section >= 0 && section < kColumnCount ? QString::fromUtf8(kTitles[section]) : QVariant();
+}
+
+void FindingsModel::sort(int column, Qt::SortOrder order) {
+  auto key = [column](const Finding& a, const Finding& b) {
+    switch (column) {
+      case kColumns:
+        return a.first_column < b.first_column;
+      case kRecord:
+        return a.record < b.record;
+      case kField:
+        return std::string_view(a.field) < std::string_view(b.field);
+      case kSeverity:
+        return a.severity < b.severity;
+      case kMessage:
+        return a.message < b.message;
+      default:
+        return a.line < b.line;
+    }
+  };
+  beginResetModel();
+  if (order == Qt::AscendingOrder)
+    std::stable_sort(findings_.begin(), findings_.end(), key);
+  else
+    std::stable_sort(findings_.begin(), findings_.end(),
+                     [&key](const Finding& a, const Finding& b) { return key(b, a); });
+  endResetModel();
+}
+
+ValidationSheet::ValidationSheet(QWidget* parent) : QWidget(parent) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  summary_ = new QLabel(this);
+  summary_->setObjectName(QStringLiteral("lbl_validacao"));
+  summary_->setTextFormat(Qt::PlainText);
+  QFont bold = summary_->font();
+  bold.setBold(true);
+  summary_->setFont(bold);
+  auto* top = new QHBoxLayout;
+  top->addWidget(summary_, 1);
+  auto* exportar = new QPushButton(QStringLiteral("Exportar"), this);
+  exportar->setObjectName(QStringLiteral("btn_exportar_validacao"));
+  exportar->setAutoDefault(false);
+  top->addWidget(exportar);
+  layout->addLayout(top);
+  connect(exportar, &QPushButton::clicked, this, [this] {
+    if (export_) export_(model_->findings());
+  });
+  model_ = new FindingsModel(this);
+  grid_ = new QTableView(this);
+  grid_->setObjectName(QStringLiteral("dbg_validacao"));
+  grid_->setModel(model_);
+  grid_->setSortingEnabled(true);
+  grid_->horizontalHeader()->setSortIndicatorShown(true);
+  grid_->horizontalHeader()->setStretchLastSection(true);
+  grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid_->verticalHeader()->setDefaultSectionSize(20);
+  grid_->verticalHeader()->hide();
+  layout->addWidget(grid_, 1);
+  connect(grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (index.isValid() && detail_) detail_(model_->At(index.row()));
+  });
+}
+
+void ValidationSheet::Show(const ValidationReport& report, const QString& summary) {
+  summary_->setText(summary);
+  grid_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  model_->SetFindings(report.findings);
+  grid_->resizeColumnsToContents();
+}
+
+}  // namespace fiscora::qt
