@@ -6,6 +6,7 @@
 #include "data/json.h"
 #include "sintegra/aliquots.h"
 #include "sintegra/input_check.h"
+#include "sped/input_check.h"
 #include "sintegra/inventory.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
@@ -298,6 +299,7 @@ int SpedMesclar(CliContext& c) {
 // Excel" do. Fields that no line set are printed as "0.0000".
 int SpedNotas(CliContext& c) {
   DumpFirst(c, {"cds_nf_sped", "cds_mov_ecf_sped", "cds_difal", "cds_totalizador_icms"});
+  CheckEfdInput(PathFromUtf8(c.args.positionals.at(0)));
   bool c481 = AnalyseSpedFile(c.s, PathFromUtf8(c.args.positionals.at(0)));
   c.extras.state.emplace_back("c481", c481 ? "true" : "false");
   if (c.args.Has("--planilha-notas")) {

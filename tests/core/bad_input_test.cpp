@@ -11,6 +11,7 @@
 
 #include "cli/cli.h"
 #include "sintegra/input_check.h"
+#include "sped/input_check.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora {
@@ -195,6 +196,90 @@ TEST(InputCheck, ByteOrderMarkIsSkippedByTheLoad) {
   sbtnverificarClick(t.s);
   EXPECT_EQ(t.dtm.cds_50.RecordCount(), 1);
   EXPECT_EQ(t.dtm.cds_ident.RecordCount(), 1);
+}
+
+}  // namespace
+}  // namespace fiscora
+
+namespace fiscora {
+namespace {
+
+// EFD inputs: through the check the notes window, "Adicionar" and
+// fiscora-cli run, and through `sped-notas` and `sped-mesclar`.
+struct BadEfd {
+  const char* name;
+  std::string bytes;
+  int64_t line;
+  std::vector<std::string> words;
+};
+void PrintTo(const BadEfd& c, std::ostream* os) { *os << c.name; }
+
+const std::string k0000 = "|0000|017|0|01032024|31032024|LOJA|12345678000195||SP|1|3550308||A|1|";
+
+const BadEfd kBadEfd[] = {
+    {"Empty", "", 0, {"vazio", "|0000|"}},
+    {"NoHeader", Lines({"|C001|0|", "|C990|2|"}), 1, {"não é um arquivo EFD", "|0000|", "\"|C001|0|\""}},
+    {"Sintegra", Lines({kR10, kR50}), 1, {"é um arquivo SINTEGRA"}},
+    {"Binary", std::string("|0000|\0\0", 8), 1, {"binários"}},
+    {"LineWithoutFrame", Lines({k0000, "|0001|0|", "0150|P1|NOME|"}), 3, {"moldura", "\"0150|P1|NOME"}},
+    {"LineWithoutClosingBar", Lines({k0000, "|0001|0|", "|0150|P1|NOME"}), 3, {"moldura"}},
+    {"RegisterAfterItsBlock", Lines({k0000, "|C001|0|", "|C100|0|", "|C990|3|", "|C170|1|"}), 5,
+     {"C170", "fora de qualquer bloco", "|C990|"}},
+    {"BadCode", Lines({k0000, "|C1|0|"}), 2, {"código de registro inválido"}},
+};
+
+class BadEfdTest : public ::testing::TestWithParam<BadEfd> {};
+
+TEST_P(BadEfdTest, RefusedByTheCheckAndByTheCli) {
+  const BadEfd& c = GetParam();
+  TempDir dir;
+  fs::create_directories(dir.path() / "in");
+  const fs::path p = dir.path() / "in" / "efd.txt";
+  std::ofstream(p, std::ios::binary) << c.bytes;
+  try {
+    CheckEfdInput(p);
+    ADD_FAILURE() << "accepted";
+  } catch (const InputRefusal& e) {
+    EXPECT_EQ(e.line(), c.line);
+    for (const auto& w : c.words) EXPECT_NE(e.reason().find(w), std::string::npos) << w << " in: " << e.reason();
+  }
+  const fs::path out = dir.path() / "saida";
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"sped-notas", p.string()},
+        std::vector<std::string>{"sped-mesclar", "--saida", out.string(), p.string(), p.string()}}) {
+    std::ostringstream o, err;
+    EXPECT_EQ(RunCli(args, o, err), 1) << args[0];
+    EXPECT_EQ(o.str(), "");
+    const std::string prefix = "fiscora-cli: " + p.string() + ":" + std::to_string(c.line) + ": ";
+    EXPECT_EQ(err.str().rfind(prefix, 0), 0u) << err.str();
+  }
+  // Nothing written beside the input nor in the output folder.
+  for (const auto& e : fs::directory_iterator(dir.path() / "in")) EXPECT_EQ(e.path(), p);
+  EXPECT_FALSE(fs::exists(out / "SPED_mesclado.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BadEfdTest, ::testing::ValuesIn(kBadEfd),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Every whole EFD sample (not the fragments) passes the check.
+TEST(EfdInputCheck, WholeSamplesPass) {
+  const fs::path folder = fs::path(FISCORA_SAMPLES) / "sped";
+  if (!fs::is_directory(folder)) GTEST_SKIP() << "no sample files here";
+  int checked = 0;
+  for (const auto& e : fs::directory_iterator(folder)) {
+    if (e.path().filename().string().find("fragment") != std::string::npos) continue;
+    EXPECT_NO_THROW(CheckEfdInput(e.path())) << e.path();
+    ++checked;
+  }
+  EXPECT_GT(checked, 0);
+}
+
+// The byte-order mark and blank lines before |0000| are let through.
+TEST(EfdInputCheck, BomAndBlankLinesBeforeTheHeader) {
+  TempDir dir;
+  const fs::path p = dir.path() / "efd.txt";
+  std::ofstream(p, std::ios::binary) << "\xEF\xBB\xBF\r\n" + Lines({k0000, "|0001|0|", "|0990|3|", "|9999|4|"});
+  EXPECT_NO_THROW(CheckEfdInput(p));
 }
 
 }  // namespace
