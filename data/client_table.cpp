@@ -12,10 +12,14 @@ namespace {
 
 const char* TypeName(FieldType t) {
   switch (t) {
-    case FieldType::kText: return "texto";
-    case FieldType::kInteger: return "inteiro";
-    case FieldType::kFloat: return "número";
-    case FieldType::kCurrency: return "moeda";
+    case FieldType::kText:
+      return "texto";
+    case FieldType::kInteger:
+      return "inteiro";
+    case FieldType::kFloat:
+      return "número";
+    case FieldType::kCurrency:
+      return "moeda";
   }
   return "?";
 }
@@ -96,10 +100,9 @@ void ClientTable::CheckEditing(int field) const {
          def_.fields[static_cast<size_t>(field)].name + ")");
 }
 
-void ClientTable::CheckType(int field, FieldType type, const char* what) const {
+void ClientTable::WrongType(int field, const char* what) const {
   const FieldDef& f = def_.fields[static_cast<size_t>(field)];
-  if (f.type != type)
-    Fail("o campo " + f.name + " é do tipo " + TypeName(f.type) + ", não " + what);
+  Fail("o campo " + f.name + " é do tipo " + TypeName(f.type) + ", não " + what);
 }
 
 void ClientTable::Open() {
@@ -273,55 +276,112 @@ void ClientTable::RenumberSeq() {
   for (RowId r : default_order_) seq_[r] = (s += kSeqGap);
 }
 
-// -------------------------------------------------------------- aggregates
+// ------------------------------------------------------------------ cursor
 
-void ClientTable::SetAggregatesActive(bool active) {
-  aggregates_active_ = active;
-  aggregates_dirty_ = true;
-  Changed(TableChange::kDataChanged);
+size_t ClientTable::DefaultPosition(RowId row) const {
+  uint64_t s = seq_[row];
+  // While rows are only appended, the k-th row's rank is (k + 1) gaps.
+  if (s % kSeqGap == 0 && s / kSeqGap - 1 < default_order_.size() &&
+      default_order_[static_cast<size_t>(s / kSeqGap - 1)] == row)
+    return static_cast<size_t>(s / kSeqGap - 1);
+  auto it = std::lower_bound(default_order_.begin(), default_order_.end(), s,
+                             [this](RowId r, uint64_t v) { return seq_[r] < v; });
+  return static_cast<size_t>(it - default_order_.begin());
 }
 
-AggregateValue ClientTable::AggregateAt(int index) const {
-  if (!aggregates_active_ || default_order_.empty()) return AggregateValue{};
-  if (aggregates_dirty_) {
-    for (size_t a = 0; a < aggregate_specs_.size(); ++a) {
-      const AggregateSpec& s = aggregate_specs_[a];
-      AggregateValue v;
-      v.is_null = false;
-      v.is_float = s.as_float;
-      FieldType t = def_.fields[static_cast<size_t>(s.field)].type;
-      if (t == FieldType::kFloat) {
-        double sum = 0;
-        for (RowId r : default_order_) sum += RowFloat(r, s.field);
-        v.floating = sum;
-        v.integer = static_cast<int64_t>(std::nearbyint(sum));
-      } else if (t == FieldType::kText) {
-        double sum = 0;
-        for (RowId r : default_order_) sum += ParseDouble(RowText(r, s.field)).value_or(0);
-        v.floating = sum;
-        v.integer = static_cast<int64_t>(std::nearbyint(sum));
-      } else {
-        int64_t sum = 0;
-        for (RowId r : default_order_) sum += RowRaw(r, s.field);
-        if (t == FieldType::kCurrency) {
-          v.floating = Money::FromRaw(sum).ToDouble();
-          v.integer = static_cast<int64_t>(std::nearbyint(v.floating));
-        } else {
-          v.integer = sum;
-          v.floating = static_cast<double>(sum);
-        }
-      }
-      aggregate_cache_[a] = v;
-    }
-    aggregates_dirty_ = false;
+void ClientTable::SetCurrentFromPosition(size_t pos) {
+  cur_pos_ = pos;
+  current_ = default_order_[pos];
+  has_current_ = true;
+}
+
+void ClientTable::SeekTo(RowId row) {
+  if (ordering_) {
+    ordering_->cur = ordering_->tree.find(row);
+  } else {
+    cur_pos_ = DefaultPosition(row);
   }
-  return aggregate_cache_[static_cast<size_t>(index)];
+  current_ = row;
+  has_current_ = true;
+  eof_ = bof_ = false;
 }
 
-AggregateValue ClientTable::Aggregate(std::string_view name) const {
-  for (size_t a = 0; a < def_.aggregates.size(); ++a)
-    if (FoldCase(def_.aggregates[a].name) == FoldCase(name)) return AggregateAt(static_cast<int>(a));
-  Fail("agregado '" + std::string(name) + "' não encontrado");
+void ClientTable::MoveToEnd(bool last) {
+  CheckOpen();
+  if (state_ != State::kBrowse) Post();
+  if (default_order_.empty()) {
+    has_current_ = false;
+    eof_ = bof_ = true;
+    return;
+  }
+  if (ordering_) {
+    ordering_->cur = last ? std::prev(ordering_->tree.end()) : ordering_->tree.begin();
+    current_ = *ordering_->cur;
+    has_current_ = true;
+  } else {
+    SetCurrentFromPosition(last ? default_order_.size() - 1 : 0);
+  }
+  eof_ = last;
+  bof_ = !last;
+  Changed(TableChange::kCurrent);
+}
+
+template <bool kForward>
+void ClientTable::Step() {
+  CheckOpen();
+  if (state_ != State::kBrowse) Post();
+  bool& at_end = kForward ? eof_ : bof_;
+  bool& at_other_end = kForward ? bof_ : eof_;
+  if (!has_current_) {
+    at_end = true;
+    return;
+  }
+  at_other_end = false;
+  if (ordering_) {
+    auto& cur = ordering_->cur;
+    if (kForward ? std::next(cur) == ordering_->tree.end() : cur == ordering_->tree.begin()) {
+      at_end = true;
+      return;
+    }
+    if constexpr (kForward)
+      ++cur;
+    else
+      --cur;
+    current_ = *cur;
+  } else {
+    if (kForward ? cur_pos_ + 1 >= default_order_.size() : cur_pos_ == 0) {
+      at_end = true;
+      return;
+    }
+    SetCurrentFromPosition(kForward ? cur_pos_ + 1 : cur_pos_ - 1);
+  }
+  at_end = false;
+  Changed(TableChange::kCurrent);
+}
+
+void ClientTable::First() { MoveToEnd(false); }
+void ClientTable::Last() { MoveToEnd(true); }
+void ClientTable::Next() { Step<true>(); }
+void ClientTable::Prior() { Step<false>(); }
+
+bool ClientTable::CurrentIsLast() const {
+  return ordering_ ? std::next(ordering_->cur) == ordering_->tree.end()
+                   : cur_pos_ + 1 == default_order_.size();
+}
+
+std::optional<ClientTable::RowId> ClientTable::Neighbour(RowId row) const {
+  // The next row; the previous one when the last is deleted.
+  if (ordering_) {
+    auto it = ordering_->tree.find(row);
+    auto n = std::next(it);
+    if (n != ordering_->tree.end()) return *n;
+    if (it != ordering_->tree.begin()) return *std::prev(it);
+    return std::nullopt;
+  }
+  size_t pos = DefaultPosition(row);
+  if (pos + 1 < default_order_.size()) return default_order_[pos + 1];
+  if (pos > 0) return default_order_[pos - 1];
+  return std::nullopt;
 }
 
 // ----------------------------------------------------------- notifications

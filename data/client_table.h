@@ -251,7 +251,10 @@ class ClientTable {
 
   void CheckOpen() const;
   void CheckEditing(int field) const;
-  void CheckType(int field, FieldType type, const char* what) const;
+  void CheckType(int field, FieldType type, const char* what) const {
+    if (def_.fields[static_cast<size_t>(field)].type != type) WrongType(field, what);
+  }
+  [[noreturn]] void WrongType(int field, const char* what) const;
   [[noreturn]] void Fail(const std::string& message) const;
   std::vector<KeyPart> ParseFieldList(std::string_view fields, bool descending) const;
   std::vector<int> KeyFields(std::string_view fields) const;
@@ -292,7 +295,8 @@ class ClientTable {
   void MoveToEnd(bool last);
   // Next (Prior): one row on; at the end, that end's flag is set and the
   // current row stays.
-  void Step(bool forward);
+  template <bool kForward>
+  void Step();
   size_t DefaultPosition(RowId row) const;
   bool CurrentIsLast() const;
   // The row that becomes current when row is deleted.

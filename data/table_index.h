@@ -42,7 +42,8 @@ struct ClientTable::Ordering {
       return 0;
     }
   };
-  Ordering(const ClientTable* t, std::vector<KeyPart> k) : keys(std::move(k)), tree(Cmp{t, &keys}) {}
+  Ordering(const ClientTable* t, std::vector<KeyPart> k)
+      : keys(std::move(k)), tree(Cmp{t, &keys}) {}
   // Whether an edit of the flagged fields can move a row.
   bool Touches(const std::vector<bool>& dirty) const {
     for (const auto& k : keys)

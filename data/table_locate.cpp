@@ -45,7 +45,8 @@ uint64_t HashOf(FieldType type, uint64_t cell, std::string_view text) {
       if (d == 0) d = 0;
       return std::bit_cast<uint64_t>(d);
     }
-    default: return cell;
+    default:
+      return cell;
   }
 }
 
@@ -61,7 +62,8 @@ uint64_t ClientTable::HashRow(const std::vector<int>& fields, RowId row) const {
   return h;
 }
 
-ClientTable::HashIndex& ClientTable::HashFor(const std::vector<int>& fields, const std::string& key) {
+ClientTable::HashIndex& ClientTable::HashFor(const std::vector<int>& fields,
+                                             const std::string& key) {
   auto it = hash_indexes_.find(key);
   if (it != hash_indexes_.end()) return *it->second;
   auto h = std::make_unique<HashIndex>();
@@ -132,7 +134,8 @@ ClientTable::KeyInfo& ClientTable::KeyInfoFor(std::string_view key_fields) {
   if (last_key_info_ && key_fields == last_key_fields_) return *last_key_info_;
   std::string name(key_fields);
   auto it = key_infos_.find(name);
-  if (it == key_infos_.end()) it = key_infos_.emplace(name, KeyInfo{KeyFields(key_fields), nullptr}).first;
+  if (it == key_infos_.end())
+    it = key_infos_.emplace(name, KeyInfo{KeyFields(key_fields), nullptr}).first;
   last_key_fields_ = std::move(name);
   last_key_info_ = &it->second;
   return it->second;
@@ -185,7 +188,8 @@ bool ClientTable::LocateImpl(std::string_view key_fields, const Value* values, s
         if (!RowMatches(r, fields, keys, options)) return;
         if (!found) {
           found = r;
-        } else if (ordering_ ? CompareRows(ordering_->keys, r, *found) < 0 : seq_[r] < seq_[*found]) {
+        } else if (ordering_ ? CompareRows(ordering_->keys, r, *found) < 0
+                             : seq_[r] < seq_[*found]) {
           found = r;
         }
       });

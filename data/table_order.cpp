@@ -1,5 +1,5 @@
 // ClientTable: the active ordering (a tree of rows by its key fields, or the
-// default order), the index definitions, and the cursor that walks them.
+// default order) and the index definitions.
 #include <algorithm>
 #include <bit>
 
@@ -20,16 +20,20 @@ int ThreeWay(T a, T b) {
 int ClientTable::CompareCell(int field, RowId row, uint64_t cell, std::string_view text) const {
   const uint64_t& mine = CellAt(row, field);
   switch (def_.fields[static_cast<size_t>(field)].type) {
-    case FieldType::kText: return ThreeWay(arena_.Text(mine).compare(text), 0);
-    case FieldType::kFloat: return ThreeWay(std::bit_cast<double>(mine), std::bit_cast<double>(cell));
-    default: return ThreeWay(static_cast<int64_t>(mine), static_cast<int64_t>(cell));
+    case FieldType::kText:
+      return ThreeWay(arena_.Text(mine).compare(text), 0);
+    case FieldType::kFloat:
+      return ThreeWay(std::bit_cast<double>(mine), std::bit_cast<double>(cell));
+    default:
+      return ThreeWay(static_cast<int64_t>(mine), static_cast<int64_t>(cell));
   }
 }
 
 int ClientTable::CompareRows(const std::vector<KeyPart>& keys, RowId a, RowId b) const {
   for (const auto& k : keys) {
     const uint64_t& other = CellAt(b, k.field);
-    int r = CompareCell(k.field, a, other, IsText(k.field) ? arena_.Text(other) : std::string_view());
+    int r =
+        CompareCell(k.field, a, other, IsText(k.field) ? arena_.Text(other) : std::string_view());
     if (r != 0) return k.descending ? -r : r;
   }
   return ThreeWay(seq_[a], seq_[b]);
@@ -81,8 +85,10 @@ void ClientTable::SetIndexFieldNames(std::string_view fields) {
   auto keys = ParseFieldList(f, false);  // may throw before anything changes
   index_field_names_ = f;
   index_name_.clear();
-  if (keys.empty()) ActivateDefault();
-  else ActivateOrdering(std::move(keys));
+  if (keys.empty())
+    ActivateDefault();
+  else
+    ActivateOrdering(std::move(keys));
 }
 
 void ClientTable::SetIndexName(std::string_view name) {
@@ -159,110 +165,6 @@ const std::vector<ClientTable::RowId>& ClientTable::OrderedRows() const {
     ordered_cache_valid_ = true;
   }
   return ordered_cache_;
-}
-
-// ------------------------------------------------------------------ cursor
-
-size_t ClientTable::DefaultPosition(RowId row) const {
-  uint64_t s = seq_[row];
-  // While rows are only appended, the k-th row's rank is (k + 1) gaps.
-  if (s % kSeqGap == 0 && s / kSeqGap - 1 < default_order_.size() &&
-      default_order_[static_cast<size_t>(s / kSeqGap - 1)] == row)
-    return static_cast<size_t>(s / kSeqGap - 1);
-  auto it = std::lower_bound(default_order_.begin(), default_order_.end(), s,
-                             [this](RowId r, uint64_t v) { return seq_[r] < v; });
-  return static_cast<size_t>(it - default_order_.begin());
-}
-
-void ClientTable::SetCurrentFromPosition(size_t pos) {
-  cur_pos_ = pos;
-  current_ = default_order_[pos];
-  has_current_ = true;
-}
-
-void ClientTable::SeekTo(RowId row) {
-  if (ordering_) {
-    ordering_->cur = ordering_->tree.find(row);
-  } else {
-    cur_pos_ = DefaultPosition(row);
-  }
-  current_ = row;
-  has_current_ = true;
-  eof_ = bof_ = false;
-}
-
-void ClientTable::MoveToEnd(bool last) {
-  CheckOpen();
-  if (state_ != State::kBrowse) Post();
-  if (default_order_.empty()) {
-    has_current_ = false;
-    eof_ = bof_ = true;
-    return;
-  }
-  if (ordering_) {
-    ordering_->cur = last ? std::prev(ordering_->tree.end()) : ordering_->tree.begin();
-    current_ = *ordering_->cur;
-    has_current_ = true;
-  } else {
-    SetCurrentFromPosition(last ? default_order_.size() - 1 : 0);
-  }
-  eof_ = last;
-  bof_ = !last;
-  Changed(TableChange::kCurrent);
-}
-
-void ClientTable::Step(bool forward) {
-  CheckOpen();
-  if (state_ != State::kBrowse) Post();
-  bool& at_end = forward ? eof_ : bof_;
-  bool& at_other_end = forward ? bof_ : eof_;
-  if (!has_current_) {
-    at_end = true;
-    return;
-  }
-  at_other_end = false;
-  if (ordering_) {
-    auto& cur = ordering_->cur;
-    if (forward ? std::next(cur) == ordering_->tree.end() : cur == ordering_->tree.begin()) {
-      at_end = true;
-      return;
-    }
-    forward ? ++cur : --cur;
-    current_ = *cur;
-  } else {
-    if (forward ? cur_pos_ + 1 >= default_order_.size() : cur_pos_ == 0) {
-      at_end = true;
-      return;
-    }
-    SetCurrentFromPosition(forward ? cur_pos_ + 1 : cur_pos_ - 1);
-  }
-  at_end = false;
-  Changed(TableChange::kCurrent);
-}
-
-void ClientTable::First() { MoveToEnd(false); }
-void ClientTable::Last() { MoveToEnd(true); }
-void ClientTable::Next() { Step(true); }
-void ClientTable::Prior() { Step(false); }
-
-bool ClientTable::CurrentIsLast() const {
-  return ordering_ ? std::next(ordering_->cur) == ordering_->tree.end()
-                   : cur_pos_ + 1 == default_order_.size();
-}
-
-std::optional<ClientTable::RowId> ClientTable::Neighbour(RowId row) const {
-  // The next row; the previous one when the last is deleted.
-  if (ordering_) {
-    auto it = ordering_->tree.find(row);
-    auto n = std::next(it);
-    if (n != ordering_->tree.end()) return *n;
-    if (it != ordering_->tree.begin()) return *std::prev(it);
-    return std::nullopt;
-  }
-  size_t pos = DefaultPosition(row);
-  if (pos + 1 < default_order_.size()) return default_order_[pos + 1];
-  if (pos > 0) return default_order_[pos - 1];
-  return std::nullopt;
 }
 
 }  // namespace fiscora

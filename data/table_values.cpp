@@ -1,5 +1,6 @@
-// ClientTable: the values of the current row and of any row, and the
-// conversions between a field's type and the one asked for.
+// ClientTable: the values of the current row and of any row, the
+// conversions between a field's type and the one asked for, and the
+// aggregates over all rows.
 #include <bit>
 #include <cmath>
 #include <optional>
@@ -14,10 +15,14 @@ namespace {
 // A value as text: numbers as FormatGeneral writes them.
 std::string TextOf(const Value& v) {
   switch (v.kind()) {
-    case Value::Kind::kText: return std::string(v.text());
-    case Value::Kind::kInteger: return std::to_string(v.integer());
-    case Value::Kind::kFloat: return FormatGeneral(v.floating());
-    case Value::Kind::kMoney: return FormatGeneral(v.money());
+    case Value::Kind::kText:
+      return std::string(v.text());
+    case Value::Kind::kInteger:
+      return std::to_string(v.integer());
+    case Value::Kind::kFloat:
+      return FormatGeneral(v.floating());
+    case Value::Kind::kMoney:
+      return FormatGeneral(v.money());
   }
   return {};
 }
@@ -45,9 +50,10 @@ std::optional<uint64_t> NumberCell(FieldType t, const Value& v) {
                                                  : static_cast<double>(v.integer());
   switch (t) {
     case FieldType::kInteger:
-      return static_cast<uint64_t>(kind == Value::Kind::kInteger ? v.integer()
-                                                                 : static_cast<int64_t>(std::nearbyint(d)));
-    case FieldType::kFloat: return std::bit_cast<uint64_t>(d);
+      return static_cast<uint64_t>(
+          kind == Value::Kind::kInteger ? v.integer() : static_cast<int64_t>(std::nearbyint(d)));
+    case FieldType::kFloat:
+      return std::bit_cast<uint64_t>(d);
     default: {
       Money m = kind == Value::Kind::kInteger ? Money::FromUnits(v.integer())
                 : kind == Value::Kind::kMoney ? v.money()
@@ -62,7 +68,9 @@ std::optional<uint64_t> NumberCell(FieldType t, const Value& v) {
 uint64_t ReadNumber(FieldType t, const Value& v, const std::string& table, const FieldDef& f) {
   if (v.kind() == Value::Kind::kText && Trim(v.text()).empty()) return 0;
   if (auto c = NumberCell(t, v)) return *c;
-  const char* word = t == FieldType::kInteger ? "inteiro" : t == FieldType::kFloat ? "numérico" : "monetário";
+  const char* word = t == FieldType::kInteger ? "inteiro"
+                     : t == FieldType::kFloat ? "numérico"
+                                              : "monetário";
   throw TableError("Tabela " + table + ": '" + std::string(v.text()) + "' não é um valor " + word +
                    " válido para o campo " + f.name);
 }
@@ -114,7 +122,8 @@ void ClientTable::SetText(int field, std::string_view value) {
 void ClientTable::SetInteger(int field, int64_t value) {
   CheckEditing(field);
   CheckType(field, FieldType::kInteger, "inteiro");
-  buf_num_[static_cast<size_t>(field)] = static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(value)));
+  buf_num_[static_cast<size_t>(field)] =
+      static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(value)));
   buf_dirty_[static_cast<size_t>(field)] = true;
 }
 
@@ -132,13 +141,16 @@ void ClientTable::SetMoney(int field, Money value) {
   buf_dirty_[static_cast<size_t>(field)] = true;
 }
 
-
 Value ClientTable::CurrentValue(int field) const {
   switch (def_.fields[static_cast<size_t>(field)].type) {
-    case FieldType::kText: return GetText(field);
-    case FieldType::kInteger: return GetInteger(field);
-    case FieldType::kFloat: return GetFloat(field);
-    case FieldType::kCurrency: return GetMoney(field);
+    case FieldType::kText:
+      return GetText(field);
+    case FieldType::kInteger:
+      return GetInteger(field);
+    case FieldType::kFloat:
+      return GetFloat(field);
+    case FieldType::kCurrency:
+      return GetMoney(field);
   }
   return 0;
 }
@@ -151,9 +163,11 @@ void ClientTable::StoreValue(int field, const Value& v) {
       return SetText(field, TextOf(v));
     case FieldType::kInteger:
       return SetInteger(field, static_cast<int64_t>(ReadNumber(f.type, v, def_.name, f)));
-    case FieldType::kFloat: return SetFloat(field, std::bit_cast<double>(ReadNumber(f.type, v, def_.name, f)));
+    case FieldType::kFloat:
+      return SetFloat(field, std::bit_cast<double>(ReadNumber(f.type, v, def_.name, f)));
     case FieldType::kCurrency:
-      return SetMoney(field, Money::FromRaw(static_cast<int64_t>(ReadNumber(f.type, v, def_.name, f))));
+      return SetMoney(field,
+                      Money::FromRaw(static_cast<int64_t>(ReadNumber(f.type, v, def_.name, f))));
   }
 }
 
@@ -167,7 +181,8 @@ int32_t ClientTable::AsInteger(int field) const {
 }
 
 double ClientTable::AsFloat(int field) const {
-  return std::bit_cast<double>(ReadNumber(FieldType::kFloat, CurrentValue(field), def_.name, FieldAt(field)));
+  return std::bit_cast<double>(
+      ReadNumber(FieldType::kFloat, CurrentValue(field), def_.name, FieldAt(field)));
 }
 
 Money ClientTable::AsCurrency(int field) const {
@@ -182,7 +197,8 @@ void ClientTable::SetAsCurrency(int field, Money value) { StoreValue(field, valu
 
 void ClientTable::SetValue(int field, const Value& v) {
   // An integer is taken as a 32-bit one, as SetAsInteger takes it.
-  if (v.kind() == Value::Kind::kInteger) return SetAsInteger(field, static_cast<int32_t>(v.integer()));
+  if (v.kind() == Value::Kind::kInteger)
+    return SetAsInteger(field, static_cast<int32_t>(v.integer()));
   StoreValue(field, v);
 }
 
@@ -218,14 +234,72 @@ double ClientTable::RowFloat(RowId row, int field) const {
 
 Value ClientTable::RowValue(RowId row, int field) const {
   switch (def_.fields[static_cast<size_t>(field)].type) {
-    case FieldType::kText: return RowText(row, field);
-    case FieldType::kInteger: return RowRaw(row, field);
-    case FieldType::kFloat: return RowFloat(row, field);
-    case FieldType::kCurrency: return Money::FromRaw(RowRaw(row, field));
+    case FieldType::kText:
+      return RowText(row, field);
+    case FieldType::kInteger:
+      return RowRaw(row, field);
+    case FieldType::kFloat:
+      return RowFloat(row, field);
+    case FieldType::kCurrency:
+      return Money::FromRaw(RowRaw(row, field));
   }
   return 0;
 }
 
-std::string ClientTable::RowAsString(RowId row, int field) const { return TextOf(RowValue(row, field)); }
+std::string ClientTable::RowAsString(RowId row, int field) const {
+  return TextOf(RowValue(row, field));
+}
+
+// -------------------------------------------------------------- aggregates
+
+void ClientTable::SetAggregatesActive(bool active) {
+  aggregates_active_ = active;
+  aggregates_dirty_ = true;
+  Changed(TableChange::kDataChanged);
+}
+
+AggregateValue ClientTable::AggregateAt(int index) const {
+  if (!aggregates_active_ || default_order_.empty()) return AggregateValue{};
+  if (aggregates_dirty_) {
+    for (size_t a = 0; a < aggregate_specs_.size(); ++a) {
+      const AggregateSpec& s = aggregate_specs_[a];
+      AggregateValue v;
+      v.is_null = false;
+      v.is_float = s.as_float;
+      FieldType t = def_.fields[static_cast<size_t>(s.field)].type;
+      if (t == FieldType::kFloat) {
+        double sum = 0;
+        for (RowId r : default_order_) sum += RowFloat(r, s.field);
+        v.floating = sum;
+        v.integer = static_cast<int64_t>(std::nearbyint(sum));
+      } else if (t == FieldType::kText) {
+        double sum = 0;
+        for (RowId r : default_order_) sum += ParseDouble(RowText(r, s.field)).value_or(0);
+        v.floating = sum;
+        v.integer = static_cast<int64_t>(std::nearbyint(sum));
+      } else {
+        int64_t sum = 0;
+        for (RowId r : default_order_) sum += RowRaw(r, s.field);
+        if (t == FieldType::kCurrency) {
+          v.floating = Money::FromRaw(sum).ToDouble();
+          v.integer = static_cast<int64_t>(std::nearbyint(v.floating));
+        } else {
+          v.integer = sum;
+          v.floating = static_cast<double>(sum);
+        }
+      }
+      aggregate_cache_[a] = v;
+    }
+    aggregates_dirty_ = false;
+  }
+  return aggregate_cache_[static_cast<size_t>(index)];
+}
+
+AggregateValue ClientTable::Aggregate(std::string_view name) const {
+  for (size_t a = 0; a < def_.aggregates.size(); ++a)
+    if (FoldCase(def_.aggregates[a].name) == FoldCase(name))
+      return AggregateAt(static_cast<int>(a));
+  Fail("agregado '" + std::string(name) + "' não encontrado");
+}
 
 }  // namespace fiscora

@@ -47,7 +47,8 @@ std::string_view CutToChars(std::string_view s, int n) {
 }
 
 int CharCount(std::string_view s) {
-  return static_cast<int>(std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuation(c); }));
+  return static_cast<int>(
+      std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuation(c); }));
 }
 
 }  // namespace fiscora

@@ -42,7 +42,8 @@ class TextArena {
   // The text of a cell. An inline text is a view of the cell itself: the
   // cell must stay where it is while the view is used.
   std::string_view Text(const uint64_t& cell) const {
-    if (IsInline(cell)) return std::string_view(reinterpret_cast<const char*>(&cell), (cell >> 56) & 0x7F);
+    if (IsInline(cell))
+      return std::string_view(reinterpret_cast<const char*>(&cell), (cell >> 56) & 0x7F);
     uint64_t off = cell & kOffsetMask;
     return std::string_view(blocks_[off >> kBlockShift].get() + (off & (kBlockBytes - 1)),
                             ArenaLength(cell));

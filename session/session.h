@@ -9,6 +9,7 @@
 #include <string>
 
 #include "data/catalogue.h"
+#include "session/audit_state.h"
 #include "session/main_window_state.h"
 #include "session/sintegra_state.h"
 #include "session/sped_merge_state.h"
@@ -32,6 +33,7 @@ class Session {
   SintegraState sintegra;
   SpedMergeState sped_merge;
   SpedState sped;
+  AuditState audit;
 };
 
 // The working folder: c:\vorn\ on Windows; elsewhere "vorn" under the user's

@@ -4,6 +4,7 @@
 // dialogs, the command-line program by printing, the tests by recording.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,12 @@ class UserInterface {
   // Let the window handle pending events (repaint, clicks). Long loops call
   // it through a Pacer, about every 30 ms, never after every line.
   virtual void Breathe() = 0;
+
+  // Runs `step` on the event loop's thread and returns once it has run (the
+  // start and end steps of the audit loaders, called on their worker
+  // threads). The default runs it at once on the calling thread, which is
+  // right for a program without an event loop.
+  virtual void RunOnEventLoop(const std::function<void()>& step) { step(); }
 };
 
 }  // namespace fiscora

@@ -37,19 +37,21 @@ void ReadFileHeader(Session& s, const std::string& path) {
     s.frm.progresso.Step();
     if (bytes.substr(0, 2) != "10") continue;
     RecordLine line(bytes, sniffer.LineIsUtf8(bytes));
-    auto raw = [&](int col, int width) { return std::string(line.Raw(col, width)); };
-    std::string cnpj = raw(3, 2) + "." + raw(5, 3) + "." + raw(8, 3) + "/" + raw(11, 4) + "-" +
-                       raw(15, 2);
-    std::string ie = line.Text(17, 14), empresa = line.Text(31, 35),
-                municipio = line.Text(66, 30), uf = line.Text(96, 2);
-    std::string first = line.Date(108), last = line.Date(116);
+    auto raw = [&](const FieldSpec& f) { return std::string(line.Raw(f)); };
+    const FieldSpec& c = rec10::kCnpj;
+    std::string cnpj = raw(c.Part(0, 2)) + "." + raw(c.Part(2, 3)) + "." + raw(c.Part(5, 3)) + "/" +
+                       raw(c.Part(8, 4)) + "-" + raw(c.Part(12, 2));
+    std::string ie = line.Text(rec10::kIe), empresa = line.Text(rec10::kRazaoSocial),
+                municipio = line.Text(rec10::kMunicipio), uf = line.Text(rec10::kUf);
+    std::string first = line.Date(rec10::kDataInicial), last = line.Date(rec10::kDataFinal);
     t.Append();
     s.frm.lblCnpj.SetText(cnpj);
     t.SetText(f_cnpj, cnpj);
     s.frm.lblie.SetText(ie);
     t.SetText(f_ie, ie);
     t.SetText(f_empresa, empresa);
-    s.sintegra.current_period = raw(112, 2) + "/" + raw(108, 4);
+    s.sintegra.current_period =
+        raw(rec10::kDataInicial.Part(4, 2)) + "/" + raw(rec10::kDataInicial.Part(0, 4));
     t.SetText(f_periodo, first + " a " + last);
     s.frm.lblrazao.SetText(empresa);
     s.frm.lblmunic.SetText(municipio);
@@ -58,7 +60,7 @@ void ReadFileHeader(Session& s, const std::string& path) {
     t.SetText(f_uf, uf);
     s.frm.lbldataini.SetText(first);
     s.frm.lbldatafim.SetText(last);
-    s.sintegra.file_type = raw(126, 1);
+    s.sintegra.file_type = raw(rec10::kFinalidade);
     ShowFileType(s);
     t.Post();
   }

@@ -1,5 +1,6 @@
 #include "sintegra/layout.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace fiscora {
@@ -249,14 +250,20 @@ std::string_view RecordLine::Raw(int column, int width) const {
   return bytes_.substr(start, i - start);
 }
 
-std::string RecordLine::Text(int column, int width) const {
-  std::string_view raw = Raw(column, width);
+std::string RecordLine::Text(int column, int width) const { return Text(FieldSpec{column, width, 0, {}}); }
+
+std::string RecordLine::Text(const FieldSpec& f) const {
+  std::string_view raw = Raw(f);
   if (multibyte_ || IsAscii(raw)) return std::string(raw);
   return Cp1252ToUtf8(raw);
 }
 
 std::string RecordLine::Trimmed(int column, int width) const {
-  std::string_view raw = TrimBlanks(Raw(column, width));
+  return Trimmed(FieldSpec{column, width, 0, {}});
+}
+
+std::string RecordLine::Trimmed(const FieldSpec& f) const {
+  std::string_view raw = Trim(Raw(f));
   if (multibyte_ || IsAscii(raw)) return std::string(raw);
   return Cp1252ToUtf8(raw);
 }
@@ -306,12 +313,7 @@ void RecordLine::Fail(int column, int width, std::string_view field) const {
   std::string shown(Raw(column, width));
   if (!multibyte_ && !IsAscii(shown)) shown = Cp1252ToUtf8(shown);
   // The line's length in columns, for a field that runs past its end.
-  int length = 0;
-  if (!multibyte_) {
-    length = static_cast<int>(bytes_.size());
-  } else {
-    for (char c : bytes_) length += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }
+  int length = multibyte_ ? CharCount(bytes_) : static_cast<int>(bytes_.size());
   throw ConversionError(file_ ? *file_ : std::string(), line_number_, std::string(type), column,
                         column + width - 1, std::string(field), shown, length);
 }
@@ -334,15 +336,22 @@ std::optional<ParsedDecimal> ParseImplied(std::string_view raw, int whole) {
 
 bool RecordLine::Whole(std::string_view raw, int width) const {
   if (!multibyte_) return raw.size() == static_cast<size_t>(width);
-  int chars = 0;
-  for (char c : raw) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return chars == width;
+  return CharCount(raw) == width;
 }
 
-int64_t RecordLine::Scaled(int column, int whole, int decimals, std::string_view field) const {
-  std::string_view raw = Raw(column, whole + decimals);
+std::string RecordLine::Joined(const FieldSpec& f) const {
+  std::string_view raw = Raw(f);
+  size_t whole = std::min(raw.size(), static_cast<size_t>(f.whole()));
+  std::string out(raw.substr(0, whole));
+  out += ',';
+  out.append(raw.substr(whole));
+  return out;
+}
+
+int64_t RecordLine::Scaled(const FieldSpec& f) const {
+  std::string_view raw = Raw(f);
   // The usual field: all its digits present. Read them at once.
-  if (raw.size() == static_cast<size_t>(whole + decimals) && raw.size() <= 18) {
+  if (raw.size() == static_cast<size_t>(f.width) && raw.size() <= 18) {
     int64_t m = 0;
     bool digits = true;
     for (char c : raw) {
@@ -354,36 +363,52 @@ int64_t RecordLine::Scaled(int column, int whole, int decimals, std::string_view
     }
     if (digits) return m;
   }
-  auto p = Whole(raw, whole + decimals) ? ParseImplied(raw, whole) : std::nullopt;
-  if (!p) Fail(column, whole + decimals, field);
+  auto p = Whole(raw, f.width) ? ParseImplied(raw, f.whole()) : std::nullopt;
+  if (!p) Fail(f.first, f.width, f.name);
   int64_t m = p->mantissa;
-  for (int k = p->scale; k < decimals; ++k) m *= 10;
+  for (int k = p->scale; k < f.decimals; ++k) m *= 10;
   return m;
 }
 
-Money RecordLine::Amount(int column, int whole, int decimals, std::string_view field) const {
-  int64_t m = Scaled(column, whole, decimals, field);
-  if (decimals <= 4) {
-    for (int k = decimals; k < 4; ++k) m *= 10;
+Money RecordLine::Amount(const FieldSpec& f) const {
+  int64_t m = Scaled(f);
+  if (f.decimals <= 4) {
+    for (int k = f.decimals; k < 4; ++k) m *= 10;
     return Money::FromRaw(m);
   }
   int64_t div = 1;
-  for (int k = 4; k < decimals; ++k) div *= 10;
+  for (int k = 4; k < f.decimals; ++k) div *= 10;
   return Money::FromRaw(MulDivRoundEven(m, 1, div));
 }
 
-double RecordLine::Float(int column, int whole, int decimals, std::string_view field) const {
-  int64_t m = Scaled(column, whole, decimals, field);
+double RecordLine::Float(const FieldSpec& f) const {
+  int64_t m = Scaled(f);
   double div = 1;
-  for (int k = 0; k < decimals; ++k) div *= 10;
+  for (int k = 0; k < f.decimals; ++k) div *= 10;
   return static_cast<double>(m) / div;
 }
 
-int32_t RecordLine::Integer(int column, int width, std::string_view field) const {
-  std::string_view raw = Raw(column, width);
-  auto v = Whole(raw, width) ? ParseInt32(raw) : std::nullopt;
-  if (!v) Fail(column, width, field);
+int32_t RecordLine::Integer(const FieldSpec& f) const {
+  std::string_view raw = Raw(f);
+  auto v = Whole(raw, f.width) ? ParseInt32(raw) : std::nullopt;
+  if (!v) Fail(f.first, f.width, f.name);
   return *v;
+}
+
+int64_t RecordLine::Scaled(int column, int whole, int decimals, std::string_view field) const {
+  return Scaled(FieldSpec{column, whole + decimals, decimals, field});
+}
+
+Money RecordLine::Amount(int column, int whole, int decimals, std::string_view field) const {
+  return Amount(FieldSpec{column, whole + decimals, decimals, field});
+}
+
+double RecordLine::Float(int column, int whole, int decimals, std::string_view field) const {
+  return Float(FieldSpec{column, whole + decimals, decimals, field});
+}
+
+int32_t RecordLine::Integer(int column, int width, std::string_view field) const {
+  return Integer(FieldSpec{column, width, 0, field});
 }
 
 }  // namespace fiscora

@@ -1,5 +1,6 @@
-// Reading SINTEGRA lines: lines as bytes, fields by 1-based columns, and
-// the field forms of the record layouts (text, trimmed, date, N i.d, N i).
+// Reading SINTEGRA lines: lines as bytes, fields by their spec in the record
+// layouts (sintegra/record_layout.h), and the field forms (text, trimmed,
+// date, N i.d, N i).
 //
 // Encoding: columns are byte positions in the usual single-byte
 // (Windows-1252) files. A file that is UTF-8 (a byte-order mark, or its
@@ -17,6 +18,7 @@
 
 #include "data/money.h"
 #include "data/text.h"
+#include "sintegra/record_layout.h"
 
 namespace fiscora {
 
@@ -116,7 +118,7 @@ bool IsAscii(std::string_view s);
 // Windows-1252 bytes to UTF-8.
 std::string Cp1252ToUtf8(std::string_view s);
 
-// One record line with its field readers. Columns are 1-based.
+// One record line with its field readers.
 class RecordLine {
  public:
   // file: the name used in error messages; line_number: 1-based.
@@ -126,10 +128,39 @@ class RecordLine {
   std::string_view bytes() const { return bytes_; }
   // The record type as the first `width` characters (2 or 3).
   std::string_view Type(int width) const { return Raw(1, width); }
-  // The field's characters as they stand in the line (bytes; shorter or
-  // empty past the end of the line).
-  std::string_view Raw(int column, int width) const;
+
+  // --- a field by its spec. A field past the end of a shorter line reads
+  // as the part that exists, possibly empty. None of these allocate but
+  // the ones that return a std::string.
+  // The field's characters as they stand in the line (bytes).
+  std::string_view Raw(const FieldSpec& f) const { return Raw(f.first, f.width); }
   // The field as UTF-8 text, unchanged or trimmed of blanks.
+  std::string Text(const FieldSpec& f) const;
+  std::string Trimmed(const FieldSpec& f) const;
+  // A date AAAAMMDD as dd/mm/yyyy, not validated.
+  std::string Date(const FieldSpec& f) const { return Date(f.first); }
+  // As Trimmed and Date, without a copy: a view of the line, of `scratch`
+  // holding the converted text, or of `out` (ten characters at most).
+  std::string_view TrimmedView(const FieldSpec& f, std::string& scratch) const {
+    return TrimmedView(f.first, f.width, scratch);
+  }
+  std::string_view DateView(const FieldSpec& f, char (&out)[10]) const {
+    return DateView(f.first, out);
+  }
+  // N i.d: the whole digits, a comma, the decimals, as money or double; the
+  // exact digits as an integer in units of 10^-d; or the joined text itself.
+  // A field that is not a number throws ConversionError naming f.
+  Money Amount(const FieldSpec& f) const;
+  double Float(const FieldSpec& f) const;
+  int64_t Scaled(const FieldSpec& f) const;
+  std::string Joined(const FieldSpec& f) const;
+  // N i: a whole number of i digits, as a 32-bit integer.
+  int32_t Integer(const FieldSpec& f) const;
+
+  // --- the same by columns (1-based). For the layout table's own use only:
+  // call sites take a FieldSpec. Here, unlike a FieldSpec, an N i.d number
+  // is given by its whole digits and its decimals.
+  std::string_view Raw(int column, int width) const;
   std::string Text(int column, int width) const;
   std::string Trimmed(int column, int width) const;
   // As Trimmed, without a copy when the field needs no conversion: a view
@@ -142,9 +173,7 @@ class RecordLine {
   // N i.d: whole digits, a comma, the decimals; as money or double.
   Money Amount(int column, int whole, int decimals, std::string_view field) const;
   double Float(int column, int whole, int decimals, std::string_view field) const;
-  // The exact digits of an N i.d amount as an integer in units of 10^-d.
   int64_t Scaled(int column, int whole, int decimals, std::string_view field) const;
-  // N i: a whole number of i digits, as a 32-bit integer.
   int32_t Integer(int column, int width, std::string_view field) const;
 
  private:

@@ -84,6 +84,37 @@ struct FieldsInventory {
   int codigo, quantidade, valor, unitario;
 };
 
+// A text field of a record and the table field it goes to, as bound data.
+template <class Fields>
+struct TextBinding {
+  int Fields::*field;
+  FieldSpec spec;
+  bool trimmed;
+};
+
+template <class Fields, size_t N>
+void SetTexts(ClientTable& t, const Fields& f, const RecordLine& line,
+              const TextBinding<Fields> (&bindings)[N]) {
+  for (const auto& b : bindings)
+    t.SetText(f.*b.field, b.trimmed ? line.Trimmed(b.spec) : line.Text(b.spec));
+}
+
+constexpr TextBinding<Fields50> k50Texts[] = {
+    {&Fields50::cnpj, rec50::kCnpj, true},        {&Fields50::ie, rec50::kIe, true},
+    {&Fields50::uf, rec50::kUf, false},           {&Fields50::modelo, rec50::kModelo, false},
+    {&Fields50::serie, rec50::kSerie, false},     {&Fields50::aliquota, rec50::kAliquota, false},
+    {&Fields50::situacao, rec50::kSituacao, false},
+};
+
+// Every text of record 54 but the quantity is trimmed.
+constexpr TextBinding<Fields54> k54Texts[] = {
+    {&Fields54::cnpj, rec54::kCnpj, true},     {&Fields54::modelo, rec54::kModelo, true},
+    {&Fields54::serie, rec54::kSerie, true},   {&Fields54::nota, rec54::kNumero, true},
+    {&Fields54::cfop, rec54::kCfop, true},     {&Fields54::cst, rec54::kCst, true},
+    {&Fields54::n_item, rec54::kItem, true},   {&Fields54::cod_produto, rec54::kCodigo, true},
+    {&Fields54::aliq, rec54::kAliquota, true},
+};
+
 class Loader {
  public:
   Loader(Session& s, std::string path, std::string_view mode)
@@ -169,25 +200,25 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
   std::string_view t2 = bytes.substr(0, 2);
   if (t3 == "60R") {
     Write(k60r, bytes);
-    Money valor = line.Amount(37, 14, 2, "valor");
+    Money valor = line.Amount(rec60r::kValor);
     ClientTable& t = d_.cds_60r;
     t.Append();
-    t.SetText(f60r_.codigo, line.Trimmed(10, 14));
-    t.SetText(f60r_.aliquota, line.Trimmed(69, 4));
+    t.SetText(f60r_.codigo, line.Trimmed(rec60r::kCodigo));
+    t.SetText(f60r_.aliquota, line.Trimmed(rec60r::kAliquota));
     t.SetMoney(f60r_.valor, valor);
     t.Post();
     ++s_.sintegra.counters.r60r;
   } else if (t3 == "60A") {
     Write(k60a, bytes);
     ++s_.sintegra.counters.r60a;
-    std::string situation = line.Trimmed(32, 4);
-    Money valor = line.Amount(36, 10, 2, "valor");
+    std::string situation = line.Trimmed(rec60a::kAliquota);
+    Money valor = line.Amount(rec60a::kValor);
     ClientTable& t = d_.cds_60a;
     t.Append();
     t.SetText(f60a_.aliquota, situation);
     t.SetMoney(f60a_.valor, valor);
-    t.SetText(f60a_.data, line.Date(4));
-    t.SetText(f60a_.num_serie, line.Trimmed(12, 20));
+    t.SetText(f60a_.data, line.Date(rec60a::kData));
+    t.SetText(f60a_.num_serie, line.Trimmed(rec60a::kNumeroSerie));
     if (situation != "N" && situation != "I" && situation != "DESC" && situation != "CANC")
       TotalizeIcmsByRate(d_, situation, "60a", valor);
     t.Post();
@@ -195,15 +226,15 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     Write(k60i, bytes);
     // Quantity (3 decimals) times unit value (2 decimals), held to four
     // decimals with ties to even.
-    int64_t qty_milli = line.Scaled(57, 10, 3, "quantidade");
-    int64_t unit_cents = line.Scaled(70, 11, 2, "valor unitário");
+    int64_t qty_milli = line.Scaled(rec60i::kQuantidade);
+    int64_t unit_cents = line.Scaled(rec60i::kValorUnitario);
     Money item = Money::FromRaw(MulDivRoundEven(qty_milli, unit_cents, 10));
     Money unit = Money::FromRaw(unit_cents * 100);
     char date_buf[10];
     std::string scratch[3];
-    const std::string_view data = line.DateView(4, date_buf),
-                           serie = line.TrimmedView(12, 20, scratch[0]),
-                           rate = line.TrimmedView(95, 4, scratch[1]);
+    const std::string_view data = line.DateView(rec60i::kData, date_buf),
+                           serie = line.TrimmedView(rec60i::kNumeroSerie, scratch[0]),
+                           rate = line.TrimmedView(rec60i::kAliquota, scratch[1]);
     ClientTable& t = d_.cds_60i;
     // Exact key: a line of the rate "I" must not be summed into a row of "ISS".
     if (t.Locate("data; serie; aliquota", {data, serie, rate})) {
@@ -219,7 +250,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     t.Post();
     // The same line per product and unit value, for the price and rate
     // checks and the stock audit.
-    const std::string_view codigo = line.TrimmedView(43, 14, scratch[2]);
+    const std::string_view codigo = line.TrimmedView(rec60i::kCodigo, scratch[2]);
     ClientTable& it = d_.cds_60i_item;
     double qty = static_cast<double>(qty_milli) / 1000.0;
     if (it.Locate("codigo; data; serie; aliquota; valor", {codigo, data, serie, rate, unit})) {
@@ -240,12 +271,12 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     ++s_.sintegra.counters.r60i;
   } else if (t3 == "60D") {
     Write(k60d, bytes);
-    Money valor = line.Amount(59, 14, 2, "valor");
+    Money valor = line.Amount(rec60d::kValor);
     char date_buf[10];
     std::string scratch[2];
-    const std::string_view data = line.DateView(4, date_buf),
-                           serie = line.TrimmedView(12, 20, scratch[0]),
-                           rate = line.TrimmedView(91, 4, scratch[1]);
+    const std::string_view data = line.DateView(rec60d::kData, date_buf),
+                           serie = line.TrimmedView(rec60d::kNumeroSerie, scratch[0]),
+                           rate = line.TrimmedView(rec60d::kAliquota, scratch[1]);
     ClientTable& t = d_.cds_60d;
     if (t.Locate("data; num_serie; aliquota", {data, serie, rate})) {
       t.Edit();
@@ -259,21 +290,17 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     }
     t.Post();
   } else if (t2 == "50") {
-    int32_t numero = line.Integer(46, 6, "número da nota");
-    Money total = line.Amount(57, 11, 2, "valor total");
-    Money base = line.Amount(70, 11, 2, "base de cálculo");
-    Money icms = line.Amount(83, 11, 2, "valor do ICMS");
-    Money isento = line.Amount(96, 11, 2, "isenta ou não tributada");
-    Money outras = line.Amount(109, 11, 2, "outras");
-    std::string cfop = line.Text(52, 4), emitente = line.Text(56, 1);
+    int32_t numero = line.Integer(rec50::kNumero);
+    Money total = line.Amount(rec50::kValorTotal);
+    Money base = line.Amount(rec50::kBaseCalculo);
+    Money icms = line.Amount(rec50::kValorIcms);
+    Money isento = line.Amount(rec50::kIsenta);
+    Money outras = line.Amount(rec50::kOutras);
+    std::string cfop = line.Text(rec50::kCfop), emitente = line.Text(rec50::kEmitente);
     ClientTable& t = d_.cds_50;
     t.Append();
-    t.SetText(f50_.cnpj, line.Trimmed(3, 14));
-    t.SetText(f50_.ie, line.Trimmed(17, 14));
-    t.SetText(f50_.data_emiss, line.Date(31));
-    t.SetText(f50_.uf, line.Text(39, 2));
-    t.SetText(f50_.modelo, line.Text(41, 2));
-    t.SetText(f50_.serie, line.Text(43, 3));
+    SetTexts(t, f50_, line, k50Texts);
+    t.SetText(f50_.data_emiss, line.Date(rec50::kData));
     t.SetInteger(f50_.numero, numero);
     t.SetText(f50_.cfop, cfop);
     t.SetText(f50_.emitente, emitente);
@@ -283,46 +310,33 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     TotalizeIcmsByCfop(d_, cfop, "50", base, icms);
     t.SetMoney(f50_.isento, isento);
     t.SetMoney(f50_.outras, outras);
-    t.SetText(f50_.aliquota, line.Text(122, 4));
-    t.SetText(f50_.situacao, line.Text(126, 1));
     t.SetInteger(emitente == "P" ? f50_.ntp : f50_.ntf, 1);
     t.Post();
     Write(k50, bytes);
     ++s_.sintegra.counters.r50;
   } else if (t2 == "54") {
-    Money valor = line.Amount(63, 10, 2, "valor do item");
-    Money desc = line.Amount(75, 10, 2, "desconto");
-    Money base = line.Amount(87, 10, 2, "base de cálculo");
-    Money ipi = line.Amount(111, 10, 2, "valor do IPI");
-    std::string_view q = line.Raw(52, 11);
-    std::string quantity(q.substr(0, std::min<size_t>(8, q.size())));
-    quantity += ',';
-    if (q.size() > 8) quantity.append(q.substr(8));
+    Money valor = line.Amount(rec54::kValor);
+    Money desc = line.Amount(rec54::kDesconto);
+    Money base = line.Amount(rec54::kBaseCalculo);
+    Money ipi = line.Amount(rec54::kValorIpi);
+    std::string quantity = line.Joined(rec54::kQuantidade);
     ClientTable& t = d_.cds_54;
     t.Append();
-    t.SetText(f54_.cnpj, line.Trimmed(3, 14));
-    t.SetText(f54_.modelo, line.Trimmed(17, 2));
-    t.SetText(f54_.serie, line.Trimmed(19, 3));
-    t.SetText(f54_.nota, line.Trimmed(22, 6));
-    t.SetText(f54_.cfop, line.Trimmed(28, 4));
-    t.SetText(f54_.cst, line.Trimmed(32, 3));
-    t.SetText(f54_.n_item, line.Trimmed(35, 3));
-    t.SetText(f54_.cod_produto, line.Trimmed(38, 14));
-    t.SetText(f54_.quantidade, TrimBlanks(quantity));
+    SetTexts(t, f54_, line, k54Texts);
+    t.SetText(f54_.quantidade, Trim(quantity));
     t.SetMoney(f54_.valor, valor);
     t.SetMoney(f54_.ipi, ipi);
     t.SetMoney(f54_.desc, desc);
     t.SetMoney(f54_.base_calc, base);
-    t.SetText(f54_.aliq, line.Trimmed(123, 4));
     t.Post();
   } else if (t2 == "75") {
     Product(line, d_.cds_produt);
   } else if (t2 == "74") {
     Inventory(line, d_.cds_inventario);
-    if (s_.sintegra.inventory_date.empty()) s_.sintegra.inventory_date = line.Date(3);
+    if (s_.sintegra.inventory_date.empty()) s_.sintegra.inventory_date = line.Date(rec74::kData);
   } else if (t2 == "70") {
-    Money base = line.Amount(69, 12, 2, "base de cálculo");
-    Money icms = line.Amount(83, 12, 2, "valor do ICMS");
+    Money base = line.Amount(rec70::kBaseCalculo);
+    Money icms = line.Amount(rec70::kValorIcms);
     TotalizeIcmsByCfop(d_, "1102", "70", base, icms);
   } else if (t3 == "60M") {
     Write(k60m, bytes);
@@ -332,27 +346,27 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
 }
 
 void Loader::Product(const RecordLine& line, ClientTable& t) {
-  std::string code = line.Trimmed(19, 14);
+  std::string code = line.Trimmed(rec75::kCodigo);
   // A product whose description is blank is listed by its code, so the user
   // can find it.
-  if (TrimBlanks(line.Raw(41, 53)).empty()) s_.sintegra.problems.blank_descriptions.Add(code);
+  if (Trim(line.Raw(rec75::kDescricao)).empty()) s_.sintegra.problems.blank_descriptions.Add(code);
   t.Append();
   t.SetText(fprod_.codigo, code);
-  t.SetText(fprod_.descricao, line.Text(41, 53));
-  t.SetText(fprod_.unidade, line.Text(94, 2));
+  t.SetText(fprod_.descricao, line.Text(rec75::kDescricao));
+  t.SetText(fprod_.unidade, line.Text(rec75::kUnidade.Head(2)));
   t.Post();
   ++s_.sintegra.counters.r75;
 }
 
 void Loader::Inventory(const RecordLine& line, ClientTable& t) {
-  Money valor = line.Amount(38, 11, 2, "valor total");
-  int64_t qty_milli = line.Scaled(25, 10, 3, "quantidade");
+  Money valor = line.Amount(rec74::kValorTotal);
+  int64_t qty_milli = line.Scaled(rec74::kQuantidade);
   if (!valor.IsZero()) {
     // valor / quantidade to four decimals, ties to even; 0 without quantity.
     Money unit = qty_milli == 0 ? Money()
                                 : Money::FromRaw(MulDivRoundEven(valor.raw(), 1000, qty_milli));
     t.Append();
-    t.SetText(finv_.codigo, line.Text(11, 14));
+    t.SetText(finv_.codigo, line.Text(rec74::kCodigo));
     t.SetFloat(finv_.quantidade, static_cast<double>(qty_milli) / 1000.0);
     t.SetMoney(finv_.valor, valor);
     t.SetMoney(finv_.unitario, unit);

@@ -41,13 +41,13 @@ Money CouponTotals(Session& s, std::string_view mode) {
   // their order numbers ("001" to "009") first appear.
   for (auto& slot : s.sintegra.ecf_slots) slot = EcfSlot{};
   ForEachLine(s, WorkingFile(s, "60m", mode), [&](const RecordLine& line) {
-    std::string_view ordem = line.Raw(32, 3);
+    std::string_view ordem = line.Raw(rec60m::kNumeroOrdem);
     if (ordem.size() != 3 || ordem.substr(0, 2) != "00" || ordem[2] < '1' || ordem[2] > '9') return;
-    std::string trimmed(TrimBlanks(ordem));
+    std::string trimmed(Trim(ordem));
     for (auto& slot : s.sintegra.ecf_slots) {
       if (slot.ordem.empty()) {
         slot.ordem = trimmed;
-        slot.nserie = line.Trimmed(12, 20);
+        slot.nserie = line.Trimmed(rec60m::kNumeroSerie);
         return;
       }
       if (slot.ordem == trimmed) return;
@@ -57,11 +57,11 @@ Money CouponTotals(Session& s, std::string_view mode) {
   Money net, disc, canc;
   std::array<SlotTally, 6> tallies;
   ForEachLine(s, WorkingFile(s, "60a", mode), [&](const RecordLine& line) {
-    std::string_view situation = line.Raw(32, 4);
-    Money amount = line.Amount(36, 10, 2, "valor");
+    std::string_view situation = line.Raw(rec60a::kAliquota);
+    Money amount = line.Amount(rec60a::kValor);
     int kind = situation == "DESC" ? 1 : situation == "CANC" ? 2 : 0;
     (kind == 1 ? disc : kind == 2 ? canc : net) += amount;
-    std::string serial = line.Trimmed(12, 20);
+    std::string serial = line.Trimmed(rec60a::kNumeroSerie);
     for (size_t i = 0; i < 6; ++i) {
       if (s.sintegra.ecf_slots[i].nserie != serial) continue;
       SlotTally& t = tallies[i];
@@ -102,7 +102,7 @@ Money CouponTotals(Session& s, std::string_view mode) {
 Money SeriesDTotal(Session& s, std::string_view mode) {
   Money total;
   ForEachLine(s, WorkingFile(s, "61R", mode),
-              [&](const RecordLine& line) { total += line.Amount(37, 14, 2, "valor"); });
+              [&](const RecordLine& line) { total += line.Amount(rec61r::kValor); });
   return total;
 }
 
@@ -114,8 +114,8 @@ void PurchasesVersusSales(Session& s, std::string_view mode) {
   gauge.SetMax(s.sintegra.counters.r50);
   ForEachLine(s, WorkingFile(s, "50", mode), [&](const RecordLine& line) {
     gauge.Step();
-    Money amount = line.Amount(57, 11, 2, "valor total");
-    std::string_view first = line.Raw(52, 1), last3 = line.Raw(53, 3);
+    Money amount = line.Amount(rec50::kValorTotal);
+    std::string_view first = line.Raw(rec50::kCfop.Head(1)), last3 = line.Raw(rec50::kCfop.Part(1, 3));
     if (first == "5" || first == "6") {
       if (last3 == "929") return;
       if (last3 == "926" || last3 == "202" || last3 == "905") exits_others += amount;

@@ -1,5 +1,4 @@
 #include "tools/sintegra_generator.h"
-
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -10,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "sintegra/record_layout.h"
 
 namespace fiscora {
 
@@ -69,7 +70,8 @@ class Rng {
 
 // ------------------------------------------------------------------ lines
 
-// One record of 126 columns, blanks until set. Columns are 1-based.
+// One record of 126 columns, blanks until set; fields by their spec in the
+// record layouts.
 class Line {
  public:
   explicit Line(std::string_view type) {
@@ -77,15 +79,16 @@ class Line {
     std::memcpy(c_, type.data(), type.size());
   }
   // Text on the left of the field, blanks on the right, cut to the width.
-  Line& Text(int col, int width, std::string_view s) {
-    std::memcpy(c_ + col - 1, s.data(), std::min(s.size(), static_cast<size_t>(width)));
+  Line& Text(const FieldSpec& f, std::string_view s) {
+    std::memcpy(c_ + f.first - 1, s.data(), std::min(s.size(), static_cast<size_t>(f.width)));
     return *this;
   }
-  // Digits with zeros on the left; a value too wide keeps its last digits.
-  Line& Num(int col, int width, int64_t v) {
+  // Digits with zeros on the left, the field's decimals included (v in
+  // units of 10^-decimals); a value too wide keeps its last digits.
+  Line& Num(const FieldSpec& f, int64_t v) {
     if (v < 0) v = 0;
-    char* p = c_ + col - 1 + width;
-    for (int i = 0; i < width; ++i) {
+    char* p = c_ + f.first - 1 + f.width;
+    for (int i = 0; i < f.width; ++i) {
       *--p = static_cast<char>('0' + v % 10);
       v /= 10;
     }
@@ -94,7 +97,7 @@ class Line {
   const char* data() const { return c_; }
 
  private:
-  char c_[126];
+  char c_[kRecordWidth];
 };
 
 enum Kind { k10, k11, k50, k54, k60M, k60A, k60D, k60I, k60R, k61R, k70, k74, k75, k90, kKinds };
@@ -920,15 +923,16 @@ void Generator::PlanNotes(int64_t n_notes, int64_t n_items, int64_t expected_sal
 
 void Generator::WriteHeader(Writer& w) {
   Line l10("10");
-  l10.Text(3, 14, cnpj_).Text(17, 14, ie_).Text(31, 35, name_).Text(66, 30, city_);
-  l10.Text(96, 2, "SC").Num(98, 10, phone_ + 1);
-  l10.Num(108, 8, Date(1)).Num(116, 8, Date(days_in_month_));
-  l10.Text(124, 3, "331");
+  l10.Text(rec10::kCnpj, cnpj_).Text(rec10::kIe, ie_).Text(rec10::kRazaoSocial, name_);
+  l10.Text(rec10::kMunicipio, city_).Text(rec10::kUf, "SC").Num(rec10::kFax, phone_ + 1);
+  l10.Num(rec10::kDataInicial, Date(1)).Num(rec10::kDataFinal, Date(days_in_month_));
+  l10.Text(rec10::kConvenio, "3").Text(rec10::kNatureza, "3").Text(rec10::kFinalidade, "1");
   w.Put(l10, k10);
 
   Line l11("11");
-  l11.Text(3, 34, street_).Num(37, 5, street_number_).Text(42, 22, "");
-  l11.Text(64, 15, district_).Num(79, 8, cep_).Text(87, 28, contact_).Num(115, 12, phone_);
+  l11.Text(rec11::kLogradouro, street_).Num(rec11::kNumero, street_number_);
+  l11.Text(rec11::kComplemento, "").Text(rec11::kBairro, district_).Num(rec11::kCep, cep_);
+  l11.Text(rec11::kContato, contact_).Num(rec11::kTelefone, phone_);
   w.Put(l11, k11);
 }
 
@@ -945,25 +949,26 @@ void Generator::WriteNotes(Writer& w) {
     const int64_t icms = n.taxed ? Icms(base, n.rate_bp) : 0;
     const int64_t outras = n.taxed ? ipi : total;
     Line l("50");
-    l.Text(3, 14, n.party->cnpj).Text(17, 14, n.party->ie).Num(31, 8, Date(n.day));
-    l.Text(39, 2, n.party->uf).Text(41, 2, "55");
-    l.Text(43, 3, n.issuer == 'P' ? "1" : n.party->series).Num(46, 6, n.number);
-    l.Num(52, 4, n.cfop).Text(56, 1, n.issuer == 'P' ? "P" : "T");
-    l.Num(57, 13, total).Num(70, 13, base).Num(83, 13, icms).Num(96, 13, 0).Num(109, 13, outras);
-    l.Num(122, 4, rate_digits(n)).Text(126, 1, "N");
+    l.Text(rec50::kCnpj, n.party->cnpj).Text(rec50::kIe, n.party->ie).Num(rec50::kData, Date(n.day));
+    l.Text(rec50::kUf, n.party->uf).Text(rec50::kModelo, "55");
+    l.Text(rec50::kSerie, n.issuer == 'P' ? "1" : n.party->series).Num(rec50::kNumero, n.number);
+    l.Num(rec50::kCfop, n.cfop).Text(rec50::kEmitente, n.issuer == 'P' ? "P" : "T");
+    l.Num(rec50::kValorTotal, total).Num(rec50::kBaseCalculo, base).Num(rec50::kValorIcms, icms);
+    l.Num(rec50::kIsenta, 0).Num(rec50::kOutras, outras);
+    l.Num(rec50::kAliquota, rate_digits(n)).Text(rec50::kSituacao, "N");
     w.Put(l, k50);
   }
   for (const Note& n : notes_) {
     for (size_t j = 0; j < n.item_count; ++j) {
       const NoteItem& it = note_items_[n.first_item + j];
       Line l("54");
-      l.Text(3, 14, n.party->cnpj).Text(17, 2, "55");
-      l.Text(19, 3, n.issuer == 'P' ? "1" : n.party->series).Num(22, 6, n.number);
-      l.Num(28, 4, n.cfop).Text(32, 3, n.cst).Num(35, 3, static_cast<int64_t>(j) + 1);
-      l.Text(38, 14, products_[static_cast<size_t>(it.product)].code);
-      l.Num(52, 11, it.qty_milli).Num(63, 12, it.value).Num(75, 12, it.discount);
-      l.Num(87, 12, it.base).Num(99, 12, it.base_st).Num(111, 12, it.ipi);
-      l.Num(123, 4, rate_digits(n));
+      l.Text(rec54::kCnpj, n.party->cnpj).Text(rec54::kModelo, "55");
+      l.Text(rec54::kSerie, n.issuer == 'P' ? "1" : n.party->series).Num(rec54::kNumero, n.number);
+      l.Num(rec54::kCfop, n.cfop).Text(rec54::kCst, n.cst).Num(rec54::kItem, static_cast<int64_t>(j) + 1);
+      l.Text(rec54::kCodigo, products_[static_cast<size_t>(it.product)].code);
+      l.Num(rec54::kQuantidade, it.qty_milli).Num(rec54::kValor, it.value).Num(rec54::kDesconto, it.discount);
+      l.Num(rec54::kBaseCalculo, it.base).Num(rec54::kBaseSt, it.base_st).Num(rec54::kValorIpi, it.ipi);
+      l.Num(rec54::kAliquota, rate_digits(n));
       w.Put(l, k54);
     }
   }
@@ -1035,22 +1040,24 @@ void Generator::WritePrinters(Writer& w) {
     const int64_t coupons = static_cast<int64_t>(coupon_sizes.size());
     printer.grand_total += gross;
     Line m("60M");
-    m.Num(4, 8, date).Text(12, 20, printer.serial).Num(32, 3, pd.printer + 1).Text(35, 2, "2D");
-    m.Num(37, 6, first_coo % 1000000).Num(43, 6, (first_coo + std::max<int64_t>(coupons, 1) - 1) % 1000000);
-    m.Num(49, 6, printer.crz++).Num(55, 3, printer.cro);
-    m.Num(58, 16, gross).Num(74, 16, printer.grand_total);
+    m.Num(rec60m::kData, date).Text(rec60m::kNumeroSerie, printer.serial);
+    m.Num(rec60m::kNumeroOrdem, pd.printer + 1).Text(rec60m::kModelo, "2D");
+    m.Num(rec60m::kCooInicial, first_coo % 1000000);
+    m.Num(rec60m::kCooFinal, (first_coo + std::max<int64_t>(coupons, 1) - 1) % 1000000);
+    m.Num(rec60m::kCrz, printer.crz++).Num(rec60m::kCro, printer.cro);
+    m.Num(rec60m::kVendaBruta, gross).Num(rec60m::kTotalGeral, printer.grand_total);
     w.Put(m, k60M);
 
     for (int r = 0; r < kRateCount; ++r) {
       Line a("60A");
-      a.Num(4, 8, date).Text(12, 20, printer.serial).Text(32, 4, kRates[r].text);
-      a.Num(36, 12, by_rate[static_cast<size_t>(r)]);
+      a.Num(rec60a::kData, date).Text(rec60a::kNumeroSerie, printer.serial);
+      a.Text(rec60a::kAliquota, kRates[r].text).Num(rec60a::kValor, by_rate[static_cast<size_t>(r)]);
       w.Put(a, k60A);
     }
     for (const char* situation : {"CANC", "DESC"}) {
       Line a("60A");
-      a.Num(4, 8, date).Text(12, 20, printer.serial).Text(32, 4, situation);
-      a.Num(36, 12, situation[0] == 'C' ? cancelled : discounts);
+      a.Num(rec60a::kData, date).Text(rec60a::kNumeroSerie, printer.serial).Text(rec60a::kAliquota, situation);
+      a.Num(rec60a::kValor, situation[0] == 'C' ? cancelled : discounts);
       w.Put(a, k60A);
     }
 
@@ -1068,10 +1075,10 @@ void Generator::WritePrinters(Writer& w) {
       const Sum& sum = slot_sums[j];
       const int64_t base = rate.taxed ? sum.value : 0;
       Line d("60D");
-      d.Num(4, 8, date).Text(12, 20, printer.serial);
-      d.Text(32, 14, products_[static_cast<size_t>(s.product)].code);
-      d.Num(46, 13, sum.qty).Num(59, 16, sum.value).Num(75, 16, base).Text(91, 4, rate.text);
-      d.Num(95, 13, Icms(base, rate.bp));
+      d.Num(rec60d::kData, date).Text(rec60d::kNumeroSerie, printer.serial);
+      d.Text(rec60d::kCodigo, products_[static_cast<size_t>(s.product)].code);
+      d.Num(rec60d::kQuantidade, sum.qty).Num(rec60d::kValor, sum.value).Num(rec60d::kBaseCalculo, base);
+      d.Text(rec60d::kAliquota, rate.text).Num(rec60d::kValorIcms, Icms(base, rate.bp));
       w.Put(d, k60D);
     }
 
@@ -1084,10 +1091,13 @@ void Generator::WritePrinters(Writer& w) {
         const RateInfo& rate = kRates[s.rate];
         const int64_t base = rate.taxed ? it.value : 0;
         Line l("60I");
-        l.Num(4, 8, date).Text(12, 20, printer.serial).Text(32, 2, "2D").Num(34, 6, coo % 1000000);
-        l.Num(40, 3, static_cast<int64_t>(k) + 1).Text(43, 14, products_[static_cast<size_t>(s.product)].code);
-        l.Num(57, 13, it.qty).Num(70, 13, it.unit).Num(83, 12, base).Text(95, 4, rate.text);
-        l.Num(99, 12, Icms(base, rate.bp));
+        l.Num(rec60i::kData, date).Text(rec60i::kNumeroSerie, printer.serial);
+        l.Text(rec60i::kModelo, "2D").Num(rec60i::kCoo, coo % 1000000);
+        l.Num(rec60i::kItem, static_cast<int64_t>(k) + 1);
+        l.Text(rec60i::kCodigo, products_[static_cast<size_t>(s.product)].code);
+        l.Num(rec60i::kQuantidade, it.qty).Num(rec60i::kValorUnitario, it.unit);
+        l.Num(rec60i::kBaseCalculo, base).Text(rec60i::kAliquota, rate.text);
+        l.Num(rec60i::kValorIcms, Icms(base, rate.bp));
         w.Put(l, k60I);
       }
       ++coo;
@@ -1105,8 +1115,9 @@ void Generator::WritePrinters(Writer& w) {
       if (m.qty == 0 && m.value == 0) continue;
       const RateInfo& rate = kRates[odd ? static_cast<int>(p.alt_rate) : static_cast<int>(p.rate)];
       Line r("60R");
-      r.Num(4, 6, period).Text(10, 14, p.code).Num(24, 13, m.qty).Num(37, 16, m.value);
-      r.Num(53, 16, rate.taxed ? m.value : 0).Text(69, 4, rate.text);
+      r.Num(rec60r::kMesAno, period).Text(rec60r::kCodigo, p.code);
+      r.Num(rec60r::kQuantidade, m.qty).Num(rec60r::kValor, m.value);
+      r.Num(rec60r::kBaseCalculo, rate.taxed ? m.value : 0).Text(rec60r::kAliquota, rate.text);
       w.Put(r, k60R);
     }
   }
@@ -1128,8 +1139,9 @@ void Generator::WriteMonthly(Writer& w) {
     const int64_t qty = p.weighed ? rng.Range(100, 800) * 10 : rng.Range(1, 12) * 1000;
     const int64_t value = (qty * p.price + 500) / 1000;
     Line l("61R");
-    l.Num(4, 6, period).Text(10, 14, p.code).Num(24, 13, qty).Num(37, 16, value);
-    l.Num(53, 16, rate.taxed ? value : 0).Num(69, 4, rate.bp);
+    l.Num(rec61r::kMesAno, period).Text(rec61r::kCodigo, p.code);
+    l.Num(rec61r::kQuantidade, qty).Num(rec61r::kValor, value);
+    l.Num(rec61r::kBaseCalculo, rate.taxed ? value : 0).Num(rec61r::kAliquota, rate.bp);
     w.Put(l, k61R);
   }
 }
@@ -1145,10 +1157,11 @@ void Generator::WriteTransport(Writer& w) {
     const int64_t value = rng.Range(80, 3000) * 100 + rng.Range(0, 99);
     const int64_t icms = Icms(value, here ? 1700 : 1200);
     Line l("70");
-    l.Text(3, 14, c.cnpj).Text(17, 14, c.ie).Num(31, 8, Date(day)).Text(39, 2, c.uf);
-    l.Text(41, 2, "57").Text(43, 1, "1").Text(44, 2, "").Num(46, 6, c.next_number++ % 1000000);
-    l.Num(52, 4, here ? 1353 : 2353).Num(56, 13, value).Num(69, 14, value).Num(83, 14, icms);
-    l.Num(97, 14, 0).Num(111, 14, 0).Text(125, 1, "2").Text(126, 1, "N");
+    l.Text(rec70::kCnpj, c.cnpj).Text(rec70::kIe, c.ie).Num(rec70::kData, Date(day)).Text(rec70::kUf, c.uf);
+    l.Text(rec70::kModelo, "57").Text(rec70::kSerie, "1").Text(rec70::kSubserie, "");
+    l.Num(rec70::kNumero, c.next_number++ % 1000000).Num(rec70::kCfop, here ? 1353 : 2353);
+    l.Num(rec70::kValorTotal, value).Num(rec70::kBaseCalculo, value).Num(rec70::kValorIcms, icms);
+    l.Num(rec70::kIsenta, 0).Num(rec70::kOutras, 0).Text(rec70::kModalidade, "2").Text(rec70::kSituacao, "N");
     w.Put(l, k70);
   }
 }
@@ -1164,8 +1177,9 @@ void Generator::WriteInventory(Writer& w) {
     if (rng.Below(static_cast<uint64_t>(zero_every)) == 0 || (n74_ >= 20 && i == n74_ / 2)) qty = 0;
     const int64_t value = (qty * p.cost + 500) / 1000;
     Line l("74");
-    l.Num(3, 8, Date(days_in_month_)).Text(11, 14, p.code).Num(25, 13, qty).Num(38, 13, value);
-    l.Text(51, 1, "1").Text(52, 14, cnpj_).Text(66, 14, ie_).Text(80, 2, "SC");
+    l.Num(rec74::kData, Date(days_in_month_)).Text(rec74::kCodigo, p.code);
+    l.Num(rec74::kQuantidade, qty).Num(rec74::kValorTotal, value).Text(rec74::kPosse, "1");
+    l.Text(rec74::kCnpjPossuidor, cnpj_).Text(rec74::kIePossuidor, ie_).Text(rec74::kUfPossuidor, "SC");
     w.Put(l, k74);
     ++i;
   }
@@ -1176,28 +1190,29 @@ void Generator::WriteProducts(Writer& w) {
     const Product& p = products_[static_cast<size_t>(id)];
     const RateInfo& rate = kRates[p.rate];
     Line l("75");
-    l.Num(3, 8, Date(1)).Num(11, 8, Date(days_in_month_)).Text(19, 14, p.code).Text(33, 8, p.ncm);
-    l.Text(41, 53, p.description).Text(94, 6, p.unit).Num(100, 5, 0).Num(105, 4, rate.bp);
-    l.Num(109, 5, 0).Num(114, 13, 0);
+    l.Num(rec75::kDataInicial, Date(1)).Num(rec75::kDataFinal, Date(days_in_month_));
+    l.Text(rec75::kCodigo, p.code).Text(rec75::kNcm, p.ncm).Text(rec75::kDescricao, p.description);
+    l.Text(rec75::kUnidade, p.unit).Num(rec75::kAliquotaIpi, 0).Num(rec75::kAliquotaIcms, rate.bp);
+    l.Num(rec75::kReducaoBase, 0).Num(rec75::kBaseSt, 0);
     w.Put(l, k75);
   }
 }
 
 void Generator::WriteTotals(Writer& w) {
   Line l("90");
-  l.Text(3, 14, cnpj_).Text(17, 14, ie_);
+  l.Text(rec90::kCnpj, cnpj_).Text(rec90::kIe, ie_);
   const int64_t sixty = w.count(k60M) + w.count(k60A) + w.count(k60D) + w.count(k60I) + w.count(k60R);
   const std::pair<int, int64_t> groups[] = {
       {50, w.count(k50)}, {54, w.count(k54)}, {60, sixty},         {61, w.count(k61R)},
       {70, w.count(k70)}, {74, w.count(k74)}, {75, w.count(k75)}, {99, w.lines() + 1},
   };
-  int col = 31;
+  int shift = 0;
   for (const auto& [type, count] : groups) {
     if (count == 0) continue;
-    l.Num(col, 2, type).Num(col + 2, 8, count);
-    col += 10;
+    l.Num(rec90::kTipoTotalizado.Shifted(shift), type).Num(rec90::kTotalRegistros.Shifted(shift), count);
+    shift += rec90::kGroupWidth;
   }
-  l.Text(126, 1, "1");
+  l.Text(rec90::kNumeroRegistros90, "1");
   w.Put(l, k90);
 }
 

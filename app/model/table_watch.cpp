@@ -1,8 +1,18 @@
 #include "app/model/table_watch.h"
 
+#include <set>
+#include <vector>
+
 namespace fiscora::qt {
 
 namespace {
+
+bool frozen = false;
+// Watches whose report waits for the thaw.
+std::set<TableWatch*>& Withheld() {
+  static std::set<TableWatch*> watches;
+  return watches;
+}
 
 unsigned Bit(TableChange change) {
   switch (change) {
@@ -22,6 +32,15 @@ TableWatch::TableWatch(ClientTable& table, QObject* parent) : QObject(parent), t
 
 TableWatch::~TableWatch() {
   if (DataSource* ds = table_.binding()) ds->RemoveObserver(this);
+  Withheld().erase(this);
+}
+
+void TableWatch::SetFrozen(bool freeze) {
+  frozen = freeze;
+  if (freeze) return;
+  const std::vector<TableWatch*> watches(Withheld().begin(), Withheld().end());
+  Withheld().clear();
+  for (TableWatch* w : watches) w->Deliver();
 }
 
 void TableWatch::TableChanged(const ClientTable&, TableChange change) {
@@ -31,6 +50,10 @@ void TableWatch::TableChanged(const ClientTable&, TableChange change) {
 }
 
 void TableWatch::Deliver() {
+  if (frozen) {
+    Withheld().insert(this);
+    return;
+  }
   unsigned changes = pending_.exchange(0);
   if (changes != 0) emit Changed(changes);
 }

@@ -30,6 +30,11 @@ class TableWatch : public QObject, private TableObserver {
 
   ClientTable& table() const { return table_; }
 
+  // While frozen (an audit loader fills tables on its worker thread), no
+  // watch reports: the changes are kept and reported when thawed, so that no
+  // view reads a table while it is written. GUI thread only.
+  static void SetFrozen(bool frozen);
+
  signals:
   void Changed(unsigned changes);
 

@@ -33,6 +33,7 @@ class GuiUserInterface : public UserInterface {
                                           FileKind kind = FileKind::kAny) override;
   void ControlChanged(const Control& control) override;
   void Breathe() override;
+  void RunOnEventLoop(const std::function<void()>& step) override { OnGuiThread(step); }
 
  private:
   // Runs `f` on the GUI thread and waits for it.

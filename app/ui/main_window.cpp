@@ -19,6 +19,7 @@
 #include <exception>
 #include <system_error>
 
+#include "app/model/table_watch.h"
 #include "app/ui/control_snapshot.h"
 #include "app/ui/controls.h"
 #include "app/ui/gui_user_interface.h"
@@ -40,6 +41,20 @@
 namespace fiscora::qt {
 
 namespace {
+
+// Controls that start routines on the tables an audit loader fills: disabled
+// while one runs.
+const char* const kAuditLocked[] = {"sbtnarq",        "sbtnverificar",     "edtarq",
+                                    "sbtn_sped",      "bbtn_analisar",     "bbtn_verif_invent",
+                                    "btn_opcao_aliq", "btn_reg90",         "sbtnAlterar_tipo",
+                                    "btnExcel",       "Button1",           "btn_cfop",
+                                    "Button2"};
+
+bool AuditLocked(const QString& name) {
+  for (const char* locked : kAuditLocked)
+    if (name == QLatin1String(locked)) return true;
+  return false;
+}
 
 // The maker's addresses behind the links of the "Sobre" sheet.
 const char kWebAddress[] = "https://www.fiscora.example/";
@@ -102,6 +117,10 @@ Tfrmprincipal::~Tfrmprincipal() {
 void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   session_ = std::make_unique<Session>(dtm, state_, *ui_, working_folder_);
   if (windows_.frm_sped) windows_.frm_sped->Attach(*session_);
+  if (Tfrm_auditar* audit = windows_.frm_auditar) {
+    audit->Attach(*session_);
+    connect(audit, &Tfrm_auditar::LoaderRunningChanged, this, &Tfrmprincipal::SetAuditRunning);
+  }
   const struct {
     const char* grid;
     ClientTable& table;
@@ -208,7 +227,7 @@ void Tfrmprincipal::Apply(const ControlSnapshot& c) {
         break;
     }
     if (w->isHidden() == c.visible) w->setVisible(c.visible);
-    w->setEnabled(c.enabled);
+    w->setEnabled(c.enabled && !(audit_running_ && AuditLocked(w->objectName())));
   }
   applying_ = was_applying;
 }
@@ -224,7 +243,7 @@ void Tfrmprincipal::SyncGauge() {
 void Tfrmprincipal::RunAction(const std::function<void(Session&)>& action, bool verification) {
   // A routine lets the window handle events while it runs; another one
   // started meanwhile would share its tables and working files.
-  if (!session_ || busy_) return;
+  if (!session_ || busy_ || audit_running_) return;
   busy_ = true;
   try {
     action(*session_);
@@ -237,6 +256,22 @@ void Tfrmprincipal::RunAction(const std::function<void(Session&)>& action, bool 
   busy_ = false;
   // Closing asked for during the routine happens now that it has ended.
   if (close_pending_) {
+    close_pending_ = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
+}
+
+void Tfrmprincipal::SetAuditRunning(bool running) {
+  audit_running_ = running;
+  TableWatch::SetFrozen(running);
+  pgcdados_->setUpdatesEnabled(!running);
+  for (const char* name : kAuditLocked) {
+    QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
+    if (!w) continue;
+    const Control* c = state_.Find(name);
+    w->setEnabled(!running && (!c || c->enabled()));
+  }
+  if (!running && close_pending_) {
     close_pending_ = false;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   }
@@ -384,7 +419,7 @@ bool Tfrmprincipal::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Tfrmprincipal::closeEvent(QCloseEvent* event) {
-  if (busy_) {
+  if (busy_ || audit_running_) {
     // The working files are still being written and read: close at the end.
     close_pending_ = true;
     event->ignore();

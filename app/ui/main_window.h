@@ -100,6 +100,10 @@ class Tfrmprincipal : public QWidget {
   // controls the run disabled are enabled again.
   void RunAction(const std::function<void(Session&)>& action, bool verification = false);
   void ShowModal(QWidget* window);
+  // An audit loader started or ended: the controls that start routines on
+  // its tables are disabled meanwhile, the grids and totals wait, and a
+  // close asked for meanwhile happens at its end.
+  void SetAuditRunning(bool running);
 
   std::filesystem::path working_folder_;
   MainWindowState state_;
@@ -110,6 +114,7 @@ class Tfrmprincipal : public QWidget {
   bool applying_ = false;              // mirroring the state: no feedback
   bool busy_ = false;                  // a core routine is running (it breathes)
   bool close_pending_ = false;         // closing asked for during a routine
+  bool audit_running_ = false;         // an audit loader runs on its worker
 
   PageTabs* pgcdados_ = nullptr;
   QLineEdit* edtarq_ = nullptr;

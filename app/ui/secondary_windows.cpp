@@ -9,8 +9,7 @@
 
 namespace fiscora::qt {
 
-Tfrm_auditar::Tfrm_auditar(QWidget* parent)
-    : SecondaryWindow(parent, "frm_auditar", QStringLiteral("Auditoria")) {}
+
 
 TfrmOpcaoAliq::TfrmOpcaoAliq(QWidget* parent)
     : SecondaryWindow(parent, "frmOpcaoAliq", QStringLiteral("")) {

@@ -13,14 +13,9 @@
 #include "sintegra/ui/summary_windows.h"
 #include "sped/ui/notes_window.h"
 
+#include "audit/ui/frm_auditar.h"
+
 namespace fiscora::qt {
-
-class Tfrm_auditar : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit Tfrm_auditar(QWidget* parent);
-};
 
 // The SPED merge window (sped/ui/frm_sped.h).
 class Tfrm_sped;

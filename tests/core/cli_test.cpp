@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CliEnvelope, ::testing::ValuesIn(kEnvelopeRows),
 
 TEST(Cli, ErrorsGoToStandardError) {
   TempDir dir;
-  std::string bad = dir.Write("bad.txt", {R10().str(), R50("5102", 1).Put(46, "00A001").str()});
+  std::string bad = dir.Write("bad.txt", {R10().str(), R50("5102", 1).Put(rec50::kNumero, "00A001").str()});
   CliResult r = Cli({"verificar", bad});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");

@@ -1,4 +1,4 @@
-// Field reading by columns, line reading and encodings.
+// Field reading by the record layouts, line reading and encodings.
 #include <gtest/gtest.h>
 
 #include "sintegra/layout.h"
@@ -12,18 +12,21 @@ using testing::TempDir;
 
 TEST(Layout, FieldForms) {
   Rec r("50");
-  r.Put(31, "20240131").Num(57, 13, 12345).Put(70, "   -000001234").Put(83, "         1,5 ");
+  r.Put(rec50::kData, "20240131").Num(rec50::kValorTotal, 12345);
+  r.Put(rec50::kBaseCalculo, "   -000001234").Put(rec50::kValorIcms, "         1,5 ");
   RecordLine line(r.str(), false);
-  EXPECT_EQ(line.Date(31), "31/01/2024");
-  EXPECT_EQ(line.Amount(57, 11, 2, "valor").raw(), 1234500);  // 123,45
-  EXPECT_EQ(line.Amount(70, 11, 2, "base").raw(), -123400);   // blanks and sign accepted
-  EXPECT_DOUBLE_EQ(RecordLine(Rec("74").Num(25, 13, 1500).str(), false).Float(25, 10, 3, "q"), 1.5);
-  EXPECT_EQ(RecordLine(Rec("50").Num(46, 6, 123).str(), false).Integer(46, 6, "numero"), 123);
+  EXPECT_EQ(line.Date(rec50::kData), "31/01/2024");
+  EXPECT_EQ(line.Amount(rec50::kValorTotal).raw(), 1234500);  // 123,45
+  EXPECT_EQ(line.Amount(rec50::kBaseCalculo).raw(), -123400);  // blanks and sign accepted
+  EXPECT_DOUBLE_EQ(
+      RecordLine(Rec("74").Num(rec74::kQuantidade, 1500).str(), false).Float(rec74::kQuantidade), 1.5);
+  EXPECT_EQ(RecordLine(Rec("50").Num(rec50::kNumero, 123).str(), false).Integer(rec50::kNumero), 123);
   // A field beyond the end of a short line reads as the part that exists.
-  std::string short_text = Rec("10").Put(108, "2024").Cut(111).str();
+  std::string short_text =
+      Rec("10").Put(rec10::kDataInicial, "2024").CutAfter(rec10::kDataInicial.Head(4)).str();
   RecordLine short_line(short_text, false);
-  EXPECT_EQ(short_line.Raw(126, 1), "");
-  EXPECT_EQ(short_line.Date(108), "//2024");
+  EXPECT_EQ(short_line.Raw(rec10::kFinalidade), "");
+  EXPECT_EQ(short_line.Date(rec10::kDataInicial), "//2024");
 }
 
 TEST(Layout, ConversionErrorNamesWhereReadingStopped) {
@@ -34,10 +37,10 @@ TEST(Layout, ConversionErrorNamesWhereReadingStopped) {
     SCOPED_TRACE(c.field_text);
     std::string name = "notas.txt";
     Rec r("50");
-    r.Put(57, c.field_text);
+    r.Put(rec50::kValorTotal, c.field_text);
     RecordLine line(r.str(), false, &name, 42);
     try {
-      line.Amount(57, 11, 2, "valor total");
+      line.Amount(rec50::kValorTotal);
       FAIL() << "no error";
     } catch (const ConversionError& e) {
       EXPECT_EQ(e.file(), "notas.txt");
@@ -46,7 +49,7 @@ TEST(Layout, ConversionErrorNamesWhereReadingStopped) {
       EXPECT_EQ(e.first_column(), 57);
       EXPECT_EQ(e.last_column(), 69);
       EXPECT_EQ(e.field(), "valor total");
-      EXPECT_EQ(e.text(), std::string(line.Raw(57, 13)));
+      EXPECT_EQ(e.text(), std::string(line.Raw(rec50::kValorTotal)));
       std::string what = e.what();
       EXPECT_NE(what.find("linha 42"), std::string::npos) << what;
       EXPECT_NE(what.find("colunas 57-69"), std::string::npos) << what;
@@ -59,20 +62,20 @@ TEST(Layout, ConversionErrorNamesWhereReadingStopped) {
 // columns instead of an empty number.
 TEST(Layout, ShortLineNamesTheMissingColumns) {
   struct Case {
-    size_t length;
+    FieldSpec last_present;  // the line ends after this field
     const char* expected;
   } cases[] = {
-      {45, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 45; faltam as colunas 46-51."},
-      {50, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 50; falta a coluna 51."},
-      {2, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 2; faltam as colunas 3-51."},
+      {rec50::kSerie, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 45; faltam as colunas 46-51."},
+      {rec50::kNumero.Head(5), "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 50; falta a coluna 51."},
+      {rec50::kTipo, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 2; faltam as colunas 3-51."},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.length);
+    SCOPED_TRACE(c.last_present.last());
     std::string name = "curto.txt";
-    std::string text = Rec("50").Num(46, 6, 123).Cut(c.length).str();
+    std::string text = Rec("50").Num(rec50::kNumero, 123).CutAfter(c.last_present).str();
     RecordLine line(text, false, &name, 7);
     try {
-      line.Integer(46, 6, "número da nota");
+      line.Integer(rec50::kNumero);
       FAIL() << "no error";
     } catch (const ConversionError& e) {
       EXPECT_EQ(e.detail(), c.expected);
@@ -112,7 +115,7 @@ TEST(Layout, LineEndsAndByteOrderMark) {
 TEST(Layout, LongFileCrossesReadBlocks) {
   TempDir dir;
   std::vector<std::string> lines;
-  for (int i = 0; i < 50000; ++i) lines.push_back(Rec("60I").Num(4, 8, i).str());
+  for (int i = 0; i < 50000; ++i) lines.push_back(Rec("60I").Num(rec60i::kData, i).str());
   auto path = dir.Write("big.txt", lines, "\n", false);
   LineReader reader(path);
   std::string_view line;
@@ -125,16 +128,20 @@ TEST(Layout, LongFileCrossesReadBlocks) {
 }
 
 TEST(Layout, Utf8AndWindows1252GiveTheSameFields) {
-  // "AÇÚCAR" in the description of record 75, then the unit at 94.
-  std::string cp1252 = Rec("75").Put(19, "P1").Put(41, "A\xC7\xDA" "CAR CRISTAL").Put(94, "KG").str();
+  // "AÇÚCAR" in the description of record 75, then the unit after it.
+  std::string cp1252 = Rec("75")
+                           .Put(rec75::kCodigo, "P1")
+                           .Put(rec75::kDescricao, "A\xC7\xDA" "CAR CRISTAL")
+                           .Put(rec75::kUnidade, "KG")
+                           .str();
   std::string utf8 = Cp1252ToUtf8(cp1252);  // two bytes more, the same characters
   ASSERT_EQ(utf8.size(), cp1252.size() + 2);
   EncodingSniffer a, b;
   RecordLine l1(cp1252, a.LineIsUtf8(cp1252)), l2(utf8, b.LineIsUtf8(utf8));
-  EXPECT_EQ(l1.Text(41, 53), l2.Text(41, 53));
-  EXPECT_EQ(l1.Trimmed(41, 53), "A\xC3\x87\xC3\x9A" "CAR CRISTAL");
-  EXPECT_EQ(l1.Text(94, 2), "KG");
-  EXPECT_EQ(l2.Text(94, 2), "KG");
+  EXPECT_EQ(l1.Text(rec75::kDescricao), l2.Text(rec75::kDescricao));
+  EXPECT_EQ(l1.Trimmed(rec75::kDescricao), "A\xC3\x87\xC3\x9A" "CAR CRISTAL");
+  EXPECT_EQ(l1.Text(rec75::kUnidade.Head(2)), "KG");
+  EXPECT_EQ(l2.Text(rec75::kUnidade.Head(2)), "KG");
 }
 
 TEST(Layout, Cp1252HighBytes) {

@@ -36,7 +36,22 @@ TEST(Loader, FillsTablesCountersAndLabels) {
       R10().str(),
       R50("1102", 10000, 'T', 10, 10000, 1800).str(),
       R50("5102", 20000, 'P', 11, 20000, 3600).str(),
-      Rec("54").Put(3, "11222333000181").Put(17, "01").Put(19, "1").Put(22, "000010").Put(28, "1102").Put(32, "000").Put(35, "001").Put(38, "P1").Num(52, 11, 2500).Num(63, 12, 1990).Num(75, 12, 0).Num(87, 12, 0).Num(111, 12, 0).Put(123, "1800").str(),
+      Rec("54")
+          .Put(rec54::kCnpj, "11222333000181")
+          .Put(rec54::kModelo, "01")
+          .Put(rec54::kSerie, "1")
+          .Put(rec54::kNumero, "000010")
+          .Put(rec54::kCfop, "1102")
+          .Put(rec54::kCst, "000")
+          .Put(rec54::kItem, "001")
+          .Put(rec54::kCodigo, "P1")
+          .Num(rec54::kQuantidade, 2500)
+          .Num(rec54::kValor, 1990)
+          .Num(rec54::kDesconto, 0)
+          .Num(rec54::kBaseCalculo, 0)
+          .Num(rec54::kValorIpi, 0)
+          .Put(rec54::kAliquota, "1800")
+          .str(),
       R60M("ECF1", "001").str(),
       R60A("ECF1", "1700", 10000).str(),
       R60A("ECF1", "CANC", 500).str(),
@@ -201,7 +216,7 @@ TEST(Loader, InventoryModes) {
 TEST(Loader, ConversionErrorStopsAndKeepsEarlierRows) {
   TestSession t;
   std::string f = t.File({R50("5102", 100, 'T', 1).str(), R50("5102", 200, 'T', 2).str(),
-                          R50("5102", 300, 'T', 3).Put(57, "0000000X00300").str(),
+                          R50("5102", 300, 'T', 3).Put(rec50::kValorTotal, "0000000X00300").str(),
                           R50("5102", 400, 'T', 4).str()});
   try {
     LoadSintegraFile(t.s, f, "Normal");
@@ -299,7 +314,7 @@ TEST(Totalizer, Cases) {
 TEST(Loader, Record70IsAlwaysAnEntry) {
   TestSession t;
   Rec r70("70");
-  r70.Put(52, "5353").Num(69, 14, 10000).Num(83, 14, 1200);
+  r70.Put(rec70::kCfop, "5353").Num(rec70::kBaseCalculo, 10000).Num(rec70::kValorIcms, 1200);
   LoadSintegraFile(t.s, t.File({r70.str(), r70.str()}), "Normal");
   ClientTable& tot = t.dtm.cds_totalizador_icms;
   ASSERT_TRUE(tot.Locate("registro;tipo", {"70", "E"}));
@@ -311,7 +326,7 @@ TEST(Loader, Record70IsAlwaysAnEntry) {
 TEST(Header, Identification) {
   TestSession t;
   std::string name(40, 'N');
-  std::string f = t.File({R10("12345678000195", "20240301", "20240331", '2').Put(31, name.substr(0, 35)).str(),
+  std::string f = t.File({R10("12345678000195", "20240301", "20240331", '2').Put(rec10::kRazaoSocial, name.substr(0, 35)).str(),
                           R10("98765432000110", "20240401", "20240430", '3').str()});
   t.ui.open_file = f;
   sbtnarqClick(t.s);
@@ -350,7 +365,7 @@ TEST(Header, FileTypeLabels) {
     EXPECT_EQ(t.frm.lbl_tipo_arq2.text(), c.label2);
   }
   // A record 10 that stops before column 126 gives the empty code.
-  t.ui.open_file = t.File({R10().Cut(125).str()});
+  t.ui.open_file = t.File({R10().CutAfter(rec10::kNatureza).str()});
   sbtnarqClick(t.s);
   EXPECT_EQ(t.s.sintegra.file_type, "");
   EXPECT_EQ(t.frm.lbl_tipo_arq.text(), "5 - Desfazimento");

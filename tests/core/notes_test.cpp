@@ -19,7 +19,7 @@ using namespace fiscora::testing;
 // values in cents.
 Rec Note(int numero, long long total, long long base, long long isento = 0, long long outras = 0,
          char emitente = 'T', std::string_view cfop = "1102") {
-  return R50(cfop, total, emitente, numero, base).Num(96, 13, isento).Num(109, 13, outras);
+  return R50(cfop, total, emitente, numero, base).Num(rec50::kIsenta, isento).Num(rec50::kOutras, outras);
 }
 
 struct Item54 {
@@ -33,10 +33,11 @@ struct Item54 {
 
 Rec R54(const Item54& i) {
   Rec r("54");
-  r.Put(3, "11222333000181").Put(17, "01").Put(19, "1  ").Put(22, i.nota).Put(28, "1102");
-  r.Put(32, "000").Put(35, i.n_item).Put(38, i.code).Put(52, i.quantity);
-  r.Num(63, 12, i.valor).Num(75, 12, i.desc).Num(87, 12, i.base).Num(99, 12, 0);
-  r.Num(111, 12, i.ipi).Put(123, i.aliq);
+  r.Put(rec54::kCnpj, "11222333000181").Put(rec54::kModelo, "01").Put(rec54::kSerie, "1  ");
+  r.Put(rec54::kNumero, i.nota).Put(rec54::kCfop, "1102").Put(rec54::kCst, "000");
+  r.Put(rec54::kItem, i.n_item).Put(rec54::kCodigo, i.code).Put(rec54::kQuantidade, i.quantity);
+  r.Num(rec54::kValor, i.valor).Num(rec54::kDesconto, i.desc).Num(rec54::kBaseCalculo, i.base);
+  r.Num(rec54::kBaseSt, 0).Num(rec54::kValorIpi, i.ipi).Put(rec54::kAliquota, i.aliq);
   return r;
 }
 

@@ -341,11 +341,11 @@ INSTANTIATE_TEST_SUITE_P(Buttons, FileTypeChoice,
 
 TEST(FileTypeChoiceFile, ShortRecord10IsPaddedToColumn125) {
   TempDir dir;
-  std::string f = dir.Write("in.txt", {R10().Cut(100), R50("1102", 1)}, "\n");
+  std::string f = dir.Write("in.txt", {R10().CutAfter(rec10::kUf), R50("1102", 1)}, "\n");
   RecordingUserInterface ui;
   EXPECT_EQ(WriteFileTypeCode(f, '3', ui), 1);
   std::string expected =
-      R10().Cut(100).str() + std::string(25, ' ') + "3\n" + R50("1102", 1).str() + "\n";
+      R10().CutAfter(rec10::kUf).str() + std::string(28, ' ') + "3\n" + R50("1102", 1).str() + "\n";
   EXPECT_EQ(Slurp(f), expected);
 }
 

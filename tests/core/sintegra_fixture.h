@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -15,20 +16,35 @@
 #include "workflow/file_choice.h"
 #include "workflow/verification.h"
 #include "sintegra/header.h"
+#include "sintegra/record_layout.h"
 
 namespace fiscora::testing {
 
-// A 126-character record line; fields are placed at 1-based columns.
+// A 126-character record line, fields placed by their spec in the layouts.
 class Rec {
  public:
-  explicit Rec(std::string_view type) : s_(126, ' ') { Put(1, type); }
-  // Text at a column, as is.
+  explicit Rec(std::string_view type) : s_(kRecordWidth, ' ') { s_.replace(0, type.size(), type); }
+  // Text at the field's first column, as is; it must fit the field.
+  Rec& Put(const FieldSpec& f, std::string_view text) {
+    if (text.size() > static_cast<size_t>(f.width))
+      throw std::logic_error("'" + std::string(text) + "' does not fit " + std::string(f.name));
+    s_.replace(static_cast<size_t>(f.first - 1), text.size(), text);
+    return *this;
+  }
+  // A whole number zero-padded to the field's width, decimals included (an
+  // amount in its smallest unit: Num(rec50::kValorTotal, 12345) is 123,45).
+  Rec& Num(const FieldSpec& f, long long value) {
+    std::string digits = std::to_string(value);
+    digits.insert(0, static_cast<size_t>(f.width) - digits.size(), '0');
+    return Put(f, digits);
+  }
+  // By columns, for lines whose point is where a byte stands (the structural
+  // validation reports columns): text at a 1-based column; a number
+  // zero-padded to a width; the line cut to a length.
   Rec& Put(int column, std::string_view text) {
     s_.replace(static_cast<size_t>(column - 1), text.size(), text);
     return *this;
   }
-  // A whole number zero-padded to the width (an amount in its smallest unit:
-  // Num(57, 13, 12345) is 123,45 for an N 11.2 field).
   Rec& Num(int column, int width, long long value) {
     std::string digits = std::to_string(value);
     digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
@@ -36,6 +52,11 @@ class Rec {
   }
   Rec& Cut(size_t length) {
     s_.resize(length);
+    return *this;
+  }
+  // Ends the line after the field's last column.
+  Rec& CutAfter(const FieldSpec& f) {
+    s_.resize(static_cast<size_t>(f.last()));
     return *this;
   }
   const std::string& str() const { return s_; }
@@ -49,65 +70,75 @@ class Rec {
 inline Rec R10(std::string_view cnpj = "12345678000195", std::string_view start = "20240301",
                std::string_view end = "20240331", char purpose = '1') {
   Rec r("10");
-  r.Put(3, cnpj).Put(17, "123456789     ").Put(31, "LOJA EXEMPLO COMERCIO DE ALIMENTOS").Put(66, "CAMPINAS").Put(96, "SP");
-  r.Put(108, start).Put(116, end).Put(124, "33");
-  r.Put(126, std::string(1, purpose));
+  r.Put(rec10::kCnpj, cnpj).Put(rec10::kIe, "123456789     ");
+  r.Put(rec10::kRazaoSocial, "LOJA EXEMPLO COMERCIO DE ALIMENTOS").Put(rec10::kMunicipio, "CAMPINAS");
+  r.Put(rec10::kUf, "SP").Put(rec10::kDataInicial, start).Put(rec10::kDataFinal, end);
+  r.Put(rec10::kConvenio, "3").Put(rec10::kNatureza, "3").Put(rec10::kFinalidade, std::string(1, purpose));
   return r;
 }
 inline Rec R50(std::string_view cfop, long long total_cents, char emitente = 'T', int numero = 1,
                long long base = 0, long long icms = 0) {
   Rec r("50");
-  r.Put(3, "11222333000181").Put(17, "ISENTO").Put(31, "20240305").Put(39, "SP").Put(41, "01");
-  r.Put(43, "1  ").Num(46, 6, numero).Put(52, cfop).Put(56, std::string(1, emitente));
-  r.Num(57, 13, total_cents).Num(70, 13, base).Num(83, 13, icms).Num(96, 13, 0).Num(109, 13, 0);
-  r.Put(122, "1800").Put(126, "N");
+  r.Put(rec50::kCnpj, "11222333000181").Put(rec50::kIe, "ISENTO").Put(rec50::kData, "20240305");
+  r.Put(rec50::kUf, "SP").Put(rec50::kModelo, "01").Put(rec50::kSerie, "1  ").Num(rec50::kNumero, numero);
+  r.Put(rec50::kCfop, cfop).Put(rec50::kEmitente, std::string(1, emitente));
+  r.Num(rec50::kValorTotal, total_cents).Num(rec50::kBaseCalculo, base).Num(rec50::kValorIcms, icms);
+  r.Num(rec50::kIsenta, 0).Num(rec50::kOutras, 0).Put(rec50::kAliquota, "1800").Put(rec50::kSituacao, "N");
   return r;
 }
 inline Rec R60M(std::string_view serial, std::string_view ordem, std::string_view day = "20240305") {
   Rec r("60M");
-  r.Put(4, day).Put(12, serial).Put(32, ordem).Put(35, "2D");
+  r.Put(rec60m::kData, day).Put(rec60m::kNumeroSerie, serial).Put(rec60m::kNumeroOrdem, ordem);
+  r.Put(rec60m::kModelo, "2D");
   return r;
 }
 inline Rec R60A(std::string_view serial, std::string_view situation, long long cents,
                 std::string_view day = "20240305") {
   Rec r("60A");
-  r.Put(4, day).Put(12, serial).Put(32, situation).Num(36, 12, cents);
+  r.Put(rec60a::kData, day).Put(rec60a::kNumeroSerie, serial).Put(rec60a::kAliquota, situation);
+  r.Num(rec60a::kValor, cents);
   return r;
 }
 inline Rec R60I(std::string_view serial, std::string_view code, long long qty_milli,
                 long long unit_cents, std::string_view rate, std::string_view day = "20240305") {
   Rec r("60I");
-  r.Put(4, day).Put(12, serial).Put(32, "2D").Put(34, "000001").Put(40, "001").Put(43, code);
-  r.Num(57, 13, qty_milli).Num(70, 13, unit_cents).Num(83, 12, 0).Put(95, rate).Num(99, 12, 0);
+  r.Put(rec60i::kData, day).Put(rec60i::kNumeroSerie, serial).Put(rec60i::kModelo, "2D");
+  r.Put(rec60i::kCoo, "000001").Put(rec60i::kItem, "001").Put(rec60i::kCodigo, code);
+  r.Num(rec60i::kQuantidade, qty_milli).Num(rec60i::kValorUnitario, unit_cents);
+  r.Num(rec60i::kBaseCalculo, 0).Put(rec60i::kAliquota, rate).Num(rec60i::kValorIcms, 0);
   return r;
 }
 inline Rec R60D(std::string_view serial, std::string_view code, long long cents,
                 std::string_view rate, std::string_view day = "20240305") {
   Rec r("60D");
-  r.Put(4, day).Put(12, serial).Put(32, code).Num(46, 13, 1000).Num(59, 16, cents);
-  r.Num(75, 16, 0).Put(91, rate).Num(95, 13, 0);
+  r.Put(rec60d::kData, day).Put(rec60d::kNumeroSerie, serial).Put(rec60d::kCodigo, code);
+  r.Num(rec60d::kQuantidade, 1000).Num(rec60d::kValor, cents).Num(rec60d::kBaseCalculo, 0);
+  r.Put(rec60d::kAliquota, rate).Num(rec60d::kValorIcms, 0);
   return r;
 }
 inline Rec R60R(std::string_view code, long long cents, std::string_view rate) {
   Rec r("60R");
-  r.Put(4, "032024").Put(10, code).Num(24, 13, 1000).Num(37, 16, cents).Num(53, 16, 0).Put(69, rate);
+  r.Put(rec60r::kMesAno, "032024").Put(rec60r::kCodigo, code).Num(rec60r::kQuantidade, 1000);
+  r.Num(rec60r::kValor, cents).Num(rec60r::kBaseCalculo, 0).Put(rec60r::kAliquota, rate);
   return r;
 }
 inline Rec R61R(long long cents) {
   Rec r("61R");
-  r.Put(4, "032024").Put(10, "P1").Num(24, 13, 1000).Num(37, 16, cents).Num(53, 16, 0).Put(69, "1800");
+  r.Put(rec61r::kMesAno, "032024").Put(rec61r::kCodigo, "P1").Num(rec61r::kQuantidade, 1000);
+  r.Num(rec61r::kValor, cents).Num(rec61r::kBaseCalculo, 0).Put(rec61r::kAliquota, "1800");
   return r;
 }
 inline Rec R74(std::string_view code, long long qty_milli, long long cents,
                std::string_view day = "20240331") {
   Rec r("74");
-  r.Put(3, day).Put(11, code).Num(25, 13, qty_milli).Num(38, 13, cents).Put(51, "1");
+  r.Put(rec74::kData, day).Put(rec74::kCodigo, code).Num(rec74::kQuantidade, qty_milli);
+  r.Num(rec74::kValorTotal, cents).Put(rec74::kPosse, "1");
   return r;
 }
 inline Rec R75(std::string_view code, std::string_view description, std::string_view unit = "UN") {
   Rec r("75");
-  r.Put(3, "20240301").Put(11, "20240331").Put(19, code).Put(33, "12345678").Put(41, description);
-  r.Put(94, unit);
+  r.Put(rec75::kDataInicial, "20240301").Put(rec75::kDataFinal, "20240331").Put(rec75::kCodigo, code);
+  r.Put(rec75::kNcm, "12345678").Put(rec75::kDescricao, description).Put(rec75::kUnidade, unit);
   return r;
 }
 
@@ -159,10 +190,10 @@ struct TestSession {
   void Verify(const std::vector<std::string>& lines);
 };
 
-// A description as record 75 holds it: padded with blanks to 53 characters.
+// A description as record 75 holds it: padded with blanks to the field's width.
 inline std::string Described(std::string_view text) {
   std::string out(text);
-  out.resize(53, ' ');
+  out.resize(static_cast<size_t>(rec75::kDescricao.width), ' ');
   return out;
 }
 

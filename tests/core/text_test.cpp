@@ -25,9 +25,9 @@ TEST(Text, FoldCaseLowersAsciiAndLatin1Letters) {
   } cases[] = {
       {"ABC xyz 09", "abc xyz 09"},
       {"AÇÃO ÉÍÓÚ", "ação éíóú"},
-      {"×÷ß", "×÷ß"},     // the multiplication sign has no lower case; ß and ÷ stay
-      {"ÀÞ", "àþ"},       // the ends of the range
-      {"\xC3", "\xC3"},   // a lead byte cut off at the end
+      {"×÷ß", "×÷ß"},    // the multiplication sign has no lower case; ß and ÷ stay
+      {"ÀÞ", "àþ"},      // the ends of the range
+      {"\xC3", "\xC3"},  // a lead byte cut off at the end
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);

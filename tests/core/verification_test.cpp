@@ -313,10 +313,10 @@ TEST(Verification, FailingFieldEndsTheRun) {
     const char* text;
   } cases[] = {
       {"note value of the input file",
-       {R50("1102", 100), R50("5102", 100).Put(57, "00000000012X4"), R50("5102", 100)},
+       {R50("1102", 100), R50("5102", 100).Put(rec50::kValorTotal, "00000000012X4"), R50("5102", 100)},
        "in.txt", 3, 57, 69, "00000000012X4"},
       {"series D value of its working file",
-       {R50("1102", 100), R61R(100).Put(45, "X")},
+       {R50("1102", 100), R61R(100).Put(rec61r::kValor.Part(8, 1), "X")},
        "temp_61RNormal.txt", 1, 37, 52, "00000000X0000100"},
   };
   for (const Case& c : cases) {

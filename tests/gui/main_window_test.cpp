@@ -418,6 +418,7 @@ TEST_F(MainWindowTest, SecondaryWindowsHaveTheirClassesAndCaptions) {
       {"TfrmResumoFiscal", "frmResumoFiscal", "Resumo Fiscal"},
       {"TfrmDifal", "frmDifal", "Notas candidatas ao DIFAL"},
   };
+  // Dialogs all (a subsystem's own window need not derive from SecondaryWindow).
   const QList<QDialog*> created =
       frm_->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
   ASSERT_EQ(created.size(), 10);

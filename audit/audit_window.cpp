@@ -1,0 +1,111 @@
+#include "audit/audit_window.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "audit/loaders.h"
+#include "data/money.h"
+#include "sintegra/header.h"
+#include "sintegra/layout.h"
+
+namespace fiscora {
+
+namespace {
+
+constexpr const char kFilter[] = "*.txt|*.txt";
+
+// A trimmed path that names an existing file.
+std::optional<std::string> ExistingFile(const std::string& text) {
+  std::string path(TrimBlanks(text));
+  if (path.empty()) return std::nullopt;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec)) return std::nullopt;
+  return path;
+}
+
+}  // namespace
+
+std::optional<double> AuditMarkup(std::string_view text) {
+  std::optional<double> m = ParseDouble(TrimBlanks(text));
+  if (!m || *m == 0) return std::nullopt;
+  return m;
+}
+
+void btn_abrir_inv_iniClick(Session& s) {
+  AuditState& a = s.audit;
+  if (a.Busy()) return;
+  if (!AuditMarkup(a.edt_markup)) {
+    s.ui.Message("", "O markup deve ser digitado. Em média o valor é 1,5");
+    return;
+  }
+  s.dtm.cds_inv_ini.EmptyDataSet();
+  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_inv_iniCanClose(s, *path);
+}
+
+void dlg_inv_iniCanClose(Session& s, const std::string& path) {
+  AuditState& a = s.audit;
+  if (a.Busy()) return;
+  a.edt_inv_ini = path;
+  a.Changed();
+  if (auto file = ExistingFile(a.edt_inv_ini))
+    TINV_INI::Create(s, *file, a.img_ini, a.btn_abrir_inv_fim);
+}
+
+void btn_abrir_inv_fimClick(Session& s) {
+  AuditState& a = s.audit;
+  if (a.Busy()) return;
+  s.dtm.cds_inv_fim.EmptyDataSet();
+  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_inv_fimCanClose(s, *path);
+}
+
+void dlg_inv_fimCanClose(Session& s, const std::string& path) {
+  AuditState& a = s.audit;
+  if (a.Busy()) return;
+  a.edt_inv_fim = path;
+  a.Changed();
+  if (auto file = ExistingFile(a.edt_inv_fim))
+    TINV_FIM::Create(s, *file, a.img_fim, a.btn_abrir_sintegra);
+}
+
+void btn_abrir_sintegraClick(Session& s) {
+  AuditState& a = s.audit;
+  if (a.Busy()) return;
+  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_sintegraCanClose(s, *path);
+  a.btn_incluir_sintegra.enabled = true;
+  a.btn_excel.enabled = true;
+  a.Changed();
+}
+
+void dlg_sintegraCanClose(Session& s, const std::string& path) {
+  AuditState& a = s.audit;
+  if (a.Busy()) return;
+  a.edt_sintegra = path;
+  a.Changed();
+}
+
+void btn_incluir_sintegraClick(Session& s) {
+  AuditState& a = s.audit;
+  // The reset empties the main tables, which a running loader fills.
+  if (a.Busy()) return;
+  ResetMainWindow(s, "");
+  auto file = ExistingFile(a.edt_sintegra);
+  if (!file) return;
+  ReadFileHeader(s, *file);
+  const std::string period = s.sintegra.current_period;
+  auto& included = a.included_periods;
+  if (std::find(included.begin(), included.end(), period) != included.end()) {
+    s.ui.Message("", "O sintegra deste periodo ja consta na listagem!");
+    return;
+  }
+  // Listed before the loader starts: its end step may take it off again.
+  included.push_back(period);
+  for (std::string& label : a.lbl_per) {
+    if (label == AuditState::kFreeSlot) {
+      label = period;
+      break;
+    }
+  }
+  TSINTEGRA::Create(s, *file, a.img_sintegra, period);
+}
+
+}  // namespace fiscora

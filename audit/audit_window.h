@@ -1,0 +1,47 @@
+// The routines behind the controls of the audit window frm_auditar: the
+// window (and fiscora-cli, which runs the same steps) calls them on the event
+// loop's thread and mirrors AuditState afterwards. Each returns at once;
+// the loaders they start run on worker threads (audit/loaders.h). While a
+// loader runs, every one of them does nothing.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "session/audit_state.h"
+#include "session/session.h"
+
+namespace fiscora {
+
+// The markup of edt_markup: trimmed, read with the decimal comma, not 0.
+// nullopt when it is empty, zero or not a number.
+std::optional<double> AuditMarkup(std::string_view text);
+
+// "Abrir" of the initial inventory: the markup check (a markup that is empty,
+// zero or not a number gives "O markup deve ser digitado. Em média o valor é
+// 1,5" and nothing else happens), then cds_inv_ini emptied and the file
+// dialog; a chosen file goes to dlg_inv_iniCanClose.
+void btn_abrir_inv_iniClick(Session& s);
+// The file chosen: edt_inv_ini takes the path; an existing file starts a
+// TINV_INI loader whose end enables "Abrir" of the final inventory.
+void dlg_inv_iniCanClose(Session& s, const std::string& path);
+// "Abrir" of the final inventory: cds_inv_fim emptied, the file dialog.
+void btn_abrir_inv_fimClick(Session& s);
+// The file chosen: edt_inv_fim; an existing file starts TINV_FIM, whose end
+// enables "Abrir" of the period file.
+void dlg_inv_fimCanClose(Session& s, const std::string& path);
+// "Abrir" of the period file: the dialog (a chosen file goes to
+// dlg_sintegraCanClose), then, whatever the choice, "Icluir" and "Salvar em
+// Excel" enabled.
+void btn_abrir_sintegraClick(Session& s);
+void dlg_sintegraCanClose(Session& s, const std::string& path);
+// "Icluir": the main window reset as for a new file, the header of the file
+// in edt_sintegra read (its period shown on the main window), a period
+// already included refused with "O sintegra deste periodo ja consta na
+// listagem!", otherwise a TSINTEGRA loader started and the period written
+// into the first free label (a thirteenth period is loaded and remembered,
+// but has no label).
+void btn_incluir_sintegraClick(Session& s);
+
+}  // namespace fiscora

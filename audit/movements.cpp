@@ -1,0 +1,284 @@
+#include "audit/movements.h"
+
+#include <cmath>
+#include <string>
+
+#include "session/pacer.h"
+#include "sintegra/layout.h"
+#include "sintegra/loader.h"
+
+namespace fiscora {
+
+namespace {
+
+// The six movement groups, each with its entry and exit fields.
+enum Group { kResale, kInput, kServiceInput, kReturn, kReclassification, kOther, kGroups };
+
+constexpr const char* kEntryQty[kGroups] = {"EREVENDA",   "EINSUMO", "ESERVINSUMO",
+                                            "EDEVOLUCAO", "E1926",   "EOUTROS"};
+constexpr const char* kEntryVal[kGroups] = {"EREVENDA_VAL",   "EINSUMO_VAL", "ESERVINSUMO_VAL",
+                                            "EDEVOLUCAO_VAL", "E1926_VAL",   "EOUTROS_VAL"};
+constexpr const char* kExitQty[kGroups] = {"SREVENDA",   "SINSUMO", "SSERVINSUMO",
+                                           "SDEVOLUCAO", "S5926",   "SOUTROS"};
+constexpr const char* kExitVal[kGroups] = {"SREVENDA_VAL",   "SINSUMO_VAL", "SSERVINSUMO_VAL",
+                                           "SDEVOLUCAO_VAL", "S5926_VAL",   "SOUTROS_VAL"};
+
+// Digits 2 to 4 of the CFOP per group, in the order they are tried.
+struct GroupCodes {
+  Group group;
+  std::initializer_list<std::string_view> codes;
+};
+const GroupCodes kGroupCodes[] = {
+    {kResale, {"102", "113", "117", "118", "121", "251", "403", "652"}},
+    {kInput, {"101", "111", "116", "120", "122", "126", "128", "401", "407", "556", "651", "653"}},
+    {kServiceInput, {"124", "125", "933"}},
+    {kReturn, {"201", "202", "203", "204", "410", "411", "660", "661", "662"}},
+    {kReclassification, {"926"}},
+};
+
+Group GroupOf(std::string_view cfop) {
+  std::string_view digits = cfop.size() > 1 ? cfop.substr(1, 3) : std::string_view();
+  for (const GroupCodes& g : kGroupCodes)
+    for (std::string_view code : g.codes)
+      if (digits == code) return g.group;
+  return kOther;
+}
+
+enum class Side { kNone, kEntry, kExit };
+
+Side SideOf(std::string_view cfop) {
+  if (cfop.empty()) return Side::kNone;
+  switch (cfop.front()) {
+    case '1':
+    case '2':
+      return Side::kEntry;
+    case '5':
+    case '6':
+      return Side::kExit;
+    default:
+      return Side::kNone;  // 3 and 7 (foreign trade) and the rest
+  }
+}
+
+// A quantity text read with the decimal comma; blank or unreadable is 0.
+double Quantity(std::string_view text) {
+  std::optional<double> q = ParseDouble(TrimBlanks(text));
+  return q ? *q : 0.0;
+}
+
+// Field indexes of cds_audit, resolved once per routine.
+struct AuditFields {
+  explicit AuditFields(const ClientTable& t)
+      : codigo(t.FieldIndex("codigo")),
+        descricao(t.FieldIndex("descricao")),
+        total_in(t.FieldIndex("TOTALENTRADAS")),
+        total_in_val(t.FieldIndex("TOTALENTRADAS_VAL")),
+        total_out(t.FieldIndex("TOTALSAIDAS")),
+        total_out_val(t.FieldIndex("TOTALSAIDAS_VAL")),
+        secf(t.FieldIndex("SECF")),
+        secf_val(t.FieldIndex("SECF_VAL")),
+        qtd_inicial(t.FieldIndex("QTD_INICIAL")),
+        qtd_final(t.FieldIndex("QTD_FINAL")),
+        inv_ini_unit(t.FieldIndex("INV_INI_UNITARIO")),
+        inv_fim_unit(t.FieldIndex("INV_FIM_UNITARIO")),
+        om_saida(t.FieldIndex("OM_SAIDA")),
+        om_entrada(t.FieldIndex("OM_ENTRADA")) {
+    for (int g = 0; g < kGroups; ++g) {
+      entry_qty[g] = t.FieldIndex(kEntryQty[g]);
+      entry_val[g] = t.FieldIndex(kEntryVal[g]);
+      exit_qty[g] = t.FieldIndex(kExitQty[g]);
+      exit_val[g] = t.FieldIndex(kExitVal[g]);
+    }
+  }
+  int codigo, descricao, total_in, total_in_val, total_out, total_out_val, secf, secf_val,
+      qtd_inicial, qtd_final, inv_ini_unit, inv_fim_unit, om_saida, om_entrada;
+  int entry_qty[kGroups], entry_val[kGroups], exit_qty[kGroups], exit_val[kGroups];
+};
+
+void AddFloat(ClientTable& t, int field, double amount) {
+  t.SetFloat(field, t.GetFloat(field) + amount);
+}
+void AddMoney(ClientTable& t, int field, Money amount) {
+  t.SetMoney(field, t.GetMoney(field) + amount);
+}
+
+void Omissions(ClientTable& t, const AuditFields& f) {
+  // Extended precision, results stored as floats; the comparison is exact.
+  long double x = static_cast<long double>(t.GetFloat(f.qtd_inicial)) +
+                  static_cast<long double>(t.GetFloat(f.total_in)) -
+                  static_cast<long double>(t.GetFloat(f.total_out));
+  long double final_qty = t.GetFloat(f.qtd_final);
+  double out = 0, in = 0;
+  if (x > final_qty)
+    out = static_cast<double>(x - final_qty);
+  else if (x < final_qty)
+    in = static_cast<double>(final_qty - x);
+  t.SetFloat(f.om_saida, out);
+  t.SetFloat(f.om_entrada, in);
+}
+
+// Puts cds_audit in edit on the row of `code`, or appends a new one for it
+// described from the period's record 75. Returns false (nothing started)
+// only when `create` is false and there is no row.
+bool EditOrAppend(Session& s, ClientTable& audit, const AuditFields& f, const std::string& code,
+                  bool create) {
+  if (audit.Locate("CODIGO", {code})) {
+    audit.Edit();
+    return true;
+  }
+  if (!create) return false;
+  std::string description = ProductDescription(s, code);
+  audit.Append();
+  audit.SetText(f.codigo, code);
+  audit.SetText(f.descricao, description);
+  return true;
+}
+
+void MergeInventory(Session& s, ClientTable& inventory, bool initial) {
+  ClientTable& audit = s.dtm.cds_audit;
+  if (inventory.IsEmpty()) {
+    s.ui.Message("Atenção!!!", "Este arquivo não possui registros de inventario");
+    return;
+  }
+  const AuditFields f(audit);
+  const int i_codigo = inventory.FieldIndex("codigo"),
+            i_descricao = inventory.FieldIndex("descricao"),
+            i_quantidade = inventory.FieldIndex("quantidade"),
+            i_unitario = inventory.FieldIndex("unitario");
+  const int qty_field = initial ? f.qtd_inicial : f.qtd_final;
+  const int unit_field = initial ? f.inv_ini_unit : f.inv_fim_unit;
+  const int omission_field = initial ? f.om_saida : f.om_entrada;
+  Pacer pacer(s.ui);
+  // The inventory's own order (by description after the completion); a code
+  // listed twice leaves the values of the row reached last.
+  for (ClientTable::RowId row : inventory.OrderedRows()) {
+    pacer.Tick();
+    std::string code(TrimBlanks(inventory.RowText(row, i_codigo)));
+    if (code.empty()) continue;
+    const double qty = inventory.RowFloat(row, i_quantidade);
+    const Money unit = Money::FromRaw(inventory.RowRaw(row, i_unitario));
+    if (audit.Locate("CODIGO", {code})) {
+      audit.Edit();
+      audit.SetFloat(qty_field, qty);
+      audit.SetMoney(unit_field, unit);
+      Omissions(audit, f);
+    } else {
+      audit.Append();
+      audit.SetText(f.codigo, code);
+      audit.SetText(f.descricao, inventory.RowText(row, i_descricao));
+      audit.SetFloat(qty_field, qty);
+      audit.SetFloat(omission_field, qty);
+      audit.SetMoney(unit_field, unit);
+    }
+    audit.Post();
+  }
+}
+
+// Puts a table back in the ordering it had: the period's tables are walked
+// by product, but a table left in a key ordering makes every row the next
+// load appends find its place in that ordering.
+class KeepOrdering {
+ public:
+  explicit KeepOrdering(ClientTable& t)
+      : t_(t), fields_(t.IndexFieldNames()), name_(t.IndexName()) {}
+  ~KeepOrdering() {
+    try {
+      if (!name_.empty()) t_.SetIndexName(name_);
+      else t_.SetIndexFieldNames(fields_);
+    } catch (...) {
+      // The names were the table's own a moment ago.
+    }
+  }
+  KeepOrdering(const KeepOrdering&) = delete;
+  KeepOrdering& operator=(const KeepOrdering&) = delete;
+
+ private:
+  ClientTable& t_;
+  std::string fields_, name_;
+};
+
+}  // namespace
+
+void AuditOmissions(Session& s) {
+  ClientTable& audit = s.dtm.cds_audit;
+  Omissions(audit, AuditFields(audit));
+}
+
+void AuditClassifyMovements(Session& s) {
+  TdtmCENTRAL& d = s.dtm;
+  ClientTable& audit = d.cds_audit;
+  const AuditFields f(audit);
+  Pacer pacer(s.ui);
+  KeepOrdering keep_54(d.cds_54), keep_60i(d.cds_60i_item), keep_products(d.cds_produt);
+  try {
+    // Each item is one keyed lookup of its code (the table's hash index on
+    // codigo); the table stays in the order it is shown in, by descricao,
+    // instead of being sorted by code and back for every period.
+
+    // Note items, ordered by product so that one product's items come together.
+    ClientTable& items = d.cds_54;
+    const int n_code = items.FieldIndex("cod_produto"), n_cfop = items.FieldIndex("cfop"),
+              n_qty = items.FieldIndex("quantidade"), n_value = items.FieldIndex("valor");
+    items.SetIndexFieldNames("COD_PRODUTO");
+    for (ClientTable::RowId row : items.OrderedRows()) {
+      pacer.Tick();
+      std::string code(TrimBlanks(items.RowText(row, n_code)));
+      if (code.empty()) continue;
+      std::string_view cfop = TrimBlanks(items.RowText(row, n_cfop));
+      const Side side = SideOf(cfop);
+      const double qty = Quantity(items.RowText(row, n_qty));
+      const Money value = Money::FromRaw(items.RowRaw(row, n_value));
+      const Group group = GroupOf(cfop);
+      // An item on no side changes nothing, and creates no row.
+      if (side == Side::kNone) continue;
+      EditOrAppend(s, audit, f, code, true);
+      if (side == Side::kEntry) {
+        AddFloat(audit, f.entry_qty[group], qty);
+        AddFloat(audit, f.total_in, qty);
+        AddMoney(audit, f.entry_val[group], value);
+        AddMoney(audit, f.total_in_val, value);
+      } else {
+        AddFloat(audit, f.exit_qty[group], qty);
+        AddFloat(audit, f.total_out, qty);
+        AddMoney(audit, f.exit_val[group], value);
+        AddMoney(audit, f.total_out_val, value);
+      }
+      Omissions(audit, f);
+      audit.Post();
+    }
+
+    // Fiscal-printer items, one row per product, day, printer, rate and unit
+    // value: every one is an exit.
+    ClientTable& ecf = d.cds_60i_item;
+    const int e_code = ecf.FieldIndex("codigo"), e_qty = ecf.FieldIndex("quantidade"),
+              e_unit = ecf.FieldIndex("valor");
+    ecf.SetIndexFieldNames("CODIGO");
+    for (ClientTable::RowId row : ecf.OrderedRows()) {
+      pacer.Tick();
+      std::string code(TrimBlanks(ecf.RowText(row, e_code)));
+      if (code.empty()) continue;
+      const double qty = ecf.RowFloat(row, e_qty);
+      // Unit value times quantity (three decimals), to four decimals, ties to even.
+      const auto qty_milli = static_cast<int64_t>(std::llround(qty * 1000.0));
+      const Money amount =
+          Money::FromRaw(MulDivRoundEven(ecf.RowRaw(row, e_unit), qty_milli, 1000));
+      EditOrAppend(s, audit, f, code, true);
+      AddFloat(audit, f.secf, qty);
+      AddFloat(audit, f.total_out, qty);
+      AddMoney(audit, f.secf_val, amount);
+      AddMoney(audit, f.total_out_val, amount);
+      Omissions(audit, f);
+      audit.Post();
+    }
+  } catch (...) {
+    audit.Cancel();
+    audit.SetIndexFieldNames("descricao");
+    throw;
+  }
+  audit.SetIndexFieldNames("descricao");
+}
+
+void AuditInitialInventory(Session& s) { MergeInventory(s, s.dtm.cds_inv_ini, true); }
+void AuditFinalInventory(Session& s) { MergeInventory(s, s.dtm.cds_inv_fim, false); }
+
+}  // namespace fiscora

@@ -1,0 +1,63 @@
+// The audit window frm_auditar ("Auditoria"): markup, the two inventory
+// files, the period files and the spreadsheet. It mirrors the session's
+// AuditState and hands every click to the core's routines
+// (audit/audit_window.h, audit/audit_sheet.h); the loaders they start run on
+// worker threads and reach the window only through their start and end
+// steps, which the state's `changed` hook turns into a refresh.
+#pragma once
+
+#include <QDialog>
+
+namespace fiscora {
+class Session;
+}
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace fiscora::qt {
+
+class Tfrm_auditar : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit Tfrm_auditar(QWidget* parent);
+  ~Tfrm_auditar() override;
+
+  // Joins the session (created after the window); until then the buttons do
+  // nothing.
+  void Attach(Session& s);
+  // Shows the state as it is now.
+  void Refresh();
+
+ signals:
+  // An audit loader started (true) or ended its end step (false).
+  void LoaderRunningChanged(bool running);
+
+ private:
+  // Runs a core routine for a click; an exception ends it with its text.
+  void Run(void (*routine)(Session&));
+
+  Session* s_ = nullptr;
+  bool running_ = false;
+  QLineEdit* edt_markup_ = nullptr;
+  QLineEdit* edt_inv_ini_ = nullptr;
+  QLineEdit* edt_inv_fim_ = nullptr;
+  QLineEdit* edt_sintegra_ = nullptr;
+  QLabel* dbtxt_inv_ini_ = nullptr;
+  QLabel* dbtxt_inv_fim_ = nullptr;
+  QPushButton* btn_abrir_inv_ini_ = nullptr;
+  QPushButton* btn_abrir_inv_fim_ = nullptr;
+  QPushButton* btn_abrir_sintegra_ = nullptr;
+  QPushButton* btn_incluir_sintegra_ = nullptr;
+  QPushButton* btn_excel_ = nullptr;
+  QProgressBar* img_ini_ = nullptr;
+  QProgressBar* img_fim_ = nullptr;
+  QProgressBar* img_sintegra_ = nullptr;
+  QLabel* lbl_per_[12] = {};
+  QProgressBar* progress_ = nullptr;
+};
+
+}  // namespace fiscora::qt

@@ -1,0 +1,124 @@
+// The audit window offscreen: its controls, and a whole audit assembled by
+// clicks while the loaders run on worker threads and the main window keeps
+// its routines locked until each loader's end step.
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTest>
+
+#include "audit/ui/frm_auditar.h"
+#include "main_window_fixture.h"
+#include "tests/core/audit_fixture.h"
+
+namespace fiscora::qt {
+namespace {
+
+using namespace fiscora::testing;
+
+class AuditWindowTest : public MainWindowTest {
+ protected:
+  Tfrm_auditar* window() { return Find<Tfrm_auditar>("frm_auditar"); }
+  template <class T = QWidget>
+  T* Control(const char* name) {
+    return window()->findChild<T*>(QString::fromLatin1(name));
+  }
+  QString Text(const char* name) { return *CaptionOf(Control<QObject>(name)); }
+  void Click(const char* name) { Control<QAbstractButton>(name)->click(); }
+  // Lets the event loop run the loader's steps until it has ended.
+  void WaitForLoader() {
+    QTRY_VERIFY_WITH_TIMEOUT(!session().audit.Busy(), 20000);
+    WaitForAuditLoader(session());
+    Pump();
+  }
+  TempDir files;
+};
+
+TEST_F(AuditWindowTest, ControlsAsTheWindowOpens) {
+  ASSERT_NE(window(), nullptr);
+  EXPECT_EQ(window()->windowTitle(), "Auditoria");
+  const std::pair<const char*, const char*> captions[] = {
+      {"Label1", "AUDITAR"},
+      {"lbl3", "Markup:"},
+      {"edt_markup", "1,5"},
+      {"lbl1", "Inventario inicial:  R$"},
+      {"lbl2", "Inventario final:  R$"},
+      {"btn_abrir_inv_ini", "Abrir"},
+      {"btn_abrir_inv_fim", "Abrir"},
+      {"btn_abrir_sintegra", "Abrir"},
+      {"btn_incluir_sintegra", "Icluir"},
+      {"btn_excel", "Salvar em Excel"},
+      {"grp1", "    Arquivos já incluidos    "},
+      {"lbl_per1", "--------------------"},
+      {"lbl_per12", "--------------------"},
+  };
+  for (const auto& [name, caption] : captions)
+    EXPECT_EQ(Text(name), QString::fromUtf8(caption)) << name;
+  EXPECT_TRUE(Control("edt_inv_ini")->isEnabled());
+  EXPECT_FALSE(Control("edt_inv_fim")->isEnabled());
+  EXPECT_FALSE(Control("edt_sintegra")->isEnabled());
+  EXPECT_TRUE(Control("progress")->isHidden());
+  EXPECT_FALSE(Control("img_ini")->isHidden());
+}
+
+TEST_F(AuditWindowTest, WholeAuditByClicks) {
+  const std::string ini = files.Write("ini.txt", {R10Month("202401"), R75("P1", Described("ARROZ")),
+                                                  R74("P1", 10000, 5000), R74("P2", 5000, 2000)});
+  const std::string fim = files.Write("fim.txt", {R10Month("202403"), R74("P1", 1000, 500)});
+  const std::string feb = files.Write("fev.txt", {R10Month("202402"), R54("P1", "5102", 5000, 2500),
+                                                  R60I("ECF1", "P1", 3000, 800, "T17")});
+  recorder_.open_file = ini;
+  Click("btn_abrir_inv_ini");
+  // While the loader runs nothing that touches its tables can start.
+  EXPECT_TRUE(session().audit.Busy());
+  EXPECT_FALSE(Control("btn_abrir_inv_fim")->isEnabled());
+  EXPECT_FALSE(Control("btn_incluir_sintegra")->isEnabled());
+  EXPECT_FALSE(Find("sbtnarq")->isEnabled());
+  EXPECT_FALSE(Find("sbtnverificar")->isEnabled());
+  WaitForLoader();
+  EXPECT_TRUE(Find("sbtnarq")->isEnabled());
+  EXPECT_TRUE(Control("btn_abrir_inv_fim")->isEnabled());
+  EXPECT_TRUE(Control("img_ini")->isHidden());
+  EXPECT_EQ(Text("edt_inv_ini"), QString::fromStdString(ini));
+  EXPECT_EQ(Text("dbtxt_inv_ini"), "70,00");
+
+  recorder_.open_file = fim;
+  Click("btn_abrir_inv_fim");
+  WaitForLoader();
+  EXPECT_EQ(Text("dbtxt_inv_fim"), "5,00");
+
+  recorder_.open_file = feb;
+  Click("btn_abrir_sintegra");
+  Click("btn_incluir_sintegra");
+  WaitForLoader();
+  EXPECT_EQ(Text("lbl_per1"), "02/2024");
+  EXPECT_EQ(Text("lbl_per2"), "--------------------");
+  EXPECT_TRUE(Control("img_sintegra")->isHidden());
+  // The main window shows the period, as if it had been opened there.
+  EXPECT_EQ(Find<QLabel>("lbldataini")->text(), "01/02/2024");
+
+  ClientTable& audit = dtm_->cds_audit;
+  ASSERT_TRUE(audit.Locate("codigo", {"P1"}));
+  EXPECT_EQ(audit.FieldByName("SECF").AsFloat(), 3);
+  EXPECT_EQ(audit.FieldByName("OM_SAIDA").AsFloat(), 1);  // 10 - 8 against 1
+
+  recorder_.save_file = (files.path() / "auditoria.xlsx").string();
+  Click("btn_excel");
+  EXPECT_FALSE(Control("progress")->isHidden());
+  EXPECT_TRUE(fs::exists(files.path() / "auditoria.xlsx"));
+  ASSERT_FALSE(recorder_.messages.empty());
+  EXPECT_EQ(recorder_.messages.back().text, "Arquivo Salvo !!!");
+}
+
+TEST_F(AuditWindowTest, ClosingTheProgramWaitsForTheLoader) {
+  recorder_.open_file = files.Write("ini.txt", {R10Month("202401"), R74("P1", 1000, 100)});
+  Click("btn_abrir_inv_ini");
+  ASSERT_TRUE(session().audit.Busy());
+  EXPECT_FALSE(frm_->close());  // refused now, done at the loader's end
+  WaitForLoader();
+  QTRY_VERIFY(!frm_->isVisible());
+}
+
+}  // namespace
+}  // namespace fiscora::qt
