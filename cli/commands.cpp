@@ -332,13 +332,9 @@ int Auditoria(CliContext& c) {
   std::vector<std::string> files = periods;
   for (const std::string* f : {&initial, &final_inventory})
     if (!f->empty()) files.push_back(*f);
-  for (const std::string& f : files) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(PathFromUtf8(f), ec)) {
-      c.err << "fiscora-cli: " << f << ": arquivo não encontrado\n";
-      return 1;
-    }
-  }
+  // Every file is checked before the first load: a refusal (missing, not
+  // SINTEGRA, ...) ends the run as FILE:LINE: reason with nothing loaded.
+  for (const std::string& f : files) CheckSintegraInput(f);
   if (c.args.Has("--markup")) a.edt_markup = c.args.Option("--markup");
 
   DumpFirst(c, {"cds_audit"});
