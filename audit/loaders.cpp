@@ -6,6 +6,7 @@
 
 #include "audit/movements.h"
 #include "sintegra/header.h"
+#include "sintegra/input_check.h"
 #include "sintegra/inventory.h"
 #include "sintegra/loader.h"
 
@@ -103,7 +104,10 @@ bool TINV_INI::Create(Session& s, std::string ppARQ_INI, BusyPicture& ppGIF_INI,
                                                 ppGIF_INI, &ppBTN_INI, s.audit.btn_abrir_inv_ini)));
 }
 
+// Each loader refuses a file that is not SINTEGRA before it loads anything;
+// the refusal is the loader's error message.
 void TINV_INI::Body() {
+  CheckSintegraInput(path_);
   ReadFileHeader(s_, path_);
   LoadSintegraFile(s_, path_, "INV_INI");
   CompleteInventory(s_, "INV_INI");
@@ -118,6 +122,7 @@ bool TINV_FIM::Create(Session& s, std::string ppARQ_FIM, BusyPicture& ppGIF_FIM,
 }
 
 void TINV_FIM::Body() {
+  CheckSintegraInput(path_);
   LoadSintegraFile(s_, path_, "INV_FIM");
   CompleteInventory(s_, "INV_FIM");
   AuditFinalInventory(s_);
@@ -135,6 +140,7 @@ bool TSINTEGRA::Create(Session& s, std::string ppARQ_SIN, BusyPicture& ppGIF_SIN
 }
 
 void TSINTEGRA::Body() {
+  CheckSintegraInput(path_);
   LoadSintegraFile(s_, path_, "Normal");
   CompleteInventory(s_, "Normal");
   AuditClassifyMovements(s_);

@@ -8,6 +8,7 @@
 
 #include "cli/commands.h"
 #include "data/catalogue.h"
+#include "sintegra/input_check.h"
 #include "sintegra/layout.h"
 #include "sped/fields.h"
 
@@ -173,16 +174,16 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
     Session s(dtm, frm, ui, folder.path());
     frm.ClearRecords();
 
-    std::error_code ec;
-    if (command->needs_file && !fs::is_regular_file(PathFromUtf8(file), ec)) {
-      err << "fiscora-cli: " << file << ": arquivo não encontrado\n";
-      return 1;
-    }
+    // Every command's file must be there and readable; what a command
+    // loads is checked further by the command.
+    if (command->needs_file) CheckReadableFile(file);
     EnvelopeExtras extras;
     CliContext context{s, ui, args, dump, extras, err, printer};
     int code = command->run(context);
     out << BuildEnvelope(s, ui.messages, dump, extras) << "\n";
     return code;
+  } catch (const InputRefusal& e) {
+    err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.reason() << "\n";
   } catch (const ConversionError& e) {
     err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.detail() << "\n";
   } catch (const SpedConversionError& e) {

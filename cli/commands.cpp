@@ -10,6 +10,8 @@
 #include "data/display.h"
 #include "data/json.h"
 #include "sintegra/aliquots.h"
+#include "sintegra/input_check.h"
+#include "sped/input_check.h"
 #include "sintegra/inventory.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
@@ -71,6 +73,7 @@ int Tables(CliContext& c) {
 int Carregar(CliContext& c) {
   ChooseFile(c);
   const std::string& file = c.args.positionals.at(0);
+  CheckSintegraInput(file);
   c.s.sintegra.expected_lines = CountLines(c.s, file);
   LoadSintegraFile(c.s, file, "Normal");
   return 0;
@@ -301,6 +304,7 @@ int SpedMesclar(CliContext& c) {
 // Excel" do. Fields that no line set are printed as "0.0000".
 int SpedNotas(CliContext& c) {
   DumpFirst(c, {"cds_nf_sped", "cds_mov_ecf_sped", "cds_difal", "cds_totalizador_icms"});
+  CheckEfdInput(PathFromUtf8(c.args.positionals.at(0)));
   bool c481 = AnalyseSpedFile(c.s, PathFromUtf8(c.args.positionals.at(0)));
   c.extras.state.emplace_back("c481", c481 ? "true" : "false");
   if (c.args.Has("--planilha-notas")) {
@@ -328,13 +332,9 @@ int Auditoria(CliContext& c) {
   std::vector<std::string> files = periods;
   for (const std::string* f : {&initial, &final_inventory})
     if (!f->empty()) files.push_back(*f);
-  for (const std::string& f : files) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(PathFromUtf8(f), ec)) {
-      c.err << "fiscora-cli: " << f << ": arquivo não encontrado\n";
-      return 1;
-    }
-  }
+  // Every file is checked before the first load: a refusal (missing, not
+  // SINTEGRA, ...) ends the run as FILE:LINE: reason with nothing loaded.
+  for (const std::string& f : files) CheckSintegraInput(f);
   if (c.args.Has("--markup")) a.edt_markup = c.args.Option("--markup");
 
   DumpFirst(c, {"cds_audit"});
@@ -389,48 +389,43 @@ int Auditoria(CliContext& c) {
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
+  // One row per command: name, arguments, help, positional arguments (at
+  // least, at most), whether the first is a file, options, function.
+  // clang-format off
   static const std::vector<CliCommand> commands = {
-      {"tables", "", "imprime o catálogo de tabelas (campos e tipos)", 0, 0, false, {}, Tables},
-      {"carregar",
-       "ARQUIVO",
+      {"tables", "",
+       "imprime o catálogo de tabelas (campos e tipos)",
+       0, 0, false, {}, Tables},
+      {"carregar", "ARQUIVO",
        "escolhe o arquivo SINTEGRA e carrega-o no modo \"Normal\"",
-       1,
-       1,
-       true,
-       {},
-       Carregar},
-      {"verificar",
-       "ARQUIVO",
+       1, 1, true, {}, Carregar},
+      {"verificar", "ARQUIVO",
        "escolhe o arquivo e executa a verificação completa\n"
        "(inclui sempre as tabelas cdsmaxmin e cdsaliq)",
        1, 1, true, {}, Verificar},
       {"registro90", "ARQUIVO",
-       "escreve ao lado do arquivo a cópia \"Modif_\" com o registro 90 refeito", 1, 1, true, {},
-       Registro90},
-      {"tipo-arquivo",
-       "ARQUIVO 1|2|3|5",
+       "escreve ao lado do arquivo a cópia \"Modif_\" com o registro 90 refeito",
+       1, 1, true, {}, Registro90},
+      {"tipo-arquivo", "ARQUIVO 1|2|3|5",
        "grava a finalidade (coluna 126 do registro 10) no próprio arquivo",
-       2,
-       2,
-       true,
-       {},
-       TipoArquivo},
-      {"validar",
-       "ARQUIVO",
+       2, 2, true, {}, TipoArquivo},
+      {"validar", "ARQUIVO",
        "valida a estrutura do arquivo SINTEGRA ou EFD e lista as falhas por linha\n"
        "(código de saída 3 quando há erros)",
        1, 1, true, {}, Validar},
       {"notas", "ARQUIVO",
-       "verifica o arquivo e analisa as notas (cds_dif_nota, lblTotNota)", 1, 1, true, {}, Notas},
+       "verifica o arquivo e analisa as notas (cds_dif_nota, lblTotNota)",
+       1, 1, true, {}, Notas},
       {"resumo-nota", "ARQUIVO NUMERO",
        "verifica o arquivo, pesquisa a nota NUMERO e mostra o seu resumo\n"
        "(cds_resumo_50, resumo_aliquotas e os rótulos da janela)",
        2, 2, true, {}, ResumoNota},
-      {"cfop", "ARQUIVO", "verifica o arquivo e mostra o resumo de CFOP's (cds_res_cfop)", 1, 1,
-       true, {}, Cfop},
+      {"cfop", "ARQUIVO",
+       "verifica o arquivo e mostra o resumo de CFOP's (cds_res_cfop)",
+       1, 1, true, {}, Cfop},
       {"resumo-fiscal", "ARQUIVO",
-       "verifica o arquivo e mostra o resumo fiscal (cds_totalizador_icms)", 1, 1, true, {},
-       ResumoFiscal},
+       "verifica o arquivo e mostra o resumo fiscal (cds_totalizador_icms)",
+       1, 1, true, {}, ResumoFiscal},
       {"inventario", "ARQUIVO",
        "verifica o arquivo e lista o inventário (cds_inventario);\n"
        "--planilha SAIDA.xlsx grava a planilha, --pdf SAIDA.pdf o relatório",
@@ -440,33 +435,25 @@ const std::vector<CliCommand>& CliCommands() {
        "(cds_totaliq, cds_res_aliq); --planilha SAIDA.xlsx --tabela T grava\n"
        "a tabela T: 60a, 60d, 60i, 60r, dif ou resumo",
        1, 1, true, {"--planilha", "--tabela"}, Aliquotas},
-      {"sped-notas",
-       "ARQUIVO",
+      {"sped-notas", "ARQUIVO",
        "analisa as notas e o movimento por ECF de um arquivo SPED EFD\n"
        "(--planilha-notas e --planilha-ecf gravam as planilhas)",
-       1,
-       1,
-       true,
-       {"--planilha-notas", "--planilha-ecf"},
-       SpedNotas},
-      {"sped-mesclar",
-       "--saida PASTA ARQUIVO ARQUIVO...",
+       1, 1, true, {"--planilha-notas", "--planilha-ecf"}, SpedNotas},
+      {"sped-mesclar", "--saida PASTA ARQUIVO ARQUIVO...",
        "mescla arquivos EFD-Contribuições na ordem dada (o primeiro é\n"
        "o da matriz) e grava PASTA/SPED_mesclado.txt",
-       1,
-       -1,
-       true,
-       {"--saida"},
-       SpedMesclar},
+       1, -1, true, {"--saida"}, SpedMesclar},
       {"auditoria",
        "--markup M --inventario-inicial ARQ --inventario-final ARQ --periodo ARQ "
        "[--periodo ARQ ...] [--planilha SAIDA.xlsx]",
        "auditoria de estoque como na janela \"Auditoria\": markup, inventário inicial,\n"
        "inventário final e cada período, na ordem; a planilha quando pedida\n"
        "(imprime cds_audit, lbl_per1 a lbl_per12 e os totais dos inventários)",
-       0, 0, false, {"--markup", "--inventario-inicial", "--inventario-final", "--periodo", "--planilha"},
+       0, 0, false,
+       {"--markup", "--inventario-inicial", "--inventario-final", "--periodo", "--planilha"},
        Auditoria},
   };
+  // clang-format on
   return commands;
 }
 

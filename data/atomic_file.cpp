@@ -15,15 +15,26 @@ namespace {
   throw FileWriteError("Não foi possível gravar o arquivo " + PathText(target) + ": " + reason);
 }
 
+}  // namespace
+
+std::string WriteFailureReason(const std::error_code& ec) {
+  // The usual reasons in the user's language; others as the system says them.
+  if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted)
+    return "sem permissão de escrita na pasta";
+  if (ec == std::errc::read_only_file_system) return "a pasta está num disco somente leitura";
+  if (ec == std::errc::no_space_on_device) return "disco cheio";
+  if (ec == std::errc::file_too_large)
+    return "o arquivo excede o tamanho permitido (disco cheio ou limite de tamanho)";
+  if (ec == std::errc::no_such_file_or_directory) return "a pasta não existe";
+  return ec.message();
+}
+
+namespace {
+
 std::string ErrnoReason() {
   int e = errno;
   if (e == 0) return "erro de gravação";
-  // The usual reasons in the user's language; others as the system says them.
-  if (e == EACCES || e == EPERM) return "sem permissão de escrita na pasta";
-  if (e == EROFS) return "a pasta está num disco somente leitura";
-  if (e == ENOSPC) return "disco cheio";
-  if (e == ENOENT) return "a pasta não existe";
-  return std::generic_category().message(e);
+  return WriteFailureReason(std::error_code(e, std::generic_category()));
 }
 
 // Renames temp over target, or removes temp and throws.
@@ -33,7 +44,7 @@ void Replace(const fs::path& temp, const fs::path& target) {
   if (ec) {
     std::error_code ignored;
     fs::remove(temp, ignored);
-    Fail(target, ec.message());
+    Fail(target, WriteFailureReason(ec));
   }
 }
 

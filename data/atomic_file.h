@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace fiscora {
 
@@ -20,6 +21,11 @@ class FileWriteError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// Why a write failed, in the user's words for what a user can act on (a
+// full disk, a size limit, no permission, a read-only disk); the system's
+// text otherwise.
+std::string WriteFailureReason(const std::error_code& ec);
 
 // The path as UTF-8 text (for messages).
 std::string PathText(const std::filesystem::path& path);

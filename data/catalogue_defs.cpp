@@ -61,6 +61,8 @@ TableDef WithSoma(TableDef t) {
   return t;
 }
 
+// The tables are written as aligned lists, one column a line.
+// clang-format off
 std::vector<TableDef> Build() {
   // Record 50 (notes). The note analysis sums notes into a table of the same
   // shape, so the shape is written once. ntf/ntp are 0/1 counters: notes of
@@ -308,6 +310,8 @@ std::vector<TableDef> Build() {
 
   return v;
 }
+
+// clang-format on
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <stdexcept>
 #include <system_error>
 
@@ -95,9 +96,15 @@ void WriteXlsx(const std::string& sheet_name, const std::vector<std::vector<Work
     }
   }
   closer.closed = true;
+  errno = 0;
   lxw_error err = workbook_close(wb);
+  const int close_errno = errno;
   if (err == LXW_ERROR_CREATING_XLSX_FILE || err == LXW_ERROR_CREATING_TMPFILE)
     Fail(target, "o arquivo não pôde ser criado (permissão negada ou disco cheio)");
+  // A full disk or a size limit is told as such, not as the zip library's
+  // "ZIP_ERRNO" text.
+  if (err != LXW_NO_ERROR && close_errno != 0)
+    Fail(target, WriteFailureReason(std::error_code(close_errno, std::generic_category())));
   if (err != LXW_NO_ERROR) Fail(target, lxw_strerror(err));
 }
 

@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <system_error>
 
 namespace fiscora {
@@ -77,6 +78,39 @@ std::filesystem::path DefaultWorkingFolder() {
 #endif
 }
 
+bool PrepareWorkingFolder(const std::filesystem::path& folder, UserInterface& ui) {
+  namespace fs = std::filesystem;
+  const std::string name = folder.string();
+  auto refuse = [&](const std::string& why) {
+    ui.Message("ATENÇÃO!!!", "Não foi possível preparar a pasta de trabalho " + name + ": " + why +
+                                 ".\nA verificação dos arquivos não vai funcionar até que a pasta "
+                                 "possa ser criada e gravada.");
+    return false;
+  };
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (!fs::is_directory(folder)) {
+    std::error_code st;
+    if (fs::exists(folder, st)) return refuse("já existe um arquivo com esse nome");
+    return refuse(ec ? ec.message() : "a pasta não pôde ser criada");
+  }
+  // A folder that exists but cannot be written fails here, not at the
+  // first load.
+  const fs::path probe = folder / ".fiscora-gravacao";
+  {
+    std::ofstream out(probe, std::ios::binary | std::ios::trunc);
+    out << "ok";
+    out.flush();
+    if (!out) {
+      out.close();
+      fs::remove(probe, ec);
+      return refuse("sem permissão de gravação");
+    }
+  }
+  fs::remove(probe, ec);
+  return true;
+}
+
 void CleanWorkingFolder(const std::filesystem::path& folder, UserInterface& ui) {
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -86,8 +120,12 @@ void CleanWorkingFolder(const std::filesystem::path& folder, UserInterface& ui) 
     std::string ext = it->path().extension().string();
     for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     if (ext != ".txt") continue;
-    std::error_code dir_ec;
-    if (it->is_directory(dir_ec)) continue;
+    // The entry itself, a link not followed: a folder is left alone, a
+    // link (to a file or a folder, here or elsewhere) is removed as a link.
+    std::error_code st;
+    fs::file_status status = it->symlink_status(st);
+    if (st || fs::is_directory(status)) continue;
+    if (!fs::is_regular_file(status) && !fs::is_symlink(status)) continue;
     matches.push_back(it->path());
   }
   for (const auto& p : matches) {

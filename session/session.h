@@ -40,9 +40,17 @@ class Session {
 // cache folder ($XDG_CACHE_HOME, by default ~/.cache).
 std::filesystem::path DefaultWorkingFolder();
 
-// Deletes every file matching *.txt in the folder (nothing else, no
-// subfolder); a file that cannot be deleted gives the message
-// "Não foi possível excluir " + its path, and the others are still deleted.
+// Creates the working folder when missing and makes sure a file can be
+// written in it. When it cannot, tells the user once, in plain words, which
+// folder and why, and returns false (the program goes on; the routines that
+// need the folder report their own failures).
+bool PrepareWorkingFolder(const std::filesystem::path& folder, UserInterface& ui);
+
+// Deletes every file matching *.txt directly in the folder (nothing else, no
+// subfolder). A symbolic link so named is removed as a link: what it points
+// to, inside the folder or out of it, is never touched. A file that cannot be
+// deleted gives the message "Não foi possível excluir " + its path, and the
+// others are still deleted.
 void CleanWorkingFolder(const std::filesystem::path& folder, UserInterface& ui);
 
 // Brings the main window back to its empty state; with the mode "1" the

@@ -126,9 +126,9 @@ std::string Group(std::string_view type, int64_t count) {
   return std::string(type) + digits;
 }
 
-void Put(AtomicFile& f, std::string_view bytes) {
-  f.stream().write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+// Through AtomicFile::Write, which stops at the first refused write with
+// its reason (a full disk told as such), not at the commit.
+void Put(AtomicFile& f, std::string_view bytes) { f.Write(bytes); }
 
 // Writes lines to the copy: each with its own line end, a line that had
 // none (the input's last) or a new one with the file's usual line end; the

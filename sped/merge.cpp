@@ -5,6 +5,7 @@
 
 #include "session/pacer.h"
 #include "sintegra/layout.h"
+#include "sped/input_check.h"
 #include "sped/fields.h"
 #include "sped/merged_file.h"
 
@@ -192,8 +193,12 @@ bool dlg_spedCanClose(Session& s, const std::string& path) {
 }
 
 void btn_mClick(Session& s) {
-  if (std::optional<std::string> file = s.ui.ChooseOpenFile("Arquivos texto|*.txt", {}))
+  if (std::optional<std::string> file = s.ui.ChooseOpenFile("Arquivos texto|*.txt", {})) {
+    // A chosen file that is not EFD is refused before the list or a merge
+    // file changes.
+    CheckEfdInput(PathFromUtf8(*file));
     dlg_spedCanClose(s, *file);
+  }
 }
 
 bool btn_mesclarClick(Session& s) {

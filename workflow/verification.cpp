@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "sintegra/input_check.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
 #include "sintegra/product_checks.h"
@@ -33,7 +34,10 @@ void Run(Session& s) {
 
   const std::string path = f.edtarq.text();
   std::error_code ec;
-  if (!path.empty() && std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
+  if (!path.empty() && std::filesystem::exists(PathFromUtf8(path), ec)) {
+    // A folder, an unreadable file or one that is not SINTEGRA is refused
+    // here, before a table is filled or a working file written.
+    CheckSintegraInput(path);
     f.progresso.Show();
     // A second run on the same file starts from empty tables, so nothing is
     // loaded twice.
@@ -111,7 +115,14 @@ void sbtnverificarClick(Session& s) {
   try {
     Run(s);
   } catch (...) {
-    // The run ends here; the file controls come back as at a normal end.
+    // The run ends here; the file controls come back as at a normal end,
+    // and no table keeps the part of a file loaded before the failure.
+    TdtmCENTRAL& d = s.dtm;
+    for (ClientTable* t : {&d.cds_50, &d.cds_54, &d.cds_60a, &d.cds_60d, &d.cds_60i,
+                           &d.cds_60i_item, &d.cds_60r, &d.cds_produt, &d.cds_inventario,
+                           &d.cds_totalizador_icms, &d.cdsmaxmin, &d.cdsaliq, &d.cds_totaliq,
+                           &d.cds_dif_nota})
+      t->EmptyDataSet();
     EnableFileControls(s.frm, true);
     s.frm.lblaguarde.Hide();
     throw;

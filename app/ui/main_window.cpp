@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <exception>
@@ -89,11 +90,12 @@ Tfrmprincipal::Tfrmprincipal(std::filesystem::path working_folder, QWidget* pare
   ui_ = std::make_unique<GuiUserInterface>(*this);
   state_.SetUserInterface(ui_.get());
 
-  // The creation handler: the working folder (no check when it cannot be
-  // made: the routines writing there report it), then the reset of labels
-  // and controls.
+  // The creation handler: the working folder, then the reset of labels and
+  // controls. A folder that cannot be made or written is told to the user
+  // once the window is up, instead of failures at each load later.
   std::error_code ec;
   std::filesystem::create_directories(working_folder_, ec);
+  QTimer::singleShot(0, this, [this] { PrepareWorkingFolder(working_folder_, *ui_); });
   InitMainWindow(state_);
   SyncAll();
   ConnectHandlers();

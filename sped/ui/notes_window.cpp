@@ -15,6 +15,7 @@
 #include "app/ui/controls.h"
 #include "sintegra/layout.h"
 #include "sped/analysis.h"
+#include "sped/input_check.h"
 #include "sped/sheets.h"
 
 namespace fiscora::qt {
@@ -278,6 +279,7 @@ void Tfrm_notas_sped::btn_open_arq_spedClick() {
   if (!path) return;
   bool read = false, c481 = false;
   Run([&](Session& s) {
+    CheckEfdInput(PathFromUtf8(*path));  // a file that is not EFD: its message, nothing read
     c481 = AnalyseSpedFile(s, PathFromUtf8(*path));
     read = true;
   });

@@ -88,7 +88,10 @@ TEST_F(AuditCli, ExitCodes) {
     int code;
     const char* err;
   } cases[] = {
-      {{"--periodo", "/nao/existe.txt"}, 1, "/nao/existe.txt: arquivo não encontrado"},
+      {{"--periodo", "/nao/existe.txt"}, 1, "fiscora-cli: /nao/existe.txt:0: o arquivo não existe"},
+      {{"--periodo", dir.Write("texto.txt", {"Relatorio", R10Month("202402")})},
+       1,
+       "texto.txt:1: não é um arquivo SINTEGRA"},
       {{"--periodo", dir.Write("ruim.txt", {R10Month("202402"),
                                             Rec(R54("P1", "5102", 1000, 100)).Put(rec54::kValor, "12A")})},
        1,

@@ -460,7 +460,8 @@ TEST_F(MainWindowTest, ClosingDuringARunWaitsForItsEnd) {
   frm_->RouteDialogsTo(&ui);
   const fs::path file = folder_ / "in" / "sem60.txt";
   fs::create_directories(file.parent_path());
-  std::ofstream(file) << "50" << std::string(124, '0') << "\r\n";  // no 60R: a warning comes
+  std::ofstream(file) << "10" << std::string(124, '0') << "\r\n"
+                      << "50" << std::string(124, '0') << "\r\n";  // no 60R: a warning comes
   ui.open_file = file.string();
   Find<QAbstractButton>("sbtnarq")->click();
   Find<QAbstractButton>("sbtnverificar")->click();

@@ -29,9 +29,12 @@ class SpedWindowTest : public MainWindowTest {
     window()->findChild<QPushButton*>(QLatin1String(name))->click();
     Pump();
   }
+  // An EFD file: the |0000| line (the window refuses a file without it),
+  // then the lines.
   std::string Write(const std::string& name, const std::vector<std::string>& lines) {
     fs::path p = folder_ / name;
     std::ofstream out(p, std::ios::binary);
+    out << "|0000|017|0|01032024|31032024|LOJA|12345678000195||SP|1|3550308||A|1|\r\n";
     for (const auto& l : lines) out << l << "\r\n";
     return p.string();
   }
@@ -199,7 +202,7 @@ TEST_F(SpedWindowTest, MalformedNumberShowsWhere) {
   std::string file = Write("bad.txt", {"|C001|0|", C100("1", "", "20", "05032024", "2x")});
   Open(file);
   ASSERT_EQ(recorder_.messages.size(), 1u);
-  EXPECT_NE(recorder_.messages[0].text.find("linha 2: registro C100, campo 12 (VL_DOC)"),
+  EXPECT_NE(recorder_.messages[0].text.find("linha 3: registro C100, campo 12 (VL_DOC)"),
             std::string::npos)
       << recorder_.messages[0].text;
 }

@@ -1,0 +1,138 @@
+#include "sintegra/input_check.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+namespace fiscora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string RefusalText(const std::string& file, int64_t line, const std::string& reason) {
+  std::string text = "O arquivo " + file + " não pode ser carregado";
+  if (line > 0) text += " (linha " + std::to_string(line) + ")";
+  return text + ": " + reason;
+}
+
+// The first characters of a line for a message: printable ASCII as is,
+// anything else as '?'.
+std::string Shown(std::string_view head) {
+  std::string out;
+  for (char c : head.substr(0, 12)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
+  return out;
+}
+
+[[noreturn]] void NotARecord10(const std::string& path, int64_t line, std::string_view head) {
+  if (head.substr(0, 6) == "|0000|")
+    throw InputRefusal(path, line,
+                       "é um arquivo EFD (SPED), não um arquivo SINTEGRA; um arquivo SINTEGRA "
+                       "começa pelo registro 10");
+  throw InputRefusal(path, line,
+                     "não é um arquivo SINTEGRA: a primeira linha deveria ser o registro 10 "
+                     "(começar por \"10\"), mas começa por \"" + Shown(head) + "\"");
+}
+
+}  // namespace
+
+InputRefusal::InputRefusal(std::string file, int64_t line, std::string reason)
+    : FileError(RefusalText(file, line, reason)), file_(std::move(file)), line_(line),
+      reason_(std::move(reason)) {}
+
+void CheckReadableFile(const std::string& path) {
+  const fs::path p = PathFromUtf8(path);
+  std::error_code ec;
+  fs::file_status st = fs::status(p, ec);
+  if (!fs::exists(st))
+    throw InputRefusal(path, 0, "o arquivo não existe (foi removido ou renomeado?)");
+  if (fs::is_directory(st)) throw InputRefusal(path, 0, "é uma pasta, não um arquivo");
+  if (!fs::is_regular_file(st)) throw InputRefusal(path, 0, "não é um arquivo comum");
+  std::ifstream in(p, std::ios::binary);
+  if (!in)
+    throw InputRefusal(path, 0,
+                       "não foi possível abrir o arquivo para leitura (sem permissão ou em uso)");
+}
+
+void CheckSintegraInput(const std::string& path) {
+  CheckReadableFile(path);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  std::vector<char> buf(1 << 16);
+  // Until the first line that is not blank has ended, bytes go one by one;
+  // after it, blocks are only searched for a NUL and their lines counted by
+  // the file's line end (LF, or CR in a file whose first line break is a CR
+  // alone), as the line reader counts them.
+  enum { kSeeking, kInFirst, kDone } phase = kSeeking;
+  int64_t line = 1;
+  int64_t first_line = 0;
+  std::string head;
+  bool prev_cr = false;
+  char separator = 0;  // decided by the first line break
+  bool first_block = true;
+  auto binary = [&](int64_t at) {
+    throw InputRefusal(path, at,
+                       "o arquivo contém bytes binários (NUL): não é um arquivo de texto "
+                       "SINTEGRA");
+  };
+  auto end_of_first = [&] {
+    if (head.substr(0, 2) != "10") NotARecord10(path, first_line, head);
+    phase = kDone;
+  };
+  while (in) {
+    in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
+    size_t got = static_cast<size_t>(in.gcount());
+    if (in.bad()) throw InputRefusal(path, 0, "erro ao ler o arquivo");
+    if (got == 0) break;
+    size_t i = 0;
+    if (first_block && got >= 3 && std::memcmp(buf.data(), "\xEF\xBB\xBF", 3) == 0) i = 3;
+    first_block = false;
+    for (; i < got && phase != kDone; ++i) {
+      char c = buf[i];
+      if (c == '\0') binary(line);
+      if (c == '\n' && prev_cr) {  // the LF of CR LF
+        separator = '\n';
+        prev_cr = false;
+        continue;
+      }
+      if (prev_cr && separator == 0) separator = '\r';
+      if (c == '\n' || c == '\r') {
+        if (c == '\n' && separator == 0) separator = '\n';
+        if (phase == kInFirst) end_of_first();
+        ++line;
+        prev_cr = c == '\r';
+        continue;
+      }
+      prev_cr = false;
+      if (phase == kSeeking && c != ' ' && c != '\t') {
+        phase = kInFirst;
+        first_line = line;
+      }
+      if (phase == kInFirst && head.size() < 16) head += c;
+    }
+    if (phase != kDone) continue;
+    const char* rest = buf.data() + i;
+    size_t n = got - i;
+    if (prev_cr && n > 0) {
+      // The first line ended with a CR, already counted: an LF right after
+      // it belongs to it.
+      if (*rest == '\n') {
+        ++rest;
+        --n;
+        if (separator == 0) separator = '\n';
+      } else if (separator == 0) {
+        separator = '\r';
+      }
+      prev_cr = false;
+    }
+    const char sep = separator == '\r' ? '\r' : '\n';
+    const char* nul = static_cast<const char*>(std::memchr(rest, 0, n));
+    if (nul) binary(line + std::count(rest, nul, sep));
+    line += std::count(rest, rest + n, sep);
+  }
+  if (phase == kInFirst) end_of_first();
+  if (phase == kSeeking)
+    throw InputRefusal(path, 0, "o arquivo está vazio; um arquivo SINTEGRA começa pelo registro 10");
+}
+
+}  // namespace fiscora

@@ -1,0 +1,54 @@
+#!/bin/sh
+# A full disk, as a file-size limit: fiscora-cli run with `ulimit -f` (the
+# signal of an oversized write ignored, so the write fails with an error as
+# on a full disk). Each writer must say it could not write the file, exit 1,
+# leave the old file byte for byte and no temporary file behind.
+# Usage: full_disk_test.sh FISCORA_CLI SINTEGRA_FILE
+set -u
+cli=$1
+example=$2
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+fail=0
+
+check() {  # name, exit code, stderr file, expected text
+  if [ "$2" -ne 1 ]; then echo "FAIL $1: exit code $2, expected 1"; fail=1; fi
+  if ! grep -q "$4" "$3"; then echo "FAIL $1: stderr lacks '$4':"; cat "$3"; fail=1; fi
+  leftovers=$(find "$dir" -name '*.tmp')
+  if [ -n "$leftovers" ]; then echo "FAIL $1: temporary files left: $leftovers"; fail=1; fi
+}
+
+# The input (35 kB) is far above the limit (16 blocks: 8 or 16 kB).
+cp "$example" "$dir/loja.txt"
+cp "$dir/loja.txt" "$dir/original.txt"
+printf 'copia antiga\r\n' > "$dir/Modif_loja.txt"
+
+# registro90: the copy "Modif_" beside the file; the old copy stays.
+(trap '' XFSZ; ulimit -f 16; exec "$cli" registro90 "$dir/loja.txt") >"$dir/out" 2>"$dir/err"
+check registro90 $? "$dir/err" "Não foi possível gravar o arquivo $dir/Modif_loja.txt: o arquivo excede o tamanho permitido"
+if [ "$(cat "$dir/Modif_loja.txt")" != "$(printf 'copia antiga\r\n')" ]; then
+  echo "FAIL registro90: the old copy was changed"; fail=1
+fi
+
+# tipo-arquivo: the file itself rewritten; it stays as it was.
+(trap '' XFSZ; ulimit -f 16; exec "$cli" tipo-arquivo "$dir/loja.txt" 2) >"$dir/out" 2>"$dir/err"
+check tipo-arquivo $? "$dir/err" "Não foi possível gravar o arquivo $dir/loja.txt: o arquivo excede o tamanho permitido"
+if ! cmp -s "$dir/loja.txt" "$dir/original.txt"; then
+  echo "FAIL tipo-arquivo: the file was changed"; fail=1
+fi
+
+# inventario --planilha: a file of records 10, 74 and 75 only (no working
+# file grows), its listing (6 kB) above a limit of 4 blocks (2 or 4 kB).
+grep -aE '^(10|74|75)' "$example" > "$dir/estoque.txt"
+printf 'planilha antiga' > "$dir/estoque.xlsx"
+(trap '' XFSZ; ulimit -f 4; exec "$cli" inventario "$dir/estoque.txt" --planilha "$dir/estoque.xlsx") >"$dir/out" 2>"$dir/err"
+check planilha $? "$dir/err" "Não foi possível gravar o arquivo $dir/estoque.xlsx: o arquivo excede o tamanho permitido"
+if [ "$(cat "$dir/estoque.xlsx")" != "planilha antiga" ]; then
+  echo "FAIL planilha: the old spreadsheet was changed"; fail=1
+fi
+
+# Without the limit the writers work (the test's own sanity).
+"$cli" registro90 "$dir/loja.txt" >"$dir/out" 2>"$dir/err" || { echo "FAIL: registro90 without a limit"; cat "$dir/err"; fail=1; }
+
+[ $fail -eq 0 ] && echo "full disk: every writer refused cleanly"
+exit $fail
