@@ -13,6 +13,7 @@
 
 #include "app/model/table_model.h"
 #include "app/ui/controls.h"
+#include "app/ui/file_drop.h"
 #include "sintegra/layout.h"
 #include "sped/analysis.h"
 #include "sped/input_check.h"
@@ -259,6 +260,8 @@ void Tfrm_notas_sped::Attach(Session& s, QDialog* difal, QDialog* fiscal_summary
   ShowColumns(grid_ecf_, EcfColumns());
   OrderOnTitleClick(grid_analise_, &busy_);
   OrderOnTitleClick(grid_ecf_, &busy_);
+  AcceptFileDrops(this, [this](const QString& path) { OpenSpedFile(path.toStdString()); },
+                  {"txt"});
 }
 
 template <typename Fn>
@@ -275,12 +278,17 @@ void Tfrm_notas_sped::Run(Fn&& fn) {
 
 void Tfrm_notas_sped::btn_open_arq_spedClick() {
   if (!s_ || busy_) return;
-  std::optional<std::string> path = s_->ui.ChooseOpenFile("texto|*.txt", "%HomePath%/Desktop");
-  if (!path) return;
+  std::optional<std::string> path =
+      s_->ui.ChooseOpenFile("texto|*.txt", "%HomePath%/Desktop", FileKind::kSped);
+  if (path) OpenSpedFile(*path);
+}
+
+void Tfrm_notas_sped::OpenSpedFile(const std::string& path) {
+  if (!s_ || busy_) return;
   bool read = false, c481 = false;
   Run([&](Session& s) {
-    CheckEfdInput(PathFromUtf8(*path));  // a file that is not EFD: its message, nothing read
-    c481 = AnalyseSpedFile(s, PathFromUtf8(*path));
+    CheckEfdInput(PathFromUtf8(path));  // a file that is not EFD: its message, nothing read
+    c481 = AnalyseSpedFile(s, PathFromUtf8(path));
     read = true;
   });
   // The path shows once the split has taken the file, even when the reader

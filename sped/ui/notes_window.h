@@ -37,6 +37,9 @@ class Tfrm_notas_sped : public SecondaryWindow {
 
   // The events of the window, as its buttons call them.
   void btn_open_arq_spedClick();
+  // Reads the SPED file into the grids, as "Arquivo SPED" does once the file
+  // is chosen (also for a file dropped on the window).
+  void OpenSpedFile(const std::string& path);
   void Button1Click();
   void btn1Click();
   void btn2Click();

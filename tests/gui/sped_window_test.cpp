@@ -2,6 +2,9 @@
 // read into its grids, the movement grid's added columns, title clicks, the
 // DIFAL list, the sheets.
 #include <QDialog>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTimer>
@@ -149,6 +152,25 @@ TEST_F(SpedWindowTest, ReadsAFileIntoItsGrids) {
                 .find("c490.txt"),
             std::string::npos);
   EXPECT_EQ(Grid("grid_analise")->model()->rowCount(), 3);
+}
+
+// A SPED file dropped on the window is read as "Arquivo SPED" reads the
+// chosen one, without a dialog.
+TEST_F(SpedWindowTest, ADroppedFileIsRead) {
+  std::string file = Efd(false);
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window(), &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window(), &drop);
+  Pump();
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_EQ(window()->findChild<QLineEdit*>(QStringLiteral("edt_arq_sped"))->text().toStdString(),
+            file);
+  EXPECT_EQ(Grid("grid_analise")->model()->rowCount(), 3);
+  EXPECT_TRUE(recorder_.file_dialogs.empty());
 }
 
 TEST_F(SpedWindowTest, TitleClicksOrderWithRegularTitles) {
