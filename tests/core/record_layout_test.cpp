@@ -37,11 +37,14 @@ TEST(RecordLayout, NumberWidthCountsTheDecimals) {
   // N 11.2: 13 characters, the last 2 decimals.
   EXPECT_EQ(rec50::kValorTotal.width, 13);
   EXPECT_EQ(rec50::kValorTotal.whole(), 11);
-  RecordLine line(testing::Rec("50").Num(rec50::kValorTotal, 1234567).str(), false);
+  // A record line views its bytes: the text must outlive it.
+  const std::string text = testing::Rec("50").Num(rec50::kValorTotal, 1234567).str();
+  RecordLine line(text, false);
   EXPECT_EQ(line.Raw(rec50::kValorTotal), "0000001234567");
   EXPECT_EQ(line.Amount(rec50::kValorTotal), Money::FromUnits(12345) + Money::FromRaw(6700));
   // N 8.3 as its joined text.
-  RecordLine item(testing::Rec("54").Num(rec54::kQuantidade, 2500).str(), false);
+  const std::string item_text = testing::Rec("54").Num(rec54::kQuantidade, 2500).str();
+  RecordLine item(item_text, false);
   EXPECT_EQ(item.Joined(rec54::kQuantidade), "00000002,500");
 }
 
