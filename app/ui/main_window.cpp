@@ -153,6 +153,8 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   AttachSheetTools();
   if (windows_.frm_notas_sped)
     windows_.frm_notas_sped->Attach(*session_, windows_.frmDifal, windows_.frmResumoFiscal);
+  if (windows_.frm_notas_sped && desktop_)
+    windows_.frm_notas_sped->AttachRecentFiles(desktop_->recent_sped());
 }
 
 void Tfrmprincipal::SetSecondaryWindows(const SecondaryWindows& windows) {

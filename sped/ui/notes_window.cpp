@@ -1,5 +1,6 @@
 #include "sped/ui/notes_window.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIdentityProxyModel>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <exception>
 #include <map>
@@ -219,6 +221,16 @@ Tfrm_notas_sped::Tfrm_notas_sped(QWidget* parent)
   file_row->addWidget(edt, 1);
   QPushButton* open = NamedButton(this, "btn_open_arq_sped", QStringLiteral("Arquivo SPED"));
   file_row->addWidget(open);
+  // The recent SPED files, a small menu button after "Arquivo SPED" (its
+  // menu comes with the list, in AttachRecentFiles).
+  recent_button_ = new QToolButton(this);
+  recent_button_->setObjectName(QStringLiteral("sbtn_recentes_sped"));
+  recent_button_->setArrowType(Qt::DownArrow);
+  recent_button_->setToolTip(QStringLiteral("Arquivos recentes"));
+  recent_button_->setPopupMode(QToolButton::InstantPopup);
+  recent_button_->setFixedHeight(open->sizeHint().height());
+  recent_button_->setEnabled(false);
+  file_row->addWidget(recent_button_);
   v->addLayout(file_row);
 
   v->addWidget(NamedLabel(this, "lbl2", QStringLiteral("Resumo de Notas Fiscais")));
@@ -283,6 +295,23 @@ void Tfrm_notas_sped::btn_open_arq_spedClick() {
   if (path) OpenSpedFile(*path);
 }
 
+void Tfrm_notas_sped::AttachRecentFiles(RecentFiles& recent) {
+  recent_ = &recent;
+  auto* menu = new RecentFilesMenu(recent, this, "popm_recentes_sped");
+  recent_button_->setMenu(menu);
+  recent_button_->setEnabled(true);
+  connect(menu, &RecentFilesMenu::chosen, this,
+          [this](const QString& path) { OpenSpedFile(path.toStdString()); });
+  connect(menu, &RecentFilesMenu::missing, this, [this](const QString& path) {
+    recent_->Remove(path);
+    if (s_)
+      s_->ui.Message("Atenção", QStringLiteral("O arquivo %1 não existe mais e foi retirado da "
+                                               "lista de arquivos recentes.")
+                                    .arg(QDir::toNativeSeparators(path))
+                                    .toStdString());
+  });
+}
+
 void Tfrm_notas_sped::OpenSpedFile(const std::string& path) {
   if (!s_ || busy_) return;
   bool read = false, c481 = false;
@@ -297,6 +326,7 @@ void Tfrm_notas_sped::OpenSpedFile(const std::string& path) {
     findChild<QLineEdit*>(QStringLiteral("edt_arq_sped"))
         ->setText(QString::fromStdString(s_->sped.file));
   if (read) SetEcfColumns(c481);
+  if (read && recent_) recent_->Add(QString::fromStdString(path));
 }
 
 void Tfrm_notas_sped::SetEcfColumns(bool c481) {

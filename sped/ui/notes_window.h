@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/recent_files.h"
 #include "app/ui/secondary_window.h"
 #include "session/session.h"
 
 class QTableView;
+class QToolButton;
 
 namespace fiscora::qt {
 
@@ -40,6 +42,9 @@ class Tfrm_notas_sped : public SecondaryWindow {
   // Reads the SPED file into the grids, as "Arquivo SPED" does once the file
   // is chosen (also for a file dropped on the window).
   void OpenSpedFile(const std::string& path);
+  // The list of recent SPED files: its menu after "Arquivo SPED"; a file
+  // read here goes to its front.
+  void AttachRecentFiles(RecentFiles& recent);
   void Button1Click();
   void btn1Click();
   void btn2Click();
@@ -59,6 +64,8 @@ class Tfrm_notas_sped : public SecondaryWindow {
   QTableView* grid_analise_ = nullptr;
   QTableView* grid_ecf_ = nullptr;
   bool busy_ = false;
+  RecentFiles* recent_ = nullptr;
+  QToolButton* recent_button_ = nullptr;
 };
 
 }  // namespace fiscora::qt

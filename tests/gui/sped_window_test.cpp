@@ -2,7 +2,9 @@
 // read into its grids, the movement grid's added columns, title clicks, the
 // DIFAL list, the sheets.
 #include <QDialog>
+#include <QDir>
 #include <QDropEvent>
+#include <QToolButton>
 #include <QMimeData>
 #include <QUrl>
 #include <QHeaderView>
@@ -11,6 +13,7 @@
 
 #include "../core/sped_fixture.h"
 #include "main_window_fixture.h"
+#include "app/ui/main_window_desktop.h"
 #include "sped/ui/notes_window.h"
 
 namespace fiscora::qt {
@@ -171,6 +174,14 @@ TEST_F(SpedWindowTest, ADroppedFileIsRead) {
             file);
   EXPECT_EQ(Grid("grid_analise")->model()->rowCount(), 3);
   EXPECT_TRUE(recorder_.file_dialogs.empty());
+  // The file read goes to the front of the recent SPED files, whose menu
+  // sits after "Arquivo SPED".
+  auto* recent = window()->findChild<QToolButton*>(QStringLiteral("sbtn_recentes_sped"));
+  ASSERT_NE(recent, nullptr);
+  EXPECT_TRUE(recent->isEnabled());
+  ASSERT_NE(recent->menu(), nullptr);
+  EXPECT_EQ(frm_->desktop().recent_sped().paths().value(0),
+            QDir::cleanPath(QString::fromStdString(file)));
 }
 
 TEST_F(SpedWindowTest, TitleClicksOrderWithRegularTitles) {
