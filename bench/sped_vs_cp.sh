@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # The SPED note analysis against copying the file: generates an EFD ICMS/IPI
-# file of LINES lines (a million by default), then, in one run, times RUNS
-# copies (`cp FILE DEST`) and RUNS analyses (`sped-analysis-run FILE`: the
-# split into block files and the notes reader, as "Arquivo SPED" runs them),
-# alternating the two, and prints the best elapsed and the best processor
-# time (user + system) of each and their ratios; then the peak resident
-# memory of the analysis against the size of the file.
+# file of LINES lines (a million by default), then times, in one hyperfine
+# run, RUNS analyses (`sped-analysis-run FILE`: the split into block files and
+# the notes reader, as "Arquivo SPED" runs them) and RUNS copies
+# (`cp FILE DEST`), and prints the mean of each and their ratio; then the
+# peak resident memory of the analysis against the size of the file.
 #
 # usage: bench/sped_vs_cp.sh [BUILD_DIR] [LINES] [RUNS] [GEN-SPED OPTIONS...]
 #   BUILD_DIR  a configured build folder (default: build-bench beside bench/)
@@ -19,7 +18,9 @@ lines=${2:-1000000}
 runs=${3:-5}
 shift $(( $# < 3 ? $# : 3 ))
 
-[ -x /usr/bin/time ] || { echo "sped_vs_cp: /usr/bin/time is needed" >&2; exit 2; }
+for tool in hyperfine /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "sped_vs_cp: $tool is needed" >&2; exit 2; }
+done
 if [ ! -d "$build" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DFISCORA_GUI=OFF >/dev/null
 fi
@@ -36,26 +37,15 @@ bytes=$(stat -c %s "$file")
 cat "$file" > /dev/null  # in the page cache for both
 
 # "elapsed cpu" seconds of one run of the command (cpu: user + system).
-measure() {
-  /usr/bin/time -f '%e %U %S' -o "$work/t.txt" "$@" > /dev/null 2>&1
-  awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' "$work/t.txt"
-}
+hyperfine --style basic -N --warmup 1 --runs "$runs" --export-csv "$work/times.csv" \
+  -n analysis "$run $file" \
+  -n cp "cp $file $work/copy.txt"
 
-best() { sort -g | head -n 1; }
-: > "$work/cp.txt"
-: > "$work/an.txt"
-for ((i = 0; i < runs; i++)); do
-  read -r ce cc < <(measure cp "$file" "$work/copy.txt")
-  read -r ae ac < <(measure "$run" "$file")
-  echo "$ce $cc" >> "$work/cp.txt"
-  echo "$ae $ac" >> "$work/an.txt"
-  printf 'run %d: cp %s s (cpu %s s), analysis %s s (cpu %s s)\n' "$((i + 1))" "$ce" "$cc" "$ae" "$ac"
-done
-cp_e=$(cut -d' ' -f1 "$work/cp.txt" | best); cp_c=$(cut -d' ' -f2 "$work/cp.txt" | best)
-an_e=$(cut -d' ' -f1 "$work/an.txt" | best); an_c=$(cut -d' ' -f2 "$work/an.txt" | best)
-awk -v ce="$cp_e" -v cc="$cp_c" -v ae="$an_e" -v ac="$an_c" 'BEGIN {
-  printf "\nbest elapsed: cp %.3f s, analysis %.3f s, analysis/cp = %.1f\n", ce, ae, ae / ce
-  printf "best cpu:     cp %.3f s, analysis %.3f s, analysis/cp = %.1f\n", cc, ac, (cc > 0 ? ac / cc : 0)
+# command,mean,stddev,median,user,system,min,max
+an=$(awk -F, '$1 == "analysis" { print $2 }' "$work/times.csv")
+cp_=$(awk -F, '$1 == "cp" { print $2 }' "$work/times.csv")
+awk -v a="$an" -v c="$cp_" -v n="$lines" 'BEGIN {
+  printf "\nanalysis: %.3f s   cp: %.3f s   analysis/cp = %.1f   (%.0f lines/s)\n", a, c, a / c, n / a
 }'
 
 /usr/bin/time -v "$run" "$file" > "$work/out.txt" 2> "$work/time.txt"
