@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
   const QStringList args = QApplication::arguments();
   if (args.size() > 1) {
     const std::string path = args.at(1).toStdString();  // the core takes paths as UTF-8
-    QTimer::singleShot(0, &frmprincipal, [&frmprincipal, path] { frmprincipal.ChooseAndVerify(path); });
+    QTimer::singleShot(0, &frmprincipal,
+                       [&frmprincipal, path] { frmprincipal.ChooseAndVerify(path); });
   }
   return QApplication::exec();
 }

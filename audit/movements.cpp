@@ -183,8 +183,10 @@ class KeepOrdering {
       : t_(t), fields_(t.IndexFieldNames()), name_(t.IndexName()) {}
   ~KeepOrdering() {
     try {
-      if (!name_.empty()) t_.SetIndexName(name_);
-      else t_.SetIndexFieldNames(fields_);
+      if (!name_.empty())
+        t_.SetIndexName(name_);
+      else
+        t_.SetIndexFieldNames(fields_);
     } catch (...) {
       // The names were the table's own a moment ago.
     }

@@ -6,9 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -188,7 +188,8 @@ void BM_AuditTwoInventoriesThreePeriods(benchmark::State& state) {
   state.counters["cpu_s"] = cpu / n;
   state.counters["s_inv_ini"] = phase[0] / n;
   state.counters["s_inv_fim"] = phase[1] / n;
-  for (int p = 0; p < kPeriods; ++p) state.counters["s_period" + std::to_string(p + 1)] = phase[2 + p] / n;
+  for (int p = 0; p < kPeriods; ++p)
+    state.counters["s_period" + std::to_string(p + 1)] = phase[2 + p] / n;
   std::error_code ec;
   fs::remove_all(work, ec);
 }

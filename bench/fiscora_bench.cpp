@@ -27,17 +27,17 @@
 #include "data/catalogue.h"
 #include "data/client_table.h"
 #include "data/money.h"
-#include "workflow/envelope.h"
 #include "session/main_window_state.h"
 #include "session/session.h"
-#include "workflow/file_choice.h"
-#include "workflow/verification.h"
 #include "sintegra/header.h"
 #include "sintegra/loader.h"
 #include "sped/analysis.h"
 #include "tools/sintegra_generator.h"
-#include "validate/sintegra_validator.h"
 #include "tools/sped_generator.h"
+#include "validate/sintegra_validator.h"
+#include "workflow/envelope.h"
+#include "workflow/file_choice.h"
+#include "workflow/verification.h"
 
 namespace fs = std::filesystem;
 
@@ -130,14 +130,24 @@ struct NoteRows {
 
 struct Cds50Fields {
   explicit Cds50Fields(fiscora::ClientTable& t)
-      : cnpj(t.FieldIndex("cnpj")), ie(t.FieldIndex("ie")), data(t.FieldIndex("data_emiss")),
-        uf(t.FieldIndex("uf")), modelo(t.FieldIndex("modelo")), serie(t.FieldIndex("serie")),
-        numero(t.FieldIndex("numero")), cfop(t.FieldIndex("cfop")),
-        emitente(t.FieldIndex("emitente")), total(t.FieldIndex("valor_total")),
-        base(t.FieldIndex("base_calc")), icms(t.FieldIndex("valor_icms")),
-        isento(t.FieldIndex("isento")), outras(t.FieldIndex("outras")),
-        aliquota(t.FieldIndex("aliquota")), situacao(t.FieldIndex("situacao")),
-        ntf(t.FieldIndex("ntf")), ntp(t.FieldIndex("ntp")) {}
+      : cnpj(t.FieldIndex("cnpj")),
+        ie(t.FieldIndex("ie")),
+        data(t.FieldIndex("data_emiss")),
+        uf(t.FieldIndex("uf")),
+        modelo(t.FieldIndex("modelo")),
+        serie(t.FieldIndex("serie")),
+        numero(t.FieldIndex("numero")),
+        cfop(t.FieldIndex("cfop")),
+        emitente(t.FieldIndex("emitente")),
+        total(t.FieldIndex("valor_total")),
+        base(t.FieldIndex("base_calc")),
+        icms(t.FieldIndex("valor_icms")),
+        isento(t.FieldIndex("isento")),
+        outras(t.FieldIndex("outras")),
+        aliquota(t.FieldIndex("aliquota")),
+        situacao(t.FieldIndex("situacao")),
+        ntf(t.FieldIndex("ntf")),
+        ntp(t.FieldIndex("ntp")) {}
   int cnpj, ie, data, uf, modelo, serie, numero, cfop, emitente, total, base, icms, isento, outras,
       aliquota, situacao, ntf, ntp;
 };
@@ -256,9 +266,9 @@ void BM_Cds50Append(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.counters["bytes_per_row"] = bytes_per_row;
-  state.counters["rows_per_s"] = benchmark::Counter(
-      static_cast<double>(kTableRows) * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate);
+  state.counters["rows_per_s"] =
+      benchmark::Counter(static_cast<double>(kTableRows) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_Cds50Append)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
@@ -281,9 +291,9 @@ void BM_Cds50Walk(benchmark::State& state) {
     benchmark::DoNotOptimize(chars);
     if (rows_seen != kTableRows) state.SkipWithError("walk did not see every row");
   }
-  state.counters["rows_per_s"] = benchmark::Counter(
-      static_cast<double>(kTableRows) * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate);
+  state.counters["rows_per_s"] =
+      benchmark::Counter(static_cast<double>(kTableRows) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_Cds50Walk)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -320,9 +330,9 @@ void BM_OrderedAppendLocate(benchmark::State& state) {
     t.reset();
     state.ResumeTiming();
   }
-  state.counters["ops_per_s"] = benchmark::Counter(
-      static_cast<double>(kLocateRows) * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate);
+  state.counters["ops_per_s"] =
+      benchmark::Counter(static_cast<double>(kLocateRows) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_OrderedAppendLocate)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -349,11 +359,11 @@ void BM_LoadSintegra(benchmark::State& state) {
     shell.reset();
     state.ResumeTiming();
   }
-  state.counters["lines_per_s"] = benchmark::Counter(
-      static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate);
-  state.counters["MB_per_s"] = benchmark::Counter(mb * static_cast<double>(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+  state.counters["lines_per_s"] =
+      benchmark::Counter(static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+  state.counters["MB_per_s"] =
+      benchmark::Counter(mb * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["resident_MB"] = static_cast<double>(peak_growth) / 1e6;
 }
 BENCHMARK(BM_LoadSintegra)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
@@ -374,9 +384,9 @@ void BM_VerificationRun(benchmark::State& state) {
     shell.reset();
     state.ResumeTiming();
   }
-  state.counters["lines_per_s"] = benchmark::Counter(
-      static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate);
+  state.counters["lines_per_s"] =
+      benchmark::Counter(static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_VerificationRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
@@ -398,9 +408,9 @@ void BM_ValidateSintegra(benchmark::State& state) {
     state.counters["findings"] = static_cast<double>(r.findings.size());
     state.ResumeTiming();
   }
-  state.counters["lines_per_s"] = benchmark::Counter(
-      static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate);
+  state.counters["lines_per_s"] =
+      benchmark::Counter(static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
   state.counters["resident_MB"] = static_cast<double>(peak_growth) / 1e6;
 }
 BENCHMARK(BM_ValidateSintegra)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
@@ -414,9 +424,9 @@ void BM_GenerateFile(benchmark::State& state) {
   }
   std::error_code ec;
   fs::remove(out, ec);
-  state.counters["lines_per_s"] = benchmark::Counter(
-      static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate);
+  state.counters["lines_per_s"] =
+      benchmark::Counter(static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_GenerateFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 

@@ -4,8 +4,8 @@
 // prints the rows of the four tables. For timing against cp and for the
 // peak memory (bench/sped_vs_cp.sh).
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <random>
@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   namespace fs = std::filesystem;
-  fs::path work = fs::temp_directory_path() / ("fiscora-sped-run-" + std::to_string(std::random_device()()));
+  fs::path work =
+      fs::temp_directory_path() / ("fiscora-sped-run-" + std::to_string(std::random_device()()));
   try {
     fs::create_directories(work);
     fiscora::TdtmCENTRAL dtm;
@@ -36,9 +37,10 @@ int main(int argc, char** argv) {
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     double cpu = double(std::clock() - c0) / CLOCKS_PER_SEC;
     std::fprintf(stderr, "analysis %.3f s (cpu %.3f s)\n", wall, cpu);
-    std::printf("notes %d, movement %d, difal %d, icms %d, c481 %s\n", dtm.cds_nf_sped.RecordCount(),
-                dtm.cds_mov_ecf_sped.RecordCount(), dtm.cds_difal.RecordCount(),
-                dtm.cds_totalizador_icms.RecordCount(), c481 ? "true" : "false");
+    std::printf("notes %d, movement %d, difal %d, icms %d, c481 %s\n",
+                dtm.cds_nf_sped.RecordCount(), dtm.cds_mov_ecf_sped.RecordCount(),
+                dtm.cds_difal.RecordCount(), dtm.cds_totalizador_icms.RecordCount(),
+                c481 ? "true" : "false");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     fs::remove_all(work);

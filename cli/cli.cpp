@@ -127,8 +127,8 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
       size_t eq = a.find('=');
       std::string name = a.substr(0, eq);
       bool known = name == "--dump" ||
-                   (command && std::find(command->options.begin(), command->options.end(),
-                                         name) != command->options.end());
+                   (command && std::find(command->options.begin(), command->options.end(), name) !=
+                                   command->options.end());
       if (!known) return usage_error("opção desconhecida: " + a);
       std::string value;
       if (eq != std::string::npos) {
@@ -153,10 +153,10 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
   if (!command) return usage_error("comando desconhecido: " + args.command);
   int count = static_cast<int>(args.positionals.size());
   if (count < command->min_positionals)
-    return usage_error(command->needs_file && count == 0 ? "falta o ARQUIVO"
-                                                         : "faltam argumentos");
+    return usage_error(command->needs_file && count == 0 ? "falta o ARQUIVO" : "faltam argumentos");
   if (command->max_positionals >= 0 && count > command->max_positionals)
-    return usage_error("argumento a mais: " + args.positionals[static_cast<size_t>(command->max_positionals)]);
+    return usage_error("argumento a mais: " +
+                       args.positionals[static_cast<size_t>(command->max_positionals)]);
 
   TdtmCENTRAL dtm;
   for (const auto& t : dump.tables)

@@ -11,7 +11,6 @@
 #include "data/json.h"
 #include "sintegra/aliquots.h"
 #include "sintegra/input_check.h"
-#include "sped/input_check.h"
 #include "sintegra/inventory.h"
 #include "sintegra/layout.h"
 #include "sintegra/loader.h"
@@ -19,6 +18,7 @@
 #include "sintegra/record90.h"
 #include "sintegra/summaries.h"
 #include "sped/analysis.h"
+#include "sped/input_check.h"
 #include "sped/merge.h"
 #include "sped/sheets.h"
 #include "validate/validate.h"
@@ -231,8 +231,7 @@ int Inventario(CliContext& c) {
     SaveAs(c, c.args.Option("--planilha"));
     btnExcelClick(c.s);
   }
-  if (c.args.Has("--pdf"))
-    c.printer->PrintToPdf(BuildInventoryReport(c.s), PathFromUtf8(pdf));
+  if (c.args.Has("--pdf")) c.printer->PrintToPdf(BuildInventoryReport(c.s), PathFromUtf8(pdf));
   return 0;
 }
 

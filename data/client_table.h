@@ -45,13 +45,13 @@ class TableError : public std::runtime_error {
 class Value {
  public:
   enum class Kind { kText, kInteger, kFloat, kMoney };
-  Value(std::string_view s) : kind_(Kind::kText), text_(s) {}  // NOLINT
-  Value(const char* s) : kind_(Kind::kText), text_(s) {}        // NOLINT
+  Value(std::string_view s) : kind_(Kind::kText), text_(s) {}    // NOLINT
+  Value(const char* s) : kind_(Kind::kText), text_(s) {}         // NOLINT
   Value(const std::string& s) : kind_(Kind::kText), text_(s) {}  // NOLINT
-  Value(int v) : kind_(Kind::kInteger), int_(v) {}              // NOLINT
-  Value(int64_t v) : kind_(Kind::kInteger), int_(v) {}          // NOLINT
-  Value(double v) : kind_(Kind::kFloat), float_(v) {}           // NOLINT
-  Value(Money v) : kind_(Kind::kMoney), int_(v.raw()) {}        // NOLINT
+  Value(int v) : kind_(Kind::kInteger), int_(v) {}               // NOLINT
+  Value(int64_t v) : kind_(Kind::kInteger), int_(v) {}           // NOLINT
+  Value(double v) : kind_(Kind::kFloat), float_(v) {}            // NOLINT
+  Value(Money v) : kind_(Kind::kMoney), int_(v.raw()) {}         // NOLINT
   Kind kind() const { return kind_; }
   std::string_view text() const { return text_; }
   int64_t integer() const { return int_; }
@@ -264,14 +264,16 @@ class ClientTable {
   static constexpr unsigned kBlockShift = 12;
   static constexpr RowId kBlockRows = RowId{1} << kBlockShift;
   uint64_t& Cell(RowId row, int field) {
-    return cell_blocks_[row >> kBlockShift]
-                       [static_cast<size_t>(row & (kBlockRows - 1)) * nf_ + static_cast<size_t>(field)];
+    return cell_blocks_[row >> kBlockShift][static_cast<size_t>(row & (kBlockRows - 1)) * nf_ +
+                                            static_cast<size_t>(field)];
   }
   const uint64_t& CellAt(RowId row, int field) const {
-    return cell_blocks_[row >> kBlockShift]
-                       [static_cast<size_t>(row & (kBlockRows - 1)) * nf_ + static_cast<size_t>(field)];
+    return cell_blocks_[row >> kBlockShift][static_cast<size_t>(row & (kBlockRows - 1)) * nf_ +
+                                            static_cast<size_t>(field)];
   }
-  bool IsText(int field) const { return def_.fields[static_cast<size_t>(field)].type == FieldType::kText; }
+  bool IsText(int field) const {
+    return def_.fields[static_cast<size_t>(field)].type == FieldType::kText;
+  }
   void CompactArena();
   void LoadBuffer(RowId row);
   void WriteBuffer(RowId row);
@@ -325,8 +327,8 @@ class ClientTable {
   State state_ = State::kBrowse;
 
   std::vector<std::unique_ptr<uint64_t[]>> cell_blocks_;  // row-major, nf_ cells a row
-  std::vector<uint64_t> seq_;     // rank in default order; kDead when deleted
-  TextArena arena_;               // the texts of the text cells
+  std::vector<uint64_t> seq_;  // rank in default order; kDead when deleted
+  TextArena arena_;            // the texts of the text cells
   std::vector<RowId> default_order_;
 
   // edit buffer
@@ -340,7 +342,7 @@ class ClientTable {
   // cursor
   bool has_current_ = false;
   RowId current_ = 0;
-  size_t cur_pos_ = 0;            // position in default order (default ordering)
+  size_t cur_pos_ = 0;  // position in default order (default ordering)
   bool eof_ = true;
   bool bof_ = true;
 
@@ -354,7 +356,7 @@ class ClientTable {
 
   std::map<std::string, std::unique_ptr<HashIndex>> hash_indexes_;
   std::unordered_map<std::string, KeyInfo> key_infos_;
-  std::string last_key_fields_;   // the key of the last Locate and its info
+  std::string last_key_fields_;  // the key of the last Locate and its info
   KeyInfo* last_key_info_ = nullptr;
 
   bool aggregates_active_ = false;

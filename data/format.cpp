@@ -72,7 +72,8 @@ void RoundDigits(Decimal& d, int keep) {
   d.digits.resize(static_cast<size_t>(keep));
   if (up) {
     int i = keep - 1;
-    while (i >= 0 && d.digits[static_cast<size_t>(i)] == '9') d.digits[static_cast<size_t>(i--)] = '0';
+    while (i >= 0 && d.digits[static_cast<size_t>(i)] == '9')
+      d.digits[static_cast<size_t>(i--)] = '0';
     if (i < 0) {
       d.digits.insert(d.digits.begin(), '1');
       ++d.exp;

@@ -13,11 +13,21 @@ std::string JsonEscape(std::string_view s) {
   for (char ch : s) {
     unsigned char c = static_cast<unsigned char>(ch);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char buf[8];
@@ -88,10 +98,18 @@ void WriteTableRows(JsonWriter& w, const ClientTable& t) {
       const FieldDef& def = t.FieldAt(f);
       w.Key(def.name);
       switch (def.type) {
-        case FieldType::kText: w.String(t.RowText(row, f)); break;
-        case FieldType::kInteger: w.Int(t.RowRaw(row, f)); break;
-        case FieldType::kFloat: w.Double(t.RowFloat(row, f)); break;
-        case FieldType::kCurrency: w.String(Money::FromRaw(t.RowRaw(row, f)).ToFixed4()); break;
+        case FieldType::kText:
+          w.String(t.RowText(row, f));
+          break;
+        case FieldType::kInteger:
+          w.Int(t.RowRaw(row, f));
+          break;
+        case FieldType::kFloat:
+          w.Double(t.RowFloat(row, f));
+          break;
+        case FieldType::kCurrency:
+          w.String(Money::FromRaw(t.RowRaw(row, f)).ToFixed4());
+          break;
       }
     }
     w.EndObject();
@@ -104,9 +122,12 @@ void WriteAggregates(JsonWriter& w, const ClientTable& t) {
   for (int a = 0; a < t.AggregateCount(); ++a) {
     w.Key(t.def().aggregates[static_cast<size_t>(a)].name);
     AggregateValue v = t.AggregateAt(a);
-    if (v.is_null) w.Null();
-    else if (v.is_float) w.Double(v.floating);
-    else w.Int(v.integer);
+    if (v.is_null)
+      w.Null();
+    else if (v.is_float)
+      w.Double(v.floating);
+    else
+      w.Int(v.integer);
   }
   w.EndObject();
 }

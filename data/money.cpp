@@ -146,8 +146,10 @@ std::optional<Money> ParseMoney(std::string_view text) {
     } else if (c >= '0' && c <= '9') {
       uint64_t d = static_cast<uint64_t>(c - '0');
       if (comma && decimals >= 4) {
-        if (decimals++ == 4) fifth = static_cast<int>(d);
-        else rest_nonzero = rest_nonzero || d != 0;
+        if (decimals++ == 4)
+          fifth = static_cast<int>(d);
+        else
+          rest_nonzero = rest_nonzero || d != 0;
         continue;
       }
       if (a > (kTop - d) / 10) return std::nullopt;
@@ -173,8 +175,8 @@ std::optional<double> ParseDouble(std::string_view text) {
   }
   // Exact for the digit counts of fiscal files (up to 15 significant digits).
   double v = static_cast<double>(p->mantissa);
-  static const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
-                                  1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+  static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                  1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
   if (p->scale <= 18) return v / kPow10[p->scale];
   return v / std::pow(10.0, p->scale);
 }

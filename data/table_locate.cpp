@@ -39,7 +39,8 @@ uint64_t HashText(std::string_view s) {
 // The hash of one key field: its text, or its cell (-0 and 0 alike).
 uint64_t HashOf(FieldType type, uint64_t cell, std::string_view text) {
   switch (type) {
-    case FieldType::kText: return HashText(text);
+    case FieldType::kText:
+      return HashText(text);
     case FieldType::kFloat: {
       double d = std::bit_cast<double>(cell);
       if (d == 0) d = 0;
@@ -183,7 +184,8 @@ bool ClientTable::LocateImpl(std::string_view key_fields, const Value* values, s
       }
       uint64_t hash = 0;
       for (size_t i = 0; i < count; ++i)
-        hash = Mix(hash, HashOf(def_.fields[static_cast<size_t>(fields[i])].type, keys[i].cell, keys[i].text));
+        hash = Mix(hash, HashOf(def_.fields[static_cast<size_t>(fields[i])].type, keys[i].cell,
+                                keys[i].text));
       info.hash->map.ForEach(hash, [&](RowId r) {
         if (!RowMatches(r, fields, keys, options)) return;
         if (!found) {

@@ -18,8 +18,8 @@ namespace fiscora::fuzz {
 inline const std::filesystem::path& Folder() {
   static const std::filesystem::path folder = [] {
     auto p = std::filesystem::temp_directory_path() /
-             ("fiscora-fuzz-" + std::to_string(std::hash<std::string>{}(
-                                    std::filesystem::current_path().string())));
+             ("fiscora-fuzz-" +
+              std::to_string(std::hash<std::string>{}(std::filesystem::current_path().string())));
     std::filesystem::create_directories(p);
     return p;
   }();

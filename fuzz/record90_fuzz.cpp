@@ -1,8 +1,8 @@
 // The record 90 rebuild over any bytes (it works on any text file): the copy
 // "Modif_" is written beside the input, or the rebuild stops with an error it
 // reports to the user.
-#include "fuzz_common.h"
 #include "data/atomic_file.h"
+#include "fuzz_common.h"
 #include "sintegra/layout.h"
 #include "sintegra/record90.h"
 

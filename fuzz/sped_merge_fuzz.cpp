@@ -1,9 +1,9 @@
 // The SPED merge over any bytes: the input is added twice (head office, then
 // as a branch; the second is refused as a duplicate when it lists an
 // establishment), then the merged file is written from the merge files.
+#include "data/atomic_file.h"
 #include "fuzz_common.h"
 #include "sintegra/layout.h"
-#include "data/atomic_file.h"
 #include "sped/merge.h"
 #include "sped/merged_file.h"
 

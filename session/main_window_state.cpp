@@ -7,7 +7,11 @@ namespace fiscora {
 
 Control::Control(MainWindowState* owner, const char* name, Kind kind, std::string text,
                  bool visible, bool enabled)
-    : owner_(owner), name_(name), kind_(kind), text_(std::move(text)), visible_(visible),
+    : owner_(owner),
+      name_(name),
+      kind_(kind),
+      text_(std::move(text)),
+      visible_(visible),
       enabled_(enabled) {
   owner_->Register(this);
 }
@@ -51,7 +55,9 @@ void Gauge::SetPosition(int position) {
 }
 
 PageControl::PageControl(MainWindowState* owner, const char* name, std::vector<Control*> sheets)
-    : Control(owner, name, Kind::kPageControl), pages_(std::move(sheets)), active_(pages_.front()) {}
+    : Control(owner, name, Kind::kPageControl),
+      pages_(std::move(sheets)),
+      active_(pages_.front()) {}
 
 int PageControl::PageIndex(const Control& sheet) const {
   auto it = std::find(pages_.begin(), pages_.end(), &sheet);

@@ -228,5 +228,4 @@ class MainWindowState {
                                 &lblcancecf4, &lblcancecf5, &lblcancecf6};
 };
 
-
 }  // namespace fiscora

@@ -12,7 +12,8 @@ namespace fiscora {
 // Tick() after every line; the clock is read only every 256 ticks.
 class Pacer {
  public:
-  explicit Pacer(UserInterface& ui, std::chrono::milliseconds period = std::chrono::milliseconds(30))
+  explicit Pacer(UserInterface& ui,
+                 std::chrono::milliseconds period = std::chrono::milliseconds(30))
       : ui_(ui), period_(period), last_(std::chrono::steady_clock::now()) {}
   void Tick() {
     if ((++ticks_ & 255u) != 0) return;

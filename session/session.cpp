@@ -17,10 +17,10 @@ void ResetControls(MainWindowState& f) {
   f.lblmod1.Clear();
   f.lbldatainv.Clear();
   f.pgcdados.SetActive(f.tbsdados_emp);
-  for (Control* c : {&f.lblrazao, &f.lblCnpj, &f.lblie, &f.lblmunic, &f.lblUF, &f.lbldataini,
-                     &f.lbldatafim, &f.lbl50, &f.lbl60a, &f.lbl60i, &f.lbl60r, &f.lbl74,
-                     &f.lbllinhas, &f.lblentradas, &f.lblsaidas, &f.lblentradas_outros,
-                     &f.lblsaidas_outros, &f.lbldesc, &f.lblcanc})
+  for (Control* c :
+       {&f.lblrazao, &f.lblCnpj, &f.lblie, &f.lblmunic, &f.lblUF, &f.lbldataini, &f.lbldatafim,
+        &f.lbl50, &f.lbl60a, &f.lbl60i, &f.lbl60r, &f.lbl74, &f.lbllinhas, &f.lblentradas,
+        &f.lblsaidas, &f.lblentradas_outros, &f.lblsaidas_outros, &f.lbldesc, &f.lblcanc})
     c->Clear();
   f.progresso.SetMax(0);
   f.progresso.Hide();

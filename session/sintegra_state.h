@@ -43,8 +43,8 @@ struct EcfSlot {
 
 struct SintegraState {
   // file identification
-  std::string file_type = "0";   // purpose code of record 10, column 126
-  std::string current_period;    // "03/2024"
+  std::string file_type = "0";  // purpose code of record 10, column 126
+  std::string current_period;   // "03/2024"
   // loader
   std::string current_line;
   int expected_lines = 0;

@@ -32,13 +32,16 @@ std::string Shown(std::string_view head) {
                        "começa pelo registro 10");
   throw InputRefusal(path, line,
                      "não é um arquivo SINTEGRA: a primeira linha deveria ser o registro 10 "
-                     "(começar por \"10\"), mas começa por \"" + Shown(head) + "\"");
+                     "(começar por \"10\"), mas começa por \"" +
+                         Shown(head) + "\"");
 }
 
 }  // namespace
 
 InputRefusal::InputRefusal(std::string file, int64_t line, std::string reason)
-    : FileError(RefusalText(file, line, reason)), file_(std::move(file)), line_(line),
+    : FileError(RefusalText(file, line, reason)),
+      file_(std::move(file)),
+      line_(line),
       reason_(std::move(reason)) {}
 
 void CheckReadableFile(const std::string& path) {
@@ -132,7 +135,8 @@ void CheckSintegraInput(const std::string& path) {
   }
   if (phase == kInFirst) end_of_first();
   if (phase == kSeeking)
-    throw InputRefusal(path, 0, "o arquivo está vazio; um arquivo SINTEGRA começa pelo registro 10");
+    throw InputRefusal(path, 0,
+                       "o arquivo está vazio; um arquivo SINTEGRA começa pelo registro 10");
 }
 
 }  // namespace fiscora

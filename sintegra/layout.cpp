@@ -250,7 +250,9 @@ std::string_view RecordLine::Raw(int column, int width) const {
   return bytes_.substr(start, i - start);
 }
 
-std::string RecordLine::Text(int column, int width) const { return Text(FieldSpec{column, width, 0, {}}); }
+std::string RecordLine::Text(int column, int width) const {
+  return Text(FieldSpec{column, width, 0, {}});
+}
 
 std::string RecordLine::Text(const FieldSpec& f) const {
   std::string_view raw = Raw(f);

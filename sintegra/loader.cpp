@@ -18,69 +18,101 @@ constexpr const char* kKindNames[kWorkKinds] = {"60m", "60r", "60d", "60i", "50"
 // Field indexes resolved once per load.
 struct Fields60r {
   explicit Fields60r(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")), aliquota(t.FieldIndex("aliquota")),
+      : codigo(t.FieldIndex("codigo")),
+        aliquota(t.FieldIndex("aliquota")),
         valor(t.FieldIndex("valor")) {}
   int codigo, aliquota, valor;
 };
 struct Fields60a {
   explicit Fields60a(ClientTable& t)
-      : aliquota(t.FieldIndex("aliquota")), valor(t.FieldIndex("valor")),
-        data(t.FieldIndex("data")), num_serie(t.FieldIndex("num_serie")) {}
+      : aliquota(t.FieldIndex("aliquota")),
+        valor(t.FieldIndex("valor")),
+        data(t.FieldIndex("data")),
+        num_serie(t.FieldIndex("num_serie")) {}
   int aliquota, valor, data, num_serie;
 };
 struct Fields60i {
   explicit Fields60i(ClientTable& t)
-      : aliquota(t.FieldIndex("aliquota")), valor(t.FieldIndex("valor")),
-        serie(t.FieldIndex("serie")), data(t.FieldIndex("data")) {}
+      : aliquota(t.FieldIndex("aliquota")),
+        valor(t.FieldIndex("valor")),
+        serie(t.FieldIndex("serie")),
+        data(t.FieldIndex("data")) {}
   int aliquota, valor, serie, data;
 };
 struct Fields60iItem {
   explicit Fields60iItem(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")), data(t.FieldIndex("data")), serie(t.FieldIndex("serie")),
-        aliquota(t.FieldIndex("aliquota")), valor(t.FieldIndex("valor")),
-        quantidade(t.FieldIndex("quantidade")), valor_total(t.FieldIndex("valor_total")) {}
+      : codigo(t.FieldIndex("codigo")),
+        data(t.FieldIndex("data")),
+        serie(t.FieldIndex("serie")),
+        aliquota(t.FieldIndex("aliquota")),
+        valor(t.FieldIndex("valor")),
+        quantidade(t.FieldIndex("quantidade")),
+        valor_total(t.FieldIndex("valor_total")) {}
   int codigo, data, serie, aliquota, valor, quantidade, valor_total;
 };
 struct Fields60d {
   explicit Fields60d(ClientTable& t)
-      : data(t.FieldIndex("data")), num_serie(t.FieldIndex("num_serie")),
-        valor(t.FieldIndex("valor")), aliquota(t.FieldIndex("aliquota")) {}
+      : data(t.FieldIndex("data")),
+        num_serie(t.FieldIndex("num_serie")),
+        valor(t.FieldIndex("valor")),
+        aliquota(t.FieldIndex("aliquota")) {}
   int data, num_serie, valor, aliquota;
 };
 struct Fields50 {
   explicit Fields50(ClientTable& t)
-      : cnpj(t.FieldIndex("cnpj")), ie(t.FieldIndex("ie")), data_emiss(t.FieldIndex("data_emiss")),
-        uf(t.FieldIndex("uf")), modelo(t.FieldIndex("modelo")), serie(t.FieldIndex("serie")),
-        numero(t.FieldIndex("numero")), cfop(t.FieldIndex("cfop")),
-        emitente(t.FieldIndex("emitente")), valor_total(t.FieldIndex("valor_total")),
-        base_calc(t.FieldIndex("base_calc")), valor_icms(t.FieldIndex("valor_icms")),
-        isento(t.FieldIndex("isento")), outras(t.FieldIndex("outras")),
-        aliquota(t.FieldIndex("aliquota")), situacao(t.FieldIndex("situacao")),
-        ntf(t.FieldIndex("ntf")), ntp(t.FieldIndex("ntp")) {}
+      : cnpj(t.FieldIndex("cnpj")),
+        ie(t.FieldIndex("ie")),
+        data_emiss(t.FieldIndex("data_emiss")),
+        uf(t.FieldIndex("uf")),
+        modelo(t.FieldIndex("modelo")),
+        serie(t.FieldIndex("serie")),
+        numero(t.FieldIndex("numero")),
+        cfop(t.FieldIndex("cfop")),
+        emitente(t.FieldIndex("emitente")),
+        valor_total(t.FieldIndex("valor_total")),
+        base_calc(t.FieldIndex("base_calc")),
+        valor_icms(t.FieldIndex("valor_icms")),
+        isento(t.FieldIndex("isento")),
+        outras(t.FieldIndex("outras")),
+        aliquota(t.FieldIndex("aliquota")),
+        situacao(t.FieldIndex("situacao")),
+        ntf(t.FieldIndex("ntf")),
+        ntp(t.FieldIndex("ntp")) {}
   int cnpj, ie, data_emiss, uf, modelo, serie, numero, cfop, emitente, valor_total, base_calc,
       valor_icms, isento, outras, aliquota, situacao, ntf, ntp;
 };
 struct Fields54 {
   explicit Fields54(ClientTable& t)
-      : cnpj(t.FieldIndex("cnpj")), modelo(t.FieldIndex("modelo")), serie(t.FieldIndex("serie")),
-        nota(t.FieldIndex("nota")), cfop(t.FieldIndex("cfop")), cst(t.FieldIndex("cst")),
-        n_item(t.FieldIndex("n_item")), cod_produto(t.FieldIndex("cod_produto")),
-        quantidade(t.FieldIndex("quantidade")), valor(t.FieldIndex("valor")),
-        ipi(t.FieldIndex("ipi")), desc(t.FieldIndex("desc")), base_calc(t.FieldIndex("base_calc")),
+      : cnpj(t.FieldIndex("cnpj")),
+        modelo(t.FieldIndex("modelo")),
+        serie(t.FieldIndex("serie")),
+        nota(t.FieldIndex("nota")),
+        cfop(t.FieldIndex("cfop")),
+        cst(t.FieldIndex("cst")),
+        n_item(t.FieldIndex("n_item")),
+        cod_produto(t.FieldIndex("cod_produto")),
+        quantidade(t.FieldIndex("quantidade")),
+        valor(t.FieldIndex("valor")),
+        ipi(t.FieldIndex("ipi")),
+        desc(t.FieldIndex("desc")),
+        base_calc(t.FieldIndex("base_calc")),
         aliq(t.FieldIndex("aliq")) {}
   int cnpj, modelo, serie, nota, cfop, cst, n_item, cod_produto, quantidade, valor, ipi, desc,
       base_calc, aliq;
 };
 struct FieldsProduct {
   explicit FieldsProduct(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")), descricao(t.FieldIndex("descricao")),
+      : codigo(t.FieldIndex("codigo")),
+        descricao(t.FieldIndex("descricao")),
         unidade(t.FieldIndex("unidade")) {}
   int codigo, descricao, unidade;
 };
 struct FieldsInventory {
   explicit FieldsInventory(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")), quantidade(t.FieldIndex("quantidade")),
-        valor(t.FieldIndex("valor")), unitario(t.FieldIndex("unitario")) {}
+      : codigo(t.FieldIndex("codigo")),
+        quantidade(t.FieldIndex("quantidade")),
+        valor(t.FieldIndex("valor")),
+        unitario(t.FieldIndex("unitario")) {}
   int codigo, quantidade, valor, unitario;
 };
 
@@ -99,12 +131,14 @@ void SetTexts(ClientTable& t, const Fields& f, const RecordLine& line,
     t.SetText(f.*b.field, b.trimmed ? line.Trimmed(b.spec) : line.Text(b.spec));
 }
 
+// clang-format off
 constexpr TextBinding<Fields50> k50Texts[] = {
     {&Fields50::cnpj, rec50::kCnpj, true},        {&Fields50::ie, rec50::kIe, true},
     {&Fields50::uf, rec50::kUf, false},           {&Fields50::modelo, rec50::kModelo, false},
     {&Fields50::serie, rec50::kSerie, false},     {&Fields50::aliquota, rec50::kAliquota, false},
     {&Fields50::situacao, rec50::kSituacao, false},
 };
+// clang-format on
 
 // Every text of record 54 but the quantity is trimmed.
 constexpr TextBinding<Fields54> k54Texts[] = {
@@ -118,9 +152,19 @@ constexpr TextBinding<Fields54> k54Texts[] = {
 class Loader {
  public:
   Loader(Session& s, std::string path, std::string_view mode)
-      : s_(s), path_(std::move(path)), mode_(mode), d_(s.dtm), f60r_(d_.cds_60r),
-        f60a_(d_.cds_60a), f60i_(d_.cds_60i), fitem_(d_.cds_60i_item), f60d_(d_.cds_60d),
-        f50_(d_.cds_50), f54_(d_.cds_54), fprod_(d_.cds_produt), finv_(d_.cds_inventario) {}
+      : s_(s),
+        path_(std::move(path)),
+        mode_(mode),
+        d_(s.dtm),
+        f60r_(d_.cds_60r),
+        f60a_(d_.cds_60a),
+        f60i_(d_.cds_60i),
+        fitem_(d_.cds_60i_item),
+        f60d_(d_.cds_60d),
+        f50_(d_.cds_50),
+        f54_(d_.cds_54),
+        fprod_(d_.cds_produt),
+        finv_(d_.cds_inventario) {}
 
   void Run();
 
@@ -173,8 +217,10 @@ void Loader::Run() {
       Normal(line, bytes);
     } else if (inv_ini || inv_fim) {
       std::string_view type = bytes.substr(0, 2);
-      if (type == "75") Product(line, inv_ini ? d_.cds_produt_inv_ini : d_.cds_produt_inv_fim);
-      else if (type == "74") Inventory(line, inv_ini ? d_.cds_inv_ini : d_.cds_inv_fim);
+      if (type == "75")
+        Product(line, inv_ini ? d_.cds_produt_inv_ini : d_.cds_produt_inv_fim);
+      else if (type == "74")
+        Inventory(line, inv_ini ? d_.cds_inv_ini : d_.cds_inv_fim);
     }
     pacer.Tick();
   }
@@ -363,8 +409,8 @@ void Loader::Inventory(const RecordLine& line, ClientTable& t) {
   int64_t qty_milli = line.Scaled(rec74::kQuantidade);
   if (!valor.IsZero()) {
     // valor / quantidade to four decimals, ties to even; 0 without quantity.
-    Money unit = qty_milli == 0 ? Money()
-                                : Money::FromRaw(MulDivRoundEven(valor.raw(), 1000, qty_milli));
+    Money unit =
+        qty_milli == 0 ? Money() : Money::FromRaw(MulDivRoundEven(valor.raw(), 1000, qty_milli));
     t.Append();
     t.SetText(finv_.codigo, line.Text(rec74::kCodigo));
     t.SetFloat(finv_.quantidade, static_cast<double>(qty_milli) / 1000.0);

@@ -94,8 +94,8 @@ void ProductChecks(Session& s) {
     // A product with several 60R rows has its spread listed once.
     bool first_time = spread_checked.insert(code).second;
     auto found = items_of.find(std::string_view(code));
-    CheckProduct(s, code, rate, description,
-                 found == items_of.end() ? no_items : found->second, first_time);
+    CheckProduct(s, code, rate, description, found == items_of.end() ? no_items : found->second,
+                 first_time);
     std::string_view trimmed = TrimBlanks(code);
     auto number = ParseDouble(trimmed);
     if (trimmed.empty() || (number && *number < 1)) s.sintegra.problems.zero_codes.Add(description);

@@ -115,11 +115,14 @@ void PurchasesVersusSales(Session& s, std::string_view mode) {
   ForEachLine(s, WorkingFile(s, "50", mode), [&](const RecordLine& line) {
     gauge.Step();
     Money amount = line.Amount(rec50::kValorTotal);
-    std::string_view first = line.Raw(rec50::kCfop.Head(1)), last3 = line.Raw(rec50::kCfop.Part(1, 3));
+    std::string_view first = line.Raw(rec50::kCfop.Head(1)),
+                     last3 = line.Raw(rec50::kCfop.Part(1, 3));
     if (first == "5" || first == "6") {
       if (last3 == "929") return;
-      if (last3 == "926" || last3 == "202" || last3 == "905") exits_others += amount;
-      else exits += amount;
+      if (last3 == "926" || last3 == "202" || last3 == "905")
+        exits_others += amount;
+      else
+        exits += amount;
     } else {
       bool other = last3 == "926" || last3 == "202" || last3 == "911" || last3 == "653" ||
                    last3 == "910" || last3 == "912" || last3 == "915" || last3 == "916" ||
@@ -149,9 +152,8 @@ void PurchasesVersusSales(Session& s, std::string_view mode) {
   Money difference = total_exits - limit;
   bool warn = difference < Money();
   if (warn) {
-    f.lbldiferenca.SetText("Saidas: R$ " + Amount(total_exits) + " - " +
-                           "120% das Entradas: R$ " + Amount(limit) + "  =  " + "R$ " +
-                           Amount(difference));
+    f.lbldiferenca.SetText("Saidas: R$ " + Amount(total_exits) + " - " + "120% das Entradas: R$ " +
+                           Amount(limit) + "  =  " + "R$ " + Amount(difference));
   }
   f.gboxdif.SetVisible(warn);
   f.lbldiferenca.SetVisible(warn);

@@ -174,7 +174,6 @@ size_t Utf8Offset(std::string_view line, int column) {
   return line.size();
 }
 
-
 }  // namespace
 
 std::vector<std::string> Record90Lines(std::string_view cnpj_ie,

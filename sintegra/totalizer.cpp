@@ -28,8 +28,10 @@ void AddTo(ClientTable& t, std::string_view registro, std::string_view tipo, Mon
 void TotalizeIcmsByCfop(TdtmCENTRAL& dtm, std::string_view cfop, std::string_view registro,
                         Money base, Money icms) {
   char c = cfop.empty() ? '\0' : cfop.front();
-  if (c == '1' || c == '2') AddTo(dtm.cds_totalizador_icms, registro, "E", base, icms);
-  else if (c == '5' || c == '6') AddTo(dtm.cds_totalizador_icms, registro, "S", base, icms);
+  if (c == '1' || c == '2')
+    AddTo(dtm.cds_totalizador_icms, registro, "E", base, icms);
+  else if (c == '5' || c == '6')
+    AddTo(dtm.cds_totalizador_icms, registro, "S", base, icms);
 }
 
 void TotalizeIcmsByRate(TdtmCENTRAL& dtm, std::string_view code, std::string_view registro,

@@ -48,14 +48,16 @@ void CheckEfdInput(const std::filesystem::path& path) {
                              "começa pelo registro |0000|");
         throw InputRefusal(file, n,
                            "não é um arquivo EFD (SPED): a primeira linha deveria ser o registro "
-                           "|0000|, mas começa por \"" + Shown(line) + "\"");
+                           "|0000|, mas começa por \"" +
+                               Shown(line) + "\"");
       }
       continue;
     }
     if (line.size() < 2 || line.front() != '|' || line.back() != '|')
       throw InputRefusal(file, n,
                          "linha sem a moldura \"|\": um registro EFD começa e termina por \"|\" "
-                         "(a linha começa por \"" + Shown(line) + "\")");
+                         "(a linha começa por \"" +
+                             Shown(line) + "\")");
     const size_t bar = line.find('|', 1);
     const std::string_view code = TrimBlanksAround(line.substr(1, bar - 1));
     if (code == "9999") break;
@@ -66,8 +68,10 @@ void CheckEfdInput(const std::filesystem::path& path) {
     const char block = code[0];
     if (closed.find(block) != std::string::npos)
       throw InputRefusal(file, n,
-                         "o registro " + std::string(code) + " está fora de qualquer bloco: vem "
-                         "depois do fechamento |" + std::string(1, block) + "990| do seu bloco");
+                         "o registro " + std::string(code) +
+                             " está fora de qualquer bloco: vem "
+                             "depois do fechamento |" +
+                             std::string(1, block) + "990| do seu bloco");
     if (code.substr(1) == "990") closed += block;
   }
   if (first)

@@ -5,8 +5,8 @@
 
 #include "session/pacer.h"
 #include "sintegra/layout.h"
-#include "sped/input_check.h"
 #include "sped/fields.h"
+#include "sped/input_check.h"
 #include "sped/merged_file.h"
 
 namespace fiscora {

@@ -14,8 +14,8 @@
 namespace {
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: gen-sintegra OUT LINES [SEED] [--period=AAAA-MM] [--printers=1..9] [--lf]\n");
+  std::fprintf(
+      stderr, "usage: gen-sintegra OUT LINES [SEED] [--period=AAAA-MM] [--printers=1..9] [--lf]\n");
   return 2;
 }
 

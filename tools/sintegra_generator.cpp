@@ -1,4 +1,5 @@
 #include "tools/sintegra_generator.h"
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -204,10 +205,12 @@ struct RateInfo {
   int bp;  // hundredths of a percent
   bool taxed;
 };
+// clang-format off
 constexpr RateInfo kRates[kRateCount] = {{"1700", 1700, true}, {"0700", 700, true},
                                          {"1200", 1200, true}, {"2500", 2500, true},
                                          {"F", 0, false},      {"I", 0, false},
                                          {"N", 0, false}};
+// clang-format on
 
 int64_t Icms(int64_t base, int bp) { return (base * bp + 5000) / 10000; }
 
@@ -327,8 +330,8 @@ struct Product {
   Rate rate = R1700;
   int8_t alt_rate = -1;  // some items rung up at this rate
   bool weighed = false;
-  bool ecf = false;      // sold at the printers
-  int64_t price = 0;     // cents
+  bool ecf = false;   // sold at the printers
+  int64_t price = 0;  // cents
   int64_t cost = 0;
   int change_day = INT_MAX;  // day index from which changed_price holds
   int64_t changed_price = 0;
@@ -393,7 +396,7 @@ struct PrinterDay {
 struct Slot {
   int32_t product;
   Rate rate;
-  bool odd_rate;   // the product's other rate
+  bool odd_rate;  // the product's other rate
   int64_t items;
 };
 
@@ -416,7 +419,8 @@ void Allocate(int64_t total, const std::vector<double>& weights, int64_t min_eac
   int64_t given = 0;
   for (size_t i = 0; i < n; ++i) {
     cum += weights[i];
-    int64_t upto = i + 1 == n ? rest : static_cast<int64_t>(static_cast<double>(rest) * (cum / sum));
+    int64_t upto =
+        i + 1 == n ? rest : static_cast<int64_t>(static_cast<double>(rest) * (cum / sum));
     upto = std::clamp(upto, given, rest);
     out[i] += upto - given;
     given = upto;
@@ -452,7 +456,8 @@ class Generator {
     summary.lines = w.lines();
     summary.bytes = w.bytes();
     for (int k = 0; k < kKinds; ++k)
-      if (w.count(static_cast<Kind>(k)) > 0) summary.by_kind[kKindNames[k]] = w.count(static_cast<Kind>(k));
+      if (w.count(static_cast<Kind>(k)) > 0)
+        summary.by_kind[kKindNames[k]] = w.count(static_cast<Kind>(k));
     summary.cnpj = cnpj_;
     summary.printers = static_cast<int>(printers_.size());
     summary.days = static_cast<int>(days_.size());
@@ -488,15 +493,15 @@ class Generator {
   int64_t street_number_ = 0, cep_ = 0, phone_ = 0;
 
   std::vector<Product> products_;
-  std::vector<int32_t> by_code_;   // product indexes in code order
-  std::vector<int32_t> ecf_;       // products sold at the printers
-  std::vector<int> days_;          // working days (day of the month)
+  std::vector<int32_t> by_code_;  // product indexes in code order
+  std::vector<int32_t> ecf_;      // products sold at the printers
+  std::vector<int> days_;         // working days (day of the month)
   std::vector<Printer> printers_;
   std::vector<PrinterDay> pds_;
   std::vector<Slot> slots_;
 
-  std::vector<Party> suppliers_here_, suppliers_elsewhere_, customers_here_,
-      customers_elsewhere_, carriers_;
+  std::vector<Party> suppliers_here_, suppliers_elsewhere_, customers_here_, customers_elsewhere_,
+      carriers_;
   std::vector<Note> notes_;
   std::vector<NoteItem> note_items_;
 
@@ -604,7 +609,8 @@ void Generator::Plan() {
   const int64_t n54 = std::max<int64_t>(n50, n * 15 / 100);
   const int64_t n_products = std::max<int64_t>(8, n * 45 / 1000);
   const int64_t n_ecf = std::max<int64_t>(4, n_products * 92 / 100);
-  n74_ = std::max<int64_t>(n_products - n_ecf, std::min<int64_t>(n_products, std::max<int64_t>(2, n * 4 / 100)));
+  n74_ = std::max<int64_t>(n_products - n_ecf,
+                           std::min<int64_t>(n_products, std::max<int64_t>(2, n * 4 / 100)));
   n61r_ = std::min(n61r_, n_ecf);
 
   PlanProducts(n_products, n_ecf);
@@ -622,7 +628,8 @@ void Generator::Plan() {
     for (int64_t i = 0; i < n_odd; ++i) {
       Product& p = products_[static_cast<size_t>(pick[static_cast<size_t>(i)])];
       Rate r;
-      do r = rng.Pick(kOdd); while (r == p.rate);
+      do r = rng.Pick(kOdd);
+      while (r == p.rate);
       p.alt_rate = r;
     }
     rng.Shuffle(pick);
@@ -650,9 +657,7 @@ void Generator::Plan() {
   const int64_t n60r = n_ecf + n_odd;
   const int64_t rest = n - 3 - n61r_ - n70_ - n50 - n54 - n_products - n74_ - n60r;
   const int64_t need = 2 * (n_ecf + n_odd);
-  auto fits = [&](int64_t pd) {
-    return 10 * pd * 100 <= rest * 15 && rest - 10 * pd >= need;
-  };
+  auto fits = [&](int64_t pd) { return 10 * pd * 100 <= rest * 15 && rest - 10 * pd >= need; };
   int n_days = static_cast<int>(days_.size());
   while (n_days > 1 && !fits(static_cast<int64_t>(n_days) * n_printers)) --n_days;
   while (n_printers > 1 && !fits(static_cast<int64_t>(n_days) * n_printers)) --n_printers;
@@ -666,8 +671,8 @@ void Generator::Plan() {
 
   for (int i = 0; i < n_printers; ++i) {
     Printer p;
-    p.serial = std::string(rng.Pick(kPrinterMakers)) + Padded(rng.Range(1000, 1299), 4) +
-               Digits(rng, 9);
+    p.serial =
+        std::string(rng.Pick(kPrinterMakers)) + Padded(rng.Range(1000, 1299), 4) + Digits(rng, 9);
     p.coo = rng.Range(1000, 400000);
     p.crz = rng.Range(100, 1500);
     p.cro = rng.Range(1, 4);
@@ -812,7 +817,8 @@ void Generator::PlanNotes(int64_t n_notes, int64_t n_items, int64_t expected_sal
 
   std::vector<double> weights;
   int64_t entry_weight = 0, sale_weight = 0;
-  for (const Draft& d : drafts) weights.push_back(rng.Between(0.3, 2.0) * (d.kind->entry ? 1.5 : 1.0));
+  for (const Draft& d : drafts)
+    weights.push_back(rng.Between(0.3, 2.0) * (d.kind->entry ? 1.5 : 1.0));
   std::vector<int64_t> per_note;
   Allocate(n_items, weights, 1, per_note);
   for (size_t i = 0; i < drafts.size(); ++i) {
@@ -845,7 +851,8 @@ void Generator::PlanNotes(int64_t n_notes, int64_t n_items, int64_t expected_sal
       party.next_number += rng.Range(1, 40);
     }
     switch (k.cfop) {
-      case 1102: case 5102: {
+      case 1102:
+      case 5102: {
         int64_t r = rng.Range(0, 9);
         note.rate_bp = r < 6 ? 1700 : r < 8 ? 1200 : 700;
         note.cst = "000";
@@ -859,7 +866,8 @@ void Generator::PlanNotes(int64_t n_notes, int64_t n_items, int64_t expected_sal
         note.rate_bp = 1200;
         note.cst = "000";
         break;
-      case 1202: case 5202:
+      case 1202:
+      case 5202:
         note.rate_bp = 1700;
         note.cst = "000";
         break;
@@ -884,11 +892,16 @@ void Generator::PlanNotes(int64_t n_notes, int64_t n_items, int64_t expected_sal
       int64_t unit = p.price;
       int64_t want = 0;  // value aimed at, cents
       switch (k.cfop) {
-        case 1102: case 2102: case 1403: case 1556:
+        case 1102:
+        case 2102:
+        case 1403:
+        case 1556:
           unit = p.cost;
           want = static_cast<int64_t>(static_cast<double>(entry_item) * rng.Between(0.3, 1.7));
           break;
-        case 5102: case 6102: case 5405:
+        case 5102:
+        case 6102:
+        case 5405:
           unit = p.price * 95 / 100;
           want = static_cast<int64_t>(static_cast<double>(sale_item) * rng.Between(0.3, 1.7));
           break;
@@ -949,7 +962,9 @@ void Generator::WriteNotes(Writer& w) {
     const int64_t icms = n.taxed ? Icms(base, n.rate_bp) : 0;
     const int64_t outras = n.taxed ? ipi : total;
     Line l("50");
-    l.Text(rec50::kCnpj, n.party->cnpj).Text(rec50::kIe, n.party->ie).Num(rec50::kData, Date(n.day));
+    l.Text(rec50::kCnpj, n.party->cnpj)
+        .Text(rec50::kIe, n.party->ie)
+        .Num(rec50::kData, Date(n.day));
     l.Text(rec50::kUf, n.party->uf).Text(rec50::kModelo, "55");
     l.Text(rec50::kSerie, n.issuer == 'P' ? "1" : n.party->series).Num(rec50::kNumero, n.number);
     l.Num(rec50::kCfop, n.cfop).Text(rec50::kEmitente, n.issuer == 'P' ? "P" : "T");
@@ -964,10 +979,16 @@ void Generator::WriteNotes(Writer& w) {
       Line l("54");
       l.Text(rec54::kCnpj, n.party->cnpj).Text(rec54::kModelo, "55");
       l.Text(rec54::kSerie, n.issuer == 'P' ? "1" : n.party->series).Num(rec54::kNumero, n.number);
-      l.Num(rec54::kCfop, n.cfop).Text(rec54::kCst, n.cst).Num(rec54::kItem, static_cast<int64_t>(j) + 1);
+      l.Num(rec54::kCfop, n.cfop)
+          .Text(rec54::kCst, n.cst)
+          .Num(rec54::kItem, static_cast<int64_t>(j) + 1);
       l.Text(rec54::kCodigo, products_[static_cast<size_t>(it.product)].code);
-      l.Num(rec54::kQuantidade, it.qty_milli).Num(rec54::kValor, it.value).Num(rec54::kDesconto, it.discount);
-      l.Num(rec54::kBaseCalculo, it.base).Num(rec54::kBaseSt, it.base_st).Num(rec54::kValorIpi, it.ipi);
+      l.Num(rec54::kQuantidade, it.qty_milli)
+          .Num(rec54::kValor, it.value)
+          .Num(rec54::kDesconto, it.discount);
+      l.Num(rec54::kBaseCalculo, it.base)
+          .Num(rec54::kBaseSt, it.base_st)
+          .Num(rec54::kValorIpi, it.ipi);
       l.Num(rec54::kAliquota, rate_digits(n));
       w.Put(l, k54);
     }
@@ -990,7 +1011,8 @@ void Generator::WritePrinters(Writer& w) {
   // Month totals per product: usual rate and odd rate.
   std::vector<Sum> month(products_.size() * 2);
   std::vector<int32_t> rank(products_.size());
-  for (size_t r = 0; r < by_code_.size(); ++r) rank[static_cast<size_t>(by_code_[r])] = static_cast<int32_t>(r);
+  for (size_t r = 0; r < by_code_.size(); ++r)
+    rank[static_cast<size_t>(by_code_[r])] = static_cast<int32_t>(r);
 
   for (const PrinterDay& pd : pds_) {
     Printer& printer = printers_[static_cast<size_t>(pd.printer)];
@@ -1051,12 +1073,15 @@ void Generator::WritePrinters(Writer& w) {
     for (int r = 0; r < kRateCount; ++r) {
       Line a("60A");
       a.Num(rec60a::kData, date).Text(rec60a::kNumeroSerie, printer.serial);
-      a.Text(rec60a::kAliquota, kRates[r].text).Num(rec60a::kValor, by_rate[static_cast<size_t>(r)]);
+      a.Text(rec60a::kAliquota, kRates[r].text)
+          .Num(rec60a::kValor, by_rate[static_cast<size_t>(r)]);
       w.Put(a, k60A);
     }
     for (const char* situation : {"CANC", "DESC"}) {
       Line a("60A");
-      a.Num(rec60a::kData, date).Text(rec60a::kNumeroSerie, printer.serial).Text(rec60a::kAliquota, situation);
+      a.Num(rec60a::kData, date)
+          .Text(rec60a::kNumeroSerie, printer.serial)
+          .Text(rec60a::kAliquota, situation);
       a.Num(rec60a::kValor, situation[0] == 'C' ? cancelled : discounts);
       w.Put(a, k60A);
     }
@@ -1077,7 +1102,9 @@ void Generator::WritePrinters(Writer& w) {
       Line d("60D");
       d.Num(rec60d::kData, date).Text(rec60d::kNumeroSerie, printer.serial);
       d.Text(rec60d::kCodigo, products_[static_cast<size_t>(s.product)].code);
-      d.Num(rec60d::kQuantidade, sum.qty).Num(rec60d::kValor, sum.value).Num(rec60d::kBaseCalculo, base);
+      d.Num(rec60d::kQuantidade, sum.qty)
+          .Num(rec60d::kValor, sum.value)
+          .Num(rec60d::kBaseCalculo, base);
       d.Text(rec60d::kAliquota, rate.text).Num(rec60d::kValorIcms, Icms(base, rate.bp));
       w.Put(d, k60D);
     }
@@ -1157,11 +1184,17 @@ void Generator::WriteTransport(Writer& w) {
     const int64_t value = rng.Range(80, 3000) * 100 + rng.Range(0, 99);
     const int64_t icms = Icms(value, here ? 1700 : 1200);
     Line l("70");
-    l.Text(rec70::kCnpj, c.cnpj).Text(rec70::kIe, c.ie).Num(rec70::kData, Date(day)).Text(rec70::kUf, c.uf);
+    l.Text(rec70::kCnpj, c.cnpj)
+        .Text(rec70::kIe, c.ie)
+        .Num(rec70::kData, Date(day))
+        .Text(rec70::kUf, c.uf);
     l.Text(rec70::kModelo, "57").Text(rec70::kSerie, "1").Text(rec70::kSubserie, "");
     l.Num(rec70::kNumero, c.next_number++ % 1000000).Num(rec70::kCfop, here ? 1353 : 2353);
     l.Num(rec70::kValorTotal, value).Num(rec70::kBaseCalculo, value).Num(rec70::kValorIcms, icms);
-    l.Num(rec70::kIsenta, 0).Num(rec70::kOutras, 0).Text(rec70::kModalidade, "2").Text(rec70::kSituacao, "N");
+    l.Num(rec70::kIsenta, 0)
+        .Num(rec70::kOutras, 0)
+        .Text(rec70::kModalidade, "2")
+        .Text(rec70::kSituacao, "N");
     w.Put(l, k70);
   }
 }
@@ -1179,7 +1212,9 @@ void Generator::WriteInventory(Writer& w) {
     Line l("74");
     l.Num(rec74::kData, Date(days_in_month_)).Text(rec74::kCodigo, p.code);
     l.Num(rec74::kQuantidade, qty).Num(rec74::kValorTotal, value).Text(rec74::kPosse, "1");
-    l.Text(rec74::kCnpjPossuidor, cnpj_).Text(rec74::kIePossuidor, ie_).Text(rec74::kUfPossuidor, "SC");
+    l.Text(rec74::kCnpjPossuidor, cnpj_)
+        .Text(rec74::kIePossuidor, ie_)
+        .Text(rec74::kUfPossuidor, "SC");
     w.Put(l, k74);
     ++i;
   }
@@ -1201,15 +1236,19 @@ void Generator::WriteProducts(Writer& w) {
 void Generator::WriteTotals(Writer& w) {
   Line l("90");
   l.Text(rec90::kCnpj, cnpj_).Text(rec90::kIe, ie_);
-  const int64_t sixty = w.count(k60M) + w.count(k60A) + w.count(k60D) + w.count(k60I) + w.count(k60R);
+  const int64_t sixty =
+      w.count(k60M) + w.count(k60A) + w.count(k60D) + w.count(k60I) + w.count(k60R);
+  // clang-format off
   const std::pair<int, int64_t> groups[] = {
       {50, w.count(k50)}, {54, w.count(k54)}, {60, sixty},         {61, w.count(k61R)},
       {70, w.count(k70)}, {74, w.count(k74)}, {75, w.count(k75)}, {99, w.lines() + 1},
   };
+  // clang-format on
   int shift = 0;
   for (const auto& [type, count] : groups) {
     if (count == 0) continue;
-    l.Num(rec90::kTipoTotalizado.Shifted(shift), type).Num(rec90::kTotalRegistros.Shifted(shift), count);
+    l.Num(rec90::kTipoTotalizado.Shifted(shift), type)
+        .Num(rec90::kTotalRegistros.Shifted(shift), count);
     shift += rec90::kGroupWidth;
   }
   l.Text(rec90::kNumeroRegistros90, "1");

@@ -20,9 +20,9 @@ namespace fiscora {
 
 struct GeneratorOptions {
   int year = 2025;
-  int month = 3;                 // 1 to 12
-  int printers = 0;              // 1 to 9; 0: 3 to 5, chosen from the seed
-  bool crlf = true;              // CR LF after every line, else LF
+  int month = 3;     // 1 to 12
+  int printers = 0;  // 1 to 9; 0: 3 to 5, chosen from the seed
+  bool crlf = true;  // CR LF after every line, else LF
   // Share of the products sold at the printers that have a few items rung
   // up at a rate other than their usual one (those products get a second
   // record 60R line for that rate).
@@ -40,9 +40,9 @@ struct GeneratorSummary {
   int64_t lines = 0;
   int64_t bytes = 0;
   std::map<std::string, int64_t> by_kind;
-  std::string cnpj;   // of the shop, record 10
+  std::string cnpj;  // of the shop, record 10
   int printers = 0;
-  int days = 0;       // working days with printer records
+  int days = 0;  // working days with printer records
   int64_t products = 0;
 };
 

@@ -7,7 +7,8 @@ namespace fiscora {
 
 namespace {
 
-void WriteRawMembers(JsonWriter& w, const std::vector<std::pair<std::string, std::string>>& members) {
+void WriteRawMembers(JsonWriter& w,
+                     const std::vector<std::pair<std::string, std::string>>& members) {
   for (const auto& [key, json] : members) {
     w.Key(key);
     w.Raw(json);
@@ -25,7 +26,9 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
   // The two inventory totals show the sum of cds_inventario, as in the window.
   const ClientTable& inventory = s.dtm.cds_inventario;
   int soma = 0;
-  while (soma < inventory.AggregateCount() && inventory.def().aggregates[static_cast<size_t>(soma)].name != "soma") ++soma;
+  while (soma < inventory.AggregateCount() &&
+         inventory.def().aggregates[static_cast<size_t>(soma)].name != "soma")
+    ++soma;
   for (const Control* c : s.frm.controls()) {
     bool label = c->kind() == Control::Kind::kLabel || c->kind() == Control::Kind::kEdit ||
                  c->kind() == Control::Kind::kDisplay;
@@ -77,8 +80,12 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
   w.Key("counters");
   w.BeginObject();
   const RecordCounters& c = s.sintegra.counters;
-  for (auto [name, value] : {std::pair<const char*, int>{"50", c.r50}, {"60A", c.r60a},
-                             {"60I", c.r60i}, {"60R", c.r60r}, {"74", c.r74}, {"75", c.r75}}) {
+  for (auto [name, value] : {std::pair<const char*, int>{"50", c.r50},
+                             {"60A", c.r60a},
+                             {"60I", c.r60i},
+                             {"60R", c.r60r},
+                             {"74", c.r74},
+                             {"75", c.r75}}) {
     w.Key(name);
     w.Int(value);
   }
@@ -87,10 +94,11 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
   w.BeginArray();
   for (const EcfSlot& slot : s.sintegra.ecf_slots) {
     w.BeginObject();
-    for (auto [name, value] :
-         {std::pair<const char*, const std::string*>{"ordem", &slot.ordem},
-          {"nserie", &slot.nserie}, {"tot_liquido", &slot.tot_liquido},
-          {"tot_desc", &slot.tot_desc}, {"tot_canc", &slot.tot_canc}}) {
+    for (auto [name, value] : {std::pair<const char*, const std::string*>{"ordem", &slot.ordem},
+                               {"nserie", &slot.nserie},
+                               {"tot_liquido", &slot.tot_liquido},
+                               {"tot_desc", &slot.tot_desc},
+                               {"tot_canc", &slot.tot_canc}}) {
       w.Key(name);
       w.String(*value);
     }

@@ -3,8 +3,8 @@
 // state and the tables asked for.
 #pragma once
 
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "session/recording_ui.h"

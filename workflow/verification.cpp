@@ -26,8 +26,8 @@ void Run(Session& s) {
   f.sbtnverificar.SetEnabled(false);
   s.sintegra.expected_lines = 0;
   f.progresso.SetMax(0);
-  for (ClientTable* t : {&d.cdsmaxmin, &d.cdsaliq, &d.cds_totaliq, &d.cds_produt,
-                         &d.cds_inventario, &d.cds_dif_nota})
+  for (ClientTable* t : {&d.cdsmaxmin, &d.cdsaliq, &d.cds_totaliq, &d.cds_produt, &d.cds_inventario,
+                         &d.cds_dif_nota})
     t->EmptyDataSet();
   s.sintegra.problems.Reset();
   f.bbtn_verif_invent.SetEnabled(false);
@@ -41,8 +41,8 @@ void Run(Session& s) {
     f.progresso.Show();
     // A second run on the same file starts from empty tables, so nothing is
     // loaded twice.
-    for (ClientTable* t : {&d.cds_50, &d.cds_54, &d.cds_60a, &d.cds_60d, &d.cds_60i,
-                           &d.cds_60i_item, &d.cds_60r})
+    for (ClientTable* t :
+         {&d.cds_50, &d.cds_54, &d.cds_60a, &d.cds_60d, &d.cds_60i, &d.cds_60i_item, &d.cds_60r})
       t->EmptyDataSet();
     s.sintegra.expected_lines = CountLines(s, path);
     LoadSintegraFile(s, path, "Normal");
@@ -118,10 +118,10 @@ void sbtnverificarClick(Session& s) {
     // The run ends here; the file controls come back as at a normal end,
     // and no table keeps the part of a file loaded before the failure.
     TdtmCENTRAL& d = s.dtm;
-    for (ClientTable* t : {&d.cds_50, &d.cds_54, &d.cds_60a, &d.cds_60d, &d.cds_60i,
-                           &d.cds_60i_item, &d.cds_60r, &d.cds_produt, &d.cds_inventario,
-                           &d.cds_totalizador_icms, &d.cdsmaxmin, &d.cdsaliq, &d.cds_totaliq,
-                           &d.cds_dif_nota})
+    for (ClientTable* t :
+         {&d.cds_50, &d.cds_54, &d.cds_60a, &d.cds_60d, &d.cds_60i, &d.cds_60i_item, &d.cds_60r,
+          &d.cds_produt, &d.cds_inventario, &d.cds_totalizador_icms, &d.cdsmaxmin, &d.cdsaliq,
+          &d.cds_totaliq, &d.cds_dif_nota})
       t->EmptyDataSet();
     EnableFileControls(s.frm, true);
     s.frm.lblaguarde.Hide();

@@ -13,10 +13,13 @@ namespace {
 
 int DefaultWidth(const FieldDef& f) {
   switch (f.type) {
-    case FieldType::kText: return f.size;
-    case FieldType::kInteger: return 10;
+    case FieldType::kText:
+      return f.size;
+    case FieldType::kInteger:
+      return 10;
     case FieldType::kFloat:
-    case FieldType::kCurrency: return 15;
+    case FieldType::kCurrency:
+      return 15;
   }
   return 10;
 }
@@ -85,7 +88,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
       Qt::Alignment h = f.centered || centered_[static_cast<size_t>(index.column())]
                             ? Qt::AlignHCenter
                         : f.type == FieldType::kText ? Qt::AlignLeft
-                                                       : Qt::AlignRight;
+                                                     : Qt::AlignRight;
       return QVariant::fromValue(h | Qt::AlignVCenter);
     }
     default:
@@ -106,15 +109,17 @@ int TableModel::DisplayChars(int column) const {
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
-    if (orientation == Qt::Vertical && role == Qt::DisplayRole && section >= 0 &&
-        section < rows_)
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole && section >= 0 && section < rows_)
       return section + 1;
     return {};
   }
   switch (role) {
-    case Qt::DisplayRole: return QString::fromStdString(ColumnTitle(section));
-    case Qt::SizeHintRole: return QSize(DisplayChars(section) * char_width_ + 8, line_height_ + 6);
-    default: return {};
+    case Qt::DisplayRole:
+      return QString::fromStdString(ColumnTitle(section));
+    case Qt::SizeHintRole:
+      return QSize(DisplayChars(section) * char_width_ + 8, line_height_ + 6);
+    default:
+      return {};
   }
 }
 

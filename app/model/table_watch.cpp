@@ -16,10 +16,14 @@ std::set<TableWatch*>& Withheld() {
 
 unsigned Bit(TableChange change) {
   switch (change) {
-    case TableChange::kRowsAdded: return TableWatch::kRowsAdded;
-    case TableChange::kDataChanged: return TableWatch::kDataChanged;
-    case TableChange::kReset: return TableWatch::kReset;
-    case TableChange::kCurrent: return TableWatch::kCurrent;
+    case TableChange::kRowsAdded:
+      return TableWatch::kRowsAdded;
+    case TableChange::kDataChanged:
+      return TableWatch::kDataChanged;
+    case TableChange::kReset:
+      return TableWatch::kReset;
+    case TableChange::kCurrent:
+      return TableWatch::kCurrent;
   }
   return TableWatch::kReset;
 }

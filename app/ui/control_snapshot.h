@@ -21,8 +21,8 @@ struct ControlSnapshot {
   std::string text;
   bool visible = true;
   bool enabled = true;
-  int position = 0;  // gauge
-  int max = 0;       // gauge
+  int position = 0;                  // gauge
+  int max = 0;                       // gauge
   std::vector<SheetSnapshot> pages;  // page control, in page order
   std::string active;                // page control: the active sheet
 };

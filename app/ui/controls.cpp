@@ -43,7 +43,8 @@ TableModel* BindGrid(QTableView* grid, ClientTable& table,
                     fm.height());
   grid->setModel(model);
   for (int c = 0; c < model->columnCount(); ++c)
-    grid->setColumnWidth(c, model->headerData(c, Qt::Horizontal, Qt::SizeHintRole).toSize().width());
+    grid->setColumnWidth(c,
+                         model->headerData(c, Qt::Horizontal, Qt::SizeHintRole).toSize().width());
   QObject::connect(model, &TableModel::CurrentRowChanged, grid, [grid](int row) {
     if (row < 0 || row >= grid->model()->rowCount()) return;
     QModelIndex at = grid->model()->index(row, std::max(0, grid->currentIndex().column()));
@@ -165,7 +166,8 @@ QString ExpandFolder(const QString& folder) {
   f.replace(QLatin1String("%HomePath%"), QDir::homePath(), Qt::CaseInsensitive);
   if (!f.isEmpty() && !QDir(f).exists()) {
     // A folder that is not there (no Desktop folder): start at home.
-    if (folder.startsWith(QLatin1String("%HomePath%"), Qt::CaseInsensitive)) return QDir::homePath();
+    if (folder.startsWith(QLatin1String("%HomePath%"), Qt::CaseInsensitive))
+      return QDir::homePath();
   }
   return f;
 }
@@ -175,7 +177,8 @@ QString DialogFilter(const QString& filter) {
   const QStringList parts = filter.split(QLatin1Char('|'));
   QStringList out;
   for (int i = 0; i + 1 < parts.size(); i += 2)
-    out << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    out << QStringLiteral("%1 (%2)").arg(
+        parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
   return out.join(QLatin1String(";;"));
 }
 

@@ -22,7 +22,8 @@ class TableWatch;
 enum class GridSelection { kCell, kRow };
 
 // A grid as the windows use it: column titles, no row numbers, read-only.
-QTableView* NewGrid(QWidget* parent, const char* name, GridSelection selection = GridSelection::kCell);
+QTableView* NewGrid(QWidget* parent, const char* name,
+                    GridSelection selection = GridSelection::kCell);
 // Shows the table in the grid through a TableModel owned by the grid; the
 // columns get the widths of the table's display attributes. A grid with its
 // own column list shows those fields in that order with those titles.

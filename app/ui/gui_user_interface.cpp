@@ -38,9 +38,8 @@ void GuiUserInterface::OnGuiThread(const std::function<void()>& f) {
 void GuiUserInterface::Message(std::string_view title, std::string_view text) {
   if (dialogs_) return dialogs_->Message(title, text);
   OnGuiThread([&] {
-    ShowMessage(&window_, Title(title), UiText(text), [this](QWidget* parent) {
-      return window_.desktop().ChooseMessageFile(parent);
-    });
+    ShowMessage(&window_, Title(title), UiText(text),
+                [this](QWidget* parent) { return window_.desktop().ChooseMessageFile(parent); });
   });
 }
 
@@ -50,13 +49,22 @@ Answer GuiUserInterface::Confirm(std::string_view title, std::string_view text, 
   OnGuiThread([&] {
     QMessageBox::StandardButtons b = QMessageBox::Ok;
     if (buttons == Buttons::kYesCancel) b = QMessageBox::Yes | QMessageBox::Cancel;
-    if (buttons == Buttons::kYesNoCancel) b = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    if (buttons == Buttons::kYesNoCancel)
+      b = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     QMessageBox box(QMessageBox::Question, Title(title), UiText(text), b, &window_);
     switch (box.exec()) {
-      case QMessageBox::Ok: answer = Answer::kOk; break;
-      case QMessageBox::Yes: answer = Answer::kYes; break;
-      case QMessageBox::No: answer = Answer::kNo; break;
-      default: answer = Answer::kCancel; break;
+      case QMessageBox::Ok:
+        answer = Answer::kOk;
+        break;
+      case QMessageBox::Yes:
+        answer = Answer::kYes;
+        break;
+      case QMessageBox::No:
+        answer = Answer::kNo;
+        break;
+      default:
+        answer = Answer::kCancel;
+        break;
     }
   });
   return answer;
@@ -80,8 +88,7 @@ std::optional<std::string> GuiUserInterface::ChooseOpenFile(std::string_view fil
 }
 
 std::optional<std::string> GuiUserInterface::ChooseSaveFile(std::string_view filter,
-                                                            std::string_view folder,
-                                                            FileKind kind,
+                                                            std::string_view folder, FileKind kind,
                                                             std::string_view proposed_name) {
   if (dialogs_) return dialogs_->ChooseSaveFile(filter, folder, kind, proposed_name);
   std::optional<std::string> path;
@@ -125,7 +132,8 @@ void GuiUserInterface::ControlChanged(const Control& control) {
 void GuiUserInterface::Breathe() {
   Tfrmprincipal* w = &window_;
   if (QThread::currentThread() != w->thread()) {
-    QMetaObject::invokeMethod(w, [w] { w->SyncGauge(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        w, [w] { w->SyncGauge(); }, Qt::QueuedConnection);
     return;
   }
   w->SyncGauge();

@@ -28,15 +28,15 @@
 #include "app/ui/ui_text.h"
 #include "export/ui/inventory_report_qt.h"
 #include "sintegra/aliquots.h"
-#include "sintegra/inventory.h"
-#include "sped/ui/frm_sped.h"
-#include "workflow/file_choice.h"
-#include "workflow/verification.h"
 #include "sintegra/header.h"
+#include "sintegra/inventory.h"
 #include "sintegra/layout.h"
 #include "sintegra/record90.h"
+#include "sped/ui/frm_sped.h"
 #include "validate/ui/validation_sheet.h"
 #include "validate/validate.h"
+#include "workflow/file_choice.h"
+#include "workflow/verification.h"
 
 namespace fiscora::qt {
 
@@ -44,11 +44,10 @@ namespace {
 
 // Controls that start routines on the tables an audit loader fills: disabled
 // while one runs.
-const char* const kAuditLocked[] = {"sbtnarq",        "sbtnverificar",     "edtarq",
-                                    "sbtn_sped",      "bbtn_analisar",     "bbtn_verif_invent",
-                                    "btn_opcao_aliq", "btn_reg90",         "sbtnAlterar_tipo",
-                                    "btnExcel",       "Button1",           "btn_cfop",
-                                    "Button2"};
+const char* const kAuditLocked[] = {
+    "sbtnarq",           "sbtnverificar",  "edtarq",    "sbtn_sped",        "bbtn_analisar",
+    "bbtn_verif_invent", "btn_opcao_aliq", "btn_reg90", "sbtnAlterar_tipo", "btnExcel",
+    "Button1",           "btn_cfop",       "Button2"};
 
 bool AuditLocked(const QString& name) {
   for (const char* locked : kAuditLocked)
@@ -81,7 +80,8 @@ Tfrmprincipal::Tfrmprincipal(std::filesystem::path working_folder, QWidget* pare
 
   popm_sped_ = new QMenu(this);
   popm_sped_->setObjectName(QStringLiteral("popm_sped"));
-  popm_sped_->addAction(QStringLiteral("Analisar notas"))->setObjectName(QStringLiteral("Analisarnotas2"));
+  popm_sped_->addAction(QStringLiteral("Analisar notas"))
+      ->setObjectName(QStringLiteral("Analisarnotas2"));
   popm_sped_->addAction(QStringLiteral("Mesclar SPED - Contribuições"))
       ->setObjectName(QStringLiteral("MesclarSPED2"));
   sdExcel_ = new SaveDialog(this, "sdExcel", QStringLiteral("%HomePath%/Desktop"));
@@ -121,6 +121,7 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
     audit->Attach(*session_);
     connect(audit, &Tfrm_auditar::LoaderRunningChanged, this, &Tfrmprincipal::SetAuditRunning);
   }
+  // clang-format off
   const struct {
     const char* grid;
     ClientTable& table;
@@ -129,6 +130,7 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
       {"dbg_totaliq", dtm.cds_totaliq},   {"dbgrd1", dtm.cds_res_aliq},
       {"dbg_50", dtm.cds_50},             {"dbg_inventario", dtm.cds_inventario},
   };
+  // clang-format on
   for (const auto& g : grids)
     if (auto* view = findChild<QTableView*>(QString::fromLatin1(g.grid))) BindGrid(view, g.table);
   const struct {
@@ -214,7 +216,8 @@ void Tfrmprincipal::Apply(const ControlSnapshot& c) {
         if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
         break;
       case Control::Kind::kEdit:
-        if (auto* edit = qobject_cast<QLineEdit*>(w); edit && edit->text() != text) edit->setText(text);
+        if (auto* edit = qobject_cast<QLineEdit*>(w); edit && edit->text() != text)
+          edit->setText(text);
         break;
       case Control::Kind::kGauge:
         if (auto* gauge = qobject_cast<QProgressBar*>(w)) {
@@ -307,7 +310,8 @@ void Tfrmprincipal::sbtnvalidarClick() {
     ValidationReport report = ValidateFile(file, s.ui);
     validation_sheet_->Show(report, QString::fromStdString(ValidationSummary(report)));
     validation_sheet_->SetDetailHandler([this, file, kind = report.kind](const Finding& f) {
-      RunAction([&](Session& session) { session.ui.Message("Validação", FindingDetail(file, kind, f)); });
+      RunAction(
+          [&](Session& session) { session.ui.Message("Validação", FindingDetail(file, kind, f)); });
     });
     validation_sheet_->SetExportHandler([this](const std::vector<Finding>& findings) {
       RunAction([&findings](Session& session) { ExportFindings(findings, session.ui); });
@@ -318,9 +322,7 @@ void Tfrmprincipal::sbtnvalidarClick() {
   });
 }
 
-void Tfrmprincipal::JumpTo(const QString& address) {
-  QDesktopServices::openUrl(QUrl(address));
-}
+void Tfrmprincipal::JumpTo(const QString& address) { QDesktopServices::openUrl(QUrl(address)); }
 
 void Tfrmprincipal::ConnectHandlers() {
   const auto button = [this](const char* name) {

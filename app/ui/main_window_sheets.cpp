@@ -21,7 +21,7 @@ namespace fiscora::qt {
 
 namespace {
 
-const QColor kValueColour(0, 0, 128);   // navy: what the file says
+const QColor kValueColour(0, 0, 128);  // navy: what the file says
 const QColor kTeal(0, 128, 128);
 
 void Paint(QWidget* w, const QColor& colour) {
@@ -115,7 +115,8 @@ QPixmap Logo(const QSize& size) {
   f.setPointSize(17);
   p.setFont(f);
   p.setPen(Qt::white);
-  p.drawText(QRect(0, 4, size.width(), size.height() - 22), Qt::AlignCenter, QStringLiteral("Fiscora"));
+  p.drawText(QRect(0, 4, size.width(), size.height() - 22), Qt::AlignCenter,
+             QStringLiteral("Fiscora"));
   f.setBold(false);
   f.setPointSize(7);
   p.setFont(f);
@@ -180,7 +181,8 @@ void Tfrmprincipal::BuildSheets() {
   pgcdados_ = new PageTabs(this);
   pgcdados_->setObjectName(QStringLiteral("pgcdados"));
   BuildDadosSheet(pgcdados_->AddSheet("tbsdados_emp", QStringLiteral("  Dados  ")));
-  BuildComprasVendasSheet(pgcdados_->AddSheet("tbs_comp_vend", QStringLiteral("  Compras x Vendas  ")));
+  BuildComprasVendasSheet(
+      pgcdados_->AddSheet("tbs_comp_vend", QStringLiteral("  Compras x Vendas  ")));
   BuildMaxMinSheet(pgcdados_->AddSheet("tbs_maxmin", QStringLiteral("  Máximo e mínimo  ")));
   BuildAliqDifSheet(pgcdados_->AddSheet("tbs_aliqdif", QStringLiteral("  Aliquotas diferentes  ")));
   BuildTotalAliquotasSheet(pgcdados_->AddSheet("tbs_tot_aliq", QStringLiteral("Total Aliquotas")));
@@ -299,9 +301,12 @@ void Tfrmprincipal::BuildComprasVendasSheet(QWidget* sheet) {
     Bold(name);
     Paint(name, Qt::black);
     p->addWidget(name, 0, 0, 1, 2);
-    Row(p, QStringLiteral("Líquido CF:"), Value(QStringLiteral("lblcupomecf%1").arg(n).toLatin1().constData(), panel), panel);
-    Row(p, QStringLiteral("Descontos:"), Value(QStringLiteral("lbldescecf%1").arg(n).toLatin1().constData(), panel), panel);
-    Row(p, QStringLiteral("Cancelamentos:"), Value(QStringLiteral("lblcancecf%1").arg(n).toLatin1().constData(), panel), panel);
+    Row(p, QStringLiteral("Líquido CF:"),
+        Value(QStringLiteral("lblcupomecf%1").arg(n).toLatin1().constData(), panel), panel);
+    Row(p, QStringLiteral("Descontos:"),
+        Value(QStringLiteral("lbldescecf%1").arg(n).toLatin1().constData(), panel), panel);
+    Row(p, QStringLiteral("Cancelamentos:"),
+        Value(QStringLiteral("lblcancecf%1").arg(n).toLatin1().constData(), panel), panel);
     pg->addWidget(panel, (n - 1) / 2, (n - 1) % 2, Qt::AlignTop);
   }
   pg->setRowStretch(3, 1);
@@ -325,9 +330,9 @@ void Tfrmprincipal::BuildComprasVendasSheet(QWidget* sheet) {
   outer->addLayout(bottom);
 
   // Every amount of the sheet shows a total of hundreds of millions whole.
-  for (const char* name : {"lblentradas", "lblentradas_outros", "lblmod1", "lblCupom", "lbl_61R",
-                           "lblsaidas", "lblsaidas_outros", "lbldesc", "lblcanc",
-                           "lbltotal_bruto_cf"})
+  for (const char* name :
+       {"lblentradas", "lblentradas_outros", "lblmod1", "lblCupom", "lbl_61R", "lblsaidas",
+        "lblsaidas_outros", "lbldesc", "lblcanc", "lbltotal_bruto_cf"})
     FitAmount(sheet->findChild<QLabel*>(QString::fromLatin1(name)));
   for (int n = 1; n <= 6; ++n)
     for (const char* kind : {"lblcupomecf%1", "lbldescecf%1", "lblcancecf%1"})
@@ -412,7 +417,8 @@ void Tfrmprincipal::BuildNotasSheet(QWidget* sheet) {
   c->addWidget(others);
   bottom->addWidget(count);
   bottom->addStretch(1);
-  bottom->addWidget(Button("bbtnAnalisarNotas", QStringLiteral("Analisar"), sheet), 0, Qt::AlignBottom);
+  bottom->addWidget(Button("bbtnAnalisarNotas", QStringLiteral("Analisar"), sheet), 0,
+                    Qt::AlignBottom);
   v->addLayout(bottom);
 }
 

@@ -9,8 +9,6 @@
 
 namespace fiscora::qt {
 
-
-
 TfrmOpcaoAliq::TfrmOpcaoAliq(QWidget* parent)
     : SecondaryWindow(parent, "frmOpcaoAliq", QStringLiteral("")) {
   resize(260, 250);

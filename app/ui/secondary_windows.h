@@ -7,13 +7,12 @@
 #include <functional>
 
 #include "app/ui/secondary_window.h"
+#include "audit/ui/frm_auditar.h"
 #include "sintegra/aliquots.h"
 #include "sintegra/ui/file_type_window.h"
 #include "sintegra/ui/note_windows.h"
 #include "sintegra/ui/summary_windows.h"
 #include "sped/ui/notes_window.h"
-
-#include "audit/ui/frm_auditar.h"
 
 namespace fiscora::qt {
 

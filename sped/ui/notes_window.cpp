@@ -272,8 +272,7 @@ void Tfrm_notas_sped::Attach(Session& s, QDialog* difal, QDialog* fiscal_summary
   ShowColumns(grid_ecf_, EcfColumns());
   OrderOnTitleClick(grid_analise_, &busy_);
   OrderOnTitleClick(grid_ecf_, &busy_);
-  AcceptFileDrops(this, [this](const QString& path) { OpenSpedFile(path.toStdString()); },
-                  {"txt"});
+  AcceptFileDrops(this, [this](const QString& path) { OpenSpedFile(path.toStdString()); }, {"txt"});
 }
 
 template <typename Fn>

@@ -11,8 +11,8 @@
 
 #include "cli/cli.h"
 #include "sintegra/input_check.h"
-#include "sped/input_check.h"
 #include "sintegra_fixture.h"
+#include "sped/input_check.h"
 
 namespace fiscora {
 namespace {
@@ -44,6 +44,7 @@ std::string Lines(std::initializer_list<std::string> lines, std::string_view eol
 const std::string kR10 = R10().str();
 const std::string kR50 = R50("5102", 10000).str();
 
+// clang-format off
 const BadInput kBadInputs[] = {
     {"Empty", Kind::kBytes, "", 0, {"vazio", "registro 10"}},
     {"BlankLinesOnly", Kind::kBytes, "\r\n   \r\n\t\r\n", 0, {"vazio"}},
@@ -71,6 +72,7 @@ const BadInput kBadInputs[] = {
     {"Missing", Kind::kMissing, "", 0, {"não existe"}},
     {"Unreadable", Kind::kUnreadable, Lines({kR10}), 0, {"permissão"}},
 };
+// clang-format on
 
 class BadInputTest : public ::testing::TestWithParam<BadInput> {
  protected:
@@ -99,7 +101,8 @@ class BadInputTest : public ::testing::TestWithParam<BadInput> {
     return p.string();
   }
   void ExpectWords(const std::string& text) {
-    for (const auto& w : GetParam().words) EXPECT_NE(text.find(w), std::string::npos) << w << " in: " << text;
+    for (const auto& w : GetParam().words)
+      EXPECT_NE(text.find(w), std::string::npos) << w << " in: " << text;
   }
   // Nothing but the input in its folder.
   void ExpectNothingWritten(const fs::path& work) {
@@ -158,7 +161,8 @@ TEST_P(BadInputTest, CliSaysFileLineAndReasonAndExitsOne) {
     int code = RunCli({command, path}, out, err);
     EXPECT_EQ(code, 1) << command;
     EXPECT_EQ(out.str(), "") << command;
-    const std::string prefix = "fiscora-cli: " + path + ":" + std::to_string(GetParam().line) + ": ";
+    const std::string prefix =
+        "fiscora-cli: " + path + ":" + std::to_string(GetParam().line) + ": ";
     EXPECT_EQ(err.str().rfind(prefix, 0), 0u) << command << ": " << err.str();
     ExpectWords(err.str());
     ExpectNothingWritten(dir_.path() / "in");
@@ -216,6 +220,7 @@ void PrintTo(const BadEfd& c, std::ostream* os) { *os << c.name; }
 
 const std::string k0000 = "|0000|017|0|01032024|31032024|LOJA|12345678000195||SP|1|3550308||A|1|";
 
+// clang-format off
 const BadEfd kBadEfd[] = {
     {"Empty", "", 0, {"vazio", "|0000|"}},
     {"NoHeader", Lines({"|C001|0|", "|C990|2|"}), 1, {"não é um arquivo EFD", "|0000|", "\"|C001|0|\""}},
@@ -227,6 +232,7 @@ const BadEfd kBadEfd[] = {
      {"C170", "fora de qualquer bloco", "|C990|"}},
     {"BadCode", Lines({k0000, "|C1|0|"}), 2, {"código de registro inválido"}},
 };
+// clang-format on
 
 class BadEfdTest : public ::testing::TestWithParam<BadEfd> {};
 
@@ -241,12 +247,14 @@ TEST_P(BadEfdTest, RefusedByTheCheckAndByTheCli) {
     ADD_FAILURE() << "accepted";
   } catch (const InputRefusal& e) {
     EXPECT_EQ(e.line(), c.line);
-    for (const auto& w : c.words) EXPECT_NE(e.reason().find(w), std::string::npos) << w << " in: " << e.reason();
+    for (const auto& w : c.words)
+      EXPECT_NE(e.reason().find(w), std::string::npos) << w << " in: " << e.reason();
   }
   const fs::path out = dir.path() / "saida";
   for (std::vector<std::string> args :
        {std::vector<std::string>{"sped-notas", p.string()},
-        std::vector<std::string>{"sped-mesclar", "--saida", out.string(), p.string(), p.string()}}) {
+        std::vector<std::string>{"sped-mesclar", "--saida", out.string(), p.string(),
+                                 p.string()}}) {
     std::ostringstream o, err;
     EXPECT_EQ(RunCli(args, o, err), 1) << args[0];
     EXPECT_EQ(o.str(), "");
@@ -278,7 +286,8 @@ TEST(EfdInputCheck, WholeSamplesPass) {
 TEST(EfdInputCheck, BomAndBlankLinesBeforeTheHeader) {
   TempDir dir;
   const fs::path p = dir.path() / "efd.txt";
-  std::ofstream(p, std::ios::binary) << "\xEF\xBB\xBF\r\n" + Lines({k0000, "|0001|0|", "|0990|3|", "|9999|4|"});
+  std::ofstream(p, std::ios::binary)
+      << "\xEF\xBB\xBF\r\n" + Lines({k0000, "|0001|0|", "|0990|3|", "|9999|4|"});
   EXPECT_NO_THROW(CheckEfdInput(p));
 }
 

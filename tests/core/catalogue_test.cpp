@@ -1,14 +1,14 @@
 // The table catalogue: columns as the grids show them, every table of the
 // data module open and empty at start, the named indexes, empty totals and
 // the text widths that cut product codes.
+#include "data/catalogue.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "data/catalogue.h"
 
 namespace fiscora {
 namespace {
@@ -40,6 +40,7 @@ struct ColumnCase {
 
 TEST(Catalogue, ColumnsAsTheGridsShowThem) {
   using enum FieldType;
+  // clang-format off
   const ColumnCase cases[] = {
       {"cds_50", "cnpj", kText, 20, "           CNPJ", 16, true, true, false, ""},
       {"cds_50", "data_emiss", kText, 20, "  Data Emissão  ", 10, true, true, false, ""},
@@ -71,6 +72,7 @@ TEST(Catalogue, ColumnsAsTheGridsShowThem) {
       {"cds_60i_item", "codigo", kText, 14, "", 0, false, true, false, ""},
       {"cds_60i_item", "quantidade", kFloat, 0, "", 0, false, true, false, ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.table) + "." + c.field);
     const TableDef* def = DefOf(c.table);
@@ -99,9 +101,10 @@ TEST(Catalogue, FieldOrderAndSharedShapes) {
   EXPECT_EQ(names("cds_60i_item"),
             (std::vector<std::string>{"codigo", "data", "serie", "aliquota", "valor", "quantidade",
                                       "valor_total"}));
-  EXPECT_EQ(names("cds_60i"),
-            (std::vector<std::string>{"codigo", "aliquota", "valor", "serie", "data", "quantidade"}));
+  EXPECT_EQ(names("cds_60i"), (std::vector<std::string>{"codigo", "aliquota", "valor", "serie",
+                                                        "data", "quantidade"}));
   // Tables that share a shape agree field by field, apart from the code width.
+  // clang-format off
   const std::pair<const char*, const char*> same_shape[] = {
       {"cds_50", "cds_50_inv_ini"},
       {"cds_inventario", "cds_inv_ini"},
@@ -109,6 +112,7 @@ TEST(Catalogue, FieldOrderAndSharedShapes) {
       {"cds_produt", "cds_produt_inv_ini"},
       {"cds_produt", "cds_produt_inv_fim"},
   };
+  // clang-format on
   for (const auto& [a, b] : same_shape) {
     SCOPED_TRACE(std::string(a) + " / " + b);
     const TableDef& da = *DefOf(a);
@@ -201,7 +205,8 @@ TEST(Catalogue, EveryTableOpenEmptyAndBound) {
 TEST(Catalogue, NamedIndexes) {
   TdtmCENTRAL dm;
   const auto find = [](const std::vector<IndexDef>& defs, std::string_view name) {
-    return std::find_if(defs.begin(), defs.end(), [&](const IndexDef& d) { return d.name == name; });
+    return std::find_if(defs.begin(), defs.end(),
+                        [&](const IndexDef& d) { return d.name == name; });
   };
 
   const auto maxmin = dm.cdsmaxmin.IndexDefs();
@@ -235,6 +240,7 @@ TEST(Catalogue, AggregatesOfEmptyTablesAreNull) {
     const char* aggregate;
     bool active;
   };
+  // clang-format off
   const Case cases[] = {
       {&dm.cds_50, "sum_ntf", true},          {&dm.cds_50, "sum_ntp", true},
       {&dm.cds_60a, "soma", true},            {&dm.cds_60d, "soma", true},
@@ -243,6 +249,7 @@ TEST(Catalogue, AggregatesOfEmptyTablesAreNull) {
       {&dm.cds_inv_fim, "soma", true},        {&dm.cds_totaliq, "tot_dif_60i", true},
       {&dm.cds_totaliq, "tot_dif_60d", true},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.table->name() + "." + c.aggregate);
     EXPECT_EQ(c.table->AggregatesActive(), c.active);

@@ -1,11 +1,12 @@
 // fiscora-cli: usage, exit codes and the JSON envelope, as rows of
 // {arguments, exit code, JSON pointer, value}.
+#include "cli/cli.h"
+
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "cli_fixture.h"
 #include "sintegra_fixture.h"
 
@@ -15,7 +16,9 @@ namespace {
 using namespace fiscora::testing;
 using nlohmann::json;
 
-bool Has(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }
+bool Has(const std::string& s, const std::string& part) {
+  return s.find(part) != std::string::npos;
+}
 
 TEST(Cli, UsageErrors) {
   struct Case {
@@ -91,6 +94,7 @@ TEST_P(CliEnvelope, ValueAtPointer) {
   EXPECT_EQ(envelope[pointer], row.value) << row.pointer;
 }
 
+// clang-format off
 const EnvelopeRow kEnvelopeRows[] = {
     {"TablesHasTheCatalogue", {"tables"}, "/catalogue/cds_50/binding", "ds_50"},
     {"TablesHasNoMessages", {"tables"}, "/messages", json::array()},
@@ -160,17 +164,22 @@ const EnvelopeRow kEnvelopeRows[] = {
     {"ResumoFiscalDue", {"resumo-fiscal", "{n}"}, "/labels/lbl_imposto", "R$ 5,10"},
     {"ResumoFiscalTable", {"resumo-fiscal", "{n}"}, "/tables/cds_totalizador_icms/0/registro", "50"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Rows, CliEnvelope, ::testing::ValuesIn(kEnvelopeRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Cli, ErrorsGoToStandardError) {
   TempDir dir;
-  std::string bad = dir.Write("bad.txt", {R10().str(), R50("5102", 1).Put(rec50::kNumero, "00A001").str()});
+  std::string bad =
+      dir.Write("bad.txt", {R10().str(), R50("5102", 1).Put(rec50::kNumero, "00A001").str()});
   CliResult r = Cli({"verificar", bad});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "fiscora-cli: " + bad + ":2: registro 50, colunas 46-51 (número da nota): '00A001' não é um número válido.\n");
+  EXPECT_EQ(
+      r.err,
+      "fiscora-cli: " + bad +
+          ":2: registro 50, colunas 46-51 (número da nota): '00A001' não é um número válido.\n");
 
   CliResult missing = Cli({"carregar", (dir.path() / "nao_existe.txt").string()});
   EXPECT_EQ(missing.code, 1);

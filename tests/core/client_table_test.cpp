@@ -25,8 +25,7 @@ TableDef ItemsDef() {
   d.name = "cds_itens";
   d.binding = "ds_itens";
   d.aggregates_active = true;
-  d.fields = {Text("codigo", 6), Text("descricao", 8), Int("numero"), Float("qtd"),
-              Curr("valor")};
+  d.fields = {Text("codigo", 6), Text("descricao", 8), Int("numero"), Float("qtd"), Curr("valor")};
   d.aggregates = {{"total_num", "sum(numero)", "", false},
                   {"total_valor", "sum(valor)*1", "###,##0.00", true},
                   {"total_qtd", "sum(qtd)*1", "", false}};
@@ -57,10 +56,12 @@ void Fill(ClientTable& t, const std::vector<Item>& rows) {
 }
 
 // B A B C A: duplicates on every key field.
+// clang-format off
 const std::vector<Item> kFive = {
     {"B", "b1", 2, "1,5", "10"}, {"A", "a1", 3, "2", "20"},   {"B", "b2", 1, "1,5", "30"},
     {"C", "c1", 2, "3", "10"},   {"A", "a2", 1, "2", "40"},
 };
+// clang-format on
 
 // The values of a field over a walk First .. Eof, joined by blanks.
 std::string Walk(ClientTable& t, std::string_view field = "descricao") {
@@ -236,10 +237,12 @@ TEST(ClientTableFields, FieldByNameIgnoresLetterCaseAndUnknownNamesThrow) {
     const char* name;
     int index;
   };
+  // clang-format off
   const Case found[] = {
       {"codigo", "codigo", 0}, {"CODIGO", "codigo", 0}, {"Codigo", "codigo", 0},
       {" codigo ", "codigo", 0}, {"VALOR", "valor", 4}, {"qTd", "qtd", 3},
   };
+  // clang-format on
   for (const auto& c : found) {
     SCOPED_TRACE(c.asked);
     Field f = t.FieldByName(c.asked);
@@ -296,10 +299,12 @@ TEST(ClientTableFields, TextThatIsNoNumberIsAnErrorNamingTheField) {
     const char* field;
     const char* text;
   };
+  // clang-format off
   const Case cases[] = {
       {"numero", "abc"}, {"numero", "1,5"}, {"numero", "99999999999"}, {"qtd", "1.5"},
       {"qtd", "-"},      {"valor", "x"},    {"valor", "1,2,3"},         {"valor", "1e3"},
   };
+  // clang-format on
   ClientTable t(ItemsDef());
   t.Append();
   t.FieldByName("numero").SetAsInteger(7);
@@ -464,6 +469,7 @@ TEST(ClientTableLocate, CaseInsensitivePartialKeys) {
   };
   const LocateOptions kBoth{true, true}, kCase{true, false}, kPartial{false, true};
   // descricao in default order: ISS icms IPI ação; byte order: IPI ISS ação icms.
+  // clang-format off
   const Case cases[] = {
       {"", "I", kBoth, "ISS"},
       {"descricao", "I", kBoth, "IPI"},
@@ -481,10 +487,10 @@ TEST(ClientTableLocate, CaseInsensitivePartialKeys) {
       {"descricao", "IS", kPartial, "ISS"},
       {"", "Iss", kPartial, nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string("'") + c.value + "' ci=" + (c.options.case_insensitive ? "1" : "0") +
-                 " partial=" + (c.options.partial_key ? "1" : "0") + " order '" + c.ordering +
-                 "'");
+                 " partial=" + (c.options.partial_key ? "1" : "0") + " order '" + c.ordering + "'");
     ClientTable t(ItemsDef());
     Fill(t, {{"1", "ISS", 1, "0", "0"},
              {"2", "icms", 2, "0", "0"},
@@ -570,8 +576,7 @@ TEST(ClientTableIndexes, TheChosenOrderingSurvivesEmptyDataSet) {
       {"", "DEFAULT_ORDER", ""},
   };
   // Refilled in reverse, so ties come the other way round.
-  const char* expected[] = {"a2 a1 b2 b1 c1", "a2 b2 b1 c1 a1", "a1 c1 b1 a2 b2",
-                            "a2 c1 b2 a1 b1"};
+  const char* expected[] = {"a2 a1 b2 b1 c1", "a2 b2 b1 c1 a1", "a1 c1 b1 a2 b2", "a2 c1 b2 a1 b1"};
   for (size_t i = 0; i < std::size(orders); ++i) {
     SCOPED_TRACE(Describe(orders[i]));
     ClientTable t(ItemsDef());
@@ -666,9 +671,11 @@ TEST(ClientTableIndexes, IndexesOfTheDefinitionCanBeChosenAndDeleted) {
 // ------------------------------------------------------------ walk and edit
 
 TEST(ClientTableWalk, EditingNonKeyFieldsKeepsTheWalkOnCourse) {
+  // clang-format off
   const Order orders[] = {
       {"", "", ""}, {"codigo", "", ""}, {"codigo;numero", "", ""}, {"", "num_desc", "numero"},
   };
+  // clang-format on
   for (const auto& o : orders) {
     SCOPED_TRACE(Describe(o));
     ClientTable t(ItemsDef());
@@ -683,7 +690,8 @@ TEST(ClientTableWalk, EditingNonKeyFieldsKeepsTheWalkOnCourse) {
       visited += visited.empty() ? d : " " + d;
       t.Edit();
       t.FieldByName("descricao").SetAsString(d + "*");
-      t.FieldByName("valor").SetAsCurrency(t.FieldByName("valor").AsCurrency() + Money::FromUnits(1));
+      t.FieldByName("valor").SetAsCurrency(t.FieldByName("valor").AsCurrency() +
+                                           Money::FromUnits(1));
       t.Post();
     }
     EXPECT_EQ(visited, plain);
@@ -700,11 +708,11 @@ TEST(ClientTableWalk, EditingNonKeyFieldsKeepsTheWalkOnCourse) {
 TEST(ClientTableWalk, EditingAKeyFieldMovesTheRowAndKeepsTheTableConsistent) {
   struct Case {
     Order order;
-    const char* row;     // descricao of the row edited
-    const char* field;   // key field changed
+    const char* row;    // descricao of the row edited
+    const char* field;  // key field changed
     const char* value;
-    const char* walk;    // afterwards
-    const char* next;    // the row after the edited one, or "<eof>"
+    const char* walk;  // afterwards
+    const char* next;  // the row after the edited one, or "<eof>"
   };
   const Case cases[] = {
       {{"codigo", "", ""}, "c1", "codigo", "A", "a1 c1 a2 b1 b2", "a2"},
@@ -979,12 +987,14 @@ class Model {
     std::vector<Row> sorted = rows;
     std::stable_sort(sorted.begin(), sorted.end(), [&](const Row& a, const Row& b) {
       switch (ordering) {
-        case Ordering::kDefault: return false;
+        case Ordering::kDefault:
+          return false;
         case Ordering::kCodigoNumero:
           return a.codigo != b.codigo ? a.codigo < b.codigo : a.numero < b.numero;
         case Ordering::kNumeroCodigoDesc:
           return a.numero != b.numero ? a.numero > b.numero : a.codigo > b.codigo;
-        case Ordering::kValor: return a.valor < b.valor;
+        case Ordering::kValor:
+          return a.valor < b.valor;
       }
       return false;
     });
@@ -1022,8 +1032,8 @@ TEST(ClientTableConsistency, RandomOperationsAgreeWithAVectorModel) {
   Model m;
   std::mt19937 rng(20240611);
   auto pick = [&](size_t n) { return static_cast<int>(rng() % n); };
-  const char* codes[] = {"",     "A",       "AB",     "B",     "BA",     "Ç",
-                         "ÇA",   "c",       "ABCDEFG", "ÇÇÇÇÇÇ", "ÇÇÇÇA", "ÇÇÇÇ"};
+  const char* codes[] = {"",   "A", "AB",      "B",      "BA",    "Ç",
+                         "ÇA", "c", "ABCDEFG", "ÇÇÇÇÇÇ", "ÇÇÇÇA", "ÇÇÇÇ"};
   auto random_code = [&] { return std::string(codes[pick(std::size(codes))]); };
   auto stored_code = [](std::string s) { return std::string(CutToChars(s, 5)); };
   auto random_valor = [&] { return int64_t{pick(7)} * 2500 - 5000; };
@@ -1109,8 +1119,8 @@ TEST(ClientTableConsistency, RandomOperationsAgreeWithAVectorModel) {
     } else if (op < 80) {  // locate by two fields
       std::string code = stored_code(random_code());
       int numero = pick(6);
-      int id = m.FirstMatch(
-          [&](const Model::Row& r) { return r.codigo == code && r.numero == numero; });
+      int id =
+          m.FirstMatch([&](const Model::Row& r) { return r.codigo == code && r.numero == numero; });
       ASSERT_EQ(t.Locate("codigo;numero", {code, numero}), id >= 0) << "step " << step;
       if (id >= 0) m.current = id;
     } else if (op < 82) {  // locate by the start of a code, maybe in any letter case
@@ -1122,7 +1132,8 @@ TEST(ClientTableConsistency, RandomOperationsAgreeWithAVectorModel) {
         return s;
       };
       int id = m.FirstMatch([&](const Model::Row& r) {
-        return any_case ? lower(r.codigo).rfind(lower(start), 0) == 0 : r.codigo.rfind(start, 0) == 0;
+        return any_case ? lower(r.codigo).rfind(lower(start), 0) == 0
+                        : r.codigo.rfind(start, 0) == 0;
       });
       ASSERT_EQ(t.Locate("codigo", {start}, {any_case, true}), id >= 0) << "step " << step;
       if (id >= 0) m.current = id;
@@ -1130,11 +1141,10 @@ TEST(ClientTableConsistency, RandomOperationsAgreeWithAVectorModel) {
       bool by_numero = pick(2) == 0;
       int numero = pick(6);
       int64_t valor = random_valor();
-      int id = m.FirstMatch([&](const Model::Row& r) {
-        return by_numero ? r.numero == numero : r.valor == valor;
-      });
-      bool found = by_numero ? t.Locate("numero", {numero})
-                             : t.Locate("valor", {Money::FromRaw(valor)});
+      int id = m.FirstMatch(
+          [&](const Model::Row& r) { return by_numero ? r.numero == numero : r.valor == valor; });
+      bool found =
+          by_numero ? t.Locate("numero", {numero}) : t.Locate("valor", {Money::FromRaw(valor)});
       ASSERT_EQ(found, id >= 0) << "step " << step;
       if (id >= 0) m.current = id;
     } else if (op < 93) {  // one step along the ordering

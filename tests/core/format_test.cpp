@@ -152,10 +152,12 @@ TEST(FormatGeneral, MoneyShowsOnlyTheDecimalsItHas) {
     int64_t raw;
     const char* text;
   };
+  // clang-format off
   const Case cases[] = {
       {12345000, "1234,5"}, {0, "0"}, {-5, "-0,0005"}, {1, "0,0001"}, {10000, "1"},
       {-12345678, "-1234,5678"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(FormatGeneral(Money::FromRaw(c.raw)), c.text);

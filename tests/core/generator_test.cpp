@@ -14,9 +14,9 @@
 
 namespace {
 
+using fiscora::GenerateSintegraText;
 using fiscora::GeneratorOptions;
 using fiscora::GeneratorSummary;
-using fiscora::GenerateSintegraText;
 
 // Lines without their CR LF; fails the test on a line not ended by CR LF.
 std::vector<std::string> SplitCrLf(const std::string& text) {
@@ -26,7 +26,8 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
     size_t nl = text.find('\n', start);
     EXPECT_NE(nl, std::string::npos) << "last line without a line break";
     if (nl == std::string::npos) break;
-    EXPECT_TRUE(nl > start && text[nl - 1] == '\r') << "line " << lines.size() + 1 << " not ended by CR LF";
+    EXPECT_TRUE(nl > start && text[nl - 1] == '\r')
+        << "line " << lines.size() + 1 << " not ended by CR LF";
     lines.push_back(text.substr(start, nl - start - 1));
     start = nl + 1;
   }
@@ -55,8 +56,10 @@ void CheckFile(const std::string& text, int64_t expected_lines,
   std::vector<std::string> totals;
   for (const std::string& l : lines) {
     std::string t = l.substr(0, 2);
-    if (t == "90") totals.push_back(l);
-    else if (t != "10" && t != "11") ++counted[t];
+    if (t == "90")
+      totals.push_back(l);
+    else if (t != "10" && t != "11")
+      ++counted[t];
   }
   ASSERT_EQ(totals.size(), 1u);
   const std::string& r90 = totals[0];
@@ -83,12 +86,18 @@ void CheckFile(const std::string& text, int64_t expected_lines,
   };
   for (const std::string& l : lines) {
     std::string t3 = l.substr(0, 3), t2 = l.substr(0, 2);
-    if (t2 == "75") ++products[code(l, 19)];
-    else if (t2 == "54") used.insert(code(l, 38));
-    else if (t2 == "74") used.insert(code(l, 11));
-    else if (t3 == "60D") used.insert(code(l, 32));
-    else if (t3 == "60I") used.insert(code(l, 43));
-    else if (t3 == "60R" || t3 == "61R") used.insert(code(l, 10));
+    if (t2 == "75")
+      ++products[code(l, 19)];
+    else if (t2 == "54")
+      used.insert(code(l, 38));
+    else if (t2 == "74")
+      used.insert(code(l, 11));
+    else if (t3 == "60D")
+      used.insert(code(l, 32));
+    else if (t3 == "60I")
+      used.insert(code(l, 43));
+    else if (t3 == "60R" || t3 == "61R")
+      used.insert(code(l, 10));
   }
   for (const auto& [c, n] : products) EXPECT_EQ(n, 1) << c;
   std::set<std::string> missing;
@@ -161,8 +170,9 @@ TEST(Generator, CheckDigits) {
 // The hand-made example in examples/ keeps its shape, with its one product
 // sold without a record 75.
 TEST(Generator, ExampleFileIsWellFormed) {
-  std::ifstream in(std::filesystem::path(FISCORA_SOURCE_DIR) / "examples" / "loja_exemplo_03-2025.txt",
-                   std::ios::binary);
+  std::ifstream in(
+      std::filesystem::path(FISCORA_SOURCE_DIR) / "examples" / "loja_exemplo_03-2025.txt",
+      std::ios::binary);
   ASSERT_TRUE(in.good());
   std::stringstream ss;
   ss << in.rdbuf();

@@ -1,7 +1,8 @@
 // Field reading by the record layouts, line reading and encodings.
+#include "sintegra/layout.h"
+
 #include <gtest/gtest.h>
 
-#include "sintegra/layout.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora {
@@ -16,11 +17,13 @@ TEST(Layout, FieldForms) {
   r.Put(rec50::kBaseCalculo, "   -000001234").Put(rec50::kValorIcms, "         1,5 ");
   RecordLine line(r.str(), false);
   EXPECT_EQ(line.Date(rec50::kData), "31/01/2024");
-  EXPECT_EQ(line.Amount(rec50::kValorTotal).raw(), 1234500);  // 123,45
+  EXPECT_EQ(line.Amount(rec50::kValorTotal).raw(), 1234500);   // 123,45
   EXPECT_EQ(line.Amount(rec50::kBaseCalculo).raw(), -123400);  // blanks and sign accepted
   EXPECT_DOUBLE_EQ(
-      RecordLine(Rec("74").Num(rec74::kQuantidade, 1500).str(), false).Float(rec74::kQuantidade), 1.5);
-  EXPECT_EQ(RecordLine(Rec("50").Num(rec50::kNumero, 123).str(), false).Integer(rec50::kNumero), 123);
+      RecordLine(Rec("74").Num(rec74::kQuantidade, 1500).str(), false).Float(rec74::kQuantidade),
+      1.5);
+  EXPECT_EQ(RecordLine(Rec("50").Num(rec50::kNumero, 123).str(), false).Integer(rec50::kNumero),
+            123);
   // A field beyond the end of a short line reads as the part that exists.
   std::string short_text =
       Rec("10").Put(rec10::kDataInicial, "2024").CutAfter(rec10::kDataInicial.Head(4)).str();
@@ -61,6 +64,7 @@ TEST(Layout, ConversionErrorNamesWhereReadingStopped) {
 // A numeric field that runs past the end of a short line names the missing
 // columns instead of an empty number.
 TEST(Layout, ShortLineNamesTheMissingColumns) {
+  // clang-format off
   struct Case {
     FieldSpec last_present;  // the line ends after this field
     const char* expected;
@@ -69,6 +73,7 @@ TEST(Layout, ShortLineNamesTheMissingColumns) {
       {rec50::kNumero.Head(5), "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 50; falta a coluna 51."},
       {rec50::kTipo, "registro 50, colunas 46-51 (número da nota): a linha termina na coluna 2; faltam as colunas 3-51."},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.last_present.last());
     std::string name = "curto.txt";
@@ -86,6 +91,7 @@ TEST(Layout, ShortLineNamesTheMissingColumns) {
 
 TEST(Layout, LineEndsAndByteOrderMark) {
   TempDir dir;
+  // clang-format off
   struct Case {
     std::string name, bytes;
     std::vector<std::string> lines;
@@ -100,6 +106,7 @@ TEST(Layout, LineEndsAndByteOrderMark) {
       {"cr only with bom", "\xEF\xBB\xBF" "a\rb\r", {"a", "b"}},
       {"crlf then a stray cr kept", "a\r\nb\rc\r\n", {"a", "b\rc"}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     auto p = dir.path() / "f.txt";
@@ -131,7 +138,9 @@ TEST(Layout, Utf8AndWindows1252GiveTheSameFields) {
   // "AÇÚCAR" in the description of record 75, then the unit after it.
   std::string cp1252 = Rec("75")
                            .Put(rec75::kCodigo, "P1")
-                           .Put(rec75::kDescricao, "A\xC7\xDA" "CAR CRISTAL")
+                           .Put(rec75::kDescricao,
+                                "A\xC7\xDA"
+                                "CAR CRISTAL")
                            .Put(rec75::kUnidade, "KG")
                            .str();
   std::string utf8 = Cp1252ToUtf8(cp1252);  // two bytes more, the same characters
@@ -139,13 +148,16 @@ TEST(Layout, Utf8AndWindows1252GiveTheSameFields) {
   EncodingSniffer a, b;
   RecordLine l1(cp1252, a.LineIsUtf8(cp1252)), l2(utf8, b.LineIsUtf8(utf8));
   EXPECT_EQ(l1.Text(rec75::kDescricao), l2.Text(rec75::kDescricao));
-  EXPECT_EQ(l1.Trimmed(rec75::kDescricao), "A\xC3\x87\xC3\x9A" "CAR CRISTAL");
+  EXPECT_EQ(l1.Trimmed(rec75::kDescricao),
+            "A\xC3\x87\xC3\x9A"
+            "CAR CRISTAL");
   EXPECT_EQ(l1.Text(rec75::kUnidade.Head(2)), "KG");
   EXPECT_EQ(l2.Text(rec75::kUnidade.Head(2)), "KG");
 }
 
 TEST(Layout, Cp1252HighBytes) {
-  EXPECT_EQ(Cp1252ToUtf8("\x80 \x93ok\x94 \xE9"), "\xE2\x82\xAC \xE2\x80\x9Cok\xE2\x80\x9D \xC3\xA9");
+  EXPECT_EQ(Cp1252ToUtf8("\x80 \x93ok\x94 \xE9"),
+            "\xE2\x82\xAC \xE2\x80\x9Cok\xE2\x80\x9D \xC3\xA9");
   EXPECT_TRUE(IsValidUtf8("S\xC3\xA3o"));
   EXPECT_FALSE(IsValidUtf8("S\xE3o"));
 }

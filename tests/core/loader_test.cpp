@@ -1,5 +1,7 @@
 // The record loader, its working files, counters and labels; the ICMS
 // totalizer; the file choice and record 10.
+#include "sintegra/loader.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,7 +9,6 @@
 
 #include "sintegra/header.h"
 #include "sintegra/layout.h"
-#include "sintegra/loader.h"
 #include "sintegra/totalizer.h"
 #include "sintegra_fixture.h"
 
@@ -33,8 +34,7 @@ Money Sum(ClientTable& t, const char* field) {
 TEST(Loader, FillsTablesCountersAndLabels) {
   TestSession t;
   std::string f = t.File({
-      R10().str(),
-      R50("1102", 10000, 'T', 10, 10000, 1800).str(),
+      R10().str(), R50("1102", 10000, 'T', 10, 10000, 1800).str(),
       R50("5102", 20000, 'P', 11, 20000, 3600).str(),
       Rec("54")
           .Put(rec54::kCnpj, "11222333000181")
@@ -52,17 +52,12 @@ TEST(Loader, FillsTablesCountersAndLabels) {
           .Num(rec54::kValorIpi, 0)
           .Put(rec54::kAliquota, "1800")
           .str(),
-      R60M("ECF1", "001").str(),
-      R60A("ECF1", "1700", 10000).str(),
-      R60A("ECF1", "CANC", 500).str(),
+      R60M("ECF1", "001").str(), R60A("ECF1", "1700", 10000).str(), R60A("ECF1", "CANC", 500).str(),
       R60I("ECF1", "P1", 2000, 250, "1700").str(),  // 2 x 2,50
       R60I("ECF1", "P1", 1000, 250, "1700").str(),  // same day, serial and rate: one row
-      R60D("ECF1", "P1", 750, "1700").str(),
-      R60D("ECF1", "P1", 250, "1700").str(),
-      R60R("P1", 750, "1700").str(),
-      R61R(300).str(),
-      R74("P1", 1500, 300).str(),  // 1,5 x 2,00
-      R74("P2", 1000, 0).str(),    // value 0: counted, not loaded
+      R60D("ECF1", "P1", 750, "1700").str(), R60D("ECF1", "P1", 250, "1700").str(),
+      R60R("P1", 750, "1700").str(), R61R(300).str(), R74("P1", 1500, 300).str(),  // 1,5 x 2,00
+      R74("P2", 1000, 0).str(),  // value 0: counted, not loaded
       R75("P1", "ARROZ TIPO 1", "UNID").str(),
       Rec("60a").str(),  // lower case: no known sub-type
   });
@@ -133,8 +128,8 @@ TEST(Loader, FillsTablesCountersAndLabels) {
 TEST(Loader, WorkingFilesCopyLinesByteForByte) {
   TestSession t;
   std::string odd = R60A("ECF1", "1700", 100).str() + "  trailing \xE9";  // longer, 1252 byte
-  std::string path = t.dir.Write("in.txt", {R60M("ECF1", "001").str(), odd, R50("5102", 1).str()},
-                                 "\n", false);
+  std::string path =
+      t.dir.Write("in.txt", {R60M("ECF1", "001").str(), odd, R50("5102", 1).str()}, "\n", false);
   LoadSintegraFile(t.s, path, "Normal");
   EXPECT_EQ(Slurp(WorkingFile(t.s, "60a", "Normal")), odd + "\r\n");
   EXPECT_EQ(Slurp(WorkingFile(t.s, "60m", "Normal")), R60M("ECF1", "001").str() + "\r\n");
@@ -145,9 +140,9 @@ TEST(Loader, WorkingFilesCopyLinesByteForByte) {
 
 TEST(Loader, RateIIsNotSummedIntoIss) {
   TestSession t;
-  std::string f = t.File({R60I("ECF1", "P1", 1000, 100, "ISS").str(),
-                          R60I("ECF1", "P2", 1000, 300, "I").str(),
-                          R60D("ECF1", "P1", 100, "ISS").str(), R60D("ECF1", "P2", 300, "I").str()});
+  std::string f =
+      t.File({R60I("ECF1", "P1", 1000, 100, "ISS").str(), R60I("ECF1", "P2", 1000, 300, "I").str(),
+              R60D("ECF1", "P1", 100, "ISS").str(), R60D("ECF1", "P2", 300, "I").str()});
   LoadSintegraFile(t.s, f, "Normal");
   for (ClientTable* table : {&t.dtm.cds_60i, &t.dtm.cds_60d}) {
     SCOPED_TRACE(table->name());
@@ -251,7 +246,8 @@ TEST(Loader, ProblemListsOfProducts) {
   EXPECT_EQ(ProductDescription(t.s, "p2"), "");  // letter case counts
   EXPECT_EQ(ProductDescription(t.s, "p2"), "");
   EXPECT_TRUE(t.s.sintegra.problems.without_75.flag);
-  EXPECT_EQ(t.s.sintegra.problems.without_75.text.substr(t.s.sintegra.problems.without_75.text.size() - 8),
+  EXPECT_EQ(t.s.sintegra.problems.without_75.text.substr(
+                t.s.sintegra.problems.without_75.text.size() - 8),
             "p2\n\rp2\n\r");
 }
 
@@ -265,7 +261,10 @@ TEST(Loader, CountLines) {
 
 TEST(Loader, Utf8FileLoadsLikeWindows1252) {
   TestSession a, b;
-  std::vector<std::string> lines = {R75("P1", "A\xC7\xDA" "CAR").str(),
+  std::vector<std::string> lines = {R75("P1",
+                                        "A\xC7\xDA"
+                                        "CAR")
+                                        .str(),
                                     R60R("P1", 990, "1700").str()};
   std::string cp = a.File(lines);
   for (auto& l : lines) l = Cp1252ToUtf8(l);
@@ -292,6 +291,7 @@ TEST(Totalizer, Cases) {
   TotalizeIcmsByRate(d, "1700", "60a", Money::FromRaw(500));  // 0,05 x 17% = 0,0085 -> 0,01
   TotalizeIcmsByRate(d, "17", "60a", Money::FromUnits(100));
   TotalizeIcmsByRate(d, "F", "60a", Money::FromUnits(50));
+  // clang-format off
   struct Case {
     const char* registro;
     const char* tipo;
@@ -301,6 +301,7 @@ TEST(Totalizer, Cases) {
       {"60a", "1700", 1000500, 170100}, {"60a", "17", 1000000, 1700},
       {"60a", "F", 500000, 0},
   };
+  // clang-format on
   ClientTable& t = d.cds_totalizador_icms;
   EXPECT_EQ(t.RecordCount(), 5);
   for (const auto& c : cases) {
@@ -326,7 +327,9 @@ TEST(Loader, Record70IsAlwaysAnEntry) {
 TEST(Header, Identification) {
   TestSession t;
   std::string name(40, 'N');
-  std::string f = t.File({R10("12345678000195", "20240301", "20240331", '2').Put(rec10::kRazaoSocial, name.substr(0, 35)).str(),
+  std::string f = t.File({R10("12345678000195", "20240301", "20240331", '2')
+                              .Put(rec10::kRazaoSocial, name.substr(0, 35))
+                              .str(),
                           R10("98765432000110", "20240401", "20240430", '3').str()});
   t.ui.open_file = f;
   sbtnarqClick(t.s);
@@ -351,11 +354,13 @@ TEST(Header, Identification) {
 }
 
 TEST(Header, FileTypeLabels) {
+  // clang-format off
   struct Case {
     std::string code, label, label2;
   } cases[] = {{"1", "    1 - Normal", ""},     {"2", " 2 - Retificação", "Total"},
                {"3", " 3 - Retificação", "Aditiva"}, {"5", "5 - Desfazimento", ""},
                {"", "5 - Desfazimento", ""},   {"0", "5 - Desfazimento", ""}};
+  // clang-format on
   TestSession t;
   for (const auto& c : cases) {
     SCOPED_TRACE("code '" + c.code + "'");
@@ -386,7 +391,8 @@ TEST(Header, CancelledOrMissingFile) {
   sbtnarqClick(t.s);
   ASSERT_EQ(t.ui.messages.size(), 1u);
   EXPECT_EQ(t.ui.messages[0].title, "ATENÇÃO!!!");
-  EXPECT_EQ(t.ui.messages[0].text, "O arquivo selecionado não existe! Tente localiza-lo novamente.");
+  EXPECT_EQ(t.ui.messages[0].text,
+            "O arquivo selecionado não existe! Tente localiza-lo novamente.");
   EXPECT_EQ(t.frm.edtarq.text(), "");
   EXPECT_EQ(t.s.sintegra.file_type, "0");
 

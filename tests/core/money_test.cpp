@@ -102,6 +102,7 @@ struct DecimalCase {
 };
 
 TEST(ParseDecimalComma, KeepsDigitsAndScale) {
+  // clang-format off
   const DecimalCase cases[] = {
       {"12,50", 1250, 2}, {"-7,", -7, 0},       {",05", 5, 2},
       {"0", 0, 0},        {" 003 ", 3, 0},      {"-0,000", 0, 3},
@@ -110,6 +111,7 @@ TEST(ParseDecimalComma, KeepsDigitsAndScale) {
       {"0,12345678901234567890123", 1234567890123456789, 19},
       {"-9,99999999999999999999", -999999999999999999, 17},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     auto got = ParseDecimalComma(c.text);
@@ -124,6 +126,7 @@ TEST(ParseDouble, ReadsCommaNumbers) {
     const char* text;
     std::optional<double> value;
   };
+  // clang-format off
   const Case cases[] = {
       {"2,5", 2.5},          {"-0,1", -0.1},         {"0,3", 0.3},
       {"1234,567", 1234.567}, {"7,", 7.0},           {",25", 0.25},
@@ -132,6 +135,7 @@ TEST(ParseDouble, ReadsCommaNumbers) {
       {"", std::nullopt},    {"-", std::nullopt},    {"1.5", std::nullopt},
       {"1,5x", std::nullopt}, {"1 5", std::nullopt},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     auto got = ParseDouble(c.text);
@@ -215,6 +219,7 @@ TEST(MoneyRoundCentsHalfAway, HalvesGoAwayFromZero) {
     int64_t raw;
     int64_t rounded;
   };
+  // clang-format off
   const Case cases[] = {
       {0, 0},          {12345, 12300},   {12350, 12400},  {12349, 12300},
       {-12350, -12400}, {-12349, -12300}, {50, 100},       {-50, -100},
@@ -222,6 +227,7 @@ TEST(MoneyRoundCentsHalfAway, HalvesGoAwayFromZero) {
       // the ends of the range: no overflow on the way
       {kMax, kMax - 7},  {kMin, kMin + 8},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "raw " << c.raw);
     EXPECT_EQ(Money::FromRaw(c.raw).RoundCentsHalfAway().raw(), c.rounded);

@@ -19,7 +19,9 @@ using namespace fiscora::testing;
 // values in cents.
 Rec Note(int numero, long long total, long long base, long long isento = 0, long long outras = 0,
          char emitente = 'T', std::string_view cfop = "1102") {
-  return R50(cfop, total, emitente, numero, base).Num(rec50::kIsenta, isento).Num(rec50::kOutras, outras);
+  return R50(cfop, total, emitente, numero, base)
+      .Num(rec50::kIsenta, isento)
+      .Num(rec50::kOutras, outras);
 }
 
 struct Item54 {

@@ -49,8 +49,8 @@ std::vector<MaxMinRow> MaxMin(ClientTable& t) {
 }
 
 void PrintTo(const MaxMinRow& r, std::ostream* os) {
-  *os << "{" << r.codigo << ", " << r.descricao << ", " << r.porcentagem << "%, " << r.min
-      << ", " << r.max << "}";
+  *os << "{" << r.codigo << ", " << r.descricao << ", " << r.porcentagem << "%, " << r.min << ", "
+      << r.max << "}";
 }
 
 // cdsaliq rows as (codigo, descricao, al_cad, al_vend, data); the
@@ -110,6 +110,7 @@ TEST(ProductChecks, SpreadListedOncePerProduct) {
 }
 
 TEST(ProductChecks, ZeroCodes) {
+  // clang-format off
   struct Case {
     const char* code;
     bool zero;
@@ -117,7 +118,9 @@ TEST(ProductChecks, ZeroCodes) {
       {"000", true}, {"0", true},   {"0,5", true}, {"", true},     {"1", false},
       {"1,5", false}, {"ABC", false}, {"0A", false}, {"100", false},
   };
-  const std::string header = "PRODUTOS COM CODIGOS ZERADOS.\n\r" + std::string(44, '-') + "\n\r\n\r";
+  // clang-format on
+  const std::string header =
+      "PRODUTOS COM CODIGOS ZERADOS.\n\r" + std::string(44, '-') + "\n\r\n\r";
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("code \"") + c.code + "\"");
     TestSession t;
@@ -178,11 +181,11 @@ TEST(ProductChecks, RatesComparedAsText) {
 
 TEST(ProductChecks, OneAliqRowPerProductDayAndSoldRate) {
   TestSession t;
-  Check(t, {R75("P1", "ARROZ"), R60R("P1", 100, "1700"),
-            // twice on the 5th at 12%: other unit value, other printer
-            Item("P1", 1000, "1200"), R60I("ECF2", "P1", 1000, 1100, "1200"),
-            Item("P1", 1000, "1200", "20240306"), Item("P1", 1000, "0700"),
-            Item("P1", 1000, "1700")});
+  Check(t,
+        {R75("P1", "ARROZ"), R60R("P1", 100, "1700"),
+         // twice on the 5th at 12%: other unit value, other printer
+         Item("P1", 1000, "1200"), R60I("ECF2", "P1", 1000, 1100, "1200"),
+         Item("P1", 1000, "1200", "20240306"), Item("P1", 1000, "0700"), Item("P1", 1000, "1700")});
   const std::vector<AliqRow> rows = Aliq(t.dtm.cdsaliq);
   const std::string arroz = Described("ARROZ");
   EXPECT_EQ(std::set<AliqRow>(rows.begin(), rows.end()),

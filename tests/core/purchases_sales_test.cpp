@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "workflow/verification.h"
 #include "sintegra/header.h"
 #include "sintegra/loader.h"
 #include "sintegra_fixture.h"
+#include "workflow/verification.h"
 
 namespace fiscora {
 namespace {
@@ -59,8 +59,8 @@ TEST(PurchasesVersusSales, CfopDecidesWhereANoteCounts) {
 TEST(PurchasesVersusSales, ExitsJoinNotesCouponsAndSeriesD) {
   TestSession t;
   t.Verify({R50("5102", 100000), R50("6102", 23456), R50("1102", 50000), R60M("ECF1", "001"),
-             R60A("ECF1", "1700", 20000), R60A("ECF1", "F", 10000), R60A("ECF1", "DESC", 500),
-             R60A("ECF1", "CANC", 750), R61R(4544)});
+            R60A("ECF1", "1700", 20000), R60A("ECF1", "F", 10000), R60A("ECF1", "DESC", 500),
+            R60A("ECF1", "CANC", 750), R61R(4544)});
   const MainWindowState& f = t.frm;
   EXPECT_EQ(f.lblmod1.text(), "R$ 1.234,56");
   EXPECT_EQ(f.lblCupom.text(), "R$ 300,00");
@@ -99,13 +99,11 @@ TEST(PurchasesVersusSales, WarnsWhenExitsFallBelow120PercentOfEntries) {
   } cases[] = {
       {10000, 12000, nullptr},  // exactly 120%
       {10000, 12001, nullptr},
-      {10000, 11999,
-       "Saidas: R$ 119,99 - 120% das Entradas: R$ 120,00  =  R$ -0,01"},
+      {10000, 11999, "Saidas: R$ 119,99 - 120% das Entradas: R$ 120,00  =  R$ -0,01"},
       {10, 12, nullptr},  // 1.2 × 0,10 is 0,12 exactly, not a hair above
       {333, 400, nullptr},
       {333, 399, "Saidas: R$ 3,99 - 120% das Entradas: R$ 4,00  =  R$ -0,01"},
-      {100000000, 0,
-       "Saidas: R$ 0,00 - 120% das Entradas: R$ 1.200.000,00  =  R$ -1.200.000,00"},
+      {100000000, 0, "Saidas: R$ 0,00 - 120% das Entradas: R$ 1.200.000,00  =  R$ -1.200.000,00"},
       {0, 0, nullptr},
   };
   for (const Case& c : cases) {
@@ -139,9 +137,9 @@ TEST(PurchasesVersusSales, EmptyFileGivesZeroTotalsAndNoWarning) {
   TestSession t;
   t.Verify({});
   const MainWindowState& f = t.frm;
-  for (const Control* label : {&f.lblentradas, &f.lblentradas_outros, &f.lblsaidas,
-                               &f.lblsaidas_outros, &f.lblmod1, &f.lblCupom, &f.lbl_61R,
-                               &f.lbltotal_bruto_cf}) {
+  for (const Control* label :
+       {&f.lblentradas, &f.lblentradas_outros, &f.lblsaidas, &f.lblsaidas_outros, &f.lblmod1,
+        &f.lblCupom, &f.lbl_61R, &f.lbltotal_bruto_cf}) {
     SCOPED_TRACE(label->name());
     EXPECT_EQ(label->text(), "R$ 0,00");
   }
@@ -156,6 +154,7 @@ TEST(PurchasesVersusSales, EmptyFileGivesZeroTotalsAndNoWarning) {
 }
 
 TEST(PurchasesVersusSales, PrinterSlotsInOrderOfFirstAppearance) {
+  // clang-format off
   struct Case {
     const char* name;
     std::vector<const char*> orders;  // one 60M line each, serial "S" + order
@@ -168,18 +167,20 @@ TEST(PurchasesVersusSales, PrinterSlotsInOrderOfFirstAppearance) {
       {"seventh printer", {"001", "002", "003", "004", "005", "006", "007"},
        {"001", "002", "003", "004", "005", "006"}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TestSession t;
     std::vector<std::string> lines;
     for (size_t i = 0; i < c.orders.size(); ++i)
-      lines.push_back(R60M(std::string("S") + c.orders[i], c.orders[i],
-                           i % 2 ? "20240306" : "20240305"));
+      lines.push_back(
+          R60M(std::string("S") + c.orders[i], c.orders[i], i % 2 ? "20240306" : "20240305"));
     t.Verify(lines);
     EXPECT_EQ(SlotOrders(t.s), c.slots);
     for (size_t i = 0; i < 6; ++i) {
       const std::string& ordem = c.slots[i];
-      EXPECT_EQ(t.s.sintegra.ecf_slots[i].nserie, ordem.empty() ? "" : "S" + ordem) << "slot " << i + 1;
+      EXPECT_EQ(t.s.sintegra.ecf_slots[i].nserie, ordem.empty() ? "" : "S" + ordem)
+          << "slot " << i + 1;
       EXPECT_EQ(t.frm.ecf_name[i]->text(), "ECF " + (ordem.empty() ? "000" : ordem) + ":")
           << "slot " << i + 1;
     }
@@ -188,8 +189,8 @@ TEST(PurchasesVersusSales, PrinterSlotsInOrderOfFirstAppearance) {
 
 TEST(PurchasesVersusSales, PrinterWithoutSlotCountsOnlyOverall) {
   TestSession t;
-  t.Verify({R60M("A", "001"), R60M("B", "010"), R60A("A", "1700", 10000),
-             R60A("B", "1700", 5000), R60A("B", "DESC", 100), R60A("B", "CANC", 200)});
+  t.Verify({R60M("A", "001"), R60M("B", "010"), R60A("A", "1700", 10000), R60A("B", "1700", 5000),
+            R60A("B", "DESC", 100), R60A("B", "CANC", 200)});
   EXPECT_EQ(t.frm.lblCupom.text(), "R$ 150,00");
   EXPECT_EQ(t.frm.lbldesc.text(), "R$: 1,00");
   EXPECT_EQ(t.frm.lblcanc.text(), "R$: 2,00");
@@ -216,9 +217,8 @@ TEST(PurchasesVersusSales, SeventhPrinterCountsOnlyOverall) {
 
 TEST(PurchasesVersusSales, SlotTotalsPerKind) {
   TestSession t;
-  t.Verify({R60M("A", "001"), R60M("B", "002"), R60A("A", "1700", 123450),
-             R60A("A", "I", 50), R60A("A", "DESC", 50), R60A("A", "CANC", 200),
-             R60A("A", "CANC", 100)});
+  t.Verify({R60M("A", "001"), R60M("B", "002"), R60A("A", "1700", 123450), R60A("A", "I", 50),
+            R60A("A", "DESC", 50), R60A("A", "CANC", 200), R60A("A", "CANC", 100)});
   const MainWindowState& f = t.frm;
   // Below 1 the pattern writes no whole-number digit.
   EXPECT_EQ(f.lblcupomecf1.text(), "R$ 1.235,00");

@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "cli/cli.h"
-#include "record90_check.h"
 #include "cli_fixture.h"
+#include "record90_check.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora {

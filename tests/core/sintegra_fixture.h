@@ -10,13 +10,13 @@
 #include <string_view>
 
 #include "data/catalogue.h"
-#include "workflow/envelope.h"
 #include "session/main_window_state.h"
 #include "session/session.h"
-#include "workflow/file_choice.h"
-#include "workflow/verification.h"
 #include "sintegra/header.h"
 #include "sintegra/record_layout.h"
+#include "workflow/envelope.h"
+#include "workflow/file_choice.h"
+#include "workflow/verification.h"
 
 namespace fiscora::testing {
 
@@ -71,22 +71,34 @@ inline Rec R10(std::string_view cnpj = "12345678000195", std::string_view start 
                std::string_view end = "20240331", char purpose = '1') {
   Rec r("10");
   r.Put(rec10::kCnpj, cnpj).Put(rec10::kIe, "123456789     ");
-  r.Put(rec10::kRazaoSocial, "LOJA EXEMPLO COMERCIO DE ALIMENTOS").Put(rec10::kMunicipio, "CAMPINAS");
+  r.Put(rec10::kRazaoSocial, "LOJA EXEMPLO COMERCIO DE ALIMENTOS")
+      .Put(rec10::kMunicipio, "CAMPINAS");
   r.Put(rec10::kUf, "SP").Put(rec10::kDataInicial, start).Put(rec10::kDataFinal, end);
-  r.Put(rec10::kConvenio, "3").Put(rec10::kNatureza, "3").Put(rec10::kFinalidade, std::string(1, purpose));
+  r.Put(rec10::kConvenio, "3")
+      .Put(rec10::kNatureza, "3")
+      .Put(rec10::kFinalidade, std::string(1, purpose));
   return r;
 }
 inline Rec R50(std::string_view cfop, long long total_cents, char emitente = 'T', int numero = 1,
                long long base = 0, long long icms = 0) {
   Rec r("50");
   r.Put(rec50::kCnpj, "11222333000181").Put(rec50::kIe, "ISENTO").Put(rec50::kData, "20240305");
-  r.Put(rec50::kUf, "SP").Put(rec50::kModelo, "01").Put(rec50::kSerie, "1  ").Num(rec50::kNumero, numero);
+  r.Put(rec50::kUf, "SP")
+      .Put(rec50::kModelo, "01")
+      .Put(rec50::kSerie, "1  ")
+      .Num(rec50::kNumero, numero);
   r.Put(rec50::kCfop, cfop).Put(rec50::kEmitente, std::string(1, emitente));
-  r.Num(rec50::kValorTotal, total_cents).Num(rec50::kBaseCalculo, base).Num(rec50::kValorIcms, icms);
-  r.Num(rec50::kIsenta, 0).Num(rec50::kOutras, 0).Put(rec50::kAliquota, "1800").Put(rec50::kSituacao, "N");
+  r.Num(rec50::kValorTotal, total_cents)
+      .Num(rec50::kBaseCalculo, base)
+      .Num(rec50::kValorIcms, icms);
+  r.Num(rec50::kIsenta, 0)
+      .Num(rec50::kOutras, 0)
+      .Put(rec50::kAliquota, "1800")
+      .Put(rec50::kSituacao, "N");
   return r;
 }
-inline Rec R60M(std::string_view serial, std::string_view ordem, std::string_view day = "20240305") {
+inline Rec R60M(std::string_view serial, std::string_view ordem,
+                std::string_view day = "20240305") {
   Rec r("60M");
   r.Put(rec60m::kData, day).Put(rec60m::kNumeroSerie, serial).Put(rec60m::kNumeroOrdem, ordem);
   r.Put(rec60m::kModelo, "2D");
@@ -137,7 +149,9 @@ inline Rec R74(std::string_view code, long long qty_milli, long long cents,
 }
 inline Rec R75(std::string_view code, std::string_view description, std::string_view unit = "UN") {
   Rec r("75");
-  r.Put(rec75::kDataInicial, "20240301").Put(rec75::kDataFinal, "20240331").Put(rec75::kCodigo, code);
+  r.Put(rec75::kDataInicial, "20240301")
+      .Put(rec75::kDataFinal, "20240331")
+      .Put(rec75::kCodigo, code);
   r.Put(rec75::kNcm, "12345678").Put(rec75::kDescricao, description).Put(rec75::kUnidade, unit);
   return r;
 }
@@ -185,7 +199,9 @@ struct TestSession {
     InitMainWindow(frm);
     s.sintegra.problems.Reset();
   }
-  std::string File(const std::vector<std::string>& lines) const { return dir.Write("in.txt", lines); }
+  std::string File(const std::vector<std::string>& lines) const {
+    return dir.Write("in.txt", lines);
+  }
   // Chooses a file of a record 10 and these lines, and runs "Verificar".
   void Verify(const std::vector<std::string>& lines);
 };

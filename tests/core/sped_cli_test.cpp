@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli_fixture.h"
 #include "sped/analysis.h"
 #include "sped/sheets.h"
-#include "cli_fixture.h"
 #include "sped_fixture.h"
 #include "xlsx_reader.h"
 

@@ -43,6 +43,7 @@ int64_t Sum(const ClientTable& t, const char* field) {
 
 TEST(Verification, WarnMissingRecordsNamesEachAbsentType) {
   const std::string start = "Não existem registros \n\r";
+  // clang-format off
   struct Case {
     const char* name;
     RecordCounters counters;
@@ -58,6 +59,7 @@ TEST(Verification, WarnMissingRecordsNamesEachAbsentType) {
       {"75 and 60A", {.r50 = 3, .r60a = 0, .r60i = 3, .r60r = 3, .r74 = 3, .r75 = 0},
        start + "Tipo 60A. \n\r" + "Tipo 75. \n\r"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TestSession t;
@@ -74,6 +76,7 @@ TEST(Verification, WarnMissingRecordsNamesEachAbsentType) {
 }
 
 TEST(Verification, SuccessMessageOnlyWithRecord60R) {
+  // clang-format off
   struct Case {
     const char* name;
     std::vector<std::string> lines;
@@ -88,6 +91,7 @@ TEST(Verification, SuccessMessageOnlyWithRecord60R) {
         R75("P1", "ARROZ")},
        {kMissingTitle}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TestSession t;
@@ -106,8 +110,10 @@ TEST(Verification, ProblemMessageHoldsTheFlaggedLists) {
   const std::string zero = Listing("PRODUTOS COM CODIGOS ZERADOS", '-');
   const std::string missing = Listing("PRODUTOS SEM 75 CORRESPONDENTE", '-');
   const Rec good75 = R75("P1", "ARROZ"), good60r = R60R("P1", 100, "1700");
-  const Rec blank75 = R75("77", ""), zero75 = R75("000", "FEIJAO"), zero60r = R60R("000", 100, "1700");
+  const Rec blank75 = R75("77", ""), zero75 = R75("000", "FEIJAO"),
+            zero60r = R60R("000", 100, "1700");
   const Rec lone60r = R60R("55", 100, "1700");
+  // clang-format off
   struct Case {
     const char* name;
     std::vector<std::string> lines;
@@ -121,6 +127,7 @@ TEST(Verification, ProblemMessageHoldsTheFlaggedLists) {
        {lone60r, zero60r, blank75, zero75},
        header + blank + "77\n\r" + zero + Described("FEIJAO") + "\n\r" + missing + "55\n\r"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TestSession t;
@@ -143,6 +150,7 @@ TEST(Verification, SheetsFollowTheResultTables) {
   const std::string dados = "  Dados  ", compras = "  Compras x Vendas  ",
                     total = "Total Aliquotas", notas = "Notas Fiscais", sobre = "  Sobre  ",
                     maxmin = "  Máximo e mínimo  ", aliq = "  Aliquotas diferentes  ";
+  // clang-format off
   struct Case {
     const char* name;
     std::vector<std::string> items;  // P1 is registered at 17%
@@ -161,6 +169,7 @@ TEST(Verification, SheetsFollowTheResultTables) {
        {R60I("E1", "P1", 1000, 1000, "1700"), R60I("E1", "P1", 1000, 1600, "1200")},
        {dados, compras, maxmin, total, notas, sobre, aliq}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TestSession t;
@@ -179,10 +188,12 @@ TEST(Verification, SheetsFollowTheResultTables) {
 }
 
 TEST(Verification, PanelsOfPrinters4To6FollowTheFourthPrinter) {
+  // clang-format off
   struct Case {
     int printers;
     bool shown;
   } cases[] = {{0, false}, {3, false}, {4, true}, {6, true}};
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.printers << " printers");
     TestSession t;
@@ -201,8 +212,8 @@ TEST(Verification, ControlsAfterARun) {
   TestSession t;
   t.Verify({R50("5102", 100), R60R("P1", 100, "1700"), R75("P1", "ARROZ")});
   const MainWindowState& f = t.frm;
-  for (const Control* c : {&f.sbtnarq, &f.sbtn_sped, &f.edtarq, &f.btn_reg90,
-                           &f.sbtnAlterar_tipo, &f.bbtn_analisar})
+  for (const Control* c :
+       {&f.sbtnarq, &f.sbtn_sped, &f.edtarq, &f.btn_reg90, &f.sbtnAlterar_tipo, &f.bbtn_analisar})
     EXPECT_TRUE(c->enabled()) << c->name();
   // "Verificar" waits for a change of the path.
   EXPECT_FALSE(f.sbtnverificar.enabled());
@@ -212,6 +223,7 @@ TEST(Verification, ControlsAfterARun) {
 }
 
 TEST(Verification, InventoryDateAndButton) {
+  // clang-format off
   struct Case {
     const char* name;
     std::vector<std::string> lines;
@@ -224,6 +236,7 @@ TEST(Verification, InventoryDateAndButton) {
       {"record 74", {R74("P1", 2000, 5000), R74("P2", 1000, 100, "20240229")}, "31/03/2024", "2",
        true, 2},
       {"only zero values", {R74("P1", 2000, 0)}, "31/03/2024", "1", true, 0},
+      // clang-format on
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -238,19 +251,20 @@ TEST(Verification, InventoryDateAndButton) {
 
 TEST(Verification, SecondRunOnTheSameFileDoublesNothing) {
   TestSession t;
-  t.Verify({R50("1102", 10000), R50("5102", 20000), R60M("E1", "001"),
-             R60A("E1", "1700", 3000), R60A("E1", "DESC", 100),
-             R60D("E1", "P1", 500, "1700"), R60D("E1", "P2", 700, "1700"),
-             R60I("E1", "P1", 2000, 1000, "1700"), R60I("E1", "P1", 1000, 1600, "1200"),
-             R60R("P1", 3600, "1700"), R75("P1", "ARROZ"), R74("P1", 1000, 1000)});
+  t.Verify({R50("1102", 10000), R50("5102", 20000), R60M("E1", "001"), R60A("E1", "1700", 3000),
+            R60A("E1", "DESC", 100), R60D("E1", "P1", 500, "1700"), R60D("E1", "P2", 700, "1700"),
+            R60I("E1", "P1", 2000, 1000, "1700"), R60I("E1", "P1", 1000, 1600, "1200"),
+            R60R("P1", 3600, "1700"), R75("P1", "ARROZ"), R74("P1", 1000, 1000)});
   auto snapshot = [&] {
     const TdtmCENTRAL& d = t.dtm;
+    // clang-format off
     return std::vector<int64_t>{
         d.cds_50.RecordCount(),        d.cds_60a.RecordCount(),    d.cds_60r.RecordCount(),
         d.cds_60i.RecordCount(),       d.cds_60d.RecordCount(),    d.cds_60i_item.RecordCount(),
         d.cds_produt.RecordCount(),    d.cds_inventario.RecordCount(),
         d.cdsmaxmin.RecordCount(),     d.cdsaliq.RecordCount(),    Sum(d.cds_60i, "valor"),
         Sum(d.cds_60d, "valor"),       Sum(d.cds_60i_item, "valor_total")};
+    // clang-format on
   };
   const std::vector<int64_t> first = snapshot();
   ASSERT_EQ(first[0], 2);
@@ -272,6 +286,7 @@ TEST(Verification, SecondRunOnTheSameFileDoublesNothing) {
 }
 
 TEST(Verification, PathOfAMissingFile) {
+  // clang-format off
   struct Case {
     const char* name;
     std::string path;
@@ -281,6 +296,7 @@ TEST(Verification, PathOfAMissingFile) {
       {"missing file", "/nonexistent/fiscora/nada.txt", true, ""},
       {"blanks only", "   ", false, "   "},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TestSession t;
@@ -291,8 +307,9 @@ TEST(Verification, PathOfAMissingFile) {
       expected.push_back(
           {"ATENÇÃO!!!", "O arquivo selecionado não existe! Tente localiza-lo novamente."});
     // The counters of the last load: none yet, so every type is missing.
-    expected.push_back({kMissingTitle, "Não existem registros \n\rTipo 60A. \n\rTipo 60R. \n\r"
-                                       "Tipo 60I. \n\rTipo 50. \n\rTipo 75. \n\r"});
+    expected.push_back({kMissingTitle,
+                        "Não existem registros \n\rTipo 60A. \n\rTipo 60R. \n\r"
+                        "Tipo 60I. \n\rTipo 50. \n\rTipo 75. \n\r"});
     ASSERT_EQ(t.ui.messages.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
       EXPECT_EQ(t.ui.messages[i].title, expected[i].title) << "message " << i;
@@ -304,6 +321,7 @@ TEST(Verification, PathOfAMissingFile) {
 }
 
 TEST(Verification, FailingFieldEndsTheRun) {
+  // clang-format off
   struct Case {
     const char* name;
     std::vector<std::string> lines;  // after record 10
@@ -319,6 +337,7 @@ TEST(Verification, FailingFieldEndsTheRun) {
        {R50("1102", 100), R61R(100).Put(rec61r::kValor.Part(8, 1), "X")},
        "temp_61RNormal.txt", 1, 37, 52, "00000000X0000100"},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TestSession t;

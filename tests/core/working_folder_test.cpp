@@ -97,7 +97,8 @@ TEST(WorkingFolder, PrepareTellsWhenTheFolderCannotBeMade) {
     ASSERT_EQ(ui.messages.size(), 1u);
     const std::string& text = ui.messages[0].text;
     EXPECT_NE(text.find("Não foi possível preparar a pasta de trabalho " + c.folder.string()),
-              std::string::npos) << text;
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find(c.why), std::string::npos) << text;
   }
   EXPECT_EQ(Get(dir.path() / "cache"), "a file where a folder should be");

@@ -37,7 +37,8 @@ void EndToEndTest::VerifyBothWays(const std::string& sample) {
   std::ostringstream out, err;
   ASSERT_EQ(RunCli({"verificar", sample}, out, err), 0) << err.str();
   QJsonParseError error;
-  QJsonObject envelope = QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error).object();
+  QJsonObject envelope =
+      QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error).object();
   ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
   QJsonObject labels = envelope["labels"].toObject();
   ASSERT_GT(labels.size(), 40);

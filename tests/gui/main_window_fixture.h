@@ -27,8 +27,8 @@
 #include "app/ui/page_tabs.h"
 #include "app/ui/secondary_windows.h"
 #include "data/catalogue.h"
-#include "workflow/envelope.h"
 #include "session/session.h"
+#include "workflow/envelope.h"
 
 namespace fiscora::qt {
 
@@ -50,9 +50,8 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() /
-              (std::string("fiscora-gui-") + info->name() + "-" +
-               std::to_string(QCoreApplication::applicationPid()));
+    folder_ = fs::temp_directory_path() / (std::string("fiscora-gui-") + info->name() + "-" +
+                                           std::to_string(QCoreApplication::applicationPid()));
     fs::remove_all(folder_);
     // As the program starts: the window, the data module, the other windows.
     frm_ = std::make_unique<Tfrmprincipal>(folder_);

@@ -1,3 +1,5 @@
+#include "app/ui/main_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -19,18 +21,18 @@
 #include <thread>
 
 #include "app/model/table_model.h"
-#include "app/ui/main_window.h"
 #include "app/ui/page_tabs.h"
 #include "app/ui/secondary_windows.h"
 #include "data/catalogue.h"
-#include "workflow/envelope.h"
 #include "main_window_fixture.h"
 #include "session/session.h"
+#include "workflow/envelope.h"
 
 namespace fiscora::qt {
 namespace {
 
 TEST_F(MainWindowTest, EveryControlHasItsNameAndCaption) {
+  // clang-format off
   const struct {
     const char* name;
     const char* caption;  // null: not checked
@@ -96,6 +98,7 @@ TEST_F(MainWindowTest, EveryControlHasItsNameAndCaption) {
       {"Button1", "Imprimir"},
       {"btnExcel", "Excel"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     QWidget* w = Find(c.name);
@@ -129,15 +132,41 @@ TEST_F(MainWindowTest, CaptionsBesideTheValuesAreShown) {
   for (const QLabel* l : frm_->findChildren<QLabel*>()) shown << l->text();
   for (const QGroupBox* g : frm_->findChildren<QGroupBox*>()) shown << g->title();
   const char* captions[] = {
-      "Razão Social:", "Insc. Estadual: ", "CNPJ: ", "Estado:", "Município: ",
-      "Data inicial: ", "Data final: ", "Linhas Lidas: ", "Registro 50:", "Registro 60A:",
-      "Registro 60I:", "Registro 60R:", "Registro 74:", "Data do inventário:",
-      "Valor total do inventário:  R$", "Verificar Itens do inventário:",
-      "Clique no título para ordenar", "Resumo de Alíquotas:",
-      "Total diferença 60a/60i: R$", "Total diferença 60a/60d: R$", "Soma 60A: R$",
-      "Soma 60D: R$", "Soma 60I:  R$", "Soma 60R: R$", "Numero de notas:", "Próprias:",
-      "Terceiros:", "Total do inventário:", "Versão 2.0", "Líquido CF:", "Descontos:",
-      "Cancelamentos:", "Total Líquido CF:", "NF Modelo 1:", "Total Bruto CF:",
+      "Razão Social:",
+      "Insc. Estadual: ",
+      "CNPJ: ",
+      "Estado:",
+      "Município: ",
+      "Data inicial: ",
+      "Data final: ",
+      "Linhas Lidas: ",
+      "Registro 50:",
+      "Registro 60A:",
+      "Registro 60I:",
+      "Registro 60R:",
+      "Registro 74:",
+      "Data do inventário:",
+      "Valor total do inventário:  R$",
+      "Verificar Itens do inventário:",
+      "Clique no título para ordenar",
+      "Resumo de Alíquotas:",
+      "Total diferença 60a/60i: R$",
+      "Total diferença 60a/60d: R$",
+      "Soma 60A: R$",
+      "Soma 60D: R$",
+      "Soma 60I:  R$",
+      "Soma 60R: R$",
+      "Numero de notas:",
+      "Próprias:",
+      "Terceiros:",
+      "Total do inventário:",
+      "Versão 2.0",
+      "Líquido CF:",
+      "Descontos:",
+      "Cancelamentos:",
+      "Total Líquido CF:",
+      "NF Modelo 1:",
+      "Total Bruto CF:",
   };
   for (const char* c : captions) {
     SCOPED_TRACE(c);
@@ -146,6 +175,7 @@ TEST_F(MainWindowTest, CaptionsBesideTheValuesAreShown) {
 }
 
 TEST_F(MainWindowTest, SheetsStartInTheirOrderWithInventoryHidden) {
+  // clang-format off
   const struct {
     const char* name;
     const char* caption;
@@ -161,6 +191,7 @@ TEST_F(MainWindowTest, SheetsStartInTheirOrderWithInventoryHidden) {
       {"tbs_inventario", "", false},  // the reset clears its caption
       {"tbs_validacao", "Validação", false},  // shown by "Validar"
   };
+  // clang-format on
   PageTabs& tabs = frm_->pgcdados();
   ASSERT_EQ(tabs.count(), static_cast<int>(std::size(sheets)));
   for (int i = 0; i < tabs.count(); ++i) {
@@ -180,6 +211,7 @@ TEST_F(MainWindowTest, WindowIsFixedWithoutMaximise) {
 }
 
 TEST_F(MainWindowTest, GridsShowTheirTablesAndSettings) {
+  // clang-format off
   const struct {
     const char* grid;
     const char* first_title;
@@ -188,13 +220,13 @@ TEST_F(MainWindowTest, GridsShowTheirTablesAndSettings) {
       {"dbg_totaliq", " Aliquotas "},        {"dbgrd1", "    Aliquotas"},
       {"dbg_50", "           CNPJ"},       {"dbg_inventario", "          Código"},
   };
+  // clang-format on
   for (const auto& g : grids) {
     SCOPED_TRACE(g.grid);
     auto* view = Find<QTableView>(g.grid);
     ASSERT_NE(view, nullptr);
     ASSERT_NE(view->model(), nullptr);
-    EXPECT_EQ(view->model()->headerData(0, Qt::Horizontal).toString().toStdString(),
-              g.first_title);
+    EXPECT_EQ(view->model()->headerData(0, Qt::Horizontal).toString().toStdString(), g.first_title);
     EXPECT_EQ(view->editTriggers(), QAbstractItemView::NoEditTriggers);
   }
   EXPECT_EQ(Find<QTableView>("dbg_50")->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -304,8 +336,8 @@ TEST_F(MainWindowTest, AFailingRunEndsWithItsMessageAndTheControlsBack) {
   // A record 74 whose quantity is not a number stops the loader.
   const fs::path file = folder_ / "quantidade_invalida.txt";
   // type, date, product code, quantity (not a number), value
-  std::string r74 = std::string("74") + "20260731" + "00000000000001" + "XXXXXXXXXXXXX" +
-                    "0000000001000";
+  std::string r74 =
+      std::string("74") + "20260731" + "00000000000001" + "XXXXXXXXXXXXX" + "0000000001000";
   r74.resize(126, ' ');
   std::ofstream(file, std::ios::binary) << std::string("10").append(124, ' ') << "\r\n"
                                         << r74 << "\r\n";
@@ -341,6 +373,7 @@ TEST_F(MainWindowTest, ClosingDeletesTextFilesOnly) {
 
   frm_->close();
 
+  // clang-format off
   const struct {
     const char* path;
     bool remains;
@@ -348,6 +381,7 @@ TEST_F(MainWindowTest, ClosingDeletesTextFilesOnly) {
       {"temp_50Normal.txt", false}, {"blocoC.txt", false},    {"planilha.xls", true},
       {"notas.txt.bak", true},      {"sub/interno.txt", true}, {"pasta.txt", true},
   };
+  // clang-format on
   for (const auto& e : expect) {
     SCOPED_TRACE(e.path);
     EXPECT_EQ(fs::exists(folder_ / e.path), e.remains);

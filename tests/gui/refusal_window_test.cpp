@@ -9,8 +9,9 @@ namespace {
 using RefusalWindowTest = MainWindowTest;
 
 TEST_F(RefusalWindowTest, VerificarOnATextFileThatIsNotSintegraShowsWhyAndLoadsNothing) {
-  const fs::path file = folder_.parent_path() / ("fiscora-gui-refusal-" +
-                                                 std::to_string(QCoreApplication::applicationPid()) + ".txt");
+  const fs::path file =
+      folder_.parent_path() /
+      ("fiscora-gui-refusal-" + std::to_string(QCoreApplication::applicationPid()) + ".txt");
   std::ofstream(file, std::ios::binary) << "Relatorio de vendas\r\n10 nada\r\n";
   recorder_.open_file = file.string();
   Find<QAbstractButton>("sbtnarq")->click();
@@ -28,8 +29,9 @@ TEST_F(RefusalWindowTest, VerificarOnATextFileThatIsNotSintegraShowsWhyAndLoadsN
 }
 
 TEST(RefusalWindow, WorkingFolderThatCannotBeMadeIsToldAtStart) {
-  const fs::path blocker = fs::temp_directory_path() /
-                           ("fiscora-gui-blocker-" + std::to_string(QCoreApplication::applicationPid()));
+  const fs::path blocker =
+      fs::temp_directory_path() /
+      ("fiscora-gui-blocker-" + std::to_string(QCoreApplication::applicationPid()));
   std::ofstream(blocker) << "a file where the folder should go";
   RecordingUserInterface recorder;
   {

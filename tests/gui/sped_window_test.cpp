@@ -4,16 +4,16 @@
 #include <QDialog>
 #include <QDir>
 #include <QDropEvent>
-#include <QToolButton>
-#include <QMimeData>
-#include <QUrl>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
+#include <QUrl>
 
 #include "../core/sped_fixture.h"
-#include "main_window_fixture.h"
 #include "app/ui/main_window_desktop.h"
+#include "main_window_fixture.h"
 #include "sped/ui/notes_window.h"
 
 namespace fiscora::qt {

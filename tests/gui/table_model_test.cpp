@@ -1,3 +1,5 @@
+#include "app/model/table_model.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
@@ -6,7 +8,6 @@
 #include <QSize>
 #include <memory>
 
-#include "app/model/table_model.h"
 #include "data/client_table.h"
 #include "data/display.h"
 #include "data/money.h"
@@ -120,6 +121,7 @@ TEST_F(TableModelTest, RowsAddedAtTheEndAreOneInsertion) {
   EXPECT_EQ(inserted.count(), 1);
   EXPECT_EQ(reset.count(), 0);
 
+  // clang-format off
   const struct {
     int row, column;
     const char* text;
@@ -127,6 +129,7 @@ TEST_F(TableModelTest, RowsAddedAtTheEndAreOneInsertion) {
       {0, 0, "10"},          {0, 1, "Ana"},         {0, 3, "3%"},
       {0, 4, "R$ 1.234,50"}, {1, 4, "R$-7,00"},     {2, 1, "Carla"},
   };
+  // clang-format on
   for (const auto& c : cells) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(Cell(c.row, c.column).toStdString(), c.text);
