@@ -244,10 +244,20 @@ bool Df(std::string_view s) { return DfAc(s, "07"); }
 bool Ac(std::string_view s) { return DfAc(s, "01"); }
 bool Ma(std::string_view s) { return s.substr(0, 2) == "12" && NineDigitsMod11(s); }
 bool Pa(std::string_view s) { return s.substr(0, 2) == "15" && NineDigitsMod11(s); }
+// Amazonas: a sum under 11 gives 11 - sum, which for the only sums under 2
+// (eight zeros) is no digit at all; any other sum follows the common rule.
+bool Am(std::string_view s) { return s.find_first_not_of('0') < 8 && NineDigitsMod11(s); }
+// Mato Grosso do Sul: the common rule, numbers starting with 28 (the older
+// series) or 50 (the newer one).
+bool Ms(std::string_view s) {
+  std::string_view prefix = s.substr(0, 2);
+  return (prefix == "28" || prefix == "50") && NineDigitsMod11(s);
+}
 
 constexpr Rule kRules[] = {
     {"AC", Ac},
     {"AL", Al},
+    {"AM", Am},
     {"AP", Ap},
     {"BA", Ba},
     {"CE", NineDigitsMod11},
@@ -256,6 +266,7 @@ constexpr Rule kRules[] = {
     {"GO", Go},
     {"MA", Ma},
     {"MG", Mg},
+    {"MS", Ms},
     {"MT", Mt},
     {"PA", Pa},
     {"PB", NineDigitsMod11},

@@ -46,11 +46,12 @@ TEST_P(StateRegistration, ValidAndWithALastDigitChanged) {
 INSTANTIATE_TEST_SUITE_P(
     States, StateRegistration,
     ::testing::Values(
-        IeCase{"AC", "0100482300112"}, IeCase{"AL", "240000048"}, IeCase{"AP", "030123459"},
-        IeCase{"BA", "123456748"}, IeCase{"BA", "162345651"}, IeCase{"BA", "12345663"},
-        IeCase{"BA", "61234557"}, IeCase{"CE", "060000015"}, IeCase{"DF", "0730000100109"},
-        IeCase{"ES", "999999990"}, IeCase{"GO", "109876547"}, IeCase{"MA", "120000385"},
-        IeCase{"MG", "0623079040081"}, IeCase{"MT", "00130000019"}, IeCase{"PA", "159999995"},
+        IeCase{"AC", "0100482300112"}, IeCase{"AL", "240000048"}, IeCase{"AM", "806089008"},
+        IeCase{"AP", "030123459"}, IeCase{"BA", "123456748"}, IeCase{"BA", "162345651"},
+        IeCase{"BA", "12345663"}, IeCase{"BA", "61234557"}, IeCase{"CE", "060000015"},
+        IeCase{"DF", "0730000100109"}, IeCase{"ES", "999999990"}, IeCase{"GO", "109876547"},
+        IeCase{"MA", "120000385"}, IeCase{"MG", "0623079040081"}, IeCase{"MS", "283123451"},
+        IeCase{"MS", "501234560"}, IeCase{"MT", "00130000019"}, IeCase{"PA", "159999995"},
         IeCase{"PB", "060000015"}, IeCase{"PE", "032141840"}, IeCase{"PE", "18100100000049"},
         IeCase{"PI", "012345679"}, IeCase{"PR", "1234567850"}, IeCase{"RJ", "99999993"},
         IeCase{"RN", "200400401"}, IeCase{"RO", "00000000625213"}, IeCase{"RR", "240066281"},
@@ -60,8 +61,20 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.uf) + "_" + info.param.number;
     });
 
+// The AM and MS numbers above are computed by the states' published rules:
+// weights 9 to 2, remainder of 11, 0 or 1 giving the digit 0.
+TEST(CheckDigits, AmazonasAndMatoGrossoDoSulEdges) {
+  // Eight zeros: 11 - 0 is no digit, so no last digit makes the number valid.
+  for (char last = '0'; last <= '9'; ++last)
+    EXPECT_EQ(CheckIe("AM", std::string("00000000") + last), IeCheck::kInvalid) << last;
+  // Remainder 1 gives 0 in both states (sum 45 for 50000000 and 100000000).
+  EXPECT_EQ(CheckIe("MS", "500000000"), IeCheck::kValid);
+  EXPECT_EQ(CheckIe("AM", "500000000"), IeCheck::kValid);
+  // Mato Grosso do Sul numbers start with 28 or 50 (this one has the right digit).
+  EXPECT_EQ(CheckIe("MS", "270000003"), IeCheck::kInvalid);
+}
+
 TEST(CheckDigits, UnknownStatesAndLettersAreNotChecked) {
-  EXPECT_EQ(CheckIe("AM", "999999999"), IeCheck::kNotChecked);
   EXPECT_EQ(CheckIe("EX", "123"), IeCheck::kNotChecked);
   EXPECT_EQ(CheckIe("SP", "P011004243002"), IeCheck::kNotChecked);
 }
