@@ -87,7 +87,7 @@ void btn_incluir_sintegraClick(Session& s) {
   AuditState& a = s.audit;
   // The reset empties the main tables, which a running loader fills.
   if (a.Busy()) return;
-  ResetMainWindow(s, "");
+  ResetMainWindow(s, ResetMode::Tables);
   auto file = ExistingFile(a.edt_sintegra);
   if (!file) return;
   ReadFileHeader(s, *file);

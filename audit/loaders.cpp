@@ -109,8 +109,8 @@ bool TINV_INI::Create(Session& s, std::string ppARQ_INI, BusyPicture& ppGIF_INI,
 void TINV_INI::Body() {
   CheckSintegraInput(path_);
   ReadFileHeader(s_, path_);
-  LoadSintegraFile(s_, path_, "INV_INI");
-  CompleteInventory(s_, "INV_INI");
+  LoadSintegraFile(s_, path_, LoadMode::INV_INI);
+  CompleteInventory(s_, LoadMode::INV_INI);
   AuditInitialInventory(s_);
 }
 
@@ -123,8 +123,8 @@ bool TINV_FIM::Create(Session& s, std::string ppARQ_FIM, BusyPicture& ppGIF_FIM,
 
 void TINV_FIM::Body() {
   CheckSintegraInput(path_);
-  LoadSintegraFile(s_, path_, "INV_FIM");
-  CompleteInventory(s_, "INV_FIM");
+  LoadSintegraFile(s_, path_, LoadMode::INV_FIM);
+  CompleteInventory(s_, LoadMode::INV_FIM);
   AuditFinalInventory(s_);
 }
 
@@ -141,8 +141,8 @@ bool TSINTEGRA::Create(Session& s, std::string ppARQ_SIN, BusyPicture& ppGIF_SIN
 
 void TSINTEGRA::Body() {
   CheckSintegraInput(path_);
-  LoadSintegraFile(s_, path_, "Normal");
-  CompleteInventory(s_, "Normal");
+  LoadSintegraFile(s_, path_, LoadMode::Normal);
+  CompleteInventory(s_, LoadMode::Normal);
   AuditClassifyMovements(s_);
 }
 

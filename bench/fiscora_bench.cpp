@@ -352,7 +352,7 @@ void BM_LoadSintegra(benchmark::State& state) {
     auto shell = std::make_unique<Shell>();
     shell->s.sintegra.expected_lines = static_cast<int>(kFileLines);
     state.ResumeTiming();
-    fiscora::LoadSintegraFile(shell->s, path, "Normal");
+    fiscora::LoadSintegraFile(shell->s, path, fiscora::LoadMode::Normal);
     state.PauseTiming();
     peak_growth = std::max(peak_growth, ResidentBytes() - before);
     if (shell->s.sintegra.counters.r60i == 0) state.SkipWithError("no record 60I was loaded");

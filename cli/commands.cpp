@@ -75,7 +75,7 @@ int Carregar(CliContext& c) {
   const std::string& file = c.args.positionals.at(0);
   CheckSintegraInput(file);
   c.s.sintegra.expected_lines = CountLines(c.s, file);
-  LoadSintegraFile(c.s, file, "Normal");
+  LoadSintegraFile(c.s, file, LoadMode::Normal);
   return 0;
 }
 

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The load runs on what the check lets through; its refusal is the end.
     CheckSintegraInput(path);
     f.s.sintegra.expected_lines = CountLines(f.s, path);
-    LoadSintegraFile(f.s, path, "Normal");
+    LoadSintegraFile(f.s, path, LoadMode::Normal);
   } catch (const ConversionError&) {
   } catch (const FileError&) {
   }

@@ -142,10 +142,10 @@ void InitMainWindow(MainWindowState& f) {
   f.sbtnverificar.SetEnabled(!f.edtarq.text().empty());
 }
 
-void ResetMainWindow(Session& s, std::string_view mode) {
+void ResetMainWindow(Session& s, ResetMode mode) {
   MainWindowState& f = s.frm;
   TdtmCENTRAL& d = s.dtm;
-  bool tables = mode != "1";
+  const bool tables = mode == ResetMode::Tables;
   ResetControls(f);
   if (tables) {
     d.cdsmaxmin.EmptyDataSet();

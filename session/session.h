@@ -53,9 +53,15 @@ bool PrepareWorkingFolder(const std::filesystem::path& folder, UserInterface& ui
 // others are still deleted.
 void CleanWorkingFolder(const std::filesystem::path& folder, UserInterface& ui);
 
-// Brings the main window back to its empty state; with the mode "1" the
-// tables are left alone, with any other mode the SINTEGRA tables are emptied.
-void ResetMainWindow(Session& s, std::string_view mode);
+// The two modes of the main window's reset. The mode "1" (ControlsOnly)
+// leaves the tables alone, as at the program start, before the data module
+// exists; the empty mode (Tables) also empties the SINTEGRA tables, as for a
+// new file or a period added to the audit.
+enum class ResetMode { ControlsOnly, Tables };
+
+// Brings the main window back to its empty state, the SINTEGRA tables
+// emptied in the mode Tables.
+void ResetMainWindow(Session& s, ResetMode mode);
 
 // The settings made when the main window is created (no table is touched).
 void InitMainWindow(MainWindowState& frm);

@@ -7,21 +7,16 @@
 
 namespace fiscora {
 
-void CompleteInventory(Session& s, std::string_view mode) {
-  ClientTable* items = nullptr;
-  ClientTable* products = nullptr;
-  const bool normal = mode == "Normal";
-  if (normal) {
-    items = &s.dtm.cds_inventario;
-    products = &s.dtm.cds_produt;
-  } else if (mode == "INV_INI") {
+void CompleteInventory(Session& s, LoadMode mode) {
+  ClientTable* items = &s.dtm.cds_inventario;
+  ClientTable* products = &s.dtm.cds_produt;
+  const bool normal = mode == LoadMode::Normal;
+  if (mode == LoadMode::INV_INI) {
     items = &s.dtm.cds_inv_ini;
     products = &s.dtm.cds_produt_inv_ini;
-  } else if (mode == "INV_FIM") {
+  } else if (mode == LoadMode::INV_FIM) {
     items = &s.dtm.cds_inv_fim;
     products = &s.dtm.cds_produt_inv_fim;
-  } else {
-    return;
   }
 
   Gauge& gauge = s.frm.progresso;
@@ -68,7 +63,7 @@ void bbtn_verif_inventClick(Session& s) {
   frm.lblaguarde.SetText("Gerando inventario...");
   frm.lblaguarde.Show();
   frm.progresso.Show();
-  CompleteInventory(s, "Normal");
+  CompleteInventory(s, LoadMode::Normal);
   frm.tbs_inventario.SetText("Inventario");
   frm.tbs_inventario.Show();
   frm.pgcdados.SetPageIndex(frm.tbs_inventario, 6);

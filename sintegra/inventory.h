@@ -8,22 +8,23 @@
 #include "export/inventory_report.h"
 #include "export/spreadsheet.h"
 #include "session/session.h"
+#include "sintegra/load_mode.h"
 
 namespace fiscora {
 
 // Completes the items table of the mode from its products table:
-//   "Normal"  cds_inventario from cds_produt, with the progress gauge
-//             (maximum: the record 74 lines loaded, one step per item);
-//   "INV_INI" cds_inv_ini from cds_produt_inv_ini, no gauge;
-//   "INV_FIM" cds_inv_fim from cds_produt_inv_fim, no gauge.
-// Any other mode does nothing. Each item whose code, trimmed, equals a
+//   Normal   cds_inventario from cds_produt, with the progress gauge
+//            (maximum: the record 74 lines loaded, one step per item);
+//   INV_INI  cds_inv_ini from cds_produt_inv_ini, no gauge;
+//   INV_FIM  cds_inv_fim from cds_produt_inv_fim, no gauge.
+// Each item whose code, trimmed, equals a
 // product's code exactly (letter case counts) gets that product's
 // descricao (cut to 43 characters) and unidade; an item without a product
 // keeps them empty. Both tables are left ordered by "CODIGO" and "descricao"
 // respectively, the items on their first row. Running it again changes
 // nothing more. Breathes through the session's user interface; the audit's
 // loaders call it on their worker threads (the tables are theirs then).
-void CompleteInventory(Session& s, std::string_view mode);
+void CompleteInventory(Session& s, LoadMode mode);
 
 // "Verificar" of "Verificar Itens do inventário:": shows "Gerando
 // inventario..." and the gauge, completes cds_inventario ("Normal"), then

@@ -151,7 +151,7 @@ constexpr TextBinding<Fields54> k54Texts[] = {
 
 class Loader {
  public:
-  Loader(Session& s, std::string path, std::string_view mode)
+  Loader(Session& s, std::string path, LoadMode mode)
       : s_(s),
         path_(std::move(path)),
         mode_(mode),
@@ -176,7 +176,7 @@ class Loader {
 
   Session& s_;
   std::string path_;
-  std::string mode_;
+  LoadMode mode_;
   TdtmCENTRAL& d_;
   std::array<std::optional<LineWriter>, kWorkKinds> files_;
   Fields60r f60r_;
@@ -202,9 +202,9 @@ void Loader::Run() {
   for (int k = 0; k < kWorkKinds; ++k) files_[k].emplace(WorkingFile(s_, kKindNames[k], mode_));
   d_.cds_totalizador_icms.EmptyDataSet();
 
-  const bool normal = mode_ == "Normal";
-  const bool inv_ini = mode_ == "INV_INI";
-  const bool inv_fim = mode_ == "INV_FIM";
+  const bool normal = mode_ == LoadMode::Normal;
+  const bool inv_ini = mode_ == LoadMode::INV_INI;
+  const bool inv_fim = mode_ == LoadMode::INV_FIM;
   EncodingSniffer sniffer;
   if (reader.had_bom()) sniffer.SetUtf8();
   Pacer pacer(s_.ui);
@@ -423,15 +423,15 @@ void Loader::Inventory(const RecordLine& line, ClientTable& t) {
 
 }  // namespace
 
-std::filesystem::path WorkingFile(const Session& s, std::string_view kind, std::string_view mode) {
+std::filesystem::path WorkingFile(const Session& s, std::string_view kind, LoadMode mode) {
   std::string name = "temp_";
   name += kind;
-  name += mode;
+  name += ModeName(mode);
   name += ".txt";
   return s.working_folder / PathFromUtf8(name);
 }
 
-void LoadSintegraFile(Session& s, const std::string& path, std::string_view mode) {
+void LoadSintegraFile(Session& s, const std::string& path, LoadMode mode) {
   Loader loader(s, path, mode);
   try {
     loader.Run();

@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "session/session.h"
+#include "sintegra/load_mode.h"
 
 namespace fiscora {
 
-// mode: "Normal", "INV_INI" or "INV_FIM".
-void LoadSintegraFile(Session& s, const std::string& path, std::string_view mode);
+void LoadSintegraFile(Session& s, const std::string& path, LoadMode mode);
 // The number of lines of the file (a last line without a line break counts).
 int CountLines(Session& s, const std::string& path);
 // The description of the product with that code in cds_produt (exact), or
@@ -19,6 +19,6 @@ int CountLines(Session& s, const std::string& path);
 std::string ProductDescription(Session& s, std::string_view code);
 
 // The working file of a record kind for a mode: "temp_" + kind + mode + ".txt".
-std::filesystem::path WorkingFile(const Session& s, std::string_view kind, std::string_view mode);
+std::filesystem::path WorkingFile(const Session& s, std::string_view kind, LoadMode mode);
 
 }  // namespace fiscora

@@ -36,7 +36,7 @@ struct SlotTally {
 
 }  // namespace
 
-Money CouponTotals(Session& s, std::string_view mode) {
+Money CouponTotals(Session& s, LoadMode mode) {
   // Printer slots from record 60M: up to six printers in the order in which
   // their order numbers ("001" to "009") first appear.
   for (auto& slot : s.sintegra.ecf_slots) slot = EcfSlot{};
@@ -99,14 +99,14 @@ Money CouponTotals(Session& s, std::string_view mode) {
   return net;
 }
 
-Money SeriesDTotal(Session& s, std::string_view mode) {
+Money SeriesDTotal(Session& s, LoadMode mode) {
   Money total;
   ForEachLine(s, WorkingFile(s, "61R", mode),
               [&](const RecordLine& line) { total += line.Amount(rec61r::kValor); });
   return total;
 }
 
-void PurchasesVersusSales(Session& s, std::string_view mode) {
+void PurchasesVersusSales(Session& s, LoadMode mode) {
   // Totals are summed exactly, in fixed point.
   Money entries, entries_others, exits, exits_others;
   Gauge& gauge = s.frm.progresso;

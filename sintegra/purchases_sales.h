@@ -7,12 +7,13 @@
 
 #include "data/money.h"
 #include "session/session.h"
+#include "sintegra/load_mode.h"
 
 namespace fiscora {
 
-void PurchasesVersusSales(Session& s, std::string_view mode);
+void PurchasesVersusSales(Session& s, LoadMode mode);
 // Fills the slots from 60M, sums 60A, sets the coupon labels; the net total.
-Money CouponTotals(Session& s, std::string_view mode);
-Money SeriesDTotal(Session& s, std::string_view mode);
+Money CouponTotals(Session& s, LoadMode mode);
+Money SeriesDTotal(Session& s, LoadMode mode);
 
 }  // namespace fiscora

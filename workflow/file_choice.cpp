@@ -30,7 +30,7 @@ void SetEdtarqText(Session& s, std::string text) {
 }
 
 void StartFileChoice(Session& s) {
-  ResetMainWindow(s, "");
+  ResetMainWindow(s, ResetMode::Tables);
   SetEdtarqText(s, "");
 }
 

@@ -45,10 +45,10 @@ void Run(Session& s) {
          {&d.cds_50, &d.cds_54, &d.cds_60a, &d.cds_60d, &d.cds_60i, &d.cds_60i_item, &d.cds_60r})
       t->EmptyDataSet();
     s.sintegra.expected_lines = CountLines(s, path);
-    LoadSintegraFile(s, path, "Normal");
+    LoadSintegraFile(s, path, LoadMode::Normal);
     f.lbllinhas.SetText(std::to_string(s.sintegra.expected_lines));
     if (s.sintegra.counters.r74 > 0) f.lbldatainv.SetText(s.sintegra.inventory_date);
-    PurchasesVersusSales(s, "Normal");
+    PurchasesVersusSales(s, LoadMode::Normal);
     ProductChecks(s);
     ProblemLists& p = s.sintegra.problems;
     for (ProblemList* l : {&p.blank_descriptions, &p.zero_codes, &p.without_75})

@@ -35,7 +35,7 @@ TableModel::TableModel(ClientTable& table, QObject* parent)
   titles_.resize(columns_.size());
   centered_.resize(columns_.size());
   rows_ = static_cast<int>(table_.OrderedRows().size());
-  connect(&watch_, &TableWatch::Changed, this, &TableModel::Refresh);
+  connect(&watch_, &TableWatch::changed, this, &TableModel::Refresh);
 }
 
 void TableModel::SetColumns(const std::vector<Column>& columns) {
@@ -152,7 +152,7 @@ void TableModel::Refresh(unsigned changes) {
       auto it = std::find(rows.begin(), rows.end(), table_.CurrentRow());
       if (it != rows.end()) row = static_cast<int>(it - rows.begin());
     }
-    emit CurrentRowChanged(row);
+    emit currentRowChanged(row);
   }
 }
 

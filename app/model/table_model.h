@@ -54,7 +54,7 @@ class TableModel : public QAbstractTableModel {
 
  signals:
   // The table's current row moved; `row` is its model row, -1 when none.
-  void CurrentRowChanged(int row);
+  void currentRowChanged(int row);
 
  private:
   void Refresh(unsigned changes);

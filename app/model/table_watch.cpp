@@ -59,7 +59,7 @@ void TableWatch::Deliver() {
     return;
   }
   unsigned changes = pending_.exchange(0);
-  if (changes != 0) emit Changed(changes);
+  if (changes != 0) emit changed(changes);
 }
 
 }  // namespace fiscora::qt

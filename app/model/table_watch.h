@@ -36,7 +36,7 @@ class TableWatch : public QObject, private TableObserver {
   static void SetFrozen(bool frozen);
 
  signals:
-  void Changed(unsigned changes);
+  void changed(unsigned changes);
 
  private:
   void TableChanged(const ClientTable& table, TableChange change) override;

@@ -45,7 +45,7 @@ TableModel* BindGrid(QTableView* grid, ClientTable& table,
   for (int c = 0; c < model->columnCount(); ++c)
     grid->setColumnWidth(c,
                          model->headerData(c, Qt::Horizontal, Qt::SizeHintRole).toSize().width());
-  QObject::connect(model, &TableModel::CurrentRowChanged, grid, [grid](int row) {
+  QObject::connect(model, &TableModel::currentRowChanged, grid, [grid](int row) {
     if (row < 0 || row >= grid->model()->rowCount()) return;
     QModelIndex at = grid->model()->index(row, std::max(0, grid->currentIndex().column()));
     grid->setCurrentIndex(at);
@@ -117,7 +117,7 @@ void DbText::Bind(ClientTable& table, const std::string& aggregate) {
   if (aggregate_ < 0) return;
   delete watch_;
   watch_ = new TableWatch(table, this);
-  connect(watch_, &TableWatch::Changed, this, [this](unsigned changes) {
+  connect(watch_, &TableWatch::changed, this, [this](unsigned changes) {
     if (changes != TableWatch::kCurrent) Show();
   });
   Show();

@@ -119,7 +119,7 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   if (windows_.frm_sped) windows_.frm_sped->Attach(*session_);
   if (Tfrm_auditar* audit = windows_.frm_auditar) {
     audit->Attach(*session_);
-    connect(audit, &Tfrm_auditar::LoaderRunningChanged, this, &Tfrmprincipal::SetAuditRunning);
+    connect(audit, &Tfrm_auditar::loaderRunningChanged, this, &Tfrmprincipal::SetAuditRunning);
   }
   // clang-format off
   const struct {

@@ -202,7 +202,7 @@ void Tfrm_auditar::Refresh() {
   }
   if (a.Busy() != running_) {
     running_ = a.Busy();
-    emit LoaderRunningChanged(running_);
+    emit loaderRunningChanged(running_);
   }
 }
 

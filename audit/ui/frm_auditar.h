@@ -34,7 +34,7 @@ class Tfrm_auditar : public QDialog {
 
  signals:
   // An audit loader started (true) or ended its end step (false).
-  void LoaderRunningChanged(bool running);
+  void loaderRunningChanged(bool running);
 
  private:
   // Runs a core routine for a click; an exception ends it with its text.

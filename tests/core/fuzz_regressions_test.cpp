@@ -33,7 +33,7 @@ void SintegraLoad(TestSession& t, const std::string& path) {
     FileChosen(t.s, path);
     CheckSintegraInput(path);
     t.s.sintegra.expected_lines = CountLines(t.s, path);
-    LoadSintegraFile(t.s, path, "Normal");
+    LoadSintegraFile(t.s, path, LoadMode::Normal);
   } catch (const ConversionError&) {
   } catch (const FileError&) {
   }

@@ -87,14 +87,14 @@ TEST(Inventory, AnEmptyInventoryListsNothing) {
 // full 14-character codes of records 74 and 75.
 TEST(Inventory, AuditModesCompleteTheirOwnTablesWithFullCodes) {
   struct Case {
-    const char* mode;
+    LoadMode mode;
     ClientTable& (*items)(TdtmCENTRAL&);
   } cases[] = {
-      {"INV_INI", [](TdtmCENTRAL& d) -> ClientTable& { return d.cds_inv_ini; }},
-      {"INV_FIM", [](TdtmCENTRAL& d) -> ClientTable& { return d.cds_inv_fim; }},
+      {LoadMode::INV_INI, [](TdtmCENTRAL& d) -> ClientTable& { return d.cds_inv_ini; }},
+      {LoadMode::INV_FIM, [](TdtmCENTRAL& d) -> ClientTable& { return d.cds_inv_fim; }},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.mode);
+    SCOPED_TRACE(std::string(ModeName(c.mode)));
     TestSession t;
     std::string file =
         t.File({R10(), R75("12345678901234", "CAFE TORRADO 500G", "PC"),
@@ -110,13 +110,6 @@ TEST(Inventory, AuditModesCompleteTheirOwnTablesWithFullCodes) {
     EXPECT_TRUE(t.dtm.cds_inventario.IsEmpty());
     EXPECT_EQ(t.frm.progresso.max(), 0);
   }
-}
-
-TEST(Inventory, AnUnknownModeDoesNothing) {
-  TestSession t;
-  t.Verify({R75("1", "X"), R74("1", 1000, 100)});
-  CompleteInventory(t.s, "normal");
-  EXPECT_EQ(Items(t.dtm.cds_inventario), (std::vector<Item>{{Code14("1"), "", ""}}));
 }
 
 TEST(Inventory, SpreadsheetStartsWithTheFirstItemWhateverRowIsSelected) {

@@ -62,7 +62,7 @@ TEST(Loader, FillsTablesCountersAndLabels) {
       Rec("60a").str(),  // lower case: no known sub-type
   });
   t.s.sintegra.expected_lines = CountLines(t.s, f);
-  LoadSintegraFile(t.s, f, "Normal");
+  LoadSintegraFile(t.s, f, LoadMode::Normal);
 
   const RecordCounters& c = t.s.sintegra.counters;
   EXPECT_EQ(c.r50, 2);
@@ -130,12 +130,12 @@ TEST(Loader, WorkingFilesCopyLinesByteForByte) {
   std::string odd = R60A("ECF1", "1700", 100).str() + "  trailing \xE9";  // longer, 1252 byte
   std::string path =
       t.dir.Write("in.txt", {R60M("ECF1", "001").str(), odd, R50("5102", 1).str()}, "\n", false);
-  LoadSintegraFile(t.s, path, "Normal");
-  EXPECT_EQ(Slurp(WorkingFile(t.s, "60a", "Normal")), odd + "\r\n");
-  EXPECT_EQ(Slurp(WorkingFile(t.s, "60m", "Normal")), R60M("ECF1", "001").str() + "\r\n");
-  EXPECT_EQ(Slurp(WorkingFile(t.s, "50", "Normal")), R50("5102", 1).str() + "\r\n");
+  LoadSintegraFile(t.s, path, LoadMode::Normal);
+  EXPECT_EQ(Slurp(WorkingFile(t.s, "60a", LoadMode::Normal)), odd + "\r\n");
+  EXPECT_EQ(Slurp(WorkingFile(t.s, "60m", LoadMode::Normal)), R60M("ECF1", "001").str() + "\r\n");
+  EXPECT_EQ(Slurp(WorkingFile(t.s, "50", LoadMode::Normal)), R50("5102", 1).str() + "\r\n");
   for (const char* kind : {"60r", "60d", "60i", "61R"})
-    EXPECT_EQ(Slurp(WorkingFile(t.s, kind, "Normal")), "") << kind;
+    EXPECT_EQ(Slurp(WorkingFile(t.s, kind, LoadMode::Normal)), "") << kind;
 }
 
 TEST(Loader, RateIIsNotSummedIntoIss) {
@@ -143,7 +143,7 @@ TEST(Loader, RateIIsNotSummedIntoIss) {
   std::string f =
       t.File({R60I("ECF1", "P1", 1000, 100, "ISS").str(), R60I("ECF1", "P2", 1000, 300, "I").str(),
               R60D("ECF1", "P1", 100, "ISS").str(), R60D("ECF1", "P2", 300, "I").str()});
-  LoadSintegraFile(t.s, f, "Normal");
+  LoadSintegraFile(t.s, f, LoadMode::Normal);
   for (ClientTable* table : {&t.dtm.cds_60i, &t.dtm.cds_60d}) {
     SCOPED_TRACE(table->name());
     ASSERT_EQ(table->RecordCount(), 2);
@@ -156,7 +156,7 @@ TEST(Loader, ItemValueRoundsTiesToEven) {
   TestSession t;
   // 0,005 x 0,01 = 0,00005 -> 0,0000 (tie to even); 0,015 x 0,01 -> 0,0002.
   std::string f = t.File({R60I("E", "A", 5, 1, "1700").str(), R60I("E", "B", 15, 1, "1800").str()});
-  LoadSintegraFile(t.s, f, "Normal");
+  LoadSintegraFile(t.s, f, LoadMode::Normal);
   ASSERT_TRUE(t.dtm.cds_60i.Locate("aliquota", {"1700"}));
   EXPECT_EQ(t.dtm.cds_60i.FieldByName("valor").AsCurrency().raw(), 0);
   ASSERT_TRUE(t.dtm.cds_60i.Locate("aliquota", {"1800"}));
@@ -167,9 +167,9 @@ TEST(Loader, WithoutInventoryAndCountersPerLoad) {
   TestSession t;
   std::string with = t.dir.Write("a.txt", {R75("P1", "X").str(), R74("P1", 1000, 100).str()});
   std::string without = t.dir.Write("b.txt", {R50("5102", 100).str()});
-  LoadSintegraFile(t.s, with, "Normal");
+  LoadSintegraFile(t.s, with, LoadMode::Normal);
   EXPECT_EQ(t.s.sintegra.counters.r75, 1);
-  LoadSintegraFile(t.s, without, "Normal");
+  LoadSintegraFile(t.s, without, LoadMode::Normal);
   EXPECT_EQ(t.s.sintegra.counters.r75, 0);
   EXPECT_EQ(t.s.sintegra.counters.r74, 0);
   EXPECT_EQ(t.frm.lbl74.text(), "0");
@@ -184,7 +184,7 @@ TEST(Loader, InventoryModes) {
   std::string f = t.File({R50("5102", 100).str(), R60A("E", "1700", 100).str(),
                           R74("ABCDEFGHIJKLMN", 2000, 1000).str(), R74("P0", 1000, 0).str(),
                           R75("P1", "PRODUTO").str()});
-  LoadSintegraFile(t.s, f, "INV_INI");
+  LoadSintegraFile(t.s, f, LoadMode::INV_INI);
   EXPECT_EQ(t.dtm.cds_totalizador_icms.RecordCount(), 0);
   EXPECT_EQ(t.dtm.cds_50.RecordCount(), 0);
   EXPECT_EQ(t.dtm.cds_60a.RecordCount(), 0);
@@ -200,11 +200,11 @@ TEST(Loader, InventoryModes) {
   EXPECT_EQ(t.frm.lbl60a.text(), "0");
   EXPECT_EQ(t.s.sintegra.inventory_date, "");  // only a "Normal" load takes the date
   for (const char* kind : {"60m", "60r", "60d", "60i", "50", "60a", "61R"}) {
-    auto p = WorkingFile(t.s, kind, "INV_INI");
+    auto p = WorkingFile(t.s, kind, LoadMode::INV_INI);
     EXPECT_TRUE(std::filesystem::exists(p)) << p;
     EXPECT_EQ(std::filesystem::file_size(p), 0u) << p;
   }
-  LoadSintegraFile(t.s, f, "INV_FIM");
+  LoadSintegraFile(t.s, f, LoadMode::INV_FIM);
   EXPECT_EQ(t.dtm.cds_inv_fim.RecordCount(), 1);
 }
 
@@ -214,7 +214,7 @@ TEST(Loader, ConversionErrorStopsAndKeepsEarlierRows) {
                           R50("5102", 300, 'T', 3).Put(rec50::kValorTotal, "0000000X00300").str(),
                           R50("5102", 400, 'T', 4).str()});
   try {
-    LoadSintegraFile(t.s, f, "Normal");
+    LoadSintegraFile(t.s, f, LoadMode::Normal);
     FAIL() << "no error";
   } catch (const ConversionError& e) {
     EXPECT_EQ(e.file(), f);
@@ -228,14 +228,14 @@ TEST(Loader, ConversionErrorStopsAndKeepsEarlierRows) {
   EXPECT_EQ(t.dtm.cds_50.RecordCount(), 2);
   EXPECT_EQ(t.dtm.cds_50.state(), ClientTable::State::kBrowse);
   // The working files were closed: they can be read and hold the two lines.
-  EXPECT_EQ(Slurp(WorkingFile(t.s, "50", "Normal")),
+  EXPECT_EQ(Slurp(WorkingFile(t.s, "50", LoadMode::Normal)),
             R50("5102", 100, 'T', 1).str() + "\r\n" + R50("5102", 200, 'T', 2).str() + "\r\n");
 }
 
 TEST(Loader, ProblemListsOfProducts) {
   TestSession t;
   std::string f = t.File({R75("P1", "").str(), R75("P2", "ARROZ").str()});
-  LoadSintegraFile(t.s, f, "Normal");
+  LoadSintegraFile(t.s, f, LoadMode::Normal);
   // The blank description is listed by the product's code.
   EXPECT_TRUE(t.s.sintegra.problems.blank_descriptions.flag);
   EXPECT_NE(t.s.sintegra.problems.blank_descriptions.text.find("P1\n\r"), std::string::npos);
@@ -269,8 +269,8 @@ TEST(Loader, Utf8FileLoadsLikeWindows1252) {
   std::string cp = a.File(lines);
   for (auto& l : lines) l = Cp1252ToUtf8(l);
   std::string utf = b.dir.Write("u.txt", lines, "\n");
-  LoadSintegraFile(a.s, cp, "Normal");
-  LoadSintegraFile(b.s, utf, "Normal");
+  LoadSintegraFile(a.s, cp, LoadMode::Normal);
+  LoadSintegraFile(b.s, utf, LoadMode::Normal);
   a.dtm.cds_produt.First();
   b.dtm.cds_produt.First();
   EXPECT_EQ(a.dtm.cds_produt.FieldByName("descricao").AsString(),
@@ -316,7 +316,7 @@ TEST(Loader, Record70IsAlwaysAnEntry) {
   TestSession t;
   Rec r70("70");
   r70.Put(rec70::kCfop, "5353").Num(rec70::kBaseCalculo, 10000).Num(rec70::kValorIcms, 1200);
-  LoadSintegraFile(t.s, t.File({r70.str(), r70.str()}), "Normal");
+  LoadSintegraFile(t.s, t.File({r70.str(), r70.str()}), LoadMode::Normal);
   ClientTable& tot = t.dtm.cds_totalizador_icms;
   ASSERT_TRUE(tot.Locate("registro;tipo", {"70", "E"}));
   EXPECT_EQ(tot.FieldByName("base_calc").AsCurrency(), Money::FromUnits(200));

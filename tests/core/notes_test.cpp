@@ -44,7 +44,7 @@ Rec R54(const Item54& i) {
 }
 
 void Load(TestSession& t, const std::vector<std::string>& lines) {
-  LoadSintegraFile(t.s, t.File(lines), "Normal");
+  LoadSintegraFile(t.s, t.File(lines), LoadMode::Normal);
 }
 
 int64_t NumeroOfCurrent(ClientTable& t) { return t.GetInteger(t.FieldIndex("numero")); }

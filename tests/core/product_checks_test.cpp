@@ -20,7 +20,7 @@ using namespace fiscora::testing;
 
 // Loads the lines as a period file and runs the checks.
 void Check(TestSession& t, const std::vector<std::string>& lines) {
-  LoadSintegraFile(t.s, t.File(lines), "Normal");
+  LoadSintegraFile(t.s, t.File(lines), LoadMode::Normal);
   ProductChecks(t.s);
 }
 

@@ -86,8 +86,8 @@ TEST(PurchasesVersusSales, LargeAmountsAreShownToTheCent) {
 TEST(PurchasesVersusSales, GaugeRunsOverTheNotesAndReturnsToZero) {
   TestSession t;
   std::string f = t.File({R50("5102", 100), R50("1102", 100), R50("5929", 100)});
-  LoadSintegraFile(t.s, f, "Normal");
-  PurchasesVersusSales(t.s, "Normal");
+  LoadSintegraFile(t.s, f, LoadMode::Normal);
+  PurchasesVersusSales(t.s, LoadMode::Normal);
   EXPECT_EQ(t.frm.progresso.max(), 3);
   EXPECT_EQ(t.frm.progresso.position(), 0);
 }

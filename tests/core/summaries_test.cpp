@@ -53,7 +53,7 @@ TEST(CfopSummary, OneRowPerCfopTypedByItsFirstNote) {
       t.s,
       t.File({R50("5102", 10000, 'P', 1), R50("6929", 4000, 'P', 2), R50("5102", 5000, 'T', 3),
               R50("2910", 700, 'T', 4), R50("5102", 2500, 'P', 5)}),
-      "Normal");
+      LoadMode::Normal);
   t.frm.lblentradas.SetText("R$ 7,00");
   t.frm.lblsaidas_outros.SetText("R$ 40,00");
   const SummaryLabels labels = BuildCfopSummary(t.s);

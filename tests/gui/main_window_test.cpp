@@ -267,7 +267,7 @@ TEST_F(MainWindowTest, StartLeavesPrintersFourToSixHiddenAndTheWorkingFolderMade
 TEST_F(MainWindowTest, ResetHidesPrintersFourToSixAndNamesAllSix) {
   for (Control* c : state().ecf_panel) c->Show();
   for (Control* c : state().ecf_name) c->SetText("ECF 001:");
-  ResetMainWindow(session(), "");
+  ResetMainWindow(session(), ResetMode::Tables);
   for (const char* panel : {"pnlecf4", "pnlecf5", "pnlecf6"}) {
     SCOPED_TRACE(panel);
     EXPECT_TRUE(Find(panel)->isHidden());
@@ -289,11 +289,11 @@ TEST_F(MainWindowTest, ResetWithModeOneLeavesTheTables) {
   notes.SetInteger(notes.FieldIndex("numero"), 123);
   notes.Post();
   Pump();
-  ResetMainWindow(session(), "1");
+  ResetMainWindow(session(), ResetMode::ControlsOnly);
   Pump();
   EXPECT_EQ(notes.RecordCount(), 1);
   EXPECT_EQ(Find<QTableView>("dbg_50")->model()->rowCount(), 1);
-  ResetMainWindow(session(), "");
+  ResetMainWindow(session(), ResetMode::Tables);
   Pump();
   EXPECT_EQ(notes.RecordCount(), 0);
   EXPECT_EQ(Find<QTableView>("dbg_50")->model()->rowCount(), 0);
