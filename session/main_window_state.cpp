@@ -44,13 +44,14 @@ Gauge::Gauge(MainWindowState* owner, const char* name)
     : Control(owner, name, Kind::kGauge, {}, true, true) {}
 
 void Gauge::SetMax(int max) {
-  max_ = max < 0 ? 0 : max;
-  if (position_ > max_) position_ = max_;
+  max = std::max(max, 0);
+  max_.store(max, std::memory_order_relaxed);
+  if (position() > max) position_.store(max, std::memory_order_relaxed);
   Notify();
 }
 
 void Gauge::SetPosition(int position) {
-  position_ = std::clamp(position, 0, max_);
+  position_.store(std::clamp(position, 0, max()), std::memory_order_relaxed);
   Notify();
 }
 

@@ -4,6 +4,7 @@
 // name); the window mirrors this state and the routines never see a widget.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,18 +61,21 @@ class Control {
 class Gauge : public Control {
  public:
   Gauge(MainWindowState* owner, const char* name);
-  int position() const { return position_; }
-  int max() const { return max_; }
+  // The window reads the gauge while an audit loader steps it on its worker
+  // thread: one writer at a time, any number of readers.
+  int position() const { return position_.load(std::memory_order_relaxed); }
+  int max() const { return max_.load(std::memory_order_relaxed); }
   void SetMax(int max);
   void SetPosition(int position);
   // Advances by one, never beyond the maximum.
   void Step() {
-    if (position_ < max_) ++position_;
+    const int p = position();
+    if (p < max()) position_.store(p + 1, std::memory_order_relaxed);
   }
 
  private:
-  int position_ = 0;
-  int max_ = 0;
+  std::atomic<int> position_ = 0;
+  std::atomic<int> max_ = 0;
 };
 
 // The page control: its sheets in page order (hidden ones included) and the

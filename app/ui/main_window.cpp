@@ -347,8 +347,11 @@ void Tfrmprincipal::ConnectHandlers() {
   connect(button("sbtnvalidar"), &QAbstractButton::clicked, this, [this] { sbtnvalidarClick(); });
   connect(button("btn_reg90"), &QAbstractButton::clicked, this,
           [this] { RunAction([](Session& s) { btn_reg90Click(s); }); });
-  connect(button("sbtn_sped"), &QAbstractButton::clicked, this,
-          [this] { popm_sped_->popup(QCursor::pos()); });
+  // The SPED windows fill cds_totalizador_icms and the gauge too: not while a
+  // routine that breathes or an audit loader has them.
+  connect(button("sbtn_sped"), &QAbstractButton::clicked, this, [this] {
+    if (!busy_ && !audit_running_) popm_sped_->popup(QCursor::pos());
+  });
   connect(button("sbtnfechar"), &QAbstractButton::clicked, this, &QWidget::close);
   connect(edtarq_, &QLineEdit::textChanged, this, [this](const QString& text) {
     if (applying_) return;
@@ -392,9 +395,13 @@ void Tfrmprincipal::ConnectHandlers() {
   connect(button("bbtn_analisar"), &QAbstractButton::clicked, this,
           [this] { RunAction([](Session& s) { bbtn_analisarClick(s); }); });
   if (QAction* a = action("Analisarnotas2"))
-    connect(a, &QAction::triggered, this, [this] { ShowModal(windows_.frm_notas_sped); });
+    connect(a, &QAction::triggered, this, [this] {
+      if (!busy_ && !audit_running_) ShowModal(windows_.frm_notas_sped);
+    });
   if (QAction* a = action("MesclarSPED2"))
-    connect(a, &QAction::triggered, this, [this] { ShowModal(windows_.frm_sped); });
+    connect(a, &QAction::triggered, this, [this] {
+      if (!busy_ && !audit_running_) ShowModal(windows_.frm_sped);
+    });
 
   if (auto* web = findChild<ClickLabel*>(QStringLiteral("Label29")))
     connect(web, &ClickLabel::clicked, this, [] { JumpTo(QString::fromLatin1(kWebAddress)); });

@@ -3,6 +3,7 @@
 // on the test's thread while the body runs on the worker, as in the window.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -57,12 +58,18 @@ class EventLoopUserInterface : public RecordingUserInterface {
   void Breathe() override {}
   // Runs the handed steps until the audit has no loader running, then joins
   // its worker.
-  void Pump(Session& s) {
+  // `meanwhile` runs whenever no step is waiting, as the window repaints
+  // between events.
+  void Pump(Session& s, const std::function<void()>& meanwhile = {}) {
     while (s.audit.Busy()) {
       std::function<void()> step;
       {
         std::unique_lock lock(mutex_);
-        cv_.wait(lock, [&] { return !queue_.empty(); });
+        if (!cv_.wait_for(lock, std::chrono::milliseconds(1), [&] { return !queue_.empty(); })) {
+          lock.unlock();
+          if (meanwhile) meanwhile();
+          continue;
+        }
         step = std::move(queue_.front());
         queue_.pop_front();
       }

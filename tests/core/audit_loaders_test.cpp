@@ -4,6 +4,7 @@
 // periods, an empty inventory, and errors inside a loader's body.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,21 @@ TEST(AuditLoaders, WhileALoaderRunsNothingElseStarts) {
   t.ui.Pump(t.s);
   EXPECT_FALSE(t.a.Busy());
   EXPECT_EQ(t.Figure("P1", "QTD_INICIAL"), 1);
+}
+
+// The window shows the gauge while a period's loader steps it on its worker.
+TEST(AuditLoaders, GaugeIsReadWhileTheLoaderStepsIt) {
+  AuditSession t;
+  std::vector<std::string> lines = {R10Month("202402")};
+  for (int i = 0; i < 3000; ++i) lines.push_back(R74("P" + std::to_string(i), 1000, 100));
+  t.ui.open_file = t.File("fev.txt", lines);
+  btn_abrir_sintegraClick(t.s);
+  btn_incluir_sintegraClick(t.s);
+  int seen = 0;
+  t.ui.Pump(t.s, [&] { seen = std::max(seen, t.frm.progresso.position()); });
+  EXPECT_LE(seen, 3000);
+  EXPECT_EQ(t.frm.progresso.max(), 3000);
+  EXPECT_EQ(t.frm.progresso.position(), 3000);
 }
 
 TEST(AuditLoaders, MarkupCheckBeforeTheInitialInventory) {

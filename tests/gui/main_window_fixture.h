@@ -76,6 +76,20 @@ class MainWindowTest : public ::testing::Test {
   MainWindowState& state() { return frm_->state(); }
   Session& session() { return *frm_->session(); }
   static void Pump() { QCoreApplication::sendPostedEvents(); }
+  // Writes a file whose run ends with a message (no 60R: a warning comes),
+  // routes the dialogs to `ui`, chooses the file with "Arquivo" and clicks
+  // "Verificar"; the file's path.
+  fs::path ChooseAndVerifyAFileWithAWarning(RecordingUserInterface& ui) {
+    frm_->RouteDialogsTo(&ui);
+    const fs::path file = folder_ / "in" / "sem60.txt";
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "10" << std::string(124, '0') << "\r\n"
+                        << "50" << std::string(124, '0') << "\r\n";
+    ui.open_file = file.string();
+    Find<QAbstractButton>("sbtnarq")->click();
+    Find<QAbstractButton>("sbtnverificar")->click();
+    return file;
+  }
 
   fs::path folder_;
   RecordingUserInterface recorder_;

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -491,20 +493,55 @@ TEST_F(MainWindowTest, ClosingDuringARunWaitsForItsEnd) {
   CloseDuringRun ui;
   ui.window = frm_.get();
   ui.watched = folder_ / "temp_50Normal.txt";
-  frm_->RouteDialogsTo(&ui);
-  const fs::path file = folder_ / "in" / "sem60.txt";
-  fs::create_directories(file.parent_path());
-  std::ofstream(file) << "10" << std::string(124, '0') << "\r\n"
-                      << "50" << std::string(124, '0') << "\r\n";  // no 60R: a warning comes
-  ui.open_file = file.string();
-  Find<QAbstractButton>("sbtnarq")->click();
-  Find<QAbstractButton>("sbtnverificar")->click();
+  const fs::path file = ChooseAndVerifyAFileWithAWarning(ui);
   EXPECT_TRUE(ui.existed_after_close);
   EXPECT_FALSE(ui.messages.empty());
   Pump();
   EXPECT_FALSE(frm_->isVisible());
   EXPECT_FALSE(fs::exists(folder_ / "temp_50Normal.txt"));
   EXPECT_TRUE(fs::exists(file));
+}
+
+// The SPED popup and its two windows do not open while a run breathes: they
+// would fill the ICMS totalizer and the gauge under it.
+class SpedDuringRun : public RecordingUserInterface {
+ public:
+  Tfrmprincipal* window = nullptr;
+  std::vector<QString> opened;  // modal windows that came up
+  bool popup_shown = false;
+  bool asked = false;
+  void Message(std::string_view title, std::string_view text) override {
+    if (window && !asked) {
+      asked = true;
+      // A modal window that opens anyway is noted and closed, so the test ends.
+      QTimer closer;
+      QObject::connect(&closer, &QTimer::timeout, [this] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+          opened.push_back(w->objectName());
+          w->close();
+        }
+      });
+      closer.start(0);
+      auto* popup = window->findChild<QMenu*>("popm_sped");
+      window->findChild<QAbstractButton*>("sbtn_sped")->setEnabled(true);
+      window->findChild<QAbstractButton*>("sbtn_sped")->click();
+      popup_shown = popup->isVisible();
+      popup->close();
+      for (const char* name : {"Analisarnotas2", "MesclarSPED2"})
+        window->findChild<QAction*>(name)->trigger();
+    }
+    RecordingUserInterface::Message(title, text);
+  }
+};
+
+TEST_F(MainWindowTest, SpedWindowsWaitForTheRunningRoutine) {
+  SpedDuringRun ui;
+  ui.window = frm_.get();
+  ChooseAndVerifyAFileWithAWarning(ui);
+  Pump();
+  EXPECT_FALSE(ui.messages.empty());
+  EXPECT_FALSE(ui.popup_shown);
+  EXPECT_TRUE(ui.opened.empty()) << ui.opened.front().toStdString();
 }
 
 }  // namespace

@@ -22,8 +22,11 @@ TEST_F(RefusalWindowTest, VerificarOnATextFileThatIsNotSintegraShowsWhyAndLoadsN
   const std::string& text = recorder_.messages[0].text;
   EXPECT_NE(text.find("não é um arquivo SINTEGRA"), std::string::npos) << text;
   EXPECT_NE(text.find("(linha 1)"), std::string::npos) << text;
-  for (const auto& table : dtm_->tables())
-    if (table->name() != "cds_ident") EXPECT_TRUE(table->IsEmpty()) << table->name();
+  for (const auto& table : dtm_->tables()) {
+    if (table->name() != "cds_ident") {
+      EXPECT_TRUE(table->IsEmpty()) << table->name();
+    }
+  }
   EXPECT_TRUE(Find("sbtnarq")->isEnabled());
   fs::remove(file);
 }
