@@ -31,14 +31,33 @@ struct Fields60a {
         num_serie(t.FieldIndex("num_serie")) {}
   int aliquota, valor, data, num_serie;
 };
-struct Fields60i {
-  explicit Fields60i(ClientTable& t)
+// cds_60i and cds_60d: sums per day, printer and rate.
+struct FieldsDaySums {
+  FieldsDaySums(ClientTable& t, const char* serie_field)
       : aliquota(t.FieldIndex("aliquota")),
         valor(t.FieldIndex("valor")),
-        serie(t.FieldIndex("serie")),
+        serie(t.FieldIndex(serie_field)),
         data(t.FieldIndex("data")) {}
   int aliquota, valor, serie, data;
 };
+
+// Adds `amount` to the row of that day, printer and rate, or appends the row.
+// The key is exact: a line of the rate "I" is not summed into a row of "ISS".
+void AddToDaySum(ClientTable& t, std::string_view index, const FieldsDaySums& f,
+                 std::string_view data, std::string_view serie, std::string_view rate,
+                 Money amount) {
+  if (t.Locate(index, {data, serie, rate})) {
+    t.Edit();
+    t.SetMoney(f.valor, t.GetMoney(f.valor) + amount);
+  } else {
+    t.Append();
+    t.SetText(f.aliquota, rate);
+    t.SetMoney(f.valor, amount);
+    t.SetText(f.serie, serie);
+    t.SetText(f.data, data);
+  }
+  t.Post();
+}
 struct Fields60iItem {
   explicit Fields60iItem(ClientTable& t)
       : codigo(t.FieldIndex("codigo")),
@@ -49,14 +68,6 @@ struct Fields60iItem {
         quantidade(t.FieldIndex("quantidade")),
         valor_total(t.FieldIndex("valor_total")) {}
   int codigo, data, serie, aliquota, valor, quantidade, valor_total;
-};
-struct Fields60d {
-  explicit Fields60d(ClientTable& t)
-      : data(t.FieldIndex("data")),
-        num_serie(t.FieldIndex("num_serie")),
-        valor(t.FieldIndex("valor")),
-        aliquota(t.FieldIndex("aliquota")) {}
-  int data, num_serie, valor, aliquota;
 };
 struct Fields50 {
   explicit Fields50(ClientTable& t)
@@ -158,9 +169,9 @@ class Loader {
         d_(s.dtm),
         f60r_(d_.cds_60r),
         f60a_(d_.cds_60a),
-        f60i_(d_.cds_60i),
+        f60i_(d_.cds_60i, "serie"),
         fitem_(d_.cds_60i_item),
-        f60d_(d_.cds_60d),
+        f60d_(d_.cds_60d, "num_serie"),
         f50_(d_.cds_50),
         f54_(d_.cds_54),
         fprod_(d_.cds_produt),
@@ -181,9 +192,9 @@ class Loader {
   std::array<std::optional<LineWriter>, kWorkKinds> files_;
   Fields60r f60r_;
   Fields60a f60a_;
-  Fields60i f60i_;
+  FieldsDaySums f60i_;
   Fields60iItem fitem_;
-  Fields60d f60d_;
+  FieldsDaySums f60d_;
   Fields50 f50_;
   Fields54 f54_;
   FieldsProduct fprod_;
@@ -281,19 +292,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     const std::string_view data = line.DateView(rec60i::kData, date_buf),
                            serie = line.TrimmedView(rec60i::kNumeroSerie, scratch[0]),
                            rate = line.TrimmedView(rec60i::kAliquota, scratch[1]);
-    ClientTable& t = d_.cds_60i;
-    // Exact key: a line of the rate "I" must not be summed into a row of "ISS".
-    if (t.Locate("data; serie; aliquota", {data, serie, rate})) {
-      t.Edit();
-      t.SetMoney(f60i_.valor, t.GetMoney(f60i_.valor) + item);
-    } else {
-      t.Append();
-      t.SetText(f60i_.aliquota, rate);
-      t.SetMoney(f60i_.valor, item);
-      t.SetText(f60i_.serie, serie);
-      t.SetText(f60i_.data, data);
-    }
-    t.Post();
+    AddToDaySum(d_.cds_60i, "data; serie; aliquota", f60i_, data, serie, rate, item);
     // The same line per product and unit value, for the price and rate
     // checks and the stock audit.
     const std::string_view codigo = line.TrimmedView(rec60i::kCodigo, scratch[2]);
@@ -323,18 +322,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     const std::string_view data = line.DateView(rec60d::kData, date_buf),
                            serie = line.TrimmedView(rec60d::kNumeroSerie, scratch[0]),
                            rate = line.TrimmedView(rec60d::kAliquota, scratch[1]);
-    ClientTable& t = d_.cds_60d;
-    if (t.Locate("data; num_serie; aliquota", {data, serie, rate})) {
-      t.Edit();
-      t.SetMoney(f60d_.valor, t.GetMoney(f60d_.valor) + valor);
-    } else {
-      t.Append();
-      t.SetText(f60d_.aliquota, rate);
-      t.SetMoney(f60d_.valor, valor);
-      t.SetText(f60d_.num_serie, serie);
-      t.SetText(f60d_.data, data);
-    }
-    t.Post();
+    AddToDaySum(d_.cds_60d, "data; num_serie; aliquota", f60d_, data, serie, rate, valor);
   } else if (t2 == "50") {
     int32_t numero = line.Integer(rec50::kNumero);
     Money total = line.Amount(rec50::kValorTotal);
