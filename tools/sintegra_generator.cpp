@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sintegra/record_layout.h"
+#include "validate/check_digits.h"
 
 namespace fiscora {
 
@@ -187,6 +188,31 @@ std::string IeSantaCatarina(Rng& rng) {
   std::string s = std::to_string(rng.Range(25, 26)) + Digits(rng, 6);
   s += static_cast<char>('0' + Mod11Digit(s, w));
   return s;
+}
+
+// A state registration of another state, with the length of that state and
+// check digits that pass its rule: random digits, then the check digit
+// positions tried until the number is valid.
+std::string IeOtherState(Rng& rng, std::string_view uf) {
+  struct Form {
+    const char* uf;
+    size_t size;
+    size_t first, second;  // check digit positions; second == first for one digit
+  };
+  static constexpr Form kForms[] = {
+      {"PR", 10, 8, 9}, {"SP", 12, 8, 11}, {"RS", 10, 9, 9}, {"MG", 13, 11, 12}};
+  for (const Form& f : kForms) {
+    if (uf != f.uf) continue;
+    std::string s = Digits(rng, static_cast<int>(f.size));
+    for (char a = '0'; a <= '9'; ++a) {
+      s[f.first] = a;
+      for (char b = '0'; b <= '9'; ++b) {
+        s[f.second] = f.second == f.first ? a : b;
+        if (CheckIe(uf, s) == IeCheck::kValid) return s;
+      }
+    }
+  }
+  throw std::logic_error("gen-sintegra: no state registration form for " + std::string(uf));
 }
 
 std::string Ean13(uint64_t body9) {
@@ -523,7 +549,7 @@ Party Generator::MakeParty(Rng& rng, bool elsewhere, bool individual) {
       p.ie = IeSantaCatarina(rng);
     } else {
       p.uf = rng.Pick(kOtherStates);
-      p.ie = Digits(rng, p.uf == "SP" ? 12 : p.uf == "MG" ? 13 : 10);
+      p.ie = IeOtherState(rng, p.uf);
     }
   }
   static constexpr const char* kSeries[] = {"1", "1", "1", "2", "3"};
