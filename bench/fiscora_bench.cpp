@@ -1,6 +1,6 @@
 // Benchmarks of the core: the in-memory table under a note-sized load, the
 // record loader and the whole verification run on a generated file of a
-// million lines.
+// million lines, and the line readers alone over it.
 //
 // The generated files go to a temporary folder made once per process and
 // removed at exit; FISCORA_BENCH_DIR names another folder to keep them.
@@ -13,6 +13,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -29,10 +30,14 @@
 #include "data/client_table.h"
 #include "data/money.h"
 #include "session/main_window_state.h"
+#include "session/recording_ui.h"
 #include "session/session.h"
 #include "sintegra/header.h"
+#include "sintegra/layout.h"
 #include "sintegra/loader.h"
+#include "sintegra/record90.h"
 #include "sped/analysis.h"
+#include "sped/fields.h"
 #include "tools/sintegra_generator.h"
 #include "tools/sped_generator.h"
 #include "validate/sintegra_validator.h"
@@ -502,6 +507,52 @@ void BM_SpedFileCopy(benchmark::State& state) {
   fs::remove(copy);
 }
 BENCHMARK(BM_SpedFileCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// ------------------------------------------------------------------ lines
+
+// Every line of a file through a line reader, and nothing else: the cost of
+// cutting the file into lines.
+template <class Reader>
+void ReadEveryLine(benchmark::State& state, const fs::path& file) {
+  for (auto _ : state) {
+    Reader reader(file);
+    std::string_view line;
+    size_t bytes = 0;
+    while (reader.Next(line)) bytes += line.size();
+    benchmark::DoNotOptimize(bytes);
+    if (reader.line_number() < kFileLines) state.SkipWithError("lines are missing");
+  }
+  state.counters["lines_per_s"] =
+      benchmark::Counter(static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+
+void BM_SintegraLineReader(benchmark::State& state) {
+  ReadEveryLine<fiscora::LineReader>(state, BenchFolder::Get().BigFile());
+}
+BENCHMARK(BM_SintegraLineReader)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_SpedLineReader(benchmark::State& state) {
+  ReadEveryLine<fiscora::SpedLineReader>(state, SpedFile());
+}
+BENCHMARK(BM_SpedLineReader)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// "Reconstruir registro 90" over the million-line file: two passes that
+// keep each line's own line end, and the copy "Modif_" beside the file.
+void BM_Record90Rebuild(benchmark::State& state) {
+  const fs::path file = BenchFolder::Get().BigFile();
+  fiscora::RecordingUserInterface ui;
+  for (auto _ : state) {
+    fiscora::Record90Rebuild r = fiscora::RebuildRecord90(file, ui);
+    benchmark::DoNotOptimize(r.total_lines);
+  }
+  std::error_code ec;
+  fs::remove(file.parent_path() / ("Modif_" + file.filename().string()), ec);
+  state.counters["lines_per_s"] =
+      benchmark::Counter(static_cast<double>(kFileLines) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Record90Rebuild)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
 

@@ -7,8 +7,6 @@ namespace fiscora {
 
 namespace {
 
-constexpr size_t kBlock = size_t{4} << 20;
-
 std::string ColumnsText(int first, int last) {
   return first == last ? "coluna " + std::to_string(first)
                        : "colunas " + std::to_string(first) + "-" + std::to_string(last);
@@ -109,82 +107,6 @@ bool EncodingSniffer::LineIsUtf8(std::string_view line) {
     utf8_ = valid;
   }
   return utf8_ && valid;
-}
-
-// ------------------------------------------------------------- line reader
-
-LineReader::LineReader(const std::filesystem::path& path) : path_(path) {
-  in_.open(path, std::ios::binary);
-  if (!in_) throw FileError("Não foi possível abrir o arquivo " + path.string());
-  buf_.resize(kBlock);
-}
-
-bool LineReader::Fill() {
-  if (eof_) return false;
-  in_.read(buf_.data(), static_cast<std::streamsize>(buf_.size()));
-  std::streamsize got = in_.gcount();
-  if (in_.bad()) throw FileError("Erro de leitura no arquivo " + path_.string());
-  if (got < static_cast<std::streamsize>(buf_.size())) eof_ = true;
-  pos_ = 0;
-  end_ = static_cast<size_t>(got);
-  if (line_number_ == 0 && carry_.empty() && !had_bom_ && end_ >= 3 &&
-      std::memcmp(buf_.data(), "\xEF\xBB\xBF", 3) == 0) {
-    had_bom_ = true;
-    pos_ = 3;
-  }
-  // The first line break decides the file's line end: a CR not followed by
-  // LF makes the CR the line end (old Mac files); otherwise LF, with the CR
-  // of CR LF dropped.
-  if (!separator_decided_) {
-    for (size_t i = pos_; i < end_; ++i) {
-      if (buf_[i] == '\n') {
-        separator_decided_ = true;
-        break;
-      }
-      if (buf_[i] == '\r') {
-        if (i + 1 < end_) {
-          separator_decided_ = true;
-          if (buf_[i + 1] != '\n') separator_ = '\r';
-        }
-        break;
-      }
-    }
-  }
-  return got > 0;
-}
-
-bool LineReader::Next(std::string_view& line) {
-  bool from_carry = false;
-  carry_.clear();
-  for (;;) {
-    if (pos_ < end_) {
-      const char* start = buf_.data() + pos_;
-      const void* nl = std::memchr(start, separator_, end_ - pos_);
-      if (nl) {
-        size_t i = static_cast<size_t>(static_cast<const char*>(nl) - buf_.data());
-        if (from_carry) {
-          carry_.append(start, i - pos_);
-          line = carry_;
-        } else {
-          line = std::string_view(start, i - pos_);
-        }
-        pos_ = i + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        ++line_number_;
-        return true;
-      }
-      carry_.append(start, end_ - pos_);
-      from_carry = true;
-      pos_ = end_;
-    }
-    if (eof_ || !Fill()) {
-      if (!from_carry || carry_.empty()) return false;
-      line = carry_;
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      ++line_number_;
-      return true;
-    }
-  }
 }
 
 // ------------------------------------------------------------- line writer

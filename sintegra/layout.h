@@ -16,17 +16,12 @@
 #include <string>
 #include <string_view>
 
+#include "data/block_lines.h"
 #include "data/money.h"
 #include "data/text.h"
 #include "sintegra/record_layout.h"
 
 namespace fiscora {
-
-// A file that cannot be opened, read or written.
-class FileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // A field that must be a number and is not. The message names the file, the
 // line, the record type, the columns, the field and the text found.
@@ -59,31 +54,28 @@ class ConversionError : public std::runtime_error {
   int line_length_ = -1;
 };
 
-// Reads a file line by line in large blocks. A line ends at LF or CR LF, or
-// at CR in a file whose first line ends with a CR alone; a last line without
-// a line break is a line; a UTF-8 byte-order mark at the
-// start is skipped. Line views stay valid until the next call of Next.
+// Reads a file line by line in large blocks (BlockLineReader). A line ends
+// at LF or CR LF, or at CR in a file whose first line ends with a CR alone;
+// a last line without a line break is a line, without a CR at its end; a
+// UTF-8 byte-order mark at the start is skipped. Line views stay valid
+// until the next call of Next.
 class LineReader {
  public:
-  explicit LineReader(const std::filesystem::path& path);
+  explicit LineReader(const std::filesystem::path& path) : lines_(path) {}
   // False at the end of the file.
-  bool Next(std::string_view& line);
-  int64_t line_number() const { return line_number_; }
-  bool had_bom() const { return had_bom_; }
-  const std::filesystem::path& path() const { return path_; }
+  bool Next(std::string_view& line) {
+    BlockLine l;
+    if (!lines_.Next(l)) return false;
+    line = l.content;
+    if (l.end.empty() && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return true;
+  }
+  int64_t line_number() const { return lines_.line_number(); }
+  bool had_bom() const { return lines_.had_bom(); }
+  const std::filesystem::path& path() const { return lines_.path(); }
 
  private:
-  bool Fill();
-  std::filesystem::path path_;
-  std::ifstream in_;
-  std::string buf_;
-  size_t pos_ = 0, end_ = 0;
-  bool eof_ = false;
-  bool had_bom_ = false;
-  char separator_ = '\n';
-  bool separator_decided_ = false;
-  int64_t line_number_ = 0;
-  std::string carry_;
+  BlockLineReader lines_;
 };
 
 // Writes lines, each followed by CR LF, through a large buffer.

@@ -1,11 +1,10 @@
 #include "sintegra/record90.h"
 
 #include <algorithm>
-#include <cstring>
-#include <fstream>
 #include <system_error>
 
 #include "data/atomic_file.h"
+#include "data/block_lines.h"
 #include "data/text.h"
 #include "session/pacer.h"
 #include "sintegra/header.h"
@@ -20,84 +19,24 @@ namespace {
 constexpr size_t kBlock = size_t{1} << 20;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-// Lines of a file as they stand: the bytes of the line and its line end
-// ("\r\n", "\n", "\r" in a file whose first line ends with a CR alone, or
-// empty for a last line without one). Views stay valid until the next call
-// of Next.
+// Lines of a file as they stand: the bytes of the line, a byte-order mark
+// kept in front of the first, and its line end ("\r\n", "\n", "\r" in a
+// file whose first line ends with a CR alone, or empty for a last line
+// without one). Views stay valid until the next call of Next.
 class RawLines {
  public:
-  explicit RawLines(const fs::path& path) : path_(path) {
-    in_.open(path, std::ios::binary);
-    if (!in_) throw FileError("Não foi possível abrir o arquivo " + path.string());
-    buf_.resize(kBlock);
-    // A file whose first line end is a CR alone has CR line ends.
-    if (Fill()) {
-      const char* start = buf_.data();
-      const void* cr = std::memchr(start, '\r', end_);
-      const void* lf = std::memchr(start, '\n', end_);
-      if (cr && (!lf || cr < lf)) {
-        size_t at = static_cast<size_t>(static_cast<const char*>(cr) - start);
-        if (at + 1 < end_ ? start[at + 1] != '\n' : eof_) delimiter_ = '\r';
-      }
-    }
-  }
+  explicit RawLines(const fs::path& path) : lines_(path, kBlock, ByteOrderMark::kKeep) {}
 
   bool Next(std::string_view& line, std::string_view& eol) {
-    carry_.clear();
-    bool from_carry = false;
-    for (;;) {
-      if (pos_ < end_) {
-        const char* start = buf_.data() + pos_;
-        const void* nl = std::memchr(start, delimiter_, end_ - pos_);
-        if (nl) {
-          size_t i = static_cast<size_t>(static_cast<const char*>(nl) - buf_.data());
-          if (from_carry) {
-            carry_.append(start, i - pos_ + 1);
-            line = carry_;
-          } else {
-            line = std::string_view(start, i - pos_ + 1);
-          }
-          pos_ = i + 1;
-          Split(line, eol);
-          return true;
-        }
-        carry_.append(start, end_ - pos_);
-        from_carry = true;
-        pos_ = end_;
-      }
-      if (!Fill()) {
-        if (carry_.empty()) return false;
-        line = carry_;
-        eol = {};
-        return true;
-      }
-    }
+    BlockLine l;
+    if (!lines_.Next(l)) return false;
+    line = l.content;
+    eol = l.end;
+    return true;
   }
 
  private:
-  void Split(std::string_view& line, std::string_view& eol) const {
-    size_t cut = delimiter_ == '\n' && line.size() >= 2 && line[line.size() - 2] == '\r' ? 2 : 1;
-    eol = line.substr(line.size() - cut);
-    line.remove_suffix(cut);
-  }
-  bool Fill() {
-    if (eof_) return false;
-    in_.read(buf_.data(), static_cast<std::streamsize>(buf_.size()));
-    std::streamsize got = in_.gcount();
-    if (in_.bad()) throw FileError("Erro de leitura no arquivo " + path_.string());
-    if (got < static_cast<std::streamsize>(buf_.size())) eof_ = true;
-    pos_ = 0;
-    end_ = static_cast<size_t>(got);
-    return got > 0;
-  }
-
-  fs::path path_;
-  std::ifstream in_;
-  std::string buf_;
-  std::string carry_;
-  size_t pos_ = 0, end_ = 0;
-  bool eof_ = false;
-  char delimiter_ = '\n';
+  BlockLineReader lines_;
 };
 
 // The record bytes of a line: the first line without a byte-order mark.

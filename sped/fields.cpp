@@ -11,8 +11,6 @@ namespace fiscora {
 
 namespace {
 
-constexpr size_t kBlock = size_t{4} << 20;
-
 bool IsLeadingBlank(char c) { return c == ' ' || c == '\r' || c == '\n'; }
 
 // One pass of filling from `in` into `out`.
@@ -471,98 +469,38 @@ std::string DecodeSpedText(std::string_view bytes, SpedEncoding encoding) {
 
 SpedLineReader::SpedLineReader(const std::filesystem::path& path,
                                std::optional<SpedEncoding> encoding)
-    : path_(path) {
-  in_.open(path, std::ios::binary);
-  if (!in_) throw FileError("Não foi possível abrir o arquivo " + path.string());
+    : BlockLineReader(path) {
   if (encoding) {
     encoding_ = *encoding;
     decided_ = true;
   }
-  buf_.resize(kBlock);
 }
 
-bool SpedLineReader::Fill() {
-  if (eof_) return false;
-  in_.read(buf_.data(), static_cast<std::streamsize>(buf_.size()));
-  std::streamsize got = in_.gcount();
-  if (in_.bad()) throw FileError("Erro de leitura no arquivo " + path_.string());
-  if (got < static_cast<std::streamsize>(buf_.size())) eof_ = true;
-  pos_ = 0;
-  end_ = static_cast<size_t>(got);
-  if (line_number_ == 0 && carry_.empty() && !had_bom_ && end_ >= 3 &&
-      std::memcmp(buf_.data(), "\xEF\xBB\xBF", 3) == 0) {
-    had_bom_ = true;
-    pos_ = 3;
-    if (!decided_) {
-      encoding_ = SpedEncoding::kUtf8;
-      decided_ = true;
-    }
+void SpedLineReader::OnBlock(std::string_view bytes) {
+  if (decided_) return;
+  if (had_bom()) {
+    encoding_ = SpedEncoding::kUtf8;
+    decided_ = true;
+    return;
   }
-  if (!breaks_decided_) {
-    // Line ends: CR alone when the first line ends with a CR not followed by
-    // an LF (a CR at the very end of the block waits for the next one).
-    std::string_view text(buf_.data() + pos_, end_ - pos_);
-    size_t cr = text.find('\r'), lf = text.find('\n');
-    if (lf != std::string_view::npos && (cr == std::string_view::npos || lf < cr)) {
-      breaks_decided_ = true;
-    } else if (cr != std::string_view::npos && (cr + 1 < text.size() || eof_)) {
-      breaks_decided_ = true;
-      break_ = cr + 1 < text.size() && text[cr + 1] == '\n' ? '\n' : '\r';
-    }
+  SpedEncoding e = SniffSpedEncoding(bytes);
+  if (e != SpedEncoding::kAscii) {
+    encoding_ = e;
+    decided_ = true;
   }
-  if (!decided_) {
-    SpedEncoding e = SniffSpedEncoding(std::string_view(buf_.data() + pos_, end_ - pos_));
-    if (e != SpedEncoding::kAscii) {
-      encoding_ = e;
-      decided_ = true;
-    }
-  }
-  return got > 0;
 }
 
 bool SpedLineReader::Next(std::string_view& line) {
   if (stopped_) return false;
-  bool from_carry = false;
-  carry_.clear();
-  for (;;) {
-    bool got_line = false;
-    if (pos_ < end_) {
-      const char* start = buf_.data() + pos_;
-      const void* nl = std::memchr(start, break_, end_ - pos_);
-      if (nl) {
-        size_t i = static_cast<size_t>(static_cast<const char*>(nl) - buf_.data());
-        if (from_carry) {
-          carry_.append(start, i - pos_);
-          line = carry_;
-        } else {
-          line = std::string_view(start, i - pos_);
-        }
-        pos_ = i + 1;
-        got_line = true;
-      } else {
-        carry_.append(start, end_ - pos_);
-        from_carry = true;
-        pos_ = end_;
-      }
-    }
-    if (!got_line) {
-      if (eof_ || !Fill()) {
-        if (!from_carry || carry_.empty()) return false;
-        line = carry_;
-        got_line = true;
-      } else {
-        continue;
-      }
-    }
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    ++line_number_;
-    // The closing register: nothing after it is data.
-    size_t k = 0;
-    while (k < line.size() && (line[k] == '|' || IsLeadingBlank(line[k]))) ++k;
-    if (k < line.size() && line[k] == '9' && SpedTrim(RegisterView(line)) == "9999")
-      stopped_ = true;
-    return true;
-  }
+  BlockLine l;
+  if (!BlockLineReader::Next(l)) return false;
+  line = l.content;
+  if (l.end.empty() && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+  // The closing register: nothing after it is data.
+  size_t k = 0;
+  while (k < line.size() && (line[k] == '|' || IsLeadingBlank(line[k]))) ++k;
+  if (k < line.size() && line[k] == '9' && SpedTrim(RegisterView(line)) == "9999") stopped_ = true;
+  return true;
 }
 
 // ------------------------------------------------------------ merge routing

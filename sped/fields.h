@@ -22,13 +22,13 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "data/block_lines.h"
 #include "data/money.h"
 
 namespace fiscora {
@@ -175,14 +175,15 @@ std::string DecodeSpedText(std::string_view bytes, SpedEncoding encoding);
 
 // ------------------------------------------------------------ line reader
 
-// Reads a SPED file line by line in large blocks. A line ends at LF or CR LF,
-// or at CR in a file whose first line ends with a CR alone (elsewhere a lone
-// CR stays in the line); a last line without a break is a line; a
-// UTF-8 byte-order mark at the start is skipped. Reading stops after the line
-// whose register code (trimmed) is 9999: what follows in a signed file is a
-// binary signature block, not data. The encoding is decided on the first
-// block that holds a byte above 0x7F (SniffSpedEncoding), or given.
-class SpedLineReader {
+// Reads a SPED file line by line in large blocks (BlockLineReader). A line
+// ends at LF or CR LF, or at CR in a file whose first line ends with a CR
+// alone (elsewhere a lone CR stays in the line); a last line without a
+// break is a line, without a CR at its end; a UTF-8 byte-order mark at the
+// start is skipped. Reading stops after the line whose register code
+// (trimmed) is 9999: what follows in a signed file is a binary signature
+// block, not data. The encoding is decided on the first block that holds a
+// byte above 0x7F (SniffSpedEncoding), or given.
+class SpedLineReader : private BlockLineReader {
  public:
   // Throws FileError when the file cannot be opened.
   explicit SpedLineReader(const std::filesystem::path& path,
@@ -191,26 +192,18 @@ class SpedLineReader {
   // file or after the 9999 line. The view stays valid until the next call.
   bool Next(std::string_view& line);
   // 1-based number of the line last returned.
-  int64_t line_number() const { return line_number_; }
+  using BlockLineReader::line_number;
   SpedEncoding encoding() const { return encoding_; }
-  bool had_bom() const { return had_bom_; }
+  using BlockLineReader::had_bom;
   // Whether reading stopped at a 9999 line.
   bool stopped_at_9999() const { return stopped_; }
   std::string Decode(std::string_view bytes) const { return DecodeSpedText(bytes, encoding_); }
-  const std::filesystem::path& path() const { return path_; }
+  using BlockLineReader::path;
 
  private:
-  bool Fill();
-  std::filesystem::path path_;
-  std::ifstream in_;
-  std::string buf_;
-  std::string carry_;
-  size_t pos_ = 0, end_ = 0;
-  bool eof_ = false, had_bom_ = false, stopped_ = false, decided_ = false;
-  bool breaks_decided_ = false;
-  char break_ = '\n';  // '\r' in a file whose lines end with a CR alone
+  void OnBlock(std::string_view bytes) override;
+  bool stopped_ = false, decided_ = false;
   SpedEncoding encoding_ = SpedEncoding::kAscii;
-  int64_t line_number_ = 0;
 };
 
 // ------------------------------------------------------------ merge routing
