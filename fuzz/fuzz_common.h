@@ -4,9 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
+#include <system_error>
 
 #include "data/catalogue.h"
 #include "session/main_window_state.h"
@@ -15,14 +18,27 @@
 
 namespace fiscora::fuzz {
 
+// The folder of this process alone: fuzzers run side by side (two targets at
+// once, or libFuzzer's -jobs) must not write each other's input file. It is
+// removed when the process ends normally; a crash leaves it for a look.
+inline const std::filesystem::path& Folder();
+
+inline void RemoveFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(Folder(), ec);
+}
+
 inline const std::filesystem::path& Folder() {
   static const std::filesystem::path folder = [] {
+    std::random_device random;
     auto p = std::filesystem::temp_directory_path() /
-             ("fiscora-fuzz-" +
-              std::to_string(std::hash<std::string>{}(std::filesystem::current_path().string())));
+             ("fiscora-fuzz-" + std::to_string(random()) + "-" + std::to_string(random()));
     std::filesystem::create_directories(p);
     return p;
   }();
+  // Registered once the path is made, so it runs before the path is gone.
+  static const bool removed_at_exit = (std::atexit(RemoveFolder), true);
+  (void)removed_at_exit;
   return folder;
 }
 
