@@ -9,6 +9,7 @@
 
 #include "sintegra_fixture.h"
 #include "validate/validate.h"
+#include "validation_fixture.h"
 
 namespace fiscora {
 namespace {
@@ -49,14 +50,6 @@ L WithBlock9(L lines) {
 ValidationReport Validate(const L& lines, const TempDir& dir) {
   RecordingUserInterface ui;
   return ValidateFile(dir.Write("efd.txt", lines), ui);
-}
-
-std::string Describe(const ValidationReport& r) {
-  std::string s;
-  for (const auto& f : r.findings)
-    s += std::to_string(f.line) + " " + FindingColumns(f) + " [" + f.record + "] " + f.field + " " +
-         SeverityText(f.severity) + ": " + f.message + "\n";
-  return s;
 }
 
 TEST(EfdValidation, SoundFileHasNoFindingAndASignatureAfter9999IsNotRead) {

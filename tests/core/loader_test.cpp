@@ -17,13 +17,6 @@ namespace {
 
 using namespace fiscora::testing;
 
-std::string Slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 Money Sum(ClientTable& t, const char* field) {
   Money sum;
   int f = t.FieldIndex(field);

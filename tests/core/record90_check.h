@@ -9,19 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace fiscora::testing {
+#include "sintegra_fixture.h"
 
-// The lines of a file without their line ends.
-inline std::vector<std::string> FileLines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
+namespace fiscora::testing {
 
 inline std::vector<std::string> Record90Faults(const std::vector<std::string>& lines) {
   std::vector<std::string> faults;

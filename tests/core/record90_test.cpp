@@ -18,13 +18,6 @@ namespace {
 using namespace fiscora::testing;
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 fs::path CopyOf(const std::string& path) {
   fs::path p(path);
   return p.parent_path() / ("Modif_" + p.filename().string());

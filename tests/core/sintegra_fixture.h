@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/catalogue.h"
 #include "session/main_window_state.h"
@@ -154,6 +156,24 @@ inline Rec R75(std::string_view code, std::string_view description, std::string_
       .Put(rec75::kCodigo, code);
   r.Put(rec75::kNcm, "12345678").Put(rec75::kDescricao, description).Put(rec75::kUnidade, unit);
   return r;
+}
+
+// The bytes of a file, whole.
+inline std::string Slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The lines of a file without their line ends (LF or CR LF).
+inline std::vector<std::string> FileLines(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 // A private temporary folder, removed with everything in it.

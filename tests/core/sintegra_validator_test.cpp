@@ -9,6 +9,7 @@
 
 #include "sintegra_fixture.h"
 #include "validate/validate.h"
+#include "validation_fixture.h"
 
 namespace fiscora {
 namespace {
@@ -94,14 +95,6 @@ std::vector<std::string> SoundLines() {
 ValidationReport Validate(const std::vector<std::string>& lines, const TempDir& dir) {
   RecordingUserInterface ui;
   return ValidateSintegra(dir.Write("v.txt", lines), ui);
-}
-
-std::string Describe(const ValidationReport& r) {
-  std::string s;
-  for (const auto& f : r.findings)
-    s += std::to_string(f.line) + " " + FindingColumns(f) + " [" + f.record + "] " + f.field + " " +
-         SeverityText(f.severity) + ": " + f.message + "\n";
-  return s;
 }
 
 TEST(SintegraValidation, SoundFileHasNoFinding) {

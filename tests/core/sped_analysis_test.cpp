@@ -18,20 +18,10 @@ namespace {
 using testing::C100;
 using testing::C170;
 using testing::C190;
+using testing::FileLines;
 using testing::P0150;
 using testing::Sped;
 using testing::TestSession;
-
-std::vector<std::string> FileLines(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 Money Cents(int64_t cents) { return Money::FromRaw(cents * 100); }
 

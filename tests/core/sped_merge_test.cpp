@@ -19,11 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace fiscora::testing;
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // A company file with the usual opening lines, the given 0140 lines and body.
 std::vector<std::string> Company(const std::vector<std::string>& establishments,
                                  const std::vector<std::string>& body = {}) {
@@ -112,16 +107,15 @@ TEST(SpedMergeInput, TheSameFileTwiceIsRefusedAndChangesNothing) {
   MergeWindow w;
   const auto lines = Company({Est("1", "MATRIZ", "11222333000181")}, {"|C100|0|1|"});
   ASSERT_TRUE(w.Add("a.txt", lines));
-  const std::string before[] = {ReadAll(w.work / kMergeHeaderFile),
-                                ReadAll(w.work / kMergeBlock0File),
-                                ReadAll(w.work / kMergeBlockCFile)};
+  const std::string before[] = {Slurp(w.work / kMergeHeaderFile), Slurp(w.work / kMergeBlock0File),
+                                Slurp(w.work / kMergeBlockCFile)};
   EXPECT_FALSE(w.Add("b.txt", lines));
   EXPECT_EQ(w.Messages(), std::vector<std::string>{"Arquivo já esta presente na listagem!"});
   EXPECT_EQ(w.ui.messages[0].title, "Fiscora");
   EXPECT_EQ(w.m.lstAdicionados.size(), 1u);
-  EXPECT_EQ(ReadAll(w.work / kMergeHeaderFile), before[0]);
-  EXPECT_EQ(ReadAll(w.work / kMergeBlock0File), before[1]);
-  EXPECT_EQ(ReadAll(w.work / kMergeBlockCFile), before[2]);
+  EXPECT_EQ(Slurp(w.work / kMergeHeaderFile), before[0]);
+  EXPECT_EQ(Slurp(w.work / kMergeBlock0File), before[1]);
+  EXPECT_EQ(Slurp(w.work / kMergeBlockCFile), before[2]);
   EXPECT_FALSE(fs::exists(w.work / kMergeBlockDFile) && fs::file_size(w.work / kMergeBlockDFile));
 }
 
@@ -411,7 +405,7 @@ TEST(MergedFile, FailureLeavesNoPartialFileAndKeepsTheEarlierOne) {
   fs::create_directories(out);
   std::ofstream(out / kMergedFileName, std::ios::binary) << "ANTERIOR\r\n";
   EXPECT_THROW(WriteMergedSped(dir.path(), out, ui, [](std::string_view) {}), std::exception);
-  EXPECT_EQ(ReadAll(out / kMergedFileName), "ANTERIOR\r\n");
+  EXPECT_EQ(Slurp(out / kMergedFileName), "ANTERIOR\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
   // A folder that does not exist.
   EXPECT_THROW(WriteMergedSped(dir.path(), dir.path() / "nenhuma", ui, [](std::string_view) {}),

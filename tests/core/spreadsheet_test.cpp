@@ -17,11 +17,6 @@ namespace {
 using namespace fiscora::testing;
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 std::vector<std::string> Names(const fs::path& folder) {
   std::vector<std::string> out;
   for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename().string());

@@ -13,13 +13,10 @@ namespace fiscora {
 namespace {
 
 namespace fs = std::filesystem;
+using fiscora::testing::Slurp;
 using fiscora::testing::TempDir;
 
 void Put(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
-std::string Get(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(WorkingFolder, CleanDeletesOnlyTxtFilesDirectlyInIt) {
   TempDir dir;
@@ -52,8 +49,8 @@ TEST(WorkingFolder, CleanDeletesOnlyTxtFilesDirectlyInIt) {
   // The links go as links; what they pointed to stays whole.
   EXPECT_FALSE(fs::exists(fs::symlink_status(work / "link.txt")));
   EXPECT_FALSE(fs::exists(fs::symlink_status(work / "quebrado.txt")));
-  EXPECT_EQ(Get(outside / "cliente.txt"), "dados do cliente");
-  EXPECT_EQ(Get(outside / "outro.txt"), "keep");
+  EXPECT_EQ(Slurp(outside / "cliente.txt"), "dados do cliente");
+  EXPECT_EQ(Slurp(outside / "outro.txt"), "keep");
   EXPECT_FALSE(fs::exists(fs::symlink_status(work / "pastalink.txt")));
   EXPECT_TRUE(fs::is_directory(outside));
 }
@@ -66,7 +63,7 @@ TEST(WorkingFolder, CleanOfAFolderThatIsALinkLeavesItsTargetAlone) {
   fs::create_symlink(dir.path() / "arquivo.txt", dir.path() / "vorn");
   RecordingUserInterface ui;
   CleanWorkingFolder(dir.path() / "vorn", ui);
-  EXPECT_EQ(Get(dir.path() / "arquivo.txt"), "keep");
+  EXPECT_EQ(Slurp(dir.path() / "arquivo.txt"), "keep");
 }
 
 TEST(WorkingFolder, PrepareMakesTheFolderAndLeavesNothingInIt) {
@@ -101,7 +98,7 @@ TEST(WorkingFolder, PrepareTellsWhenTheFolderCannotBeMade) {
         << text;
     EXPECT_NE(text.find(c.why), std::string::npos) << text;
   }
-  EXPECT_EQ(Get(dir.path() / "cache"), "a file where a folder should be");
+  EXPECT_EQ(Slurp(dir.path() / "cache"), "a file where a folder should be");
 }
 
 TEST(WorkingFolder, PrepareTellsWhenTheFolderCannotBeWritten) {
