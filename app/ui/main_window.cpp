@@ -248,7 +248,7 @@ void Tfrmprincipal::SyncGauge() {
 void Tfrmprincipal::RunAction(const std::function<void(Session&)>& action, bool verification) {
   // A routine lets the window handle events while it runs; another one
   // started meanwhile would share its tables and working files.
-  if (!session_ || busy_ || audit_running_) return;
+  if (!session_ || !Idle()) return;
   busy_ = true;
   try {
     action(*session_);
@@ -350,7 +350,7 @@ void Tfrmprincipal::ConnectHandlers() {
   // The SPED windows fill cds_totalizador_icms and the gauge too: not while a
   // routine that breathes or an audit loader has them.
   connect(button("sbtn_sped"), &QAbstractButton::clicked, this, [this] {
-    if (!busy_ && !audit_running_) popm_sped_->popup(QCursor::pos());
+    if (Idle()) popm_sped_->popup(QCursor::pos());
   });
   connect(button("sbtnfechar"), &QAbstractButton::clicked, this, &QWidget::close);
   connect(edtarq_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -396,11 +396,11 @@ void Tfrmprincipal::ConnectHandlers() {
           [this] { RunAction([](Session& s) { bbtn_analisarClick(s); }); });
   if (QAction* a = action("Analisarnotas2"))
     connect(a, &QAction::triggered, this, [this] {
-      if (!busy_ && !audit_running_) ShowModal(windows_.frm_notas_sped);
+      if (Idle()) ShowModal(windows_.frm_notas_sped);
     });
   if (QAction* a = action("MesclarSPED2"))
     connect(a, &QAction::triggered, this, [this] {
-      if (!busy_ && !audit_running_) ShowModal(windows_.frm_sped);
+      if (Idle()) ShowModal(windows_.frm_sped);
     });
 
   if (auto* web = findChild<ClickLabel*>(QStringLiteral("Label29")))
@@ -430,7 +430,7 @@ bool Tfrmprincipal::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Tfrmprincipal::closeEvent(QCloseEvent* event) {
-  if (busy_ || audit_running_) {
+  if (!Idle()) {
     // The working files are still being written and read: close at the end.
     close_pending_ = true;
     event->ignore();

@@ -99,6 +99,9 @@ class Tfrmprincipal : public QWidget {
   // with its text in a message box; after a failed verification run the
   // controls the run disabled are enabled again.
   void RunAction(const std::function<void(Session&)>& action, bool verification = false);
+  // No routine breathes and no audit loader runs: the tables and the working
+  // files are free for another routine.
+  bool Idle() const { return !busy_ && !audit_running_; }
   void ShowModal(QWidget* window);
   // An audit loader started or ended: the controls that start routines on
   // its tables are disabled meanwhile, the grids and totals wait, and a
