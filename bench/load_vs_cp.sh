@@ -12,22 +12,17 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/bench/common.sh"
 build=${1:-$root/build-bench}
 lines=${2:-1000000}
 runs=${3:-5}
 
-for tool in hyperfine /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "load_vs_cp: $tool is needed" >&2; exit 2; }
-done
-if [ ! -d "$build" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DFISCORA_GUI=OFF >/dev/null
-fi
-cmake --build "$build" --target gen-sintegra fiscora-cli >/dev/null
+bench_needs load_vs_cp hyperfine /usr/bin/time
+bench_build "$build" gen-sintegra fiscora-cli
 
 gen=$build/tools/gen-sintegra
 cli=$build/cli/fiscora-cli
-work=$(mktemp -d "${TMPDIR:-/tmp}/fiscora_load_vs_cp.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work load_vs_cp
 file=$work/sintegra_$lines.txt
 
 "$gen" "$file" "$lines" 2025 | head -n 1

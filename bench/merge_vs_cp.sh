@@ -10,18 +10,15 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/bench/common.sh"
 build=${1:-$root/build-bench}
 lines=${2:-300000}
 runs=${3:-7}
 count=${4:-3}
 
-if [ ! -d "$build" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DFISCORA_GUI=OFF >/dev/null
-fi
-cmake --build "$build" --target gen-contrib fiscora-cli >/dev/null
+bench_build "$build" gen-contrib fiscora-cli
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/fiscora_merge_vs_cp.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work merge_vs_cp
 files=()
 for i in $(seq 1 "$count"); do
   f=$work/empresa$i.txt

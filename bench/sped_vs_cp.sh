@@ -13,23 +13,18 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/bench/common.sh"
 build=${1:-$root/build-bench}
 lines=${2:-1000000}
 runs=${3:-5}
 shift $(( $# < 3 ? $# : 3 ))
 
-for tool in hyperfine /usr/bin/time; do
-  command -v "$tool" >/dev/null || { echo "sped_vs_cp: $tool is needed" >&2; exit 2; }
-done
-if [ ! -d "$build" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DFISCORA_GUI=OFF >/dev/null
-fi
-cmake --build "$build" --target gen-sped sped-analysis-run >/dev/null
+bench_needs sped_vs_cp hyperfine /usr/bin/time
+bench_build "$build" gen-sped sped-analysis-run
 
 gen=$build/tools/gen-sped
 run=$build/bench/sped-analysis-run
-work=$(mktemp -d "${TMPDIR:-/tmp}/fiscora_sped_vs_cp.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work sped_vs_cp
 file=$work/efd_$lines.txt
 
 "$gen" "$file" "$lines" 2025 "$@"

@@ -12,20 +12,17 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/bench/common.sh"
 build=${1:-$root/build-bench}
 lines=${2:-1000000}
 runs=${3:-7}
 faulty=${4:-}
 
-if [ ! -d "$build" ]; then
-  cmake -S "$root" -B "$build" -G Ninja -DFISCORA_GUI=OFF >/dev/null
-fi
-cmake --build "$build" --target gen-sintegra fiscora-cli >/dev/null
+bench_build "$build" gen-sintegra fiscora-cli
 
 gen=$build/tools/gen-sintegra
 cli=$build/cli/fiscora-cli
-work=$(mktemp -d "${TMPDIR:-/tmp}/fiscora_validate_vs_cp.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench_work validate_vs_cp
 file=$work/sintegra_$lines.txt
 double=$work/sintegra_double.txt
 
