@@ -141,13 +141,13 @@ int Validar(CliContext& c) {
     json += "{\"line\":" + std::to_string(f.line) + ",\"columns\":";
     AppendJsonString(json, FindingColumns(f));
     json += ",\"record\":";
-    AppendJsonString(json, f.record);
+    AppendJsonString(json, FindingRecord(f));
     json += ",\"field\":";
     AppendJsonString(json, f.field);
     json += ",\"severity\":";
     AppendJsonString(json, SeverityText(f.severity));
     json += ",\"message\":";
-    AppendJsonString(json, f.message);
+    AppendJsonString(json, FindingMessage(f));
     json += '}';
   }
   json += ']';

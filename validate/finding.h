@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace fiscora {
@@ -29,6 +30,12 @@ inline std::string FindingColumns(const Finding& f) {
   if (f.last_column <= f.first_column) return std::to_string(f.first_column);
   return std::to_string(f.first_column) + "-" + std::to_string(f.last_column);
 }
+
+// What the writers of findings (the sheet, fiscora-cli) read of a finding:
+// its record and its message text. They read them through these two, so
+// that the storage behind a finding may stay compact.
+inline std::string_view FindingRecord(const Finding& f) { return f.record; }
+inline std::string FindingMessage(const Finding& f) { return f.message; }
 
 enum class ValidatedKind { kUnknown, kSintegra, kEfd };
 
