@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <mutex>
 #include <ostream>
 #include <random>
 #include <sstream>
 
 #include "cli/commands.h"
+#include "data/atomic_file.h"
 #include "data/catalogue.h"
 #include "sintegra/input_check.h"
 #include "sintegra/layout.h"
 #include "sped/fields.h"
+#include "sped/merged_file.h"
 
 namespace fiscora {
 
@@ -55,7 +58,11 @@ std::string Usage() {
   return text;
 }
 
-// A private working folder for one run, removed at exit.
+std::mutex run_folder_mutex;
+fs::path run_folder;
+
+// A private working folder for one run (mode 0700: the fiscal data in it is
+// the user's alone), removed at exit.
 class TempFolder {
  public:
   TempFolder() {
@@ -66,21 +73,47 @@ class TempFolder {
       name << "fiscora-cli-" << std::hex << gen();
       fs::path p = fs::temp_directory_path() / name.str();
       if (fs::create_directory(p)) {
+        fs::permissions(p, fs::perms::owner_all, fs::perm_options::replace);
         path_ = p;
+        std::lock_guard lock(run_folder_mutex);
+        run_folder = p;
         return;
       }
     }
     throw FileError("Não foi possível criar a pasta de trabalho temporária");
   }
   ~TempFolder() {
+    std::lock_guard lock(run_folder_mutex);
     std::error_code ec;
     fs::remove_all(path_, ec);
+    run_folder.clear();
   }
   const fs::path& path() const { return path_; }
 
  private:
   fs::path path_;
 };
+
+// A result never replaces a file the command reads: every output (the
+// spreadsheets, the PDF, the merged file in --saida) is checked against
+// every input (the positional files and the files of input options).
+void RefuseOutputsOverInputs(const CliArgs& args) {
+  static const std::string_view kOutputs[] = {"--planilha", "--pdf", "--planilha-notas",
+                                              "--planilha-ecf"};
+  static const std::string_view kInputs[] = {"--inventario-inicial", "--inventario-final",
+                                             "--periodo"};
+  auto among = [](const auto& list, const std::string& name) {
+    return std::find(std::begin(list), std::end(list), name) != std::end(list);
+  };
+  std::vector<fs::path> inputs;
+  for (const auto& p : args.positionals) inputs.push_back(PathFromUtf8(p));
+  for (const auto& [name, value] : args.options)
+    if (among(kInputs, name)) inputs.push_back(PathFromUtf8(value));
+  for (const auto& [name, value] : args.options) {
+    if (among(kOutputs, name)) RefuseOutputOverInputs(PathFromUtf8(value), inputs);
+    if (name == "--saida") RefuseOutputOverInputs(PathFromUtf8(value) / kMergedFileName, inputs);
+  }
+}
 
 std::vector<std::string> SplitList(const std::string& s) {
   std::vector<std::string> out;
@@ -92,6 +125,11 @@ std::vector<std::string> SplitList(const std::string& s) {
 }
 
 }  // namespace
+
+fs::path CurrentRunFolder() {
+  std::lock_guard lock(run_folder_mutex);
+  return run_folder;
+}
 
 int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
            ReportPrinter* printer) {
@@ -167,6 +205,7 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
 
   std::string file = command->needs_file ? args.positionals.front() : std::string();
   try {
+    RefuseOutputsOverInputs(args);
     TempFolder folder;
     RecordingUserInterface ui;
     MainWindowState frm(&ui);

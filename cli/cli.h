@@ -1,6 +1,7 @@
 // fiscora-cli: the headless front end over the same core.
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -15,5 +16,10 @@ class ReportPrinter;
 // writes the inventory report of "inventario --pdf" (null: not available).
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            ReportPrinter* printer = nullptr);
+
+// The private working folder of the run under way (empty when none), for
+// the program's signal handling: an interrupted run removes it as a
+// finished one does.
+std::filesystem::path CurrentRunFolder();
 
 }  // namespace fiscora

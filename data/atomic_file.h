@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace fiscora {
 
@@ -30,13 +31,25 @@ std::string WriteFailureReason(const std::error_code& ec);
 // The path as UTF-8 text (for messages).
 std::string PathText(const std::filesystem::path& path);
 
+// Whether the two paths name the same file: links followed, hard links
+// and different spellings of one path included.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Throws FileWriteError naming `output` when it is one of `inputs` (links
+// followed): a file the program reads is never overwritten by its results.
+void RefuseOutputOverInputs(const std::filesystem::path& output,
+                            const std::vector<std::filesystem::path>& inputs);
+
 // A free name for a temporary file in the folder of `target`
 // (".<name>.<random>.tmp"); the file is not created.
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target);
 
 // Calls write(temp) to produce the whole file under a temporary name in the
 // target's folder, then renames it over `target` (replacing an existing
-// file). For writers that take a path (a spreadsheet library, a PDF printer).
+// file). A link is followed: its target is replaced (the temporary file
+// beside it) and the link stays. The old file's mode and owner pass to the
+// new one; an existing file the user may not write is refused before any
+// work. For writers that take a path (a spreadsheet library, a PDF printer).
 // When write throws, or leaves no file, or the rename fails, the temporary
 // file is removed, the target is untouched and FileWriteError (or write's own
 // exception) propagates.
@@ -68,6 +81,7 @@ class AtomicFile {
 
  private:
   std::filesystem::path target_;
+  std::filesystem::path real_;  // the target, links followed
   std::filesystem::path temp_;
   std::ofstream out_;
   bool done_ = false;

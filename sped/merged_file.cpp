@@ -2,8 +2,8 @@
 
 #include <cstring>
 #include <fstream>
-#include <random>
 
+#include "data/atomic_file.h"
 #include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sped/fields.h"
@@ -49,31 +49,12 @@ namespace {
 
 constexpr size_t kFlushAt = size_t{1} << 20;
 
-// The output under a temporary name next to its final name; every line
-// written is counted by its register code.
+// The output through the atomic writer (a temporary file beside the final
+// one); every line written is counted by its register code.
 class MergedOutput {
  public:
-  MergedOutput(const fs::path& final_path, UserInterface& ui) : final_(final_path), pacer_(ui) {
-    std::random_device rd;
-    for (int attempt = 0; attempt < 100 && !out_.is_open(); ++attempt) {
-      char suffix[32];
-      std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(rd()));
-      fs::path candidate = final_;
-      candidate += suffix;
-      std::error_code ec;
-      if (fs::exists(candidate, ec)) continue;
-      temp_ = candidate;
-      out_.open(temp_, std::ios::binary | std::ios::trunc);
-      if (!out_) break;
-    }
-    if (!out_.is_open()) throw FileError("Não foi possível criar o arquivo " + final_.string());
+  MergedOutput(const fs::path& final_path, UserInterface& ui) : out_(final_path), pacer_(ui) {
     buf_.reserve(kFlushAt + 4096);
-  }
-  ~MergedOutput() {
-    if (committed_) return;
-    out_.close();
-    std::error_code ec;
-    if (!temp_.empty()) fs::remove(temp_, ec);
   }
 
   // A line with its register code (field 0).
@@ -124,13 +105,7 @@ class MergedOutput {
 
   void Commit() {
     Flush();
-    out_.close();
-    if (!out_) throw FileError("Erro ao gravar o arquivo " + temp_.string());
-    std::error_code ec;
-    fs::rename(temp_, final_, ec);
-    if (ec)
-      throw FileError("Não foi possível gravar o arquivo " + final_.string() + ": " + ec.message());
-    committed_ = true;
+    out_.Commit();
   }
 
  private:
@@ -160,26 +135,20 @@ class MergedOutput {
     WriteRun(data.substr(run, pos - run));
     return pos;
   }
-  void WriteRun(std::string_view bytes) {
-    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out_) throw FileError("Erro ao gravar o arquivo " + temp_.string());
-  }
+  void WriteRun(std::string_view bytes) { out_.Write(bytes); }
 
   void Flush() {
     if (buf_.empty()) return;
-    out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+    out_.Write(buf_);
     buf_.clear();
-    if (!out_) throw FileError("Erro ao gravar o arquivo " + temp_.string());
   }
 
-  fs::path final_, temp_;
-  std::ofstream out_;
+  AtomicFile out_;
   std::string buf_;
   RegisterTally tally_;
   int64_t lines_ = 0;
   Pacer pacer_;
   std::string scratch_;
-  bool committed_ = false;
 };
 
 std::string Count(std::string_view code, int64_t n) {

@@ -61,8 +61,13 @@ const char kMailAddress[] = "contato@fiscora.example";
 
 }  // namespace
 
-Tfrmprincipal::Tfrmprincipal(std::filesystem::path working_folder, QWidget* parent)
-    : QWidget(parent), working_folder_(std::move(working_folder)) {
+Tfrmprincipal::Tfrmprincipal(std::filesystem::path base_folder, QWidget* parent)
+    : QWidget(parent),
+      folder_(base_folder),
+      // A refused base folder leaves no folder of its own: the working files
+      // then fail at the first load, never land elsewhere.
+      working_folder_(folder_.path().empty() ? base_folder / "janela-indisponivel"
+                                             : folder_.path()) {
   setObjectName(QStringLiteral("frmprincipal"));
   setWindowTitle(QStringLiteral("Fiscora"));
   // System menu and minimise only: no maximise, no resizing.
@@ -93,9 +98,8 @@ Tfrmprincipal::Tfrmprincipal(std::filesystem::path working_folder, QWidget* pare
   // The creation handler: the working folder, then the reset of labels and
   // controls. A folder that cannot be made or written is told to the user
   // once the window is up, instead of failures at each load later.
-  std::error_code ec;
-  std::filesystem::create_directories(working_folder_, ec);
-  QTimer::singleShot(0, this, [this] { PrepareWorkingFolder(working_folder_, *ui_); });
+  if (!folder_.problem().empty())
+    QTimer::singleShot(0, this, [this] { ui_->Message("ATENÇÃO!!!", folder_.problem()); });
   InitMainWindow(state_);
   SyncAll();
   ConnectHandlers();
@@ -436,7 +440,7 @@ void Tfrmprincipal::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  CleanWorkingFolder(working_folder_, *ui_);
+  folder_.Close(ui_.get());
   event->accept();
 }
 

@@ -15,6 +15,7 @@
 #include "app/ui/secondary_windows.h"
 #include "session/main_window_state.h"
 #include "session/session.h"
+#include "session/window_folder.h"
 
 class QLineEdit;
 class QMenu;
@@ -34,9 +35,10 @@ class Tfrmprincipal : public QWidget {
   Q_OBJECT
 
  public:
-  // The creation of the window: its controls, the working folder (created
-  // when missing) and the reset of labels and controls. No table exists yet.
-  explicit Tfrmprincipal(std::filesystem::path working_folder, QWidget* parent = nullptr);
+  // The creation of the window: its controls, its own working folder inside
+  // `base_folder` (created when missing) and the reset of labels and
+  // controls. No table exists yet.
+  explicit Tfrmprincipal(std::filesystem::path base_folder, QWidget* parent = nullptr);
   ~Tfrmprincipal() override;
 
   // Joins the data module, which must outlive the window: builds the session
@@ -108,7 +110,8 @@ class Tfrmprincipal : public QWidget {
   // close asked for meanwhile happens at its end.
   void SetAuditRunning(bool running);
 
-  std::filesystem::path working_folder_;
+  WindowFolder folder_;
+  std::filesystem::path working_folder_;  // the folder's path, kept after it closes
   MainWindowState state_;
   std::unique_ptr<GuiUserInterface> ui_;
   std::unique_ptr<Session> session_;

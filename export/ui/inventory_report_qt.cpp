@@ -1,5 +1,6 @@
 #include "export/ui/inventory_report_qt.h"
 
+#include <QBuffer>
 #include <QButtonGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -194,14 +195,23 @@ int PaintInventoryReport(QPagedPaintDevice& device, const InventoryReport& repor
 }
 
 void WriteInventoryReportPdf(const InventoryReport& report, const std::filesystem::path& file) {
-  WriteFileAtomically(file, [&](const std::filesystem::path& temp) {
-    QPdfWriter writer(QString::fromStdU16String(temp.u16string()));
+  // The painter does not report a failed write to a file: the document is
+  // made in memory and its bytes go through the atomic writer, which checks
+  // every write.
+  QByteArray bytes;
+  {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
     writer.setResolution(600);
     writer.setTitle(QStringLiteral("Inventário"));
     writer.setCreator(QStringLiteral("Fiscora"));
     SetUpPage(writer);
     PaintInventoryReport(writer, report);
-  });
+  }
+  AtomicFile out(file);
+  out.Write(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  out.Commit();
 }
 
 void DialogReportPrinter::Print(const InventoryReport& report) {

@@ -104,7 +104,7 @@ TEST_F(CliInventoryAliquots, AFileThatCannotBeWrittenEndsWithItsReason) {
   CliResult r = Cli({"inventario", file_, "--planilha", xlsx});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("Não foi possível gravar o arquivo " + xlsx + ": a pasta não existe"),
+  EXPECT_NE(r.err.find("Não foi possível gravar o arquivo " + xlsx + ": pasta inexistente"),
             std::string::npos)
       << r.err;
 }

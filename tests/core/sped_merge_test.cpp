@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "data/atomic_file.h"
 #include "sintegra/layout.h"
 #include "sintegra_fixture.h"
 #include "sped/merge.h"
@@ -409,7 +410,7 @@ TEST(MergedFile, FailureLeavesNoPartialFileAndKeepsTheEarlierOne) {
   EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
   // A folder that does not exist.
   EXPECT_THROW(WriteMergedSped(dir.path(), dir.path() / "nenhuma", ui, [](std::string_view) {}),
-               FileError);
+               FileWriteError);
 }
 
 TEST(SpedMerge, FailedWriteShowsNoSuccess) {
@@ -417,7 +418,7 @@ TEST(SpedMerge, FailedWriteShowsNoSuccess) {
   ASSERT_TRUE(w.Add("a.txt", Company({Est("1", "MATRIZ", "11222333000181")})));
   ASSERT_TRUE(w.Add("b.txt", Company({Est("2", "FILIAL", "11222333000262")})));
   w.ui.folder = (w.dir.path() / "nao_existe").string();
-  EXPECT_THROW(w.Merge(), FileError);
+  EXPECT_THROW(w.Merge(), FileWriteError);
   EXPECT_EQ(w.Messages(), std::vector<std::string>{"Confirma a mesclagem dos arquivos?"});
 }
 

@@ -193,7 +193,7 @@ TEST(SaveStep, AFailedWriteSaysWhichFileAndLeavesNothingBehind) {
   struct {
     fs::path target;
     std::string reason;
-  } cases[] = {{missing, "a pasta não existe"}, {folder_target, ""}};
+  } cases[] = {{missing, "pasta inexistente"}, {folder_target, ""}};
   for (const auto& [target, reason] : cases) {
     SCOPED_TRACE(PathText(target));
     RecordingUserInterface ui;

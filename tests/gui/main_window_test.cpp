@@ -365,30 +365,41 @@ TEST_F(MainWindowTest, PressingVerificarShowsTheWaitLabel) {
   QTest::mouseRelease(Find("sbtnverificar"), Qt::LeftButton);
 }
 
-TEST_F(MainWindowTest, ClosingDeletesTextFilesOnly) {
-  const auto touch = [](const fs::path& p) { std::ofstream(p) << "x"; };
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Closing deletes the window's own working folder and nothing else: the
+// files in the base folder (the user's, whatever their names) and the
+// folder of a second window running at the same time stay.
+TEST_F(MainWindowTest, ClosingDeletesOnlyItsOwnWorkingFolder) {
+  const auto touch = [](const fs::path& p, const char* text) { std::ofstream(p) << text; };
+  const fs::path own = frm_->working_folder();
+  ASSERT_EQ(own.parent_path(), folder_);
+  EXPECT_EQ(fs::status(own).permissions() & fs::perms::all, fs::perms::owner_all);
+  Tfrmprincipal second(folder_);
+  const fs::path other = second.working_folder();
+  ASSERT_NE(other, own);
   fs::create_directories(folder_ / "sub");
-  fs::create_directories(folder_ / "pasta.txt");
-  for (const char* f : {"temp_50Normal.txt", "blocoC.txt", "planilha.xls", "notas.txt.bak"})
-    touch(folder_ / f);
-  touch(folder_ / "sub" / "interno.txt");
+  for (const char* f : {"temp_50Normal.txt", "blocoC.txt", "planilha.xls"}) {
+    touch(folder_ / f, "do usuário");
+    touch(own / f, "desta janela");
+    touch(other / f, "da outra janela");
+  }
+  touch(folder_ / "sub" / "interno.txt", "do usuário");
 
   frm_->close();
 
-  // clang-format off
-  const struct {
-    const char* path;
-    bool remains;
-  } expect[] = {
-      {"temp_50Normal.txt", false}, {"blocoC.txt", false},    {"planilha.xls", true},
-      {"notas.txt.bak", true},      {"sub/interno.txt", true}, {"pasta.txt", true},
-  };
-  // clang-format on
-  for (const auto& e : expect) {
-    SCOPED_TRACE(e.path);
-    EXPECT_EQ(fs::exists(folder_ / e.path), e.remains);
+  EXPECT_FALSE(fs::exists(own));
+  for (const char* f : {"temp_50Normal.txt", "blocoC.txt", "planilha.xls", "sub/interno.txt"}) {
+    SCOPED_TRACE(f);
+    EXPECT_EQ(ReadAll(folder_ / f), "do usuário");
   }
+  EXPECT_EQ(ReadAll(other / "temp_50Normal.txt"), "da outra janela");
   EXPECT_TRUE(recorder_.messages.empty());
+  second.close();
+  EXPECT_FALSE(fs::exists(other));
 }
 
 TEST_F(MainWindowTest, TabsFollowTheStatesPageOrder) {
@@ -492,13 +503,14 @@ class CloseDuringRun : public RecordingUserInterface {
 TEST_F(MainWindowTest, ClosingDuringARunWaitsForItsEnd) {
   CloseDuringRun ui;
   ui.window = frm_.get();
-  ui.watched = folder_ / "temp_50Normal.txt";
+  const fs::path own = frm_->working_folder();
+  ui.watched = own / "temp_50Normal.txt";
   const fs::path file = ChooseAndVerifyAFileWithAWarning(ui);
   EXPECT_TRUE(ui.existed_after_close);
   EXPECT_FALSE(ui.messages.empty());
   Pump();
   EXPECT_FALSE(frm_->isVisible());
-  EXPECT_FALSE(fs::exists(folder_ / "temp_50Normal.txt"));
+  EXPECT_FALSE(fs::exists(own));
   EXPECT_TRUE(fs::exists(file));
 }
 

@@ -47,6 +47,30 @@ if [ "$(cat "$dir/estoque.xlsx")" != "planilha antiga" ]; then
   echo "FAIL planilha: the old spreadsheet was changed"; fail=1
 fi
 
+# inventario --pdf: the report is made in memory and written through the
+# atomic writer; a build without Qt has no PDF (exit 2) and skips it.
+printf 'PDF antigo' > "$dir/estoque.pdf"
+"$cli" inventario "$dir/estoque.txt" --pdf "$dir/novo.pdf" >/dev/null 2>&1
+if [ $? -ne 2 ]; then
+  (trap '' XFSZ; ulimit -f 4; exec "$cli" inventario "$dir/estoque.txt" --pdf "$dir/estoque.pdf") >"$dir/out" 2>"$dir/err"
+  check pdf $? "$dir/err" "Não foi possível gravar o arquivo $dir/estoque.pdf: o arquivo excede o tamanho permitido (disco cheio"
+  if [ "$(cat "$dir/estoque.pdf")" != "PDF antigo" ]; then
+    echo "FAIL pdf: the old PDF was changed"; fail=1
+  fi
+  # A truly full disk where a small file system can be mounted (root).
+  mkdir "$dir/cheio"
+  if mount -t tmpfs -o size=16k tmpfs "$dir/cheio" 2>/dev/null; then
+    printf 'PDF antigo' > "$dir/cheio/estoque.pdf"
+    "$cli" inventario "$dir/estoque.txt" --pdf "$dir/cheio/estoque.pdf" >"$dir/out" 2>"$dir/err"
+    code=$?
+    check pdf-tmpfs $code "$dir/err" "Não foi possível gravar o arquivo $dir/cheio/estoque.pdf: disco cheio"
+    if [ "$(cat "$dir/cheio/estoque.pdf")" != "PDF antigo" ]; then
+      echo "FAIL pdf-tmpfs: the old PDF was changed"; fail=1
+    fi
+    umount "$dir/cheio"
+  fi
+fi
+
 # Without the limit the writers work (the test's own sanity).
 "$cli" registro90 "$dir/loja.txt" >"$dir/out" 2>"$dir/err" || { echo "FAIL: registro90 without a limit"; cat "$dir/err"; fail=1; }
 
