@@ -1,0 +1,111 @@
+// What fiscora-cli guarantees about the user's files: a result never
+// replaces an input (links and hard links followed), a replaced file keeps
+// its mode and its links, a file the user may not write is refused with
+// nothing changed, and no temporary file is left behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "cli_fixture.h"
+#include "sintegra_fixture.h"
+
+namespace fiscora {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace fiscora::testing;
+
+class CliFileSafety : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    file_ = dir_.Write("loja.txt", {R10().str(), R75("00034", "ARROZ 5KG", "SC").str(),
+                                    R74("00034", 3000, 6000).str()});
+    original_ = Slurp(file_);
+  }
+  std::string P(const char* name) const { return (dir_.path() / name).string(); }
+  bool NoTemporaryFile() const {
+    for (const auto& e : fs::recursive_directory_iterator(dir_.path()))
+      if (e.path().extension() == ".tmp") return false;
+    return true;
+  }
+  TempDir dir_;
+  std::string file_;
+  std::string original_;
+};
+
+TEST_F(CliFileSafety, AnOutputThatIsAnInputIsRefusedAndTheInputStaysWhole) {
+  fs::create_symlink(file_, P("link.txt"));
+  fs::create_hard_link(file_, P("hard.txt"));
+  fs::create_directories(P("saida"));
+  fs::create_symlink(file_, P("saida/SPED_mesclado.txt"));
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    std::string output;
+  } cases[] = {
+      {"inventario --planilha", {"inventario", file_, "--planilha", file_}, file_},
+      {"inventario --pdf", {"inventario", file_, "--pdf", file_}, file_},
+      {"through a link", {"inventario", file_, "--planilha", P("link.txt")}, P("link.txt")},
+      {"a hard link", {"inventario", file_, "--planilha", P("hard.txt")}, P("hard.txt")},
+      {"another spelling",
+       {"inventario", file_, "--planilha", P("saida/../loja.txt")},
+       P("saida/../loja.txt")},
+      {"aliquotas", {"aliquotas", file_, "--planilha", file_, "--tabela", "cds_totaliq"}, file_},
+      {"sped-notas", {"sped-notas", file_, "--planilha-notas", file_}, file_},
+      {"sped-notas ecf", {"sped-notas", file_, "--planilha-ecf", P("link.txt")}, P("link.txt")},
+      {"auditoria", {"auditoria", "--periodo", file_, "--planilha", P("link.txt")}, P("link.txt")},
+      {"sped-mesclar",
+       {"sped-mesclar", "--saida", P("saida"), file_},
+       (dir_.path() / "saida" / "SPED_mesclado.txt").string()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CliResult r = Cli(c.args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(
+        r.err.find("Não foi possível gravar o arquivo " + c.output + ": é um arquivo de entrada"),
+        std::string::npos)
+        << r.err;
+    EXPECT_EQ(Slurp(file_), original_);
+    EXPECT_TRUE(fs::is_symlink(P("link.txt")));
+    EXPECT_EQ(fs::hard_link_count(file_), 2u);
+    EXPECT_TRUE(NoTemporaryFile());
+  }
+}
+
+TEST_F(CliFileSafety, TipoArquivoKeepsModeAndLinks) {
+  fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+  CliResult r = Cli({"tipo-arquivo", file_, "2"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(Slurp(file_), original_);
+  EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  // Through a link: the link stays a link, the file it names changes.
+  const std::string before = Slurp(file_);
+  fs::create_symlink(file_, P("link.txt"));
+  r = Cli({"tipo-arquivo", P("link.txt"), "1"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(fs::is_symlink(P("link.txt")));
+  EXPECT_NE(Slurp(file_), before);
+  EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_TRUE(NoTemporaryFile());
+}
+
+TEST_F(CliFileSafety, AFileTheUserMayNotWriteIsRefusedUnchanged) {
+  fs::permissions(file_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read,
+                  fs::perm_options::replace);
+  if (std::ofstream(file_, std::ios::app)) GTEST_SKIP() << "root writes any file (see the script)";
+  CliResult r = Cli({"tipo-arquivo", file_, "2"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("Não foi possível gravar o arquivo " + file_ + ": permissão negada"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(Slurp(file_), original_);
+  EXPECT_TRUE(NoTemporaryFile());
+}
+
+}  // namespace
+}  // namespace fiscora
