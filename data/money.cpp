@@ -190,4 +190,39 @@ std::optional<int32_t> ParseInt32(std::string_view text) {
   return static_cast<int32_t>(p->mantissa);
 }
 
+namespace {
+
+bool Signed(std::string_view text) { return text.find_first_of("+-") != std::string_view::npos; }
+
+}  // namespace
+
+std::optional<ParsedDecimal> ParseUnsignedDecimalComma(std::string_view text) {
+  if (Signed(text)) return std::nullopt;
+  return ParseDecimalComma(text);
+}
+
+std::optional<int32_t> ParseUnsignedInt32(std::string_view text) {
+  if (Signed(text)) return std::nullopt;
+  return ParseInt32(text);
+}
+
+bool IsRealDigitDate(std::string_view text, DigitDateOrder order) {
+  if (text.size() != 8) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  auto number = [&](size_t from, size_t len) {
+    int v = 0;
+    for (size_t i = from; i < from + len; ++i) v = v * 10 + (text[i] - '0');
+    return v;
+  };
+  const bool ymd = order == DigitDateOrder::kYearMonthDay;
+  const int year = ymd ? number(0, 4) : number(4, 4);
+  const int month = ymd ? number(4, 2) : number(2, 2);
+  const int day = ymd ? number(6, 2) : number(0, 2);
+  if (year < 1 || month < 1 || month > 12 || day < 1) return false;
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
 }  // namespace fiscora

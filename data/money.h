@@ -77,4 +77,17 @@ std::optional<double> ParseDouble(std::string_view text);
 // 32-bit integer from a text with optional blanks and sign.
 std::optional<int32_t> ParseInt32(std::string_view text);
 
+// The numeric fields of the fiscal layouts have no sign: a "-" or "+" is a
+// character that is not a digit, as any other. These read such a field as
+// ParseDecimalComma and ParseInt32 do, refusing a sign.
+std::optional<ParsedDecimal> ParseUnsignedDecimalComma(std::string_view text);
+std::optional<int32_t> ParseUnsignedInt32(std::string_view text);
+
+// The order of the eight digits of a date field: "aaaammdd" (SINTEGRA) or
+// "ddmmaaaa" (EFD).
+enum class DigitDateOrder { kYearMonthDay, kDayMonthYear };
+// Whether the text is eight digits that name a real day: a month from 1 to
+// 12 and a day that month has (29 February in leap years only).
+bool IsRealDigitDate(std::string_view text, DigitDateOrder order);
+
 }  // namespace fiscora

@@ -37,13 +37,20 @@ void ReadFileHeader(Session& s, const std::string& path) {
     s.frm.progresso.Step();
     if (bytes.substr(0, 2) != "10") continue;
     RecordLine line(bytes, sniffer.LineIsUtf8(bytes));
-    auto raw = [&](const FieldSpec& f) { return std::string(line.Raw(f)); };
+    // Every text as the other labels have it (Windows-1252 read as such), so
+    // that a stray byte never reaches a label or the envelope raw.
+    auto raw = [&](const FieldSpec& f) { return line.Text(f); };
+    // The period as it stands, not yet checked: a date that is not one is
+    // refused by the load, with its line.
+    auto date = [&](const FieldSpec& f) {
+      return IsAscii(line.Raw(f)) ? line.Date(f.first) : line.Text(f);
+    };
     const FieldSpec& c = rec10::kCnpj;
     std::string cnpj = raw(c.Part(0, 2)) + "." + raw(c.Part(2, 3)) + "." + raw(c.Part(5, 3)) + "/" +
                        raw(c.Part(8, 4)) + "-" + raw(c.Part(12, 2));
     std::string ie = line.Text(rec10::kIe), empresa = line.Text(rec10::kRazaoSocial),
                 municipio = line.Text(rec10::kMunicipio), uf = line.Text(rec10::kUf);
-    std::string first = line.Date(rec10::kDataInicial), last = line.Date(rec10::kDataFinal);
+    std::string first = date(rec10::kDataInicial), last = date(rec10::kDataFinal);
     t.Append();
     s.frm.lblCnpj.SetText(cnpj);
     t.SetText(f_cnpj, cnpj);

@@ -13,26 +13,27 @@ std::string ColumnsText(int first, int last) {
 }
 
 std::string Detail(const std::string& record, int first, int last, const std::string& field,
-                   const std::string& text, int line_length) {
+                   const std::string& text, int line_length, bool date) {
   std::string where = "registro " + record + ", " + ColumnsText(first, last) + " (" + field + "): ";
   if (line_length >= 0 && line_length < last)
     return where + "a linha termina na coluna " + std::to_string(line_length) + "; falta" +
            (line_length + 1 == last ? " a " : "m as ") + ColumnsText(line_length + 1, last) + ".";
+  if (date) return where + "'" + text + "' não é uma data válida (aaaammdd).";
   return where + "'" + text + "' não é um número válido.";
 }
 
 }  // namespace
 
 std::string ConversionError::detail() const {
-  return Detail(record_, first_column_, last_column_, field_, text_, line_length_);
+  return Detail(record_, first_column_, last_column_, field_, text_, line_length_, date_);
 }
 
 ConversionError::ConversionError(std::string file, int64_t line, std::string record,
                                  int first_column, int last_column, std::string field,
-                                 std::string text, int line_length)
+                                 std::string text, int line_length, bool date)
     : std::runtime_error("Erro de conversão no arquivo " + file + ", linha " +
                          std::to_string(line) + ": " +
-                         Detail(record, first_column, last_column, field, text, line_length)),
+                         Detail(record, first_column, last_column, field, text, line_length, date)),
       file_(std::move(file)),
       line_(line),
       record_(std::move(record)),
@@ -40,7 +41,8 @@ ConversionError::ConversionError(std::string file, int64_t line, std::string rec
       last_column_(last_column),
       field_(std::move(field)),
       text_(std::move(text)),
-      line_length_(line_length) {}
+      line_length_(line_length),
+      date_(date) {}
 
 bool IsAscii(std::string_view s) {
   const char* p = s.data();
@@ -231,7 +233,12 @@ std::string RecordLine::Date(int column) const {
   return out;
 }
 
-void RecordLine::Fail(int column, int width, std::string_view field) const {
+void RecordLine::CheckDate(const FieldSpec& f) const {
+  std::string_view raw = Raw(f.first, 8);
+  if (!IsRealDigitDate(raw, DigitDateOrder::kYearMonthDay)) Fail(f.first, 8, f.name, Whole(raw, 8));
+}
+
+void RecordLine::Fail(int column, int width, std::string_view field, bool date) const {
   std::string_view type = Raw(1, 2);
   if (type == "60" || type == "61") type = Raw(1, 3);
   std::string shown(Raw(column, width));
@@ -239,7 +246,7 @@ void RecordLine::Fail(int column, int width, std::string_view field) const {
   // The line's length in columns, for a field that runs past its end.
   int length = multibyte_ ? CharCount(bytes_) : static_cast<int>(bytes_.size());
   throw ConversionError(file_ ? *file_ : std::string(), line_number_, std::string(type), column,
-                        column + width - 1, std::string(field), shown, length);
+                        column + width - 1, std::string(field), shown, length, date);
 }
 
 namespace {
@@ -253,7 +260,7 @@ std::optional<ParsedDecimal> ParseImplied(std::string_view raw, int whole) {
   if (w) std::memcpy(buf, raw.data(), w);
   buf[w] = ',';
   if (raw.size() > w) std::memcpy(buf + w + 1, raw.data() + w, raw.size() - w);
-  return ParseDecimalComma(std::string_view(buf, raw.size() + 1));
+  return ParseUnsignedDecimalComma(std::string_view(buf, raw.size() + 1));
 }
 
 }  // namespace
@@ -314,7 +321,7 @@ double RecordLine::Float(const FieldSpec& f) const {
 
 int32_t RecordLine::Integer(const FieldSpec& f) const {
   std::string_view raw = Raw(f);
-  auto v = Whole(raw, f.width) ? ParseInt32(raw) : std::nullopt;
+  auto v = Whole(raw, f.width) ? ParseUnsignedInt32(raw) : std::nullopt;
   if (!v) Fail(f.first, f.width, f.name);
   return *v;
 }

@@ -30,8 +30,10 @@ class ConversionError : public std::runtime_error {
   // line_length: the line's length in columns, when the field may run past
   // its end (-1: not known); a field past the end is reported as missing
   // columns instead of a bad number.
+  // date: the field is a date ("não é uma data válida").
   ConversionError(std::string file, int64_t line, std::string record, int first_column,
-                  int last_column, std::string field, std::string text, int line_length = -1);
+                  int last_column, std::string field, std::string text, int line_length = -1,
+                  bool date = false);
   const std::string& file() const { return file_; }
   int64_t line() const { return line_; }
   const std::string& record() const { return record_; }
@@ -52,6 +54,7 @@ class ConversionError : public std::runtime_error {
   int first_column_, last_column_;
   std::string field_, text_;
   int line_length_ = -1;
+  bool date_ = false;
 };
 
 // Reads a file line by line in large blocks (BlockLineReader). A line ends
@@ -129,14 +132,19 @@ class RecordLine {
   // The field as UTF-8 text, unchanged or trimmed of blanks.
   std::string Text(const FieldSpec& f) const;
   std::string Trimmed(const FieldSpec& f) const;
-  // A date AAAAMMDD as dd/mm/yyyy, not validated.
-  std::string Date(const FieldSpec& f) const { return Date(f.first); }
+  // A date AAAAMMDD as dd/mm/yyyy. A field that is not a real day throws
+  // ConversionError naming f.
+  std::string Date(const FieldSpec& f) const {
+    CheckDate(f);
+    return Date(f.first);
+  }
   // As Trimmed and Date, without a copy: a view of the line, of `scratch`
   // holding the converted text, or of `out` (ten characters at most).
   std::string_view TrimmedView(const FieldSpec& f, std::string& scratch) const {
     return TrimmedView(f.first, f.width, scratch);
   }
   std::string_view DateView(const FieldSpec& f, char (&out)[10]) const {
+    CheckDate(f);
     return DateView(f.first, out);
   }
   // N i.d: the whole digits, a comma, the decimals, as money or double; the
@@ -169,7 +177,8 @@ class RecordLine {
   int32_t Integer(int column, int width, std::string_view field) const;
 
  private:
-  [[noreturn]] void Fail(int column, int width, std::string_view field) const;
+  [[noreturn]] void Fail(int column, int width, std::string_view field, bool date = false) const;
+  void CheckDate(const FieldSpec& f) const;
   // Whether a field read by Raw has all its columns (the line does not end
   // inside it).
   bool Whole(std::string_view raw, int width) const;

@@ -394,9 +394,8 @@ int32_t SpedInteger(std::string_view text, const SpedWhere& where, int field_ind
 
 std::string SpedDateField(std::string_view text, const SpedWhere& where, int field_index,
                           std::string_view field_name) {
-  bool ok = text.size() == 8;
-  for (char c : text) ok = ok && c >= '0' && c <= '9';
-  if (!ok) FailConversion(text, where, field_index, field_name, true);
+  if (!IsRealDigitDate(text, DigitDateOrder::kDayMonthYear))
+    FailConversion(text, where, field_index, field_name, true);
   return SpedDate(text);
 }
 

@@ -14,11 +14,11 @@ using testing::TempDir;
 TEST(Layout, FieldForms) {
   Rec r("50");
   r.Put(rec50::kData, "20240131").Num(rec50::kValorTotal, 12345);
-  r.Put(rec50::kBaseCalculo, "   -000001234").Put(rec50::kValorIcms, "         1,5 ");
+  r.Put(rec50::kBaseCalculo, "    000001234").Put(rec50::kValorIcms, "         1,5 ");
   RecordLine line(r.str(), false);
   EXPECT_EQ(line.Date(rec50::kData), "31/01/2024");
-  EXPECT_EQ(line.Amount(rec50::kValorTotal).raw(), 1234500);   // 123,45
-  EXPECT_EQ(line.Amount(rec50::kBaseCalculo).raw(), -123400);  // blanks and sign accepted
+  EXPECT_EQ(line.Amount(rec50::kValorTotal).raw(), 1234500);  // 123,45
+  EXPECT_EQ(line.Amount(rec50::kBaseCalculo).raw(), 123400);  // blanks accepted
   EXPECT_DOUBLE_EQ(
       RecordLine(Rec("74").Num(rec74::kQuantidade, 1500).str(), false).Float(rec74::kQuantidade),
       1.5);
@@ -29,7 +29,53 @@ TEST(Layout, FieldForms) {
       Rec("10").Put(rec10::kDataInicial, "2024").CutAfter(rec10::kDataInicial.Head(4)).str();
   RecordLine short_line(short_text, false);
   EXPECT_EQ(short_line.Raw(rec10::kFinalidade), "");
-  EXPECT_EQ(short_line.Date(rec10::kDataInicial), "//2024");
+  EXPECT_EQ(short_line.Date(rec10::kDataInicial.first), "//2024");
+  EXPECT_THROW(short_line.Date(rec10::kDataInicial), ConversionError);
+}
+
+// The layouts have no sign and a date names a real day: "-" is a character
+// that is not a digit, 31 February is not a date.
+TEST(Layout, SignsAndImpossibleDatesAreConversionErrors) {
+  for (const char* amount : {"-000000031380", "+000000031380", "     -3138000"}) {
+    SCOPED_TRACE(amount);
+    const std::string text = Rec("50").Put(rec50::kValorTotal, amount).str();
+    RecordLine line(text, false);
+    EXPECT_THROW(line.Amount(rec50::kValorTotal), ConversionError);
+  }
+  const std::string number = Rec("50").Put(rec50::kNumero, "-00123").str();
+  EXPECT_THROW(RecordLine(number, false).Integer(rec50::kNumero), ConversionError);
+  const struct {
+    const char* text;
+    bool real;
+  } dates[] = {{"20240229", true},  {"20250229", false}, {"20240231", false}, {"20241301", false},
+               {"20240100", false}, {"00000000", false}, {"2024013A", false}, {"19000229", false},
+               {"20000229", true},  {"20241231", true}};
+  for (const auto& d : dates) {
+    SCOPED_TRACE(d.text);
+    std::string name = "loja.txt";
+    const std::string text = Rec("50").Put(rec50::kData, d.text).str();
+    RecordLine line(text, false, &name, 7);
+    char buf[10];
+    if (d.real) {
+      EXPECT_EQ(line.DateView(rec50::kData, buf), line.Date(rec50::kData));
+      continue;
+    }
+    try {
+      line.Date(rec50::kData);
+      ADD_FAILURE() << "accepted";
+    } catch (const ConversionError& e) {
+      EXPECT_EQ(e.line(), 7);
+      EXPECT_EQ(e.file(), "loja.txt");
+      EXPECT_NE(e.detail().find("registro 50, colunas 31-38"), std::string::npos) << e.detail();
+      EXPECT_NE(e.detail().find("'" + std::string(d.text) + "' não é uma data válida"),
+                std::string::npos)
+          << e.detail();
+    }
+    EXPECT_THROW(line.DateView(rec50::kData, buf), ConversionError);
+    EXPECT_EQ(IsRealDigitDate(d.text, DigitDateOrder::kYearMonthDay), d.real);
+  }
+  EXPECT_TRUE(IsRealDigitDate("29022024", DigitDateOrder::kDayMonthYear));
+  EXPECT_FALSE(IsRealDigitDate("31022024", DigitDateOrder::kDayMonthYear));
 }
 
 TEST(Layout, ConversionErrorNamesWhereReadingStopped) {

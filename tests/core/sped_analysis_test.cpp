@@ -286,6 +286,8 @@ TEST(SpedNotes, MalformedValuesNameTheInputLine) {
       {"note number", C100("1", "", "12A", "05032024", "1,00"), "C100", "NUM_DOC", "12A", 7, false},
       {"note date", C100("1", "", "12", "2024-03-05", "1,00"), "C100", "DT_DOC", "2024-03-05", 9,
        true},
+      {"impossible date", C100("1", "", "12", "31022024", "1,00"), "C100", "DT_DOC", "31022024", 9,
+       true},
       {"transport value", Sped("D100", 23, {{9, "1"}, {15, "x"}}), "D100", "VL_DOC", "x", 14,
        false},
   };
