@@ -15,6 +15,8 @@
 #include "session/main_window_state.h"
 #include "session/recording_ui.h"
 #include "session/session.h"
+#include "sintegra/layout.h"
+#include "workflow/envelope.h"
 
 namespace fiscora::fuzz {
 
@@ -58,5 +60,12 @@ struct FuzzSession {
   Session s{dtm, frm, ui, Folder()};
   FuzzSession() { InitMainWindow(frm); }
 };
+
+// What fiscora-cli would print for the session: it must be valid UTF-8
+// whatever bytes the input held (a raw byte copied into a label or the state
+// would make the JSON invalid).
+inline void CheckEnvelope(const FuzzSession& f) {
+  if (!IsValidUtf8(BuildEnvelope(f.s, f.ui.messages, EnvelopeOptions{}))) std::abort();
+}
 
 }  // namespace fiscora::fuzz

@@ -11,5 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadFileHeader(f.s, path);
   } catch (const FileError&) {
   }
+  fuzz::CheckEnvelope(f);
   return 0;
 }

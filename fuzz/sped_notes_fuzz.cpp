@@ -20,5 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const SpedConversionError&) {
   } catch (const FileError&) {
   }
+  fuzz::CheckEnvelope(f);
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "cli_fixture.h"
+#include "sintegra/layout.h"
 #include "sintegra_fixture.h"
 
 namespace fiscora {
@@ -105,6 +106,23 @@ TEST_F(CliFileSafety, AFileTheUserMayNotWriteIsRefusedUnchanged) {
       << r.err;
   EXPECT_EQ(Slurp(file_), original_);
   EXPECT_TRUE(NoTemporaryFile());
+}
+
+// A stray byte in record 10 (CNPJ, dates, column 126) is decoded as the
+// other labels are: the envelope stays valid UTF-8 JSON.
+TEST_F(CliFileSafety, StrayBytesInRecord10KeepTheEnvelopeValid) {
+  for (int column : {6, 31, 108, 126}) {
+    SCOPED_TRACE(column);
+    std::string bytes = original_;
+    bytes[static_cast<size_t>(column - 1)] = static_cast<char>(0xE9);
+    std::ofstream(file_, std::ios::binary | std::ios::trunc) << bytes;
+    for (const char* command : {"verificar", "inventario"}) {
+      CliResult r = Cli({command, file_});
+      if (r.out.empty()) continue;  // refused: nothing printed
+      EXPECT_TRUE(IsValidUtf8(r.out)) << command;
+      EXPECT_NO_THROW(r.envelope()) << command;
+    }
+  }
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "sped/input_check.h"
 #include "sped/merge.h"
 #include "sped/merged_file.h"
+#include "workflow/envelope.h"
 #include "workflow/file_choice.h"
 
 namespace fiscora {
@@ -93,6 +94,8 @@ TEST(FuzzRegressions, EveryKeptInputRunsThroughItsTarget) {
       const fs::path input = t.dir.path() / "input.txt";
       fs::copy_file(e.path(), input);
       entry(t, input.string());
+      // What fiscora-cli prints after it is valid UTF-8 whatever the bytes.
+      EXPECT_TRUE(IsValidUtf8(BuildEnvelope(t.s, t.ui.messages, EnvelopeOptions{})));
       ++run;
     }
   }
