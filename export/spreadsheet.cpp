@@ -3,8 +3,13 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <stdexcept>
 #include <system_error>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "data/atomic_file.h"
 
@@ -29,6 +34,36 @@ std::string XmlSafe(std::string_view s) {
   }
   return out;
 }
+
+// libxlsxwriter prints its own "[ERROR]" lines on the error output when a
+// write fails; the user gets our message instead (the file, the reason).
+// The error output goes nowhere while the library writes.
+class QuietErrorOutput {
+ public:
+  QuietErrorOutput() {
+#ifndef _WIN32
+    std::fflush(stderr);
+    saved_ = ::dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (saved_ >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+    if (null >= 0) ::close(null);
+#endif
+  }
+  ~QuietErrorOutput() {
+#ifndef _WIN32
+    std::fflush(stderr);
+    if (saved_ >= 0) {
+      ::dup2(saved_, STDERR_FILENO);
+      ::close(saved_);
+    }
+#endif
+  }
+  QuietErrorOutput(const QuietErrorOutput&) = delete;
+  QuietErrorOutput& operator=(const QuietErrorOutput&) = delete;
+
+ private:
+  int saved_ = -1;
+};
 
 [[noreturn]] void Fail(const fs::path& target, const std::string& reason) {
   throw FileWriteError("Não foi possível gravar o arquivo " + PathText(target) + ": " + reason);
@@ -179,8 +214,10 @@ const Workbook::Cell& Workbook::At(int row, int column) const {
 }
 
 void Workbook::SaveAs(const fs::path& path) const {
-  WriteFileAtomically(path,
-                      [&](const fs::path& temp) { WriteXlsx(sheet_name_, rows_, temp, path); });
+  WriteFileAtomically(path, [&](const fs::path& temp) {
+    QuietErrorOutput quiet;
+    WriteXlsx(sheet_name_, rows_, temp, path);
+  });
 }
 
 SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui) {

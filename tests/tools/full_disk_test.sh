@@ -14,6 +14,8 @@ fail=0
 check() {  # name, exit code, stderr file, expected text
   if [ "$2" -ne 1 ]; then echo "FAIL $1: exit code $2, expected 1"; fail=1; fi
   if ! grep -q "$4" "$3"; then echo "FAIL $1: stderr lacks '$4':"; cat "$3"; fail=1; fi
+  # Our message only: no library's own error lines, no hidden file's name.
+  if grep -q '\[ERROR\]\|\.tmp' "$3"; then echo "FAIL $1: stderr says more:"; cat "$3"; fail=1; fi
   leftovers=$(find "$dir" -name '*.tmp')
   if [ -n "$leftovers" ]; then echo "FAIL $1: temporary files left: $leftovers"; fail=1; fi
 }
