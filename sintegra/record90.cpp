@@ -8,6 +8,7 @@
 #include "data/text.h"
 #include "session/pacer.h"
 #include "sintegra/header.h"
+#include "sintegra/input_check.h"
 #include "sintegra/layout.h"
 
 namespace fiscora {
@@ -138,6 +139,9 @@ std::vector<std::string> Record90Lines(std::string_view cnpj_ie,
 }
 
 Record90Rebuild RebuildRecord90(const fs::path& file, UserInterface& ui) {
+  // Only a SINTEGRA text file: a binary or UTF-16 file would get a record 90
+  // of its own garbage.
+  CheckSintegraInput(PathText(file));
   Record90Rebuild result;
   result.output =
       file.parent_path() / (fs::path(u8"Modif_").u8string() + file.filename().u8string());
@@ -221,6 +225,9 @@ void btn_reg90Click(Session& s) {
 }
 
 int WriteFileTypeCode(const fs::path& file, char code, UserInterface& ui) {
+  // Only a SINTEGRA text file, its record 10 first: anything else is refused
+  // with its reason, never left as it is in silence.
+  CheckSintegraInput(PathText(file));
   // A first pass finds the record 10 lines: without one the file stays as it is.
   int records10 = 0;
   {

@@ -9,6 +9,7 @@
 
 #include "data/atomic_file.h"
 #include "record90_check.h"
+#include "sintegra/input_check.h"
 #include "sintegra/layout.h"
 #include "sintegra_fixture.h"
 
@@ -91,14 +92,35 @@ TEST(Record90Rebuild, RecordsTenAndElevenCountInTheTotalOnly) {
   EXPECT_EQ(copy[2], Record90("9900000003"));
 }
 
-TEST(Record90Rebuild, EmptyFileGivesAnEmptyCopy) {
+// What is not a SINTEGRA text file (empty, binary, UTF-16, no record 10
+// first) is refused with its reason: no "Modif_" copy of it.
+TEST(Record90Rebuild, AFileThatIsNotSintegraTextIsRefused) {
   TempDir dir;
-  std::string f = dir.Write("in.txt", {});
-  RecordingUserInterface ui;
-  Record90Rebuild r = RebuildRecord90(f, ui);
-  EXPECT_TRUE(fs::exists(r.output));
-  EXPECT_EQ(Slurp(r.output), "");
-  EXPECT_TRUE(r.record90.empty());
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"binary", std::string("\x7f"
+                             "ELF\x02\x01\x00\x00\x00",
+                             9)},
+      {"utf-16", std::string("\xff\xfe"
+                             "1\x00"
+                             "0\x00",
+                             6)},
+      {"no record 10", R50("5102", 1).str() + "\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path f = dir.path() / "in.txt";
+    std::ofstream(f, std::ios::binary | std::ios::trunc) << c.bytes;
+    RecordingUserInterface ui;
+    EXPECT_THROW(RebuildRecord90(f, ui), InputRefusal);
+    EXPECT_FALSE(fs::exists(CopyOf(f.string())));
+    EXPECT_EQ(Slurp(f), c.bytes);
+    EXPECT_THROW(WriteFileTypeCode(f, '2', ui), InputRefusal);
+    EXPECT_EQ(Slurp(f), c.bytes);
+  }
 }
 
 TEST(Record90Rebuild, TwoFilesOneAfterTheOtherHaveTheirOwnCounts) {
@@ -204,7 +226,7 @@ TEST(Record90Rebuild, RandomFilesGiveSoundCopies) {
   RecordingUserInterface ui;
   for (int round = 0; round < 60; ++round) {
     SCOPED_TRACE(round);
-    std::vector<std::string> lines;
+    std::vector<std::string> lines = {Rec("10")};  // a SINTEGRA file starts so
     int n = static_cast<int>(rng() % 400);
     for (int i = 0; i < n; ++i) lines.push_back(Rec(types[rng() % std::size(types)]));
     std::string f = dir.Write("r.txt", lines, rng() % 2 ? "\n" : "\r\n", rng() % 2);
@@ -378,7 +400,7 @@ TEST(FileTypeChoiceFile, FileWithoutRecord10StaysAsItWasAndLabelsToo) {
   t.frm.edtarq.SetText(t.File({Rec("11"), R50("1102", 1)}));
   const std::string before = Slurp(t.frm.edtarq.text());
   t.frm.lbl_tipo_arq.SetText("    1 - Normal");
-  ConfirmFileType(t.s, '3');
+  EXPECT_THROW(ConfirmFileType(t.s, '3'), InputRefusal);
   EXPECT_EQ(Slurp(t.frm.edtarq.text()), before);
   EXPECT_EQ(t.frm.lbl_tipo_arq.text(), "    1 - Normal");
 }
