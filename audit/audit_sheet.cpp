@@ -143,7 +143,7 @@ std::optional<Workbook> AuditWorkbook(Session& s) {
 std::optional<SaveOutcome> AuditExportSheet(Session& s) {
   std::optional<Workbook> book = AuditWorkbook(s);
   if (!book) return std::nullopt;
-  return SaveWorkbook(*book, s.ui);
+  return SaveWorkbook(*book, s.ui, InputFiles(s));
 }
 
 void btn_excelClick(Session& s) {

@@ -220,10 +220,12 @@ void Workbook::SaveAs(const fs::path& path) const {
   });
 }
 
-SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui) {
+SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui,
+                         const std::vector<fs::path>& inputs) {
   std::optional<std::string> name = ui.ChooseSaveFile("", kSdExcelFolder);
   if (!name) return SaveOutcome::kCancelled;
   fs::path path(std::u8string(name->begin(), name->end()));
+  RefuseOutputOverInputs(path, inputs);
   std::error_code ec;
   if (fs::exists(path, ec)) {
     if (ui.Confirm("", "Você deseja salvar esse arquivo?", Buttons::kYesNoCancel) != Answer::kYes)

@@ -90,8 +90,11 @@ enum class SaveOutcome {
 // "%HomePath%/Desktop", no filter); for a name that exists, the confirmation
 // "Você deseja salvar esse arquivo?" (Yes, No, Cancel) where only Yes goes
 // on; then SaveAs and the message "Arquivo Salvo !!!". A failure to write
-// propagates as FileWriteError, with the old file intact.
-SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui);
+// propagates as FileWriteError, with the old file intact. A chosen file that
+// is one of `inputs` (links followed) is refused the same way, before the
+// question: a result never replaces a file the program reads.
+SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui,
+                         const std::vector<std::filesystem::path>& inputs = {});
 
 // The path the save step passes to the dialog as its initial folder.
 inline constexpr std::string_view kSdExcelFolder = "%HomePath%/Desktop";

@@ -26,7 +26,7 @@ Workbook TableWorkbook(Session& s, const ClientTable& table) {
 
 SaveOutcome ExportTable(Session& s, const ClientTable& table) {
   Workbook book = TableWorkbook(s, table);
-  return SaveWorkbook(book, s.ui);
+  return SaveWorkbook(book, s.ui, InputFiles(s));
 }
 
 }  // namespace fiscora

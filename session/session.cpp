@@ -67,6 +67,19 @@ void ProblemLists::Reset() {
   without_75 = {"PRODUTOS SEM 75 CORRESPONDENTE.\n\r" + kListRule + "\n\r\n\r", false};
 }
 
+std::vector<std::filesystem::path> InputFiles(const Session& s) {
+  std::vector<std::filesystem::path> files;
+  auto add = [&](const std::string& text) {
+    if (!text.empty()) files.emplace_back(std::u8string(text.begin(), text.end()));
+  };
+  add(s.frm.edtarq.text());
+  add(s.sped.file);
+  add(s.audit.edt_inv_ini);
+  add(s.audit.edt_inv_fim);
+  add(s.audit.edt_sintegra);
+  return files;
+}
+
 std::filesystem::path DefaultWorkingFolder() {
 #ifdef _WIN32
   return std::filesystem::path("c:\\vorn\\");

@@ -7,6 +7,7 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "data/catalogue.h"
 #include "session/audit_state.h"
@@ -35,6 +36,10 @@ class Session {
   SpedState sped;
   AuditState audit;
 };
+
+// Every file the session reads (the SINTEGRA file, the EFD file analysed,
+// the audit's inventories and its last period): what a save step must never replace.
+std::vector<std::filesystem::path> InputFiles(const Session& s);
 
 // The working folder: c:\vorn\ on Windows; elsewhere "vorn" under the user's
 // cache folder ($XDG_CACHE_HOME, by default ~/.cache).

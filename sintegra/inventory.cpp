@@ -99,7 +99,7 @@ Workbook InventoryWorkbook(Session& s) {
 
 SaveOutcome btnExcelClick(Session& s) {
   Workbook book = InventoryWorkbook(s);
-  return SaveWorkbook(book, s.ui);
+  return SaveWorkbook(book, s.ui, InputFiles(s));
 }
 
 void Button1Click(Session& s, ReportPrinter& printer) {

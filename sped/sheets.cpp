@@ -95,7 +95,7 @@ Workbook Sheet(const ClientTable& t, const std::vector<Column>& columns) {
 
 SaveOutcome SaveSheet(Session& s, ClientTable& t, const std::vector<Column>& columns) {
   Workbook book = Sheet(t, columns);
-  SaveOutcome outcome = SaveWorkbook(book, s.ui);
+  SaveOutcome outcome = SaveWorkbook(book, s.ui, InputFiles(s));
   t.First();
   return outcome;
 }

@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "cli_fixture.h"
+#include "data/atomic_file.h"
+#include "export/spreadsheet.h"
 #include "sintegra/layout.h"
 #include "sintegra_fixture.h"
 
@@ -106,6 +108,26 @@ TEST_F(CliFileSafety, AFileTheUserMayNotWriteIsRefusedUnchanged) {
       << r.err;
   EXPECT_EQ(Slurp(file_), original_);
   EXPECT_TRUE(NoTemporaryFile());
+}
+
+// The windows' save step: the file chosen in the dialog is refused when it
+// is the file the session reads, before the question and with it unchanged.
+TEST_F(CliFileSafety, TheSaveStepRefusesTheSessionsInput) {
+  fs::create_symlink(file_, P("link.xlsx"));
+  TestSession t;
+  t.frm.edtarq.SetText(file_);
+  Workbook book;
+  book.SetText(1, 1, "x");
+  for (const std::string& chosen : {file_, P("link.xlsx")}) {
+    SCOPED_TRACE(chosen);
+    t.ui.save_file = chosen;
+    t.ui.confirm_answer = Answer::kYes;
+    EXPECT_THROW(SaveWorkbook(book, t.ui, InputFiles(t.s)), FileWriteError);
+    EXPECT_EQ(Slurp(file_), original_);
+    EXPECT_TRUE(NoTemporaryFile());
+  }
+  t.ui.save_file = P("nova.xlsx");
+  EXPECT_EQ(SaveWorkbook(book, t.ui, InputFiles(t.s)), SaveOutcome::kSaved);
 }
 
 // A stray byte in record 10 (CNPJ, dates, column 126) is decoded as the
