@@ -73,6 +73,9 @@ void AuditLoader::Execute() {
   std::string error;
   try {
     Body();
+  } catch (const ConversionError& e) {
+    // FILE:LINE: and the field, as every loader names a bad field.
+    error = e.file() + ":" + std::to_string(e.line()) + ": " + e.detail();
   } catch (const std::exception& e) {
     error = e.what();
   } catch (...) {

@@ -96,7 +96,7 @@ TEST_F(AuditCli, ExitCodes) {
         dir.Write("ruim.txt", {R10Month("202402"),
                                Rec(R54("P1", "5102", 1000, 100)).Put(rec54::kValor, "12A")})},
        1,
-       "linha 2"},
+       "ruim.txt:2: registro 54, colunas 63-74 (valor do item): '12A000000100'"},
       {{"--xyz", "1"}, 2, "opção desconhecida"},
       {{"extra"}, 2, "argumento a mais"},
       {{}, 0, ""},
