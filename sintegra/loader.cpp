@@ -354,6 +354,9 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     Money base = line.Amount(rec54::kBaseCalculo);
     Money ipi = line.Amount(rec54::kValorIpi);
     std::string quantity = line.Joined(rec54::kQuantidade);
+    // The note number is kept as its text but taken as a number by the
+    // analyses: a number that is not one is told here, with its line.
+    line.Integer(rec54::kNumero);
     ClientTable& t = d_.cds_54;
     t.Append();
     SetTexts(t, f54_, line, k54Texts);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "audit_fixture.h"
 #include "cli_fixture.h"
 #include "data/atomic_file.h"
 #include "export/spreadsheet.h"
@@ -128,6 +129,33 @@ TEST_F(CliFileSafety, TheSaveStepRefusesTheSessionsInput) {
   }
   t.ui.save_file = P("nova.xlsx");
   EXPECT_EQ(SaveWorkbook(book, t.ui, InputFiles(t.s)), SaveOutcome::kSaved);
+}
+
+// A field that is not what its layout says ends every SINTEGRA command
+// with FILE:LINE:, the record and the field: an impossible date, a sign in
+// an amount, a note number of record 54 that is no number.
+TEST_F(CliFileSafety, BadFieldsEndWithFileLineRecordAndField) {
+  const struct {
+    const char* name;
+    std::string line;
+    const char* says;
+  } cases[] = {
+      {"date", Rec(R50("5102", 1)).Put(rec50::kData, "20250231").str(),
+       "registro 50, colunas 31-38 (data de emissão): '20250231' não é uma data válida"},
+      {"sign", Rec(R50("5102", 1)).Put(rec50::kValorTotal, "-000000031380").str(),
+       "registro 50, colunas 57-69 (valor total): '-000000031380' não é um número válido"},
+      {"note number", Rec(R54("P1", "5102", 1000, 100)).Put(rec54::kNumero, "000|01").str(),
+       "registro 54, colunas 22-27 (número da nota): '000|01' não é um número válido"},
+  };
+  for (const auto& c : cases) {
+    for (const char* command : {"verificar", "notas", "carregar"}) {
+      SCOPED_TRACE(std::string(c.name) + " " + command);
+      const std::string file = dir_.Write("ruim.txt", {R10().str(), c.line});
+      CliResult r = Cli({command, file});
+      EXPECT_EQ(r.code, 1);
+      EXPECT_EQ(r.err.rfind("fiscora-cli: " + file + ":2: " + c.says, 0), 0u) << r.err;
+    }
+  }
 }
 
 // A stray byte in record 10 (CNPJ, dates, column 126) is decoded as the
