@@ -139,4 +139,21 @@ void CheckSintegraInput(const std::string& path) {
                        "o arquivo está vazio; um arquivo SINTEGRA começa pelo registro 10");
 }
 
+FileStamp StampOf(const std::string& path) {
+  const std::filesystem::path p = PathFromUtf8(path);
+  std::error_code ec;
+  FileStamp stamp;
+  stamp.size = std::filesystem::file_size(p, ec);
+  if (ec) stamp.size = static_cast<std::uintmax_t>(-1);
+  stamp.written = std::filesystem::last_write_time(p, ec);
+  return stamp;
+}
+
+void CheckUnchanged(const std::string& path, const FileStamp& before) {
+  if (StampOf(path) == before) return;
+  throw InputRefusal(path, 0,
+                     "o arquivo mudou durante a leitura (tamanho ou data de gravação); "
+                     "nada do que foi lido vale: verifique-o de novo");
+}
+
 }  // namespace fiscora

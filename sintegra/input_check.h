@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "sintegra/layout.h"
@@ -34,5 +35,16 @@ void CheckReadableFile(const std::string& path);
 // empty), no NUL byte anywhere, the first line that is not blank a record 10
 // (a UTF-8 byte-order mark before it is skipped). Throws InputRefusal.
 void CheckSintegraInput(const std::string& path);
+
+// What tells that a file changed: its size and the time of its last change.
+struct FileStamp {
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type written{};
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const std::string& path);
+// Throws InputRefusal (line 0) when the file's stamp is no longer `before`:
+// a file truncated or rewritten while a run read it gives no result.
+void CheckUnchanged(const std::string& path, const FileStamp& before);
 
 }  // namespace fiscora

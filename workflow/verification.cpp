@@ -38,6 +38,7 @@ void Run(Session& s) {
     // A folder, an unreadable file or one that is not SINTEGRA is refused
     // here, before a table is filled or a working file written.
     CheckSintegraInput(path);
+    const FileStamp stamp = StampOf(path);
     f.progresso.Show();
     // A second run on the same file starts from empty tables, so nothing is
     // loaded twice.
@@ -46,6 +47,8 @@ void Run(Session& s) {
       t->EmptyDataSet();
     s.sintegra.expected_lines = CountLines(s, path);
     LoadSintegraFile(s, path, LoadMode::Normal);
+    // The count and the load read the same bytes, or the run says so.
+    CheckUnchanged(path, stamp);
     f.lbllinhas.SetText(std::to_string(s.sintegra.expected_lines));
     if (s.sintegra.counters.r74 > 0) f.lbldatainv.SetText(s.sintegra.inventory_date);
     PurchasesVersusSales(s, LoadMode::Normal);

@@ -11,6 +11,7 @@
 #include "cli_fixture.h"
 #include "data/atomic_file.h"
 #include "export/spreadsheet.h"
+#include "sintegra/input_check.h"
 #include "sintegra/layout.h"
 #include "sintegra_fixture.h"
 
@@ -155,6 +156,21 @@ TEST_F(CliFileSafety, BadFieldsEndWithFileLineRecordAndField) {
       EXPECT_EQ(r.code, 1);
       EXPECT_EQ(r.err.rfind("fiscora-cli: " + file + ":2: " + c.says, 0), 0u) << r.err;
     }
+  }
+}
+
+// A file truncated or rewritten between the start and the end of a run is
+// told as changed, never taken with its old line count.
+TEST_F(CliFileSafety, AFileThatChangesDuringARunIsRefused) {
+  const FileStamp before = StampOf(file_);
+  EXPECT_NO_THROW(CheckUnchanged(file_, before));
+  fs::resize_file(file_, original_.size() / 2);
+  try {
+    CheckUnchanged(file_, before);
+    ADD_FAILURE() << "no refusal";
+  } catch (const InputRefusal& e) {
+    EXPECT_EQ(e.file(), file_);
+    EXPECT_NE(e.reason().find("o arquivo mudou durante a leitura"), std::string::npos);
   }
 }
 
