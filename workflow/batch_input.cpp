@@ -47,7 +47,12 @@ std::string PeriodText(std::string_view start, std::string_view end, bool ymd) {
     return p;
   };
   auto a = parts(start), b = parts(end);
-  if (a.month == b.month && a.year == b.year && a.day == "01")
+  auto number = [](std::string_view digits) { return std::stoi(std::string(digits)); };
+  const int year = number(b.year), month = number(b.month);
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int last = month >= 1 && month <= 12 ? kDays[month - 1] + (month == 2 && leap) : 0;
+  if (a.month == b.month && a.year == b.year && a.day == "01" && number(b.day) == last)
     return std::string(a.month) + "/" + std::string(a.year);
   auto full = [](auto p) {
     return std::string(p.day) + "/" + std::string(p.month) + "/" + std::string(p.year);
@@ -127,11 +132,14 @@ BatchInput IdentifyBatchInput(const fs::path& file) {
       input.cnpj = std::string(at(7).empty() ? at(8) : at(7));
       return input;
     }
-    if (IsDigits(at(6), 8) && IsDigits(at(7), 8)) {
+    // The EFD-Contribuições period sits in fields 6 and 7 (one field later
+    // in files that write an extra empty field before it).
+    for (size_t i : {6u, 7u}) {
+      if (!IsDigits(at(i), 8) || !IsDigits(at(i + 1), 8)) continue;
       input.kind = BatchKind::kEfdContribuicoes;
-      input.period = PeriodText(at(6), at(7), false);
-      input.company = Utf8Text(at(8));
-      input.cnpj = std::string(at(9));
+      input.period = PeriodText(at(i), at(i + 1), false);
+      input.company = Utf8Text(at(i + 2));
+      input.cnpj = std::string(at(i + 3));
       return input;
     }
     input.reason =
