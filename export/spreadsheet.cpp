@@ -188,6 +188,10 @@ void Workbook::SaveSheetsAs(const std::vector<const Workbook*>& sheets, const fs
 }
 
 SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui) {
+  return SaveWorkbooks({&book}, ui);
+}
+
+SaveOutcome SaveWorkbooks(const std::vector<const Workbook*>& sheets, UserInterface& ui) {
   std::optional<std::string> name = ui.ChooseSaveFile("", kSdExcelFolder);
   if (!name) return SaveOutcome::kCancelled;
   fs::path path(std::u8string(name->begin(), name->end()));
@@ -196,7 +200,7 @@ SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui) {
     if (ui.Confirm("", "Você deseja salvar esse arquivo?", Buttons::kYesNoCancel) != Answer::kYes)
       return SaveOutcome::kDeclined;
   }
-  book.SaveAs(path);
+  Workbook::SaveSheetsAs(sheets, path);
   ui.Message("", "Arquivo Salvo !!!");
   return SaveOutcome::kSaved;
 }

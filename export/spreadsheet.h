@@ -96,6 +96,8 @@ enum class SaveOutcome {
 // on; then SaveAs and the message "Arquivo Salvo !!!". A failure to write
 // propagates as FileWriteError, with the old file intact.
 SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui);
+// The same step for a file of several worksheets, one per workbook.
+SaveOutcome SaveWorkbooks(const std::vector<const Workbook*>& sheets, UserInterface& ui);
 
 // The path the save step passes to the dialog as its initial folder.
 inline constexpr std::string_view kSdExcelFolder = "%HomePath%/Desktop";
