@@ -205,11 +205,16 @@ BatchRow ProcessInput(const std::string& file, const fs::path& output,
   std::error_code ec;
   if (!row.hash.empty() && fs::exists(result, ec)) {
     try {
-      JsonValue earlier = ParseJson(Slurp(result));
-      if (earlier["hash"].Str() == row.hash && earlier["tasks_asked"].Str() == asked_text &&
-          earlier["file"].Str() == file) {
+      // A result is whole when it ends as written: one line, closed. (Results
+      // are renamed into place whole; this catches one cut by other means.)
+      const std::string text = Slurp(result);
+      const bool whole = text.size() > 2 && text.compare(text.size() - 2, 2, "}\n") == 0 &&
+                         text.find('\n') == text.size() - 1;
+      if (whole && FirstMember(text, "hash").Str() == row.hash &&
+          FirstMember(text, "tasks_asked").Str() == asked_text &&
+          FirstMember(text, "file").Str() == file) {
         resumed = true;
-        return RowFromJson(earlier["summary"]);
+        return RowFromJson(FirstMember(text, "summary"));
       }
     } catch (const std::exception&) {
       // An unreadable result is made again.
@@ -239,14 +244,20 @@ BatchRow ProcessInput(const std::string& file, const fs::path& output,
       tasks_json.Key("error");
       tasks_json.String(run.error);
       tasks_json.Key("envelope");
-      JsonValue envelope;
+      // Only what the summary needs is read back from the envelope (state
+      // and labels come before the tables, which may be large).
+      JsonValue state, labels;
       if (!run.envelope.empty()) {
         try {
-          envelope = ParseJson(run.envelope);
-          tasks_json.Raw(run.envelope);
+          state = FirstMember(run.envelope, "state");
+          labels = FirstMember(run.envelope, "labels");
         } catch (const std::exception&) {
-          tasks_json.Null();
         }
+        // Printed with a line end; the result is one line.
+        std::string_view envelope = run.envelope;
+        while (!envelope.empty() && (envelope.back() == '\n' || envelope.back() == '\r'))
+          envelope.remove_suffix(1);
+        tasks_json.Raw(envelope);
       } else {
         tasks_json.Null();
       }
@@ -256,14 +267,12 @@ BatchRow ProcessInput(const std::string& file, const fs::path& output,
         failed = true;
         continue;
       }
-      const JsonValue& state = envelope["state"];
       if (task == "validar") {
         row.lines = ReadOptionalInt(state["validation_lines"]);
         row.errors = ReadOptionalInt(state["validation_errors"]);
         row.warnings = ReadOptionalInt(state["validation_warnings"]);
         errors = run.code == 3;
       } else {
-        const JsonValue& labels = envelope["labels"];
         row.entradas = LabelMoney(labels["lblentradas"].Str());
         row.saidas = LabelMoney(labels["lblsaidas"].Str());
         row.cupons = LabelMoney(labels["lblCupom"].Str());
@@ -456,7 +465,7 @@ std::vector<fs::path> BatchResultFiles(const std::vector<std::string>& folders) 
 
 BatchRow ReadBatchRow(const fs::path& result_file) {
   try {
-    return RowFromJson(ParseJson(Slurp(result_file))["summary"]);
+    return RowFromJson(FirstMember(Slurp(result_file), "summary"));
   } catch (const JsonParseError& e) {
     throw FileError(PathText(result_file) + ": " + e.what());
   }
@@ -472,10 +481,21 @@ void BuildBatchWorkbooks(const std::vector<fs::path>& result_files, Workbook& su
   int r = 2, fr = 2;
   int64_t left_out = 0;
   for (const auto& [file, path] : order) {
-    JsonValue result = ParseJson(Slurp(path));
-    SummaryRow(summary, r++, RowFromJson(result["summary"]));
-    const JsonValue& list = result["tasks"]["validar"]["envelope"]["tables"]["findings"];
-    for (const JsonValue& f : list.items) {
+    const std::string text = Slurp(path);
+    SummaryRow(summary, r++, RowFromJson(FirstMember(text, "summary")));
+    // The findings of `validar`, one at a time: the only "findings" member
+    // of a result is that of its envelope's tables.
+    size_t pos = FindMember(text, "findings");
+    if (pos == std::string::npos) continue;
+    while (pos < text.size() && text[pos] != '[') ++pos;
+    ++pos;
+    for (bool more = true; more && pos < text.size();) {
+      while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\n')) ++pos;
+      if (pos < text.size() && text[pos] == ']') break;
+      JsonValue f = ParseJsonAt(text, pos);
+      while (pos < text.size() && text[pos] == ' ') ++pos;
+      more = pos < text.size() && text[pos] == ',';
+      ++pos;
       if (fr >= kSheetRows) {
         ++left_out;
         continue;

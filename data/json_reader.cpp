@@ -14,6 +14,13 @@ class Parser {
  public:
   explicit Parser(std::string_view text) : s_(text) {}
 
+  JsonValue At(size_t& pos) {
+    pos_ = pos;
+    JsonValue v = Value(0);
+    pos = pos_;
+    return v;
+  }
+
   JsonValue Document() {
     JsonValue v = Value(0);
     Blanks();
@@ -206,5 +213,26 @@ int64_t JsonValue::AsInt() const {
 }
 
 JsonValue ParseJson(std::string_view text) { return Parser(text).Document(); }
+
+JsonValue ParseJsonAt(std::string_view text, size_t& pos) { return Parser(text).At(pos); }
+
+size_t FindMember(std::string_view text, std::string_view key) {
+  const std::string quoted = "\"" + std::string(key) + "\"";
+  for (size_t at = text.find(quoted); at != std::string_view::npos;
+       at = text.find(quoted, at + 1)) {
+    size_t colon = at + quoted.size();
+    while (colon < text.size() && (text[colon] == ' ' || text[colon] == '\n' ||
+                                   text[colon] == '\r' || text[colon] == '\t'))
+      ++colon;
+    if (colon < text.size() && text[colon] == ':') return colon + 1;
+  }
+  return std::string_view::npos;
+}
+
+JsonValue FirstMember(std::string_view text, std::string_view key) {
+  size_t pos = FindMember(text, key);
+  if (pos == std::string_view::npos) return {};
+  return ParseJsonAt(text, pos);
+}
 
 }  // namespace fiscora

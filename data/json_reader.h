@@ -40,4 +40,18 @@ struct JsonValue {
 // naming the byte offset where reading stopped.
 JsonValue ParseJson(std::string_view text);
 
+// Parses the one value that starts at `pos` (after blanks) and moves `pos`
+// past it, so that a caller can read a large array one element at a time.
+JsonValue ParseJsonAt(std::string_view text, size_t& pos);
+
+// The value of the first member named `key` in the text, at whatever depth
+// (found as the key's quoted text followed by ':'; a quote inside a string
+// is escaped, so no string value is taken for it), or a null value when
+// there is none. For documents whose first member of that name is the one
+// wanted.
+JsonValue FirstMember(std::string_view text, std::string_view key);
+// The position just after `"key":` (blanks allowed before the colon), or
+// std::string_view::npos.
+size_t FindMember(std::string_view text, std::string_view key);
+
 }  // namespace fiscora
