@@ -8,6 +8,7 @@
 #include <iostream>
 #include <mutex>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 #include "cli/cli.h"
@@ -366,6 +367,17 @@ BatchOutcome RunBatch(const BatchOptions& options) {
   fs::create_directories(output, ec);
   if (!fs::is_directory(output, ec))
     throw FileWriteError("Não foi possível criar a pasta " + options.output);
+  // The results never go among the inputs: an input folder inside the
+  // output folder would be skipped whole.
+  const fs::path output_canonical = fs::weakly_canonical(output, ec);
+  for (const std::string& input : options.inputs) {
+    const fs::path in = fs::weakly_canonical(PathFromUtf8(input), ec);
+    auto [a, b] =
+        std::mismatch(output_canonical.begin(), output_canonical.end(), in.begin(), in.end());
+    if (a == output_canonical.end() && fs::is_directory(in, ec))
+      throw std::invalid_argument("a pasta " + input +
+                                  " está dentro da pasta de saída; escolha outra pasta de saída");
+  }
   std::vector<std::string> files;
   for (const std::string& f : FindBatchInputs(options.inputs, output))
     if (InShard(f, options.shard, options.shards)) files.push_back(f);

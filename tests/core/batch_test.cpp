@@ -313,6 +313,10 @@ TEST(Batch, UsageErrorsExitWithTwo) {
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
   }
+  // The results among the inputs: refused before anything runs.
+  CliResult inside = Cli({"lote", out, "--saida", out});
+  EXPECT_EQ(inside.code, 1);
+  EXPECT_NE(inside.err.find("está dentro da pasta de saída"), std::string::npos) << inside.err;
   // A folder that does not exist is no usage error: exit 1, named.
   CliResult missing = Cli({"lote", in + "/nada", "--saida", out});
   EXPECT_EQ(missing.code, 1);
