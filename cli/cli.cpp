@@ -5,6 +5,7 @@
 #include <mutex>
 #include <ostream>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "cli/commands.h"
@@ -59,7 +60,7 @@ std::string Usage() {
 }
 
 std::mutex run_folder_mutex;
-fs::path run_folder;
+std::set<fs::path> run_folders;  // one per run under way (a batch runs several)
 
 // A private working folder for one run (mode 0700: the fiscal data in it is
 // the user's alone), removed at exit.
@@ -76,7 +77,7 @@ class TempFolder {
         fs::permissions(p, fs::perms::owner_all, fs::perm_options::replace);
         path_ = p;
         std::lock_guard lock(run_folder_mutex);
-        run_folder = p;
+        run_folders.insert(p);
         return;
       }
     }
@@ -86,7 +87,7 @@ class TempFolder {
     std::lock_guard lock(run_folder_mutex);
     std::error_code ec;
     fs::remove_all(path_, ec);
-    run_folder.clear();
+    run_folders.erase(path_);
   }
   const fs::path& path() const { return path_; }
 
@@ -126,9 +127,9 @@ std::vector<std::string> SplitList(const std::string& s) {
 
 }  // namespace
 
-fs::path CurrentRunFolder() {
+std::vector<fs::path> CurrentRunFolders() {
   std::lock_guard lock(run_folder_mutex);
-  return run_folder;
+  return {run_folders.begin(), run_folders.end()};
 }
 
 int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,

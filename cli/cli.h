@@ -17,9 +17,9 @@ class ReportPrinter;
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            ReportPrinter* printer = nullptr);
 
-// The private working folder of the run under way (empty when none), for
-// the program's signal handling: an interrupted run removes it as a
-// finished one does.
-std::filesystem::path CurrentRunFolder();
+// The private working folders of the runs under way (one for a command, one
+// per file at work in a batch), for the program's signal handling: an
+// interrupted run removes them as a finished one does.
+std::vector<std::filesystem::path> CurrentRunFolders();
 
 }  // namespace fiscora

@@ -7,6 +7,7 @@
 #include "audit/audit_sheet.h"
 #include "audit/audit_window.h"
 #include "audit/loaders.h"
+#include "cli/batch.h"
 #include "data/display.h"
 #include "data/json.h"
 #include "sintegra/aliquots.h"
@@ -451,6 +452,15 @@ const std::vector<CliCommand>& CliCommands() {
        0, 0, false,
        {"--markup", "--inventario-inicial", "--inventario-final", "--periodo", "--planilha"},
        Auditoria},
+      {"lote", "PASTA|ARQUIVO... --saida PASTA_SAIDA [--tarefas validar,verificar] "
+       "[--paralelo N] [--fatia K/N]",
+       "executa as tarefas em cada arquivo das pastas (validar em todos, verificar\n"
+       "nos SINTEGRA), N de cada vez; grava um JSON por arquivo, resumo.jsonl e\n"
+       "resumo.xlsx em PASTA_SAIDA e retoma um lote interrompido",
+       1, -1, false, {"--saida", "--tarefas", "--paralelo", "--fatia"}, Lote},
+      {"lote-juntar", "PASTA... --saida PASTA",
+       "junta as saídas de lotes em fatias em um só resumo.jsonl e resumo.xlsx",
+       1, -1, false, {"--saida"}, LoteJuntar},
   };
   // clang-format on
   return commands;

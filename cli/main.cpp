@@ -32,11 +32,15 @@ void RemoveRunFolderOnSignals() {
     if (sigwait(&stop_signals, &sig) != 0) return;
     // A working file created while the folder goes would keep it: retry.
     for (int attempt = 0; attempt < 5; ++attempt) {
-      const std::filesystem::path folder = fiscora::CurrentRunFolder();
-      if (folder.empty()) break;
-      std::error_code ec;
-      std::filesystem::remove_all(folder, ec);
-      if (!std::filesystem::exists(folder, ec)) break;
+      const std::vector<std::filesystem::path> folders = fiscora::CurrentRunFolders();
+      if (folders.empty()) break;
+      bool all_gone = true;
+      for (const auto& folder : folders) {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+        all_gone = all_gone && !std::filesystem::exists(folder, ec);
+      }
+      if (all_gone) break;
     }
     signal(sig, SIG_DFL);
     pthread_sigmask(SIG_UNBLOCK, &stop_signals, nullptr);

@@ -69,9 +69,9 @@ class QuietErrorOutput {
   throw FileWriteError("Não foi possível gravar o arquivo " + PathText(target) + ": " + reason);
 }
 
-// Writes the cells through libxlsxwriter into `file`.
-void WriteXlsx(const std::string& sheet_name, const std::vector<std::vector<Workbook::Cell>>& rows,
-               const fs::path& file, const fs::path& target) {
+// Writes the sheets, in order, through libxlsxwriter into `file`.
+void WriteXlsx(const std::vector<const Workbook*>& sheets, const fs::path& file,
+               const fs::path& target) {
   std::string name = PathText(file);
   std::string tmpdir;
   {
@@ -92,42 +92,45 @@ void WriteXlsx(const std::string& sheet_name, const std::vector<std::vector<Work
     }
   } closer{wb};
 
-  lxw_worksheet* ws = workbook_add_worksheet(wb, XmlSafe(sheet_name).c_str());
-  if (!ws) Fail(target, "nome de planilha inválido: " + sheet_name);
   lxw_format* text_fmt = workbook_add_format(wb);
   format_set_num_format(text_fmt, "@");
   lxw_format* money_fmt = workbook_add_format(wb);
   format_set_num_format(money_fmt, kMoneyFormat);
 
-  for (size_t r = 0; r < rows.size(); ++r) {
-    const auto& row = rows[r];
-    for (size_t c = 0; c < row.size(); ++c) {
-      const Workbook::Cell& cell = row[c];
-      auto rr = static_cast<lxw_row_t>(r);
-      auto cc = static_cast<lxw_col_t>(c);
-      lxw_format* fmt = cell.text_format ? text_fmt : nullptr;
-      lxw_error err = LXW_NO_ERROR;
-      switch (cell.kind) {
-        case Workbook::Cell::Kind::kEmpty:
-          if (fmt) err = worksheet_write_blank(ws, rr, cc, fmt);
-          break;
-        case Workbook::Cell::Kind::kText:
-          err = cell.text.empty()
-                    ? (fmt ? worksheet_write_blank(ws, rr, cc, fmt) : LXW_NO_ERROR)
-                    : worksheet_write_string(ws, rr, cc, XmlSafe(cell.text).c_str(), fmt);
-          break;
-        case Workbook::Cell::Kind::kInteger:
-          err = worksheet_write_number(ws, rr, cc, static_cast<double>(cell.integer), fmt);
-          break;
-        case Workbook::Cell::Kind::kFloat:
-          err = worksheet_write_number(ws, rr, cc, cell.number, fmt);
-          break;
-        case Workbook::Cell::Kind::kMoney:
-          err = worksheet_write_number(ws, rr, cc, Money::FromRaw(cell.integer).ToDouble(),
-                                       fmt ? fmt : money_fmt);
-          break;
+  for (const Workbook* sheet : sheets) {
+    const std::string& sheet_name = sheet->sheet_name();
+    lxw_worksheet* ws = workbook_add_worksheet(wb, XmlSafe(sheet_name).c_str());
+    if (!ws) Fail(target, "nome de planilha inválido: " + sheet_name);
+    for (int r = 0; r < sheet->RowCount(); ++r) {
+      const int columns = sheet->ColumnCount(r + 1);
+      for (int c = 0; c < columns; ++c) {
+        const Workbook::Cell& cell = sheet->At(r + 1, c + 1);
+        auto rr = static_cast<lxw_row_t>(r);
+        auto cc = static_cast<lxw_col_t>(c);
+        lxw_format* fmt = cell.text_format ? text_fmt : nullptr;
+        lxw_error err = LXW_NO_ERROR;
+        switch (cell.kind) {
+          case Workbook::Cell::Kind::kEmpty:
+            if (fmt) err = worksheet_write_blank(ws, rr, cc, fmt);
+            break;
+          case Workbook::Cell::Kind::kText:
+            err = cell.text.empty()
+                      ? (fmt ? worksheet_write_blank(ws, rr, cc, fmt) : LXW_NO_ERROR)
+                      : worksheet_write_string(ws, rr, cc, XmlSafe(cell.text).c_str(), fmt);
+            break;
+          case Workbook::Cell::Kind::kInteger:
+            err = worksheet_write_number(ws, rr, cc, static_cast<double>(cell.integer), fmt);
+            break;
+          case Workbook::Cell::Kind::kFloat:
+            err = worksheet_write_number(ws, rr, cc, cell.number, fmt);
+            break;
+          case Workbook::Cell::Kind::kMoney:
+            err = worksheet_write_number(ws, rr, cc, Money::FromRaw(cell.integer).ToDouble(),
+                                         fmt ? fmt : money_fmt);
+            break;
+        }
+        if (err != LXW_NO_ERROR) Fail(target, lxw_strerror(err));
       }
-      if (err != LXW_NO_ERROR) Fail(target, lxw_strerror(err));
     }
   }
   closer.closed = true;
@@ -213,15 +216,22 @@ const Workbook::Cell& Workbook::At(int row, int column) const {
   return cells[static_cast<size_t>(column - 1)];
 }
 
-void Workbook::SaveAs(const fs::path& path) const {
+void Workbook::SaveAs(const fs::path& path) const { SaveSheetsAs({this}, path); }
+
+void Workbook::SaveSheetsAs(const std::vector<const Workbook*>& sheets, const fs::path& path) {
   WriteFileAtomically(path, [&](const fs::path& temp) {
     QuietErrorOutput quiet;
-    WriteXlsx(sheet_name_, rows_, temp, path);
+    WriteXlsx(sheets, temp, path);
   });
 }
 
 SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui,
                          const std::vector<fs::path>& inputs) {
+  return SaveWorkbooks({&book}, ui, inputs);
+}
+
+SaveOutcome SaveWorkbooks(const std::vector<const Workbook*>& sheets, UserInterface& ui,
+                          const std::vector<fs::path>& inputs) {
   std::optional<std::string> name = ui.ChooseSaveFile("", kSdExcelFolder);
   if (!name) return SaveOutcome::kCancelled;
   fs::path path(std::u8string(name->begin(), name->end()));
@@ -231,7 +241,7 @@ SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui,
     if (ui.Confirm("", "Você deseja salvar esse arquivo?", Buttons::kYesNoCancel) != Answer::kYes)
       return SaveOutcome::kDeclined;
   }
-  book.SaveAs(path);
+  Workbook::SaveSheetsAs(sheets, path);
   ui.Message("", "Arquivo Salvo !!!");
   return SaveOutcome::kSaved;
 }

@@ -73,6 +73,10 @@ class Workbook {
   // file only once the new one is complete. Throws FileWriteError (its text
   // names the file and the reason) when the file cannot be written.
   void SaveAs(const std::filesystem::path& path) const;
+  // The same for a file of several worksheets: each workbook is one sheet,
+  // under its sheet name, in the order given.
+  static void SaveSheetsAs(const std::vector<const Workbook*>& sheets,
+                           const std::filesystem::path& path);
 
  private:
   Cell& Put(int row, int column);
@@ -95,6 +99,9 @@ enum class SaveOutcome {
 // question: a result never replaces a file the program reads.
 SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui,
                          const std::vector<std::filesystem::path>& inputs = {});
+// The same step for a file of several worksheets, one per workbook.
+SaveOutcome SaveWorkbooks(const std::vector<const Workbook*>& sheets, UserInterface& ui,
+                          const std::vector<std::filesystem::path>& inputs = {});
 
 // The path the save step passes to the dialog as its initial folder.
 inline constexpr std::string_view kSdExcelFolder = "%HomePath%/Desktop";

@@ -121,6 +121,11 @@ Tfrmprincipal::~Tfrmprincipal() {
 void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   session_ = std::make_unique<Session>(dtm, state_, *ui_, working_folder_);
   if (windows_.frm_sped) windows_.frm_sped->Attach(*session_);
+  // "Lote": a double click on a file of its grid chooses it here, as a drop.
+  if (windows_.frmLote)
+    windows_.frmLote->Attach(session_->ui, [this](const std::string& file) {
+      desktop_->ChooseFile(QString::fromStdString(file));
+    });
   if (Tfrm_auditar* audit = windows_.frm_auditar) {
     audit->Attach(*session_);
     connect(audit, &Tfrm_auditar::loaderRunningChanged, this, &Tfrmprincipal::SetAuditRunning);
@@ -377,6 +382,8 @@ void Tfrmprincipal::ConnectHandlers() {
           [this] { ShowModal(windows_.frm_auditar); });
   connect(button("sbtnAlterar_tipo"), &QAbstractButton::clicked, this,
           [this] { ShowModal(windows_.frmTipo_arq); });
+  connect(button("sbtnlote"), &QAbstractButton::clicked, this,
+          [this] { ShowModal(windows_.frmLote); });
   ConnectNoteHandlers();
   connect(button("btn_opcao_aliq"), &QAbstractButton::clicked, this, [this] {
     if (!windows_.frmOpcaoAliq) return;

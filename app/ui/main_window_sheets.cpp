@@ -155,6 +155,7 @@ void Tfrmprincipal::BuildTitle() {
   buttons->addWidget(Button("sbtnvalidar", QStringLiteral("Validar"), title));
   buttons->addWidget(Button("btn_audit", QStringLiteral("Auditar"), title));
   buttons->addWidget(Button("sbtn_sped", QStringLiteral("SPED"), title));
+  buttons->addWidget(Button("sbtnlote", QStringLiteral("Lote"), title));
   grid->addLayout(buttons, 1, 2);
   grid->setColumnStretch(1, 1);
   line->addWidget(title, 1);

@@ -54,6 +54,7 @@ SecondaryWindows CreateSecondaryWindows(QWidget* parent) {
   w.frmResumoNota = new TfrmResumoNota(parent);
   w.frmResumoFiscal = new TfrmResumoFiscal(parent);
   w.frmDifal = new TfrmDifal(parent);
+  w.frmLote = new TfrmLote(parent);
   return w;
 }
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "app/ui/batch_window.h"
 #include "app/ui/secondary_window.h"
 #include "audit/ui/frm_auditar.h"
 #include "sintegra/aliquots.h"
@@ -50,6 +51,7 @@ struct SecondaryWindows {
   TfrmResumoNota* frmResumoNota = nullptr;
   TfrmResumoFiscal* frmResumoFiscal = nullptr;
   TfrmDifal* frmDifal = nullptr;
+  TfrmLote* frmLote = nullptr;
 };
 
 // Creates the secondary windows, children of `parent`, in their order.

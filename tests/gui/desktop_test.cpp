@@ -405,7 +405,7 @@ TEST_F(MainWindowTest, TabGoesThroughTheWindowInReadingOrder) {
   for (QWidget* w : TabChain(Find("edtarq"), [&](QWidget* w) { return title->isAncestorOf(w); }))
     names << w->objectName();
   EXPECT_EQ(Lines(names), Lines({"edtarq", "sbtnarq", "sbtnarq_recentes", "sbtnverificar",
-                                 "sbtnvalidar", "btn_audit", "sbtn_sped"}));
+                                 "sbtnvalidar", "btn_audit", "sbtn_sped", "sbtnlote"}));
 
   // The shown sheet's controls: each below the one before, or beside it to
   // the right; "Fechar" after them.

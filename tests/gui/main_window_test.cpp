@@ -464,12 +464,13 @@ TEST_F(MainWindowTest, SecondaryWindowsHaveTheirClassesAndCaptions) {
       {"TfrmResumoNota", "frmResumoNota", "Resuno de nota fiscal"},
       {"TfrmResumoFiscal", "frmResumoFiscal", "Resumo Fiscal"},
       {"TfrmDifal", "frmDifal", "Notas candidatas ao DIFAL"},
+      {"TfrmLote", "frmLote", "Lote"},
   };
   // Dialogs all (a subsystem's own window need not derive from SecondaryWindow).
   const QList<QDialog*> created =
       frm_->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
-  ASSERT_EQ(created.size(), 10);
-  for (int i = 0; i < 10; ++i) {
+  ASSERT_EQ(created.size(), static_cast<qsizetype>(std::size(windows)));
+  for (int i = 0; i < created.size(); ++i) {
     SCOPED_TRACE(windows[i].name);
     const QDialog* w = created[i];  // in the order of creation
     EXPECT_TRUE(QByteArray(w->metaObject()->className()).endsWith(windows[i].class_name));
