@@ -3,6 +3,7 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cmath>
 #include <stdexcept>
 #include <system_error>
 
@@ -110,6 +111,14 @@ void WriteXlsx(const std::string& sheet_name, const std::vector<std::vector<Work
 
 }  // namespace
 
+double RoundTo(double value, int decimals) {
+  if (!std::isfinite(value)) return value;
+  const double scale = std::pow(10.0, decimals);
+  const double scaled = value * scale;
+  if (std::fabs(scaled) >= 9e15) return value;  // beyond the exact integers of a double
+  return std::round(scaled) / scale;
+}
+
 Workbook::Cell& Workbook::Put(int row, int column) {
   if (row < 1 || column < 1) throw std::out_of_range("célula fora da planilha");
   auto r = static_cast<size_t>(row - 1), c = static_cast<size_t>(column - 1);
@@ -158,7 +167,11 @@ void Workbook::SetField(int row, int column, const ClientTable& table, ClientTab
       SetInteger(row, column, table.RowRaw(table_row, field));
       break;
     case FieldType::kFloat:
-      SetFloat(row, column, table.RowFloat(table_row, field));
+      // Sums of floats carry binary noise (64.40000000000001): a money
+      // field is written to the cent, a quantity to the thousandth.
+      SetFloat(row, column,
+               RoundTo(table.RowFloat(table_row, field),
+                       table.FieldAt(field).money ? kMoneyDecimals : kQuantityDecimals));
       break;
     case FieldType::kCurrency:
       SetMoney(row, column, Money::FromRaw(table.RowRaw(table_row, field)));

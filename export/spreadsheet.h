@@ -80,6 +80,14 @@ class Workbook {
   std::vector<std::vector<Cell>> rows_;
 };
 
+// Decimals a float field is written with: money to the cent, quantities to
+// the thousandth (the SINTEGRA quantities have three decimals).
+inline constexpr int kMoneyDecimals = 2;
+inline constexpr int kQuantityDecimals = 3;
+// `value` rounded half away from zero to `decimals` places; values too large
+// to round exactly (and infinities, NaN) are returned unchanged.
+double RoundTo(double value, int decimals);
+
 enum class SaveOutcome {
   kSaved,      // written under the chosen name, "Arquivo Salvo !!!" shown
   kCancelled,  // the save dialog was left: nothing written, no message

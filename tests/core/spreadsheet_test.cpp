@@ -72,6 +72,38 @@ TEST(Workbook, CellsReadBackWithTheirKindsAndFormats) {
   }
 }
 
+TEST(Workbook, FloatFieldsAreWrittenToTheirDecimalsWithoutNoise) {
+  TableDef def;
+  def.name = "cds_somas";
+  FieldDef valor = Float("valor");
+  valor.money = true;
+  def.fields = {valor, Float("quantidade")};
+  ClientTable t(def);
+  struct Case {
+    double sum_valor, sum_quantidade;
+    double valor, quantidade;
+  } cases[] = {
+      {64.40000000000001, 14.70099999999999, 64.4, 14.701},
+      {0.1 + 0.2, 0.1 + 0.2, 0.3, 0.3},
+      {-1234.565000000001, -2.0004999, -1234.57, -2.0},
+      {0, 1e18, 0, 1e18},  // too large to round: kept
+  };
+  Workbook book;
+  int row = 0;
+  for (const auto& c : cases) {
+    t.Append();
+    t.FieldByName("valor").SetAsFloat(c.sum_valor);
+    t.FieldByName("quantidade").SetAsFloat(c.sum_quantidade);
+    t.Post();
+    ++row;
+    book.SetField(row, 1, t, t.CurrentRow(), 0);
+    book.SetField(row, 2, t, t.CurrentRow(), 1);
+    SCOPED_TRACE(::testing::Message() << "row " << row);
+    EXPECT_EQ(book.At(row, 1).number, c.valor);
+    EXPECT_EQ(book.At(row, 2).number, c.quantidade);
+  }
+}
+
 TEST(Workbook, AnUnnamedSheetHasTheDefaultNameAndAnEmptyBookIsAValidFile) {
   if (!XlsxReaderAvailable()) GTEST_SKIP() << "openpyxl (python3-openpyxl) not installed";
   TempDir dir;
