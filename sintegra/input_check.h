@@ -35,4 +35,12 @@ void CheckReadableFile(const std::string& path);
 // (a UTF-8 byte-order mark before it is skipped). Throws InputRefusal.
 void CheckSintegraInput(const std::string& path);
 
+// The first characters (at most 16, after a UTF-8 byte-order mark) of the
+// first line of `path` that is not blank, read from the file's first 64 KiB;
+// empty when the file cannot be read or holds no such line. A quick look for
+// lists of files, not a check: loads still run CheckSintegraInput.
+std::string FirstLineHead(const std::string& path);
+// FirstLineHead is a record 10.
+bool LooksLikeSintegraFile(const std::string& path);
+
 }  // namespace fiscora

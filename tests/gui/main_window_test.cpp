@@ -316,7 +316,7 @@ TEST_F(MainWindowTest, ShiftF7TogglesAuditarAndF7AloneDoesNothing) {
   EXPECT_FALSE(state().btn_audit.visible());
 }
 
-TEST_F(MainWindowTest, EnterInFileBoxRunsEvenWithVerificarDisabled) {
+TEST_F(MainWindowTest, EnterInFileBoxRunsOnlyWhileVerificarIsEnabled) {
   auto* edit = Find<QLineEdit>("edtarq");
   const std::string missing = (folder_ / "nao-existe.txt").string();
   edit->setText(QString::fromStdString(missing));
@@ -325,6 +325,12 @@ TEST_F(MainWindowTest, EnterInFileBoxRunsEvenWithVerificarDisabled) {
   state().sbtnverificar.SetEnabled(false);
   ASSERT_FALSE(Find("sbtnverificar")->isEnabled());
 
+  // A disabled button's action runs by no key.
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(recorder_.messages.empty());
+  EXPECT_EQ(state().edtarq.text(), missing);
+
+  state().sbtnverificar.SetEnabled(true);
   QTest::keyClick(edit, Qt::Key_Return);
   ASSERT_FALSE(recorder_.messages.empty());
   EXPECT_EQ(recorder_.messages.front().title, "ATENÇÃO!!!");
