@@ -208,6 +208,7 @@ void DialogReportPrinter::Print(const InventoryReport& report) {
   // Where the report goes: the report engine's "Output Options".
   QDialog options(parent_);
   options.setWindowTitle(QStringLiteral("Output Options"));
+  options.setMinimumWidth(320);  // the whole title, not "Outpu… ptions"
   auto* layout = new QVBoxLayout(&options);
   layout->addWidget(new QLabel(QStringLiteral("Imprimir o inventário em:"), &options));
   auto* group = new QButtonGroup(&options);
@@ -228,8 +229,9 @@ void DialogReportPrinter::Print(const InventoryReport& report) {
 
   const int choice = group->checkedId();
   if (choice == 2) {
-    QString name =
-        QFileDialog::getSaveFileName(parent_, QString(), QString(), QStringLiteral("PDF (*.pdf)"));
+    QString name = QFileDialog::getSaveFileName(
+        parent_, QString(), QString::fromStdString(report.document_name) + QStringLiteral(".pdf"),
+        QStringLiteral("PDF (*.pdf)"));
     if (name.isEmpty()) return;
     if (!name.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) name += QStringLiteral(".pdf");
     PrintToPdf(report, std::filesystem::path(name.toStdU16String()));
@@ -237,7 +239,7 @@ void DialogReportPrinter::Print(const InventoryReport& report) {
   }
   QPrinter printer(QPrinter::HighResolution);
   printer.setFullPage(true);
-  printer.setDocName(QStringLiteral("ReportPrinter Report"));
+  printer.setDocName(QString::fromStdString(report.document_name));
   SetUpPage(printer);
   if (choice == 0) {
     QPrintDialog dialog(&printer, parent_);

@@ -15,11 +15,13 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <QUrl>
 #include <functional>
 
@@ -27,6 +29,7 @@
 #include "app/ui/long_message_dialog.h"
 #include "app/ui/main_window_desktop.h"
 #include "app/ui/recent_files.h"
+#include "app/ui/translations.h"
 #include "app/ui/ui_text.h"
 #include "main_window_fixture.h"
 
@@ -302,6 +305,19 @@ TEST_F(MainWindowTest, ADroppedFileIsChosenAsArquivoWould) {
   QDragEnterEvent two(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(frm_.get(), &two);
   EXPECT_FALSE(two.isAccepted());
+}
+
+TEST(QtTranslations, QtsOwnDialogsSpeakPortuguese) {
+  QTranslator* translator = InstallQtTranslations(*QCoreApplication::instance());
+  ASSERT_NE(translator, nullptr) << "qtbase_pt_BR.qm not found (qt6-translations-l10n)";
+  QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::Cancel);
+  EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text().remove(QLatin1Char('&')),
+            QStringLiteral("Sim"));
+  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')),
+            QStringLiteral("Cancelar"));
+  EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+  QCoreApplication::removeTranslator(translator);  // the other tests read Qt's English texts
+  delete translator;
 }
 
 TEST(RecentFiles, KeepTenNewestFirstWithoutDuplicatesAcrossARestart) {
