@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPageLayout>
@@ -16,6 +17,7 @@
 #include <QPrinter>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -100,6 +102,22 @@ class Layout {
     p_.drawText(box, static_cast<int>(align | Qt::AlignTop) | Qt::TextSingleLine, text);
     if (clip) p_.setClipping(false);
   }
+  // A text that must print whole (a product code, the company's name): in a
+  // smaller font when it is wider than its box (down to 60 % of the size).
+  void WholeText(int left, int top, int width, const QString& text, const QFont& font) {
+    QFont fitted = font;
+    const qreal room = D(width);
+    const qreal needed = QFontMetricsF(font, p_.device()).horizontalAdvance(text);
+    if (needed > room)
+      fitted.setPointSizeF(std::max(font.pointSizeF() * 0.6, font.pointSizeF() * room / needed));
+    Text(left, top, width, text, fitted);
+  }
+  // A text that may be shortened: cut at the box's edge with "…".
+  void ElidedText(int left, int top, int width, const QString& text, const QFont& font) {
+    const QString shown =
+        QFontMetricsF(font, p_.device()).elidedText(text.trimmed(), Qt::ElideRight, D(width));
+    Text(left, top, width, shown, font, Qt::AlignLeft, true);
+  }
   void Line(int left, int top, int length) {
     p_.setPen(QPen(Qt::black, dpi_ / 72.0));
     p_.drawLine(QPointF(D(left), D(top)), QPointF(D(left + length), D(top)));
@@ -119,7 +137,7 @@ class Layout {
     p_.drawText(Box(l + 319, t + 5, 170, 30), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                 QStringLiteral("INVENTÁRIO"));
     Text(l + 10, t + 39, 95, QStringLiteral("EMPRESA:"), bold_);
-    Text(l + 106, t + 39, 370, Q(r_.empresa), regular_, Qt::AlignLeft, true);
+    WholeText(l + 106, t + 39, 432, Q(r_.empresa), regular_);
     Text(l + 543, t + 39, 75, QStringLiteral("PERÍODO:"), bold_);
     Text(l + 618, t + 39, 173, Q(r_.periodo), regular_, Qt::AlignLeft, true);
     Text(l + 10, t + 60, 95, QStringLiteral("CNPJ:"), bold_);
@@ -140,8 +158,8 @@ class Layout {
 
   void Item(const InventoryReportItem& item, int y) {
     const int l = kRegionLeft, t = y + 4;
-    Text(l + 7, t, 80, Q(item.codigo), regular_, Qt::AlignLeft, true);
-    Text(l + 94, t, 262, Q(item.descricao), regular_, Qt::AlignLeft, true);
+    WholeText(l + 7, t, 85, Q(item.codigo), regular_);
+    ElidedText(l + 94, t, 262, Q(item.descricao), regular_);
     Text(l + 374, t, 60, Q(item.unidade), regular_, Qt::AlignLeft, true);
     Text(l + 438, t, 80, Q(item.quantidade), regular_, Qt::AlignHCenter, true);
     Text(l + 542, t, 100, Q(item.unitario), regular_, Qt::AlignRight, true);
