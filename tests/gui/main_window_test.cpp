@@ -461,8 +461,11 @@ TEST_F(MainWindowTest, SecondaryWindowsHaveTheirClassesAndCaptions) {
       {"TfrmDifal", "frmDifal", "Notas candidatas ao DIFAL"},
   };
   // Dialogs all (a subsystem's own window need not derive from SecondaryWindow).
-  const QList<QDialog*> created =
-      frm_->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
+  QList<QDialog*> created = frm_->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
+  // The DIFAL list is owned by the SPED analysis window, which opens it.
+  auto* sped = frm_->findChild<QDialog*>(QStringLiteral("frm_notas_sped"));
+  ASSERT_NE(sped, nullptr);
+  created += sped->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
   ASSERT_EQ(created.size(), 10);
   for (int i = 0; i < 10; ++i) {
     SCOPED_TRACE(windows[i].name);
