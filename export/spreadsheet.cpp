@@ -196,10 +196,13 @@ void Workbook::SaveAs(const fs::path& path) const {
                       [&](const fs::path& temp) { WriteXlsx(sheet_name_, rows_, temp, path); });
 }
 
-SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui) {
-  std::optional<std::string> name = ui.ChooseSaveFile("", kSdExcelFolder);
+SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui, std::string_view proposed_name) {
+  std::optional<std::string> name =
+      ui.ChooseSaveFile(kSpreadsheetFilter, kSdExcelFolder, FileKind::kSpreadsheet, proposed_name);
   if (!name) return SaveOutcome::kCancelled;
   fs::path path(std::u8string(name->begin(), name->end()));
+  // A name typed without an extension is a spreadsheet all the same.
+  if (!path.has_extension()) path += ".xlsx";
   std::error_code ec;
   if (fs::exists(path, ec)) {
     if (ui.Confirm("", "Você deseja salvar esse arquivo?", Buttons::kYesNoCancel) != Answer::kYes)

@@ -94,12 +94,19 @@ enum class SaveOutcome {
   kDeclined,   // the file existed and the answer was No or Cancel
 };
 
-// The save step of every export: the save dialog sdExcel (initial folder
-// "%HomePath%/Desktop", no filter); for a name that exists, the confirmation
-// "Você deseja salvar esse arquivo?" (Yes, No, Cancel) where only Yes goes
-// on; then SaveAs and the message "Arquivo Salvo !!!". A failure to write
-// propagates as FileWriteError, with the old file intact.
-SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui);
+// The save step of every export: the save dialog sdExcel (the folder last
+// used for spreadsheets, at first "%HomePath%/Desktop"; the filter
+// "Planilha do Excel (*.xlsx)"; `proposed_name`, "<file> - <kind>.xlsx", as
+// the name); ".xlsx" added to a name without an extension; for a name that
+// exists, the confirmation "Você deseja salvar esse arquivo?" (Yes, No,
+// Cancel) where only Yes goes on; then SaveAs and the message "Arquivo
+// Salvo !!!". A failure to write propagates as FileWriteError, with the old
+// file intact.
+SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui,
+                         std::string_view proposed_name = {});
+
+// The filter of the spreadsheet save dialog (caption|pattern).
+inline constexpr std::string_view kSpreadsheetFilter = "Planilha do Excel|*.xlsx";
 
 // The path the save step passes to the dialog as its initial folder.
 inline constexpr std::string_view kSdExcelFolder = "%HomePath%/Desktop";

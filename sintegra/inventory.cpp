@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "session/file_names.h"
 #include "session/pacer.h"
 #include "sintegra/layout.h"
 
@@ -112,7 +113,7 @@ Workbook InventoryWorkbook(Session& s) {
 
 SaveOutcome btnExcelClick(Session& s) {
   Workbook book = InventoryWorkbook(s);
-  return SaveWorkbook(book, s.ui);
+  return SaveWorkbook(book, s.ui, ProposedFileName(s.frm.edtarq.text(), "inventario", "xlsx"));
 }
 
 void Button1Click(Session& s, ReportPrinter& printer) {

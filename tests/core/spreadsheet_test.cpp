@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -214,6 +215,38 @@ INSTANTIATE_TEST_SUITE_P(
                  {kConfirm},
                  false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SaveStep, OffersSpreadsheetsProposesTheNameAndAddsTheExtension) {
+  TempDir dir;
+  std::ofstream(dir.path() / "existente.xlsx") << "antigo";
+  struct Case {
+    std::string typed, saved;
+    bool asked;  // "Você deseja salvar esse arquivo?"
+  } cases[] = {
+      {"nova", "nova.xlsx", false},
+      {"nova.xlsx", "nova.xlsx", false},
+      {"existente", "existente.xlsx", true},  // asked about the name with ".xlsx"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    fs::remove(dir.path() / "nova.xlsx");
+    RecordingUserInterface ui;
+    ui.save_file = PathText(dir.path() / c.typed);
+    ui.confirm_answer = Answer::kYes;
+    Workbook book;
+    book.SetText(1, 1, "x");
+    EXPECT_EQ(SaveWorkbook(book, ui, "loja - inventario.xlsx"), SaveOutcome::kSaved);
+    ASSERT_EQ(ui.file_dialogs.size(), 1u);
+    EXPECT_EQ(ui.file_dialogs[0].kind, FileKind::kSpreadsheet);
+    EXPECT_EQ(ui.file_dialogs[0].proposed_name, "loja - inventario.xlsx");
+    EXPECT_TRUE(fs::exists(dir.path() / c.saved));
+    const bool asked = std::any_of(ui.messages.begin(), ui.messages.end(), [](const auto& m) {
+      return m.text == "Você deseja salvar esse arquivo?";
+    });
+    EXPECT_EQ(asked, c.asked);
+  }
+  EXPECT_EQ(kSpreadsheetFilter, "Planilha do Excel|*.xlsx");
+}
 
 TEST(SaveStep, AFailedWriteSaysWhichFileAndLeavesNothingBehind) {
   TempDir dir;
