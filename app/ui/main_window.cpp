@@ -66,11 +66,13 @@ Tfrmprincipal::Tfrmprincipal(std::filesystem::path working_folder, QWidget* pare
     : QWidget(parent), working_folder_(std::move(working_folder)) {
   setObjectName(QStringLiteral("frmprincipal"));
   setWindowTitle(QStringLiteral("Fiscora"));
-  // System menu and minimise only: no maximise, no resizing.
+  // Opens at its usual size; it may grow (or be maximised) to show more of
+  // the grids and the path, never shrink below it.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
-  setFixedSize(814, 583);
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+  setMinimumSize(814, 583);
+  resize(814, 583);
 
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(6, 4, 6, 6);

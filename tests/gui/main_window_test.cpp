@@ -205,11 +205,20 @@ TEST_F(MainWindowTest, SheetsStartInTheirOrderWithInventoryHidden) {
   EXPECT_EQ(tabs.currentIndex(), 0);
 }
 
-TEST_F(MainWindowTest, WindowIsFixedWithoutMaximise) {
+TEST_F(MainWindowTest, WindowOpensAtItsSizeAndGrowsWithItsGridsAndPath) {
+  EXPECT_EQ(frm_->size(), QSize(814, 583));
   EXPECT_EQ(frm_->minimumSize(), QSize(814, 583));
-  EXPECT_EQ(frm_->maximumSize(), QSize(814, 583));
-  EXPECT_FALSE(frm_->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(frm_->windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(frm_->windowFlags() & Qt::WindowMinimizeButtonHint);
+  QWidget* path = Find("edtarq");
+  QWidget* grid = Find("pgcdados");  // the sheets and their grids
+  ASSERT_TRUE(path && grid);
+  const int path_width = path->width(), grid_width = grid->width(), grid_height = grid->height();
+  frm_->resize(1300, 740);
+  QCoreApplication::processEvents();
+  EXPECT_GT(path->width(), path_width);
+  EXPECT_GT(grid->width(), grid_width);
+  EXPECT_GT(grid->height(), grid_height);
 }
 
 TEST_F(MainWindowTest, GridsShowTheirTablesAndSettings) {
