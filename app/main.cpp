@@ -6,6 +6,7 @@
 
 #include "app/ui/main_window.h"
 #include "app/ui/secondary_windows.h"
+#include "app/ui/translations.h"
 #include "data/catalogue.h"
 #include "session/session.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   // folders of the dialogs). No display name: the window manager would add
   // it to a title that already starts with it ("Fiscora — loja.txt").
   QApplication::setOrganizationName(QStringLiteral("Fiscora"));
+  fiscora::qt::InstallQtTranslations(app);
 
   // Declared first so that it outlives the windows bound to its tables.
   std::unique_ptr<fiscora::TdtmCENTRAL> dtmCENTRAL;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audit/audit_window.h"
+#include "session/file_names.h"
 #include "session/pacer.h"
 #include "sintegra/layout.h"
 
@@ -143,7 +144,7 @@ std::optional<Workbook> AuditWorkbook(Session& s) {
 std::optional<SaveOutcome> AuditExportSheet(Session& s) {
   std::optional<Workbook> book = AuditWorkbook(s);
   if (!book) return std::nullopt;
-  return SaveWorkbook(*book, s.ui, InputFiles(s));
+  return SaveWorkbook(*book, s.ui, ProposedFileName({}, "auditoria", "xlsx"), InputFiles(s));
 }
 
 void btn_excelClick(Session& s) {

@@ -168,7 +168,8 @@ std::vector<TableDef> Build() {
   v.push_back(inventory_table("cds_inventario", "ds_inventario"));
 
   v.push_back(Table("cds_ident", "ds_ident", {
-      Text("empresa", 20), Text("endereco", 20), Text("uf", 20), Text("cnpj", 20),
+      // Wide enough for record 10's whole company name and town.
+      Text("empresa", 35), Text("endereco", 30), Text("uf", 20), Text("cnpj", 20),
       Text("ie", 20), Width(Text("periodo", 30), 30),
   }));
 

@@ -23,6 +23,9 @@ struct InventoryReport {
   std::vector<InventoryReportItem> items;
   // The sum of valor over the items, with the pattern "R$ ###,###,##0.00".
   std::string total;
+  // The name of the printed document (the printer's queue, the preview):
+  // "Inventário - loja.txt" after the file in edtarq; "Inventário" without one.
+  std::string document_name = "Inventário";
 };
 
 // The report's content from cds_inventario and cds_ident. Moves neither

@@ -3,6 +3,7 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <system_error>
@@ -148,6 +149,14 @@ void WriteXlsx(const std::vector<const Workbook*>& sheets, const fs::path& file,
 
 }  // namespace
 
+double RoundTo(double value, int decimals) {
+  if (!std::isfinite(value)) return value;
+  const double scale = std::pow(10.0, decimals);
+  const double scaled = value * scale;
+  if (std::fabs(scaled) >= 9e15) return value;  // beyond the exact integers of a double
+  return std::round(scaled) / scale;
+}
+
 Workbook::Cell& Workbook::Put(int row, int column) {
   if (row < 1 || column < 1) throw std::out_of_range("célula fora da planilha");
   auto r = static_cast<size_t>(row - 1), c = static_cast<size_t>(column - 1);
@@ -196,7 +205,11 @@ void Workbook::SetField(int row, int column, const ClientTable& table, ClientTab
       SetInteger(row, column, table.RowRaw(table_row, field));
       break;
     case FieldType::kFloat:
-      SetFloat(row, column, table.RowFloat(table_row, field));
+      // Sums of floats carry binary noise (64.40000000000001): a money
+      // field is written to the cent, a quantity to the thousandth.
+      SetFloat(row, column,
+               RoundTo(table.RowFloat(table_row, field),
+                       table.FieldAt(field).money ? kMoneyDecimals : kQuantityDecimals));
       break;
     case FieldType::kCurrency:
       SetMoney(row, column, Money::FromRaw(table.RowRaw(table_row, field)));
@@ -225,16 +238,19 @@ void Workbook::SaveSheetsAs(const std::vector<const Workbook*>& sheets, const fs
   });
 }
 
-SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui,
+SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui, std::string_view proposed_name,
                          const std::vector<fs::path>& inputs) {
-  return SaveWorkbooks({&book}, ui, inputs);
+  return SaveWorkbooks({&book}, ui, proposed_name, inputs);
 }
 
 SaveOutcome SaveWorkbooks(const std::vector<const Workbook*>& sheets, UserInterface& ui,
-                          const std::vector<fs::path>& inputs) {
-  std::optional<std::string> name = ui.ChooseSaveFile("", kSdExcelFolder);
+                          std::string_view proposed_name, const std::vector<fs::path>& inputs) {
+  std::optional<std::string> name =
+      ui.ChooseSaveFile(kSpreadsheetFilter, kSdExcelFolder, FileKind::kSpreadsheet, proposed_name);
   if (!name) return SaveOutcome::kCancelled;
   fs::path path(std::u8string(name->begin(), name->end()));
+  // A name typed without an extension is a spreadsheet all the same.
+  if (!path.has_extension()) path += ".xlsx";
   RefuseOutputOverInputs(path, inputs);
   std::error_code ec;
   if (fs::exists(path, ec)) {

@@ -84,24 +84,40 @@ class Workbook {
   std::vector<std::vector<Cell>> rows_;
 };
 
+// Decimals a float field is written with: money to the cent, quantities to
+// the thousandth (the SINTEGRA quantities have three decimals).
+inline constexpr int kMoneyDecimals = 2;
+inline constexpr int kQuantityDecimals = 3;
+// `value` rounded half away from zero to `decimals` places; values too large
+// to round exactly (and infinities, NaN) are returned unchanged.
+double RoundTo(double value, int decimals);
+
 enum class SaveOutcome {
   kSaved,      // written under the chosen name, "Arquivo Salvo !!!" shown
   kCancelled,  // the save dialog was left: nothing written, no message
   kDeclined,   // the file existed and the answer was No or Cancel
 };
 
-// The save step of every export: the save dialog sdExcel (initial folder
-// "%HomePath%/Desktop", no filter); for a name that exists, the confirmation
-// "Você deseja salvar esse arquivo?" (Yes, No, Cancel) where only Yes goes
-// on; then SaveAs and the message "Arquivo Salvo !!!". A failure to write
-// propagates as FileWriteError, with the old file intact. A chosen file that
-// is one of `inputs` (links followed) is refused the same way, before the
-// question: a result never replaces a file the program reads.
+// The save step of every export: the save dialog sdExcel (the folder last
+// used for spreadsheets, at first "%HomePath%/Desktop"; the filter
+// "Planilha do Excel (*.xlsx)"; `proposed_name`, "<file> - <kind>.xlsx", as
+// the name); ".xlsx" added to a name without an extension; for a name that
+// exists, the confirmation "Você deseja salvar esse arquivo?" (Yes, No,
+// Cancel) where only Yes goes on; then SaveAs and the message "Arquivo
+// Salvo !!!". A failure to write propagates as FileWriteError, with the old
+// file intact. A chosen file that is one of `inputs` (links followed) is
+// refused the same way, before the question: a result never replaces a file
+// the program reads.
 SaveOutcome SaveWorkbook(const Workbook& book, UserInterface& ui,
+                         std::string_view proposed_name = {},
                          const std::vector<std::filesystem::path>& inputs = {});
 // The same step for a file of several worksheets, one per workbook.
 SaveOutcome SaveWorkbooks(const std::vector<const Workbook*>& sheets, UserInterface& ui,
+                          std::string_view proposed_name = {},
                           const std::vector<std::filesystem::path>& inputs = {});
+
+// The filter of the spreadsheet save dialog (caption|pattern).
+inline constexpr std::string_view kSpreadsheetFilter = "Planilha do Excel|*.xlsx";
 
 // The path the save step passes to the dialog as its initial folder.
 inline constexpr std::string_view kSdExcelFolder = "%HomePath%/Desktop";

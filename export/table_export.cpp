@@ -1,5 +1,6 @@
 #include "export/table_export.h"
 
+#include "session/file_names.h"
 #include "session/pacer.h"
 
 namespace fiscora {
@@ -26,7 +27,9 @@ Workbook TableWorkbook(Session& s, const ClientTable& table) {
 
 SaveOutcome ExportTable(Session& s, const ClientTable& table) {
   Workbook book = TableWorkbook(s, table);
-  return SaveWorkbook(book, s.ui, InputFiles(s));
+  // "loja - cds_60a.xlsx": the table names what was exported.
+  return SaveWorkbook(book, s.ui, ProposedFileName(s.frm.edtarq.text(), table.name(), "xlsx"),
+                      InputFiles(s));
 }
 
 }  // namespace fiscora

@@ -156,4 +156,22 @@ void CheckUnchanged(const std::string& path, const FileStamp& before) {
                      "nada do que foi lido vale: verifique-o de novo");
 }
 
+std::string FirstLineHead(const std::string& path) {
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  if (!in) return {};
+  std::string buf(1 << 16, '\0');
+  in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
+  buf.resize(static_cast<size_t>(in.gcount()));
+  std::string_view rest(buf);
+  if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
+  const size_t start = rest.find_first_not_of(" \t\r\n");
+  if (start == std::string_view::npos) return {};
+  rest.remove_prefix(start);
+  return std::string(rest.substr(0, std::min(rest.find_first_of("\r\n"), size_t{16})));
+}
+
+bool LooksLikeSintegraFile(const std::string& path) {
+  return FirstLineHead(path).substr(0, 2) == "10";
+}
+
 }  // namespace fiscora

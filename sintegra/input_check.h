@@ -46,5 +46,12 @@ FileStamp StampOf(const std::string& path);
 // Throws InputRefusal (line 0) when the file's stamp is no longer `before`:
 // a file truncated or rewritten while a run read it gives no result.
 void CheckUnchanged(const std::string& path, const FileStamp& before);
+// The first characters (at most 16, after a UTF-8 byte-order mark) of the
+// first line of `path` that is not blank, read from the file's first 64 KiB;
+// empty when the file cannot be read or holds no such line. A quick look for
+// lists of files, not a check: loads still run CheckSintegraInput.
+std::string FirstLineHead(const std::string& path);
+// FirstLineHead is a record 10.
+bool LooksLikeSintegraFile(const std::string& path);
 
 }  // namespace fiscora

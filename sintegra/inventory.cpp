@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "session/file_names.h"
 #include "session/pacer.h"
 #include "sintegra/layout.h"
 
@@ -60,10 +61,23 @@ void CompleteInventory(Session& s, LoadMode mode) {
 
 void bbtn_verif_inventClick(Session& s) {
   MainWindowState& frm = s.frm;
+  const std::string waiting = frm.lblaguarde.text();
   frm.lblaguarde.SetText("Gerando inventario...");
   frm.lblaguarde.Show();
   frm.progresso.Show();
-  CompleteInventory(s, LoadMode::Normal);
+  // The label says what runs only while it runs: hidden at the end, with
+  // its usual text back for the next verification.
+  auto done = [&] {
+    frm.lblaguarde.Hide();
+    frm.lblaguarde.SetText(waiting);
+  };
+  try {
+    CompleteInventory(s, LoadMode::Normal);
+  } catch (...) {
+    done();
+    throw;
+  }
+  done();
   frm.tbs_inventario.SetText("Inventario");
   frm.tbs_inventario.Show();
   frm.pgcdados.SetPageIndex(frm.tbs_inventario, 6);
@@ -99,7 +113,8 @@ Workbook InventoryWorkbook(Session& s) {
 
 SaveOutcome btnExcelClick(Session& s) {
   Workbook book = InventoryWorkbook(s);
-  return SaveWorkbook(book, s.ui, InputFiles(s));
+  return SaveWorkbook(book, s.ui, ProposedFileName(s.frm.edtarq.text(), "inventario", "xlsx"),
+                      InputFiles(s));
 }
 
 void Button1Click(Session& s, ReportPrinter& printer) {

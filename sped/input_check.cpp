@@ -78,4 +78,8 @@ void CheckEfdInput(const std::filesystem::path& path) {
     throw InputRefusal(file, 0, "o arquivo está vazio; um arquivo EFD começa pelo registro |0000|");
 }
 
+bool LooksLikeEfdFile(const std::string& path) {
+  return FirstLineHead(path).substr(0, 6) == "|0000|";
+}
+
 }  // namespace fiscora

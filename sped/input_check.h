@@ -16,4 +16,8 @@ namespace fiscora {
 // Throws InputRefusal (file, line, reason in plain words).
 void CheckEfdInput(const std::filesystem::path& path);
 
+// The first line of `path` that is not blank is the |0000| register (a quick
+// look for lists of files; loads still run CheckEfdInput).
+bool LooksLikeEfdFile(const std::string& path);
+
 }  // namespace fiscora

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "session/file_names.h"
+
 namespace fiscora {
 
 namespace {
@@ -93,9 +95,11 @@ Workbook Sheet(const ClientTable& t, const std::vector<Column>& columns) {
   return book;
 }
 
-SaveOutcome SaveSheet(Session& s, ClientTable& t, const std::vector<Column>& columns) {
+SaveOutcome SaveSheet(Session& s, ClientTable& t, const std::vector<Column>& columns,
+                      std::string_view kind) {
   Workbook book = Sheet(t, columns);
-  SaveOutcome outcome = SaveWorkbook(book, s.ui, InputFiles(s));
+  SaveOutcome outcome =
+      SaveWorkbook(book, s.ui, ProposedFileName(s.sped.file, kind, "xlsx"), InputFiles(s));
   t.First();
   return outcome;
 }
@@ -109,11 +113,11 @@ Workbook SpedMovementWorkbook(const ClientTable& movement) {
 }
 
 SaveOutcome SaveSpedNotesSheet(Session& s) {
-  return SaveSheet(s, s.dtm.cds_nf_sped, NoteColumns());
+  return SaveSheet(s, s.dtm.cds_nf_sped, NoteColumns(), "notas");
 }
 
 SaveOutcome SaveSpedMovementSheet(Session& s) {
-  return SaveSheet(s, s.dtm.cds_mov_ecf_sped, MovementColumns());
+  return SaveSheet(s, s.dtm.cds_mov_ecf_sped, MovementColumns(), "ecf");
 }
 
 }  // namespace fiscora

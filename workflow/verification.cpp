@@ -133,7 +133,9 @@ void sbtnverificarClick(Session& s) {
 }
 
 void EdtarqEnter(Session& s) {
-  if (s.frm.sbtnverificar.visible()) sbtnverificarClick(s);
+  // Enter in the file box is the "Verificar" button's key: it runs only
+  // while the button can be pressed.
+  if (s.frm.sbtnverificar.visible() && s.frm.sbtnverificar.enabled()) sbtnverificarClick(s);
 }
 
 void WarnMissingRecords(Session& s) {

@@ -348,7 +348,7 @@ void TfrmLote::btn_exportarClick() {
   try {
     Workbook summary, findings;
     BuildBatchWorkbooks(results, summary, findings);
-    SaveWorkbooks({&summary, &findings}, *ui_);
+    SaveWorkbooks({&summary, &findings}, *ui_, "resumo.xlsx");
   } catch (const std::exception& e) {
     ui_->Message("", e.what());
   }

@@ -12,6 +12,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/main_window_desktop.h"
 #include "app/ui/ui_text.h"
+#include "sped/input_check.h"
 
 namespace fiscora::qt {
 
@@ -81,7 +82,8 @@ std::optional<std::string> GuiUserInterface::ChooseOpenFile(std::string_view fil
         &window_, QString(), desktop.folders().FolderFor(kind, UiText(folder)),
         DialogFilter(UiText(filter)));
     desktop.folders().Remember(kind, chosen);
-    if (kind == FileKind::kSped && !chosen.isEmpty()) desktop.recent_sped().Add(chosen);
+    if (kind == FileKind::kSped && !chosen.isEmpty() && LooksLikeEfdFile(CoreText(chosen)))
+      desktop.recent_sped().Add(chosen);
     path = PathOf(chosen);
   });
   return path;

@@ -29,6 +29,7 @@
 #include "export/ui/inventory_report_qt.h"
 #include "sintegra/aliquots.h"
 #include "sintegra/header.h"
+#include "sintegra/input_check.h"
 #include "sintegra/inventory.h"
 #include "sintegra/layout.h"
 #include "sintegra/record90.h"
@@ -70,11 +71,13 @@ Tfrmprincipal::Tfrmprincipal(std::filesystem::path base_folder, QWidget* parent)
                                              : folder_.path()) {
   setObjectName(QStringLiteral("frmprincipal"));
   setWindowTitle(QStringLiteral("Fiscora"));
-  // System menu and minimise only: no maximise, no resizing.
+  // Opens at its usual size; it may grow (or be maximised) to show more of
+  // the grids and the path, never shrink below it.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
-  setFixedSize(814, 583);
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+  setMinimumSize(814, 583);
+  resize(814, 583);
 
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(6, 4, 6, 6);
@@ -227,6 +230,7 @@ void Tfrmprincipal::Apply(const ControlSnapshot& c) {
       case Control::Kind::kEdit:
         if (auto* edit = qobject_cast<QLineEdit*>(w); edit && edit->text() != text)
           edit->setText(text);
+        if (w == edtarq_ && desktop_) desktop_->ShowFileInTitle();
         break;
       case Control::Kind::kGauge:
         if (auto* gauge = qobject_cast<QProgressBar*>(w)) {
@@ -262,9 +266,12 @@ void Tfrmprincipal::RunAction(const std::function<void(Session&)>& action, bool 
   try {
     action(*session_);
   } catch (const std::exception& e) {
-    if (verification)
+    if (verification) {
       for (Control* c : {&state_.sbtnarq, &state_.sbtn_sped, &state_.edtarq, &state_.btn_reg90})
         c->SetEnabled(true);
+      if (const auto* refusal = dynamic_cast<const InputRefusal*>(&e))
+        desktop_->FileRefused(UiText(refusal->file()));
+    }
     ui_->Message("", e.what());
   }
   busy_ = false;

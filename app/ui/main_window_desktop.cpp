@@ -13,6 +13,7 @@
 #include "app/ui/ui_text.h"
 #include "app/ui/user_settings.h"
 #include "session/file_names.h"
+#include "sintegra/input_check.h"
 #include "workflow/file_choice.h"
 
 namespace fiscora::qt {
@@ -73,16 +74,21 @@ void DesktopFeatures::ChooseFile(const QString& path) {
   FileChoiceEnded();
 }
 
-void DesktopFeatures::FileChoiceEnded() {
+void DesktopFeatures::ShowFileInTitle() {
   const QString path = UiText(window_.state().edtarq.text());
-  if (path.isEmpty() || !QFileInfo(path).isFile()) {
-    window_.setWindowTitle(TitleFor({}));
-    return;
-  }
-  window_.setWindowTitle(TitleFor(path));
-  recent_sintegra_.Add(path);
-  folders_.Remember(FileKind::kSintegra, path);
+  window_.setWindowTitle(TitleFor(path.isEmpty() || !QFileInfo(path).isFile() ? QString() : path));
 }
+
+void DesktopFeatures::FileChoiceEnded() {
+  ShowFileInTitle();
+  const QString path = UiText(window_.state().edtarq.text());
+  if (path.isEmpty() || !QFileInfo(path).isFile()) return;
+  folders_.Remember(FileKind::kSintegra, path);
+  // Only a file that starts as a SINTEGRA file is offered again.
+  if (LooksLikeSintegraFile(CoreText(path))) recent_sintegra_.Add(path);
+}
+
+void DesktopFeatures::FileRefused(const QString& path) { recent_sintegra_.Remove(path); }
 
 void DesktopFeatures::MissingRecentFile(const QString& path) {
   recent_sintegra_.Remove(path);

@@ -43,6 +43,11 @@ class DesktopFeatures : public QObject {
   // goes on the title bar and to the front of the recent files, its folder
   // is remembered; otherwise the title is the program's name alone.
   void FileChoiceEnded();
+  // The file in edtarq on the title bar as soon as it is there (also while
+  // the routine that put it there still runs); the name alone otherwise.
+  void ShowFileInTitle();
+  // A file the SINTEGRA check refused leaves the recent files.
+  void FileRefused(const QString& path);
   // Ctrl+O and F5 pressed in the main window: true when the key was taken.
   bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
   // Where to save a long message: a save dialog in the folder of saved

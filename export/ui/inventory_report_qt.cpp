@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPageLayout>
@@ -17,6 +18,7 @@
 #include <QPrinter>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -101,6 +103,22 @@ class Layout {
     p_.drawText(box, static_cast<int>(align | Qt::AlignTop) | Qt::TextSingleLine, text);
     if (clip) p_.setClipping(false);
   }
+  // A text that must print whole (a product code, the company's name): in a
+  // smaller font when it is wider than its box (down to 60 % of the size).
+  void WholeText(int left, int top, int width, const QString& text, const QFont& font) {
+    QFont fitted = font;
+    const qreal room = D(width);
+    const qreal needed = QFontMetricsF(font, p_.device()).horizontalAdvance(text);
+    if (needed > room)
+      fitted.setPointSizeF(std::max(font.pointSizeF() * 0.6, font.pointSizeF() * room / needed));
+    Text(left, top, width, text, fitted);
+  }
+  // A text that may be shortened: cut at the box's edge with "…".
+  void ElidedText(int left, int top, int width, const QString& text, const QFont& font) {
+    const QString shown =
+        QFontMetricsF(font, p_.device()).elidedText(text.trimmed(), Qt::ElideRight, D(width));
+    Text(left, top, width, shown, font, Qt::AlignLeft, true);
+  }
   void Line(int left, int top, int length) {
     p_.setPen(QPen(Qt::black, dpi_ / 72.0));
     p_.drawLine(QPointF(D(left), D(top)), QPointF(D(left + length), D(top)));
@@ -120,7 +138,7 @@ class Layout {
     p_.drawText(Box(l + 319, t + 5, 170, 30), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                 QStringLiteral("INVENTÁRIO"));
     Text(l + 10, t + 39, 95, QStringLiteral("EMPRESA:"), bold_);
-    Text(l + 106, t + 39, 370, Q(r_.empresa), regular_, Qt::AlignLeft, true);
+    WholeText(l + 106, t + 39, 432, Q(r_.empresa), regular_);
     Text(l + 543, t + 39, 75, QStringLiteral("PERÍODO:"), bold_);
     Text(l + 618, t + 39, 173, Q(r_.periodo), regular_, Qt::AlignLeft, true);
     Text(l + 10, t + 60, 95, QStringLiteral("CNPJ:"), bold_);
@@ -141,8 +159,8 @@ class Layout {
 
   void Item(const InventoryReportItem& item, int y) {
     const int l = kRegionLeft, t = y + 4;
-    Text(l + 7, t, 80, Q(item.codigo), regular_, Qt::AlignLeft, true);
-    Text(l + 94, t, 262, Q(item.descricao), regular_, Qt::AlignLeft, true);
+    WholeText(l + 7, t, 85, Q(item.codigo), regular_);
+    ElidedText(l + 94, t, 262, Q(item.descricao), regular_);
     Text(l + 374, t, 60, Q(item.unidade), regular_, Qt::AlignLeft, true);
     Text(l + 438, t, 80, Q(item.quantidade), regular_, Qt::AlignHCenter, true);
     Text(l + 542, t, 100, Q(item.unitario), regular_, Qt::AlignRight, true);
@@ -218,6 +236,7 @@ void DialogReportPrinter::Print(const InventoryReport& report) {
   // Where the report goes: the report engine's "Output Options".
   QDialog options(parent_);
   options.setWindowTitle(QStringLiteral("Output Options"));
+  options.setMinimumWidth(320);  // the whole title, not "Outpu… ptions"
   auto* layout = new QVBoxLayout(&options);
   layout->addWidget(new QLabel(QStringLiteral("Imprimir o inventário em:"), &options));
   auto* group = new QButtonGroup(&options);
@@ -238,8 +257,9 @@ void DialogReportPrinter::Print(const InventoryReport& report) {
 
   const int choice = group->checkedId();
   if (choice == 2) {
-    QString name =
-        QFileDialog::getSaveFileName(parent_, QString(), QString(), QStringLiteral("PDF (*.pdf)"));
+    QString name = QFileDialog::getSaveFileName(
+        parent_, QString(), QString::fromStdString(report.document_name) + QStringLiteral(".pdf"),
+        QStringLiteral("PDF (*.pdf)"));
     if (name.isEmpty()) return;
     if (!name.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) name += QStringLiteral(".pdf");
     PrintToPdf(report, std::filesystem::path(name.toStdU16String()));
@@ -247,7 +267,7 @@ void DialogReportPrinter::Print(const InventoryReport& report) {
   }
   QPrinter printer(QPrinter::HighResolution);
   printer.setFullPage(true);
-  printer.setDocName(QStringLiteral("ReportPrinter Report"));
+  printer.setDocName(QString::fromStdString(report.document_name));
   SetUpPage(printer);
   if (choice == 0) {
     QPrintDialog dialog(&printer, parent_);

@@ -263,6 +263,9 @@ void Tfrm_notas_sped::Attach(Session& s, QDialog* difal, QDialog* fiscal_summary
   s_ = &s;
   difal_ = difal;
   fiscal_summary_ = fiscal_summary;
+  // The DIFAL list is owned by this window, modal as it is shown: above it
+  // and taking input while it stays open.
+  if (difal && difal->parentWidget() != this) difal->setParent(this, difal->windowFlags());
   if (auto* d = qobject_cast<TfrmDifal*>(difal)) d->Attach(s);
   // DS_nf_sped starts disabled: the notes grid shows nothing until a file
   // has been read.

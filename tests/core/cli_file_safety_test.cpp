@@ -124,12 +124,12 @@ TEST_F(CliFileSafety, TheSaveStepRefusesTheSessionsInput) {
     SCOPED_TRACE(chosen);
     t.ui.save_file = chosen;
     t.ui.confirm_answer = Answer::kYes;
-    EXPECT_THROW(SaveWorkbook(book, t.ui, InputFiles(t.s)), FileWriteError);
+    EXPECT_THROW(SaveWorkbook(book, t.ui, {}, InputFiles(t.s)), FileWriteError);
     EXPECT_EQ(Slurp(file_), original_);
     EXPECT_TRUE(NoTemporaryFile());
   }
   t.ui.save_file = P("nova.xlsx");
-  EXPECT_EQ(SaveWorkbook(book, t.ui, InputFiles(t.s)), SaveOutcome::kSaved);
+  EXPECT_EQ(SaveWorkbook(book, t.ui, {}, InputFiles(t.s)), SaveOutcome::kSaved);
 }
 
 // A field that is not what its layout says ends every SINTEGRA command

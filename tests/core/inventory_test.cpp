@@ -59,7 +59,9 @@ TEST(Inventory, ListingCompletesOrdersByDescriptionAndShowsTheSheet) {
   EXPECT_TRUE(t.dtm.cds_inventario.Bof());
 
   MainWindowState& frm = t.frm;
-  EXPECT_EQ(frm.lblaguarde.text(), "Gerando inventario...");
+  // Shown while the listing runs, hidden with its usual text at the end.
+  EXPECT_FALSE(frm.lblaguarde.visible());
+  EXPECT_EQ(frm.lblaguarde.text(), "Aguarde por favor . . . .");
   EXPECT_EQ(frm.progresso.max(), 5);  // record 74 lines loaded, zero values counted
   // Moved to page 6, then "  Sobre  " to page 7 (page indexes count the
   // hidden sheets too): the two are the last tabs.

@@ -333,7 +333,7 @@ TEST(Header, Identification) {
   ASSERT_EQ(id.RecordCount(), 2);
   id.First();
   EXPECT_EQ(id.FieldByName("cnpj").AsString(), "12.345.678/0001-95");
-  EXPECT_EQ(id.FieldByName("empresa").AsString(), name.substr(0, 20));
+  EXPECT_EQ(id.FieldByName("empresa").AsString(), name.substr(0, 35));  // the whole name
   EXPECT_EQ(id.FieldByName("periodo").AsString(), "01/03/2024 a 31/03/2024");
   // The labels show the second record 10.
   EXPECT_EQ(t.frm.lblCnpj.text(), "98.765.432/0001-10");

@@ -127,7 +127,7 @@ TEST(PurchasesVersusSales, RunWithoutTheShortfallHidesTheWarningAgain) {
 
   // The file is corrected and verified again without choosing it anew.
   t.File({R10(), R50("1102", 10000), R50("5102", 20000)});
-  EdtarqEnter(t.s);
+  sbtnverificarClick(t.s);
   EXPECT_FALSE(t.frm.gboxdif.visible());
   EXPECT_FALSE(t.frm.lbldiferenca.visible());
   EXPECT_FALSE(t.frm.lblalerta.visible());

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -69,6 +70,38 @@ TEST(Workbook, CellsReadBackWithTheirKindsAndFormats) {
     EXPECT_EQ(c->kind, e.kind);
     EXPECT_EQ(c->value, e.value);
     EXPECT_EQ(c->format, e.format);
+  }
+}
+
+TEST(Workbook, FloatFieldsAreWrittenToTheirDecimalsWithoutNoise) {
+  TableDef def;
+  def.name = "cds_somas";
+  FieldDef valor = Float("valor");
+  valor.money = true;
+  def.fields = {valor, Float("quantidade")};
+  ClientTable t(def);
+  struct Case {
+    double sum_valor, sum_quantidade;
+    double valor, quantidade;
+  } cases[] = {
+      {64.40000000000001, 14.70099999999999, 64.4, 14.701},
+      {0.1 + 0.2, 0.1 + 0.2, 0.3, 0.3},
+      {-1234.565000000001, -2.0004999, -1234.57, -2.0},
+      {0, 1e18, 0, 1e18},  // too large to round: kept
+  };
+  Workbook book;
+  int row = 0;
+  for (const auto& c : cases) {
+    t.Append();
+    t.FieldByName("valor").SetAsFloat(c.sum_valor);
+    t.FieldByName("quantidade").SetAsFloat(c.sum_quantidade);
+    t.Post();
+    ++row;
+    book.SetField(row, 1, t, t.CurrentRow(), 0);
+    book.SetField(row, 2, t, t.CurrentRow(), 1);
+    SCOPED_TRACE(::testing::Message() << "row " << row);
+    EXPECT_EQ(book.At(row, 1).number, c.valor);
+    EXPECT_EQ(book.At(row, 2).number, c.quantidade);
   }
 }
 
@@ -182,6 +215,38 @@ INSTANTIATE_TEST_SUITE_P(
                  {kConfirm},
                  false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SaveStep, OffersSpreadsheetsProposesTheNameAndAddsTheExtension) {
+  TempDir dir;
+  std::ofstream(dir.path() / "existente.xlsx") << "antigo";
+  struct Case {
+    std::string typed, saved;
+    bool asked;  // "Você deseja salvar esse arquivo?"
+  } cases[] = {
+      {"nova", "nova.xlsx", false},
+      {"nova.xlsx", "nova.xlsx", false},
+      {"existente", "existente.xlsx", true},  // asked about the name with ".xlsx"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    fs::remove(dir.path() / "nova.xlsx");
+    RecordingUserInterface ui;
+    ui.save_file = PathText(dir.path() / c.typed);
+    ui.confirm_answer = Answer::kYes;
+    Workbook book;
+    book.SetText(1, 1, "x");
+    EXPECT_EQ(SaveWorkbook(book, ui, "loja - inventario.xlsx"), SaveOutcome::kSaved);
+    ASSERT_EQ(ui.file_dialogs.size(), 1u);
+    EXPECT_EQ(ui.file_dialogs[0].kind, FileKind::kSpreadsheet);
+    EXPECT_EQ(ui.file_dialogs[0].proposed_name, "loja - inventario.xlsx");
+    EXPECT_TRUE(fs::exists(dir.path() / c.saved));
+    const bool asked = std::any_of(ui.messages.begin(), ui.messages.end(), [](const auto& m) {
+      return m.text == "Você deseja salvar esse arquivo?";
+    });
+    EXPECT_EQ(asked, c.asked);
+  }
+  EXPECT_EQ(kSpreadsheetFilter, "Planilha do Excel|*.xlsx");
+}
 
 TEST(SaveStep, AFailedWriteSaysWhichFileAndLeavesNothingBehind) {
   TempDir dir;

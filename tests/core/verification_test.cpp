@@ -274,7 +274,12 @@ TEST(Verification, SecondRunOnTheSameFileDoublesNothing) {
                                         t.frm.lblcupomecf1.text(), t.frm.lbldesc.text()};
   const size_t messages = t.ui.messages.size();
 
+  // "Verificar" is disabled after a run: Enter in the file box does nothing.
+  ASSERT_FALSE(t.frm.sbtnverificar.enabled());
   EdtarqEnter(t.s);
+  EXPECT_EQ(t.ui.messages.size(), messages);
+
+  sbtnverificarClick(t.s);
   EXPECT_EQ(snapshot(), first);
   EXPECT_EQ((std::vector<std::string>{t.frm.lblsaidas.text(), t.frm.lblCupom.text(),
                                       t.frm.lblcupomecf1.text(), t.frm.lbldesc.text()}),

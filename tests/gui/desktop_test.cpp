@@ -15,11 +15,13 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <QUrl>
 #include <functional>
 
@@ -27,6 +29,7 @@
 #include "app/ui/long_message_dialog.h"
 #include "app/ui/main_window_desktop.h"
 #include "app/ui/recent_files.h"
+#include "app/ui/translations.h"
 #include "app/ui/ui_text.h"
 #include "main_window_fixture.h"
 
@@ -193,6 +196,79 @@ TEST_F(MainWindowTest, TitleShowsTheChosenFile) {
   EXPECT_EQ(frm_->windowTitle(), QStringLiteral("Fiscora"));
 }
 
+// Records the window's title at each message, as the user sees it then.
+class TitleAtMessages : public RecordingUserInterface {
+ public:
+  explicit TitleAtMessages(const QWidget* window) : window_(window) {}
+  void Message(std::string_view title, std::string_view text) override {
+    titles.push_back(window_->windowTitle());
+    RecordingUserInterface::Message(title, text);
+  }
+  QStringList titles;
+
+ private:
+  const QWidget* window_;
+};
+
+TEST_F(MainWindowTest, TitleNamesTheFileWhileTheVerificationsMessagesShow) {
+  // Chosen with "Arquivo", then verified; and given on the command line.
+  for (const bool command_line : {false, true}) {
+    SCOPED_TRACE(command_line ? "command line" : "Arquivo");
+    TitleAtMessages ui(frm_.get());
+    frm_->RouteDialogsTo(&ui);
+    const fs::path file = folder_ / "in" / (command_line ? "linha.txt" : "sem60.txt");
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "10" << std::string(124, '0') << "\r\n"
+                        << "50" << std::string(124, '0') << "\r\n";
+    if (command_line) {
+      frm_->ChooseAndVerify(file.string());
+    } else {
+      ui.open_file = file.string();
+      Find<QAbstractButton>("sbtnarq")->click();
+      Find<QAbstractButton>("sbtnverificar")->click();
+    }
+    ASSERT_FALSE(ui.titles.isEmpty());
+    const QString expected = QStringLiteral("Fiscora — ") + Q(file.filename().string());
+    for (const QString& t : ui.titles) EXPECT_EQ(t, expected);
+    frm_->RouteDialogsTo(&recorder_);
+  }
+}
+
+TEST_F(MainWindowTest, RecentFilesKeepOnlyFilesTheSintegraCheckAccepts) {
+  RecentFiles& recent = frm_->desktop().recent_sintegra();
+  recent.Clear();
+  const fs::path in = folder_ / "in";
+  fs::create_directories(in);
+  const std::string good = WriteSintegraFile(in, "loja.txt");
+  const std::string efd = (in / "efd.txt").string();
+  std::ofstream(efd, std::ios::binary) << "|0000|017|0|01012025|31012025|LOJA|\r\n|9999|2|\r\n";
+  // Starts as a SINTEGRA file, refused by the verification (a NUL byte).
+  const std::string binary = (in / "binario.txt").string();
+  std::ofstream(binary, std::ios::binary) << std::string("10").append(124, ' ') << "\r\n"
+                                          << std::string("50\0\0", 4) << "\r\n";
+  for (const std::string& f : {good, efd, binary}) {
+    recorder_.open_file = f;
+    Find<QAbstractButton>("sbtnarq")->click();
+    Find<QAbstractButton>("sbtnverificar")->click();
+  }
+  EXPECT_EQ(Lines(recent.paths()), Lines({Q(good)}));
+}
+
+TEST_F(MainWindowTest, EnterInTheFileBoxVerifiesOnlyWhileVerificarIsEnabled) {
+  recorder_.open_file = WriteSintegraFile(folder_ / "in", "loja.txt");
+  Find<QAbstractButton>("sbtnarq")->click();
+  ASSERT_TRUE(Find("sbtnverificar")->isEnabled());
+  QTest::keyClick(Find("edtarq"), Qt::Key_Return);
+  ASSERT_FALSE(state().lbllinhas.text().empty());  // Enter ran "Verificar"
+  ASSERT_FALSE(Find("sbtnverificar")->isEnabled());
+  const size_t messages = recorder_.messages.size();
+  state().lbllinhas.SetText("");
+  for (const auto key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_F5})
+    QTest::keyClick(Find("edtarq"), key);
+  EXPECT_EQ(recorder_.messages.size(), messages);
+  EXPECT_TRUE(state().lbllinhas.text().empty());
+}
+
 TEST_F(MainWindowTest, ADroppedFileIsChosenAsArquivoWould) {
   const std::string file = WriteSintegraFile(folder_ / "in", "loja_03-2025.txt");
   dtm_->cds_50.Append();
@@ -229,6 +305,19 @@ TEST_F(MainWindowTest, ADroppedFileIsChosenAsArquivoWould) {
   QDragEnterEvent two(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(frm_.get(), &two);
   EXPECT_FALSE(two.isAccepted());
+}
+
+TEST(QtTranslations, QtsOwnDialogsSpeakPortuguese) {
+  QTranslator* translator = InstallQtTranslations(*QCoreApplication::instance());
+  ASSERT_NE(translator, nullptr) << "qtbase_pt_BR.qm not found (qt6-translations-l10n)";
+  QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::Cancel);
+  EXPECT_EQ(box.button(QDialogButtonBox::Yes)->text().remove(QLatin1Char('&')),
+            QStringLiteral("Sim"));
+  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')),
+            QStringLiteral("Cancelar"));
+  EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+  QCoreApplication::removeTranslator(translator);  // the other tests read Qt's English texts
+  delete translator;
 }
 
 TEST(RecentFiles, KeepTenNewestFirstWithoutDuplicatesAcrossARestart) {

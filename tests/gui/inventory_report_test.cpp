@@ -10,6 +10,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/cli.h"
 #include "export/ui/inventory_report_qt.h"
@@ -161,6 +162,55 @@ TEST(InventoryReport, FiscoraCliPrintsThePdfWithoutADisplay) {
                           example + "' --pdf '" + bin_pdf.string() + "' >/dev/null 2>&1";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_EQ(PageText(bin_pdf, 1), text);
+}
+
+TEST(InventoryReport, EveryCodeAndTheWholeCompanyNamePrint) {
+  if (!PopplerAvailable()) GTEST_SKIP() << "poppler-utils not installed";
+  const std::string example =
+      std::string(FISCORA_SOURCE_DIR) + "/examples/loja_exemplo_03-2025.txt";
+  // Record 10: the company from column 31 (35 characters); record 74: the
+  // product code from column 11 (14 characters), listed when its value (from
+  // column 38, 13 digits) is not zero.
+  std::string company;
+  std::vector<std::string> codes;
+  std::ifstream in(example);
+  for (std::string line; std::getline(in, line);) {
+    auto trimmed = [](std::string t) {
+      while (!t.empty() && (t.back() == ' ' || t.back() == '\r')) t.pop_back();
+      return t;
+    };
+    if (line.rfind("10", 0) == 0) company = trimmed(line.substr(30, 35));
+    if (line.rfind("74", 0) == 0 && line.substr(37, 13) != std::string(13, '0'))
+      codes.push_back(trimmed(line.substr(10, 14)));
+  }
+  ASSERT_FALSE(company.empty());
+  ASSERT_FALSE(codes.empty());
+
+  QTemporaryDir dir;
+  const std::filesystem::path pdf = std::filesystem::path(dir.path().toStdString()) / "inv.pdf";
+  HeadlessReportPrinter printer;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunCli({"inventario", example, "--pdf", pdf.string()}, out, err, &printer), 0)
+      << err.str();
+  const std::string text = Shell("pdftotext -raw '" + pdf.string() + "' -");
+  EXPECT_TRUE(Has(text, company)) << company << " in\n" << text;
+  for (const std::string& code : codes) EXPECT_TRUE(Has(text, code)) << code << " in\n" << text;
+}
+
+TEST(InventoryReport, ALongDescriptionIsElidedAndTheLongestCodeIsWhole) {
+  if (!PopplerAvailable()) GTEST_SKIP() << "poppler-utils not installed";
+  InventoryReport r = Report(1);
+  r.empresa = "DISTRIBUIDORA DE ALIMENTOS EXEMPLO LTDA";
+  r.items[0].codigo = "78999900010110";
+  r.items[0].descricao = "ACHOCOLATADO EM PO SABOR CHOCOLATE MEIO AMARGO EMBALAGEM";
+  QTemporaryDir dir;
+  const std::filesystem::path pdf = std::filesystem::path(dir.path().toStdString()) / "longo.pdf";
+  WriteInventoryReportPdf(r, pdf);
+  const std::string text = Shell("pdftotext -raw '" + pdf.string() + "' -");
+  EXPECT_TRUE(Has(text, r.empresa)) << text;
+  EXPECT_TRUE(Has(text, r.items[0].codigo)) << text;
+  EXPECT_TRUE(Has(text, "…")) << text;
+  EXPECT_TRUE(Has(text, "ACHOCOLATADO EM PO")) << text;
 }
 
 }  // namespace

@@ -205,11 +205,20 @@ TEST_F(MainWindowTest, SheetsStartInTheirOrderWithInventoryHidden) {
   EXPECT_EQ(tabs.currentIndex(), 0);
 }
 
-TEST_F(MainWindowTest, WindowIsFixedWithoutMaximise) {
+TEST_F(MainWindowTest, WindowOpensAtItsSizeAndGrowsWithItsGridsAndPath) {
+  EXPECT_EQ(frm_->size(), QSize(814, 583));
   EXPECT_EQ(frm_->minimumSize(), QSize(814, 583));
-  EXPECT_EQ(frm_->maximumSize(), QSize(814, 583));
-  EXPECT_FALSE(frm_->windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(frm_->windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(frm_->windowFlags() & Qt::WindowMinimizeButtonHint);
+  QWidget* path = Find("edtarq");
+  QWidget* grid = Find("pgcdados");  // the sheets and their grids
+  ASSERT_TRUE(path && grid);
+  const int path_width = path->width(), grid_width = grid->width(), grid_height = grid->height();
+  frm_->resize(1300, 740);
+  QCoreApplication::processEvents();
+  EXPECT_GT(path->width(), path_width);
+  EXPECT_GT(grid->width(), grid_width);
+  EXPECT_GT(grid->height(), grid_height);
 }
 
 TEST_F(MainWindowTest, GridsShowTheirTablesAndSettings) {
@@ -316,7 +325,7 @@ TEST_F(MainWindowTest, ShiftF7TogglesAuditarAndF7AloneDoesNothing) {
   EXPECT_FALSE(state().btn_audit.visible());
 }
 
-TEST_F(MainWindowTest, EnterInFileBoxRunsEvenWithVerificarDisabled) {
+TEST_F(MainWindowTest, EnterInFileBoxRunsOnlyWhileVerificarIsEnabled) {
   auto* edit = Find<QLineEdit>("edtarq");
   const std::string missing = (folder_ / "nao-existe.txt").string();
   edit->setText(QString::fromStdString(missing));
@@ -325,6 +334,12 @@ TEST_F(MainWindowTest, EnterInFileBoxRunsEvenWithVerificarDisabled) {
   state().sbtnverificar.SetEnabled(false);
   ASSERT_FALSE(Find("sbtnverificar")->isEnabled());
 
+  // A disabled button's action runs by no key.
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(recorder_.messages.empty());
+  EXPECT_EQ(state().edtarq.text(), missing);
+
+  state().sbtnverificar.SetEnabled(true);
   QTest::keyClick(edit, Qt::Key_Return);
   ASSERT_FALSE(recorder_.messages.empty());
   EXPECT_EQ(recorder_.messages.front().title, "ATENÇÃO!!!");
@@ -463,12 +478,15 @@ TEST_F(MainWindowTest, SecondaryWindowsHaveTheirClassesAndCaptions) {
       {"TfrmDifNota", "frmDifNota", "Análise de notas fiscais"},
       {"TfrmResumoNota", "frmResumoNota", "Resuno de nota fiscal"},
       {"TfrmResumoFiscal", "frmResumoFiscal", "Resumo Fiscal"},
-      {"TfrmDifal", "frmDifal", "Notas candidatas ao DIFAL"},
       {"TfrmLote", "frmLote", "Lote"},
+      {"TfrmDifal", "frmDifal", "Notas candidatas ao DIFAL"},
   };
   // Dialogs all (a subsystem's own window need not derive from SecondaryWindow).
-  const QList<QDialog*> created =
-      frm_->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
+  QList<QDialog*> created = frm_->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
+  // The DIFAL list is owned by the SPED analysis window, which opens it.
+  auto* sped = frm_->findChild<QDialog*>(QStringLiteral("frm_notas_sped"));
+  ASSERT_NE(sped, nullptr);
+  created += sped->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly);
   ASSERT_EQ(created.size(), static_cast<qsizetype>(std::size(windows)));
   for (int i = 0; i < created.size(); ++i) {
     SCOPED_TRACE(windows[i].name);

@@ -1,6 +1,7 @@
 // The SPED analysis window offscreen: opened from the "SPED" popup, a file
 // read into its grids, the movement grid's added columns, title clicks, the
 // DIFAL list, the sheets.
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QDropEvent>
@@ -217,6 +218,45 @@ TEST_F(SpedWindowTest, DifalListIsNotModal) {
   ASSERT_EQ(grid->model()->rowCount(), 1);
   EXPECT_EQ(Cell(grid, 0, "documento"), "12345678909");
   difal->close();
+}
+
+// Counts the mouse presses that reach a widget.
+class PressCounter : public QObject {
+ public:
+  int presses = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::MouseButtonPress) ++presses;
+    return false;
+  }
+};
+
+TEST_F(SpedWindowTest, DifalListOpensAboveTheModalWindowAndTakesInput) {
+  Open(Efd(false));
+  bool checked = false;
+  QTimer::singleShot(0, [&] {
+    checked = true;
+    EXPECT_EQ(QApplication::activeModalWidget(), window());
+    Click("Button1");
+    auto* difal = Find<QDialog>("frmDifal");
+    ASSERT_NE(difal, nullptr);
+    EXPECT_TRUE(difal->isVisible());
+    EXPECT_FALSE(difal->isModal());
+    EXPECT_EQ(difal->parentWidget(), window());  // owned by the SPED window
+    QTableView* grid = difal->findChild<QTableView*>(QStringLiteral("DBGrid1"));
+    PressCounter counter;
+    grid->viewport()->installEventFilter(&counter);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
+    EXPECT_EQ(counter.presses, 1) << "the modal SPED window blocks the DIFAL list";
+    grid->viewport()->removeEventFilter(&counter);
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_FALSE(difal->isVisible());
+    EXPECT_TRUE(window()->isVisible());
+    window()->reject();
+  });
+  Find<QMenu>("popm_sped")->findChild<QAction*>(QStringLiteral("Analisarnotas2"))->trigger();
+  EXPECT_TRUE(checked);
 }
 
 TEST_F(SpedWindowTest, SheetsAreSaved) {
