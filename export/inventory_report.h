@@ -23,6 +23,8 @@ struct InventoryReport {
   std::vector<InventoryReportItem> items;
   // The sum of valor over the items, with the pattern "R$ ###,###,##0.00".
   std::string total;
+  // The files the report was made from: a PDF never replaces one of them.
+  std::vector<std::filesystem::path> inputs;
 };
 
 // The report's content from cds_inventario and cds_ident. Moves neither
