@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "data/atomic_file.h"
+
 namespace fiscora {
 
 namespace {
@@ -10,7 +12,19 @@ namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kLf = "\n", kCrLf = "\r\n", kCr = "\r", kNone = "";
 
+std::string RefusalText(const std::string& file, int64_t line, const std::string& reason) {
+  std::string text = "O arquivo " + file + " não pode ser carregado";
+  if (line > 0) text += " (linha " + std::to_string(line) + ")";
+  return text + ": " + reason;
+}
+
 }  // namespace
+
+InputRefusal::InputRefusal(std::string file, int64_t line, std::string reason)
+    : FileError(RefusalText(file, line, reason)),
+      file_(std::move(file)),
+      line_(line),
+      reason_(std::move(reason)) {}
 
 BlockLineReader::BlockLineReader(const std::filesystem::path& path, size_t block_size,
                                  ByteOrderMark bom)
@@ -48,6 +62,7 @@ void BlockLineReader::DecideLineEnds() {
   if (cr_pending_) {
     ends_decided_ = true;
     break_ = n > 0 && start[0] == '\n' ? '\n' : '\r';
+    crlf_ = break_ == '\n';
     return;
   }
   const char* lf = static_cast<const char*>(std::memchr(start, '\n', n));
@@ -67,6 +82,24 @@ void BlockLineReader::DecideLineEnds() {
   } else {
     cr_pending_ = true;
   }
+  crlf_ = ends_decided_ && break_ == '\n';
+}
+
+// The line about to be handed (its number one past the last): a line break
+// other than the file's own left in its content mixes line ends. The last
+// line of the file may end with a CR (a file cut right after it).
+void BlockLineReader::CheckNoOtherBreak(std::string_view content, std::string_view end) const {
+  if (end.empty() && !content.empty() && content.back() == '\r') content.remove_suffix(1);
+  const char other = break_ == '\r' ? '\n' : '\r';
+  const void* hit = std::memchr(content.data(), other, content.size());
+  if (!hit) return;
+  const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - content.data());
+  const std::string first = break_ == '\r' ? "CR" : crlf_ ? "CR LF" : "LF";
+  throw InputRefusal(
+      PathText(path_), line_number_ + 1,
+      "quebra de linha inconsistente: a primeira linha do arquivo termina com " + first +
+          ", mas esta linha tem " + (other == '\r' ? "um CR sem LF" : "um LF") + " na coluna " +
+          std::to_string(at + 1) + "; corrija as quebras de linha do arquivo antes de carregá-lo");
 }
 
 bool BlockLineReader::Next(BlockLine& line) {

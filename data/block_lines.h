@@ -19,6 +19,22 @@ class FileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A file refused before (or while) it is read: its name as the user gave
+// it, the line and the reason in plain words.
+class InputRefusal : public FileError {
+ public:
+  InputRefusal(std::string file, int64_t line, std::string reason);
+  const std::string& file() const { return file_; }
+  // 1-based; 0 when the refusal is about the file as a whole.
+  int64_t line() const { return line_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::string file_;
+  int64_t line_;
+  std::string reason_;
+};
+
 // One line of a file. content and end are views that stay valid until the
 // next call of BlockLineReader::Next; content followed by end is the line
 // exactly as it stands in the file.
@@ -40,7 +56,11 @@ enum class ByteOrderMark {
 // file. When it is a CR not followed by an LF (or a CR that is the file's
 // last byte), only CR ends a line and an LF is an ordinary byte. Otherwise
 // a line ends at LF, and a CR just before that LF belongs to the line end
-// ("\r\n"); any other CR is an ordinary byte, also one that ends the file.
+// ("\r\n"). Any other line break byte in a line (a CR alone in a file of
+// LF or CR LF ends, an LF in a file of CR ends, as in CR CR LF ends) mixes
+// line ends: the line is refused (InputRefusal naming it), for one reader
+// would cut it there and another would not. A CR that is the file's last
+// byte is let be.
 // A last line without a line break is a line; a file that ends with a line
 // break has no empty line after it; an empty file has no line.
 //
@@ -51,7 +71,8 @@ enum class ByteOrderMark {
 // byte-order mark is always seen whole.
 //
 // Errors: FileError "Não foi possível abrir o arquivo P" from the
-// constructor, "Erro de leitura no arquivo P" from Next.
+// constructor, "Erro de leitura no arquivo P" from Next, and from Next the
+// InputRefusal of a line with mixed line ends.
 class BlockLineReader {
  public:
   static constexpr size_t kDefaultBlockSize = size_t{4} << 20;
@@ -81,7 +102,9 @@ class BlockLineReader {
  private:
   bool Fill();
   void DecideLineEnds();
+  void CheckNoOtherBreak(std::string_view content, std::string_view end) const;
   void Hand(std::string_view content, std::string_view end, BlockLine& line) {
+    CheckNoOtherBreak(content, end);
     line.content = content;
     line.end = end;
     line.number = ++line_number_;
@@ -97,6 +120,7 @@ class BlockLineReader {
   int64_t line_number_ = 0;
   char break_ = '\n';  // the byte that ends a line: '\r' in a file of CR ends
   bool ends_decided_ = false;
+  bool crlf_ = false;        // the first line break is CR LF (for messages)
   bool cr_pending_ = false;  // the first line break is a CR that ended a block
   bool first_read_ = true;
   bool eof_ = false;

@@ -36,6 +36,7 @@ InventoryReport BuildInventoryReport(const Session& s) {
     total += Money::FromRaw(t.RowRaw(r, valor));
   }
   report.total = FormatPattern(total, "R$ ###,###,##0.00");
+  report.inputs = InputFiles(s);
   return report;
 }
 

@@ -26,6 +26,8 @@ struct InventoryReport {
   // The name of the printed document (the printer's queue, the preview):
   // "Inventário - loja.txt" after the file in edtarq; "Inventário" without one.
   std::string document_name = "Inventário";
+  // The files the report was made from: a PDF never replaces one of them.
+  std::vector<std::filesystem::path> inputs;
 };
 
 // The report's content from cds_inventario and cds_ident. Moves neither

@@ -23,6 +23,9 @@ struct SpedMergeState {
   // The folder the folder dialog starts in while edt_save is empty (the
   // program's own folder; set by the front end).
   std::string program_folder;
+  // The files whose lines went into the merge files (UTF-8), in the order
+  // added: the merged file never replaces one of them.
+  std::vector<std::string> inputs;
 
   // Called after every change of the fields above, so the window can show
   // it (the window sets it; empty in headless runs).

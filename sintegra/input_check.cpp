@@ -11,12 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string RefusalText(const std::string& file, int64_t line, const std::string& reason) {
-  std::string text = "O arquivo " + file + " não pode ser carregado";
-  if (line > 0) text += " (linha " + std::to_string(line) + ")";
-  return text + ": " + reason;
-}
-
 // The first characters of a line for a message: printable ASCII as is,
 // anything else as '?'.
 std::string Shown(std::string_view head) {
@@ -37,12 +31,6 @@ std::string Shown(std::string_view head) {
 }
 
 }  // namespace
-
-InputRefusal::InputRefusal(std::string file, int64_t line, std::string reason)
-    : FileError(RefusalText(file, line, reason)),
-      file_(std::move(file)),
-      line_(line),
-      reason_(std::move(reason)) {}
 
 void CheckReadableFile(const std::string& path) {
   const fs::path p = PathFromUtf8(path);

@@ -13,20 +13,6 @@
 
 namespace fiscora {
 
-class InputRefusal : public FileError {
- public:
-  InputRefusal(std::string file, int64_t line, std::string reason);
-  const std::string& file() const { return file_; }
-  // 1-based; 0 when the refusal is about the file as a whole.
-  int64_t line() const { return line_; }
-  const std::string& reason() const { return reason_; }
-
- private:
-  std::string file_;
-  int64_t line_;
-  std::string reason_;
-};
-
 // Throws InputRefusal unless `path` names an existing file (not a folder)
 // that can be opened for reading. For every reader, SINTEGRA or not.
 void CheckReadableFile(const std::string& path);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "data/atomic_file.h"
 #include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "sped/fields.h"
@@ -111,6 +112,7 @@ void frm_spedFormCreate(Session& s) {
   m.lblStatus.clear();
   m.edt_save.clear();
   m.lstAdicionados.clear();
+  m.inputs.clear();
   m.btn_f_enabled = false;
   for (const char* name :
        {kMergeHeaderFile, kMergeBlock0File, kMergeBlockCFile, kMergeBlockDFile}) {
@@ -188,6 +190,7 @@ bool dlg_spedCanClose(Session& s, const std::string& path) {
     return false;
   }
   m.lstAdicionados.insert(m.lstAdicionados.end(), entries.begin(), entries.end());
+  m.inputs.push_back(path);
   m.Changed();
   return true;
 }
@@ -220,6 +223,9 @@ bool btn_mesclarClick(Session& s) {
     // No folder was ever chosen: nothing to write to.
     return false;
   }
+  std::vector<fs::path> inputs;
+  for (const std::string& f : m.inputs) inputs.push_back(PathFromUtf8(f));
+  RefuseOutputOverInputs(PathFromUtf8(m.edt_save) / kMergedFileName, inputs);
   ui.Breathe();
   WriteMergedSped(working_folder, PathFromUtf8(m.edt_save), ui, [&](std::string_view text) {
     m.lblStatus = text;

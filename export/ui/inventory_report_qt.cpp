@@ -213,6 +213,7 @@ int PaintInventoryReport(QPagedPaintDevice& device, const InventoryReport& repor
 }
 
 void WriteInventoryReportPdf(const InventoryReport& report, const std::filesystem::path& file) {
+  RefuseOutputOverInputs(file, report.inputs);
   // The painter does not report a failed write to a file: the document is
   // made in memory and its bytes go through the atomic writer, which checks
   // every write.

@@ -32,8 +32,12 @@ void PrintTo(const Line& l, std::ostream* os) {
   *os << ::testing::PrintToString(l.content) << " + " << ::testing::PrintToString(l.end);
 }
 
+// What a reader gives in place of the line it refuses.
+Line Refused(int64_t number) { return {"refused at line " + std::to_string(number), "!"}; }
+
 // The file cut at once: the first line break decides whether a CR alone or
-// LF (with a CR before it, if any) ends a line.
+// LF (with a CR before it, if any) ends a line. The other break byte left
+// inside a line (not a CR that is the file's last byte) refuses it.
 std::vector<Line> Reference(std::string_view bytes, ByteOrderMark bom) {
   const bool has_bom = bytes.substr(0, kBom.size()) == kBom;
   std::string_view text = has_bom ? bytes.substr(kBom.size()) : bytes;
@@ -57,6 +61,16 @@ std::vector<Line> Reference(std::string_view bytes, ByteOrderMark bom) {
     lines.push_back({std::string(content), end});
     text.remove_prefix(at + 1);
   }
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string_view content = lines[i].content;
+    if (lines[i].end.empty() && !content.empty() && content.back() == '\r')
+      content.remove_suffix(1);
+    if (content.find(cr_alone ? '\n' : '\r') != std::string_view::npos) {
+      lines.resize(i);
+      lines.push_back(Refused(static_cast<int64_t>(i) + 1));
+      break;
+    }
+  }
   return lines;
 }
 
@@ -65,10 +79,15 @@ std::vector<Line> ReadAll(const std::filesystem::path& p, size_t block, ByteOrde
   BlockLineReader reader(p, block, bom);
   std::vector<Line> lines;
   BlockLine l;
-  while (reader.Next(l)) {
-    lines.push_back({std::string(l.content), std::string(l.end)});
-    EXPECT_EQ(l.number, static_cast<int64_t>(lines.size()));
-    EXPECT_EQ(reader.line_number(), l.number);
+  try {
+    while (reader.Next(l)) {
+      lines.push_back({std::string(l.content), std::string(l.end)});
+      EXPECT_EQ(l.number, static_cast<int64_t>(lines.size()));
+      EXPECT_EQ(reader.line_number(), l.number);
+    }
+  } catch (const InputRefusal& e) {
+    EXPECT_EQ(e.file(), p.string());
+    lines.push_back(Refused(e.line()));
   }
   if (had_bom) *had_bom = reader.had_bom();
   return lines;
@@ -106,9 +125,13 @@ TEST_P(BlockLines, CasesAgreeWithTheReference) {
       {"empty lines, crlf", "\r\n\r\n\r\na\r\n"},
       {"empty lines, cr alone", "\r\r\ra\r\r"},
       {"last line without a break", "ab\r\ncd\r\nef"},
-      {"crlf, then a stray cr kept", "a\r\nb\rc\r\n"},
+      {"crlf, then a stray cr refused", "a\r\nb\rc\r\n"},
+      {"cr cr lf ends: an lf after cr ends refused", "a\r\r\nb\r\r\n"},
+      {"crlf, a stray cr in the last line refused", "a\r\nb\rc"},
+      {"crlf, the file ends with a cr", "a\r\nb\r"},
+      {"lf, a stray cr refused", "a\nb\rc\n"},
       {"lf, the file ends with a cr", "ab\ncd\r"},
-      {"cr alone, then an lf is an ordinary byte", "ab\rc\r\nd\r"},
+      {"cr alone, then an lf refused", "ab\rc\r\nd\r"},
       {"crlf at every block boundary", "a\r\nbc\r\nd\r\nef\r\n"},
       {"long lines", long_line + "\r\n" + long_line + "y\r\n" + long_line},
       {"a long first line ended by a cr alone", long_line + "\r" + long_line + "\ra"},

@@ -191,5 +191,45 @@ TEST_F(CliFileSafety, StrayBytesInRecord10KeepTheEnvelopeValid) {
   }
 }
 
+// Line ends that mix the file's own with others (a CR alone among CR LF
+// lines, CR CR LF) are refused by every reader alike, naming the user's file
+// and the line, with no raw CR in the message; nothing is written.
+TEST_F(CliFileSafety, MixedLineEndsAreRefusedByEveryReader) {
+  const std::string r10 = R10().str(), r75 = R75("00034", "ARROZ 5KG", "SC").str(),
+                    r74 = R74("00034", 3000, 6000).str();
+  const struct {
+    const char* name;
+    std::string bytes;
+    int line;
+  } files[] = {
+      {"a cr alone among crlf", r10 + "\r\n" + r75 + "\r" + r74 + "\r\n", 2},
+      {"cr cr lf", r10 + "\r\r\n" + r75 + "\r\r\n" + r74 + "\r\r\n", 3},
+  };
+  for (const auto& f : files) {
+    std::ofstream(file_, std::ios::binary | std::ios::trunc) << f.bytes;
+    for (const char* command : {"verificar", "inventario", "registro90", "auditoria"}) {
+      SCOPED_TRACE(std::string(f.name) + " " + command);
+      std::vector<std::string> args{command, file_};
+      if (std::string(command) == "auditoria") args = {command, "--periodo", file_};
+      CliResult r = Cli(args);
+      EXPECT_EQ(r.code, 1);
+      EXPECT_EQ(r.err.rfind("fiscora-cli: " + file_ + ":" + std::to_string(f.line) +
+                                ": quebra de linha inconsistente",
+                            0),
+                0u)
+          << r.err;
+      EXPECT_EQ(r.err.find('\r'), std::string::npos);
+      EXPECT_EQ(Slurp(file_), f.bytes);
+      EXPECT_FALSE(fs::exists(P("Modif_loja.txt")));
+    }
+  }
+  const std::string efd = P("efd.txt");
+  std::ofstream(efd, std::ios::binary) << "|0000|017|0|\r\n|0001|0|\r|C001|0|\r\n";
+  CliResult r = Cli({"sped-notas", efd});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.rfind("fiscora-cli: " + efd + ":2: quebra de linha inconsistente", 0), 0u)
+      << r.err;
+}
+
 }  // namespace
 }  // namespace fiscora

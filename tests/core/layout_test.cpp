@@ -150,7 +150,8 @@ TEST(Layout, LineEndsAndByteOrderMark) {
       {"bom", "\xEF\xBB\xBF" "a\r\n", {"a"}},
       {"cr only", "a\rb\rc", {"a", "b", "c"}},
       {"cr only with bom", "\xEF\xBB\xBF" "a\rb\r", {"a", "b"}},
-      {"crlf then a stray cr kept", "a\r\nb\rc\r\n", {"a", "b\rc"}},
+      {"crlf then a stray cr refused", "a\r\nb\rc\r\n", {"a", "refused at line 2"}},
+      {"cr cr lf refused", "a\r\r\nb\r\r\n", {"a", "", "refused at line 3"}},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -160,7 +161,12 @@ TEST(Layout, LineEndsAndByteOrderMark) {
     LineReader reader(p);
     std::vector<std::string> got;
     std::string_view line;
-    while (reader.Next(line)) got.emplace_back(line);
+    try {
+      while (reader.Next(line)) got.emplace_back(line);
+    } catch (const InputRefusal& e) {
+      EXPECT_EQ(e.file(), p.string());
+      got.push_back("refused at line " + std::to_string(e.line()));
+    }
     EXPECT_EQ(got, c.lines);
   }
 }

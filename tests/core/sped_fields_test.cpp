@@ -190,7 +190,11 @@ std::vector<std::string> ReadAll(const std::filesystem::path& p, SpedEncoding* e
   SpedLineReader reader(p);
   std::vector<std::string> lines;
   std::string_view line;
-  while (reader.Next(line)) lines.emplace_back(line);
+  try {
+    while (reader.Next(line)) lines.emplace_back(line);
+  } catch (const InputRefusal& e) {
+    lines.push_back("refused at line " + std::to_string(e.line()));
+  }
   if (enc) *enc = reader.encoding();
   return lines;
 }
@@ -209,7 +213,8 @@ TEST(SpedLineReader, LinesStopAfter9999) {
       {"9999 inside a field only", "|0200|9999|\n|C100|\n", {"|0200|9999|", "|C100|"}},
       {"bom", "\xEF\xBB\xBF|0000|\r\n", {"|0000|"}},
       {"cr only", "|0000|\r|C100|\r|9999|3|\r", {"|0000|", "|C100|", "|9999|3|"}},
-      {"lone cr inside", "|0000|\n|0200|a\rb|\n", {"|0000|", "|0200|a\rb|"}},
+      {"lone cr inside", "|0000|\n|0200|a\rb|\n", {"|0000|", "refused at line 2"}},
+      {"lone cr in crlf", "|0000|\r\n|C100|\r|C170|\r\n", {"|0000|", "refused at line 2"}},
       {"empty", "", {}},
   };
   for (const auto& c : cases) {
