@@ -4,11 +4,13 @@
 #include <array>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string_view>
 
 #include "data/nfe_key.h"
+#include "tools/efd_writer.h"
 #include "tools/sintegra_generator.h"
 #include "validate/check_digits.h"
 
@@ -371,69 +373,38 @@ Shape ShapeOf(uint64_t seed, int64_t i, int cancelled_percent) {
   return s;
 }
 
-// Lines of the EFD file with the count of each register for block 9.
+// The EFD file's counts for block 9.
+struct EfdCounts {
+  int64_t lines = 0, bytes = 0;
+  std::map<std::string, int64_t> by_register;
+};
+
+// The EFD file, when one is asked for: lines go nowhere otherwise.
 class EfdOut {
  public:
-  EfdOut(const std::filesystem::path& path, bool crlf) : eol_(crlf ? "\r\n" : "\n") {
-    if (!path.empty()) {
-      file_.open(path, std::ios::binary | std::ios::trunc);
-      if (!file_) throw std::runtime_error("gen-nfe: cannot create " + path.string());
-      on_ = true;
-    }
+  EfdOut(const std::filesystem::path& path, bool crlf) {
+    if (path.empty()) return;
+    file_.open(path, std::ios::binary | std::ios::trunc);
+    if (!file_) throw std::runtime_error("gen-nfe: cannot create " + path.string());
+    writer_.emplace(file_, crlf, counts_);
   }
-  bool on() const { return on_; }
+  bool on() const { return writer_.has_value(); }
   void Line(std::string_view reg, std::initializer_list<std::string_view> fields) {
-    if (!on_) return;
-    buf_ += '|';
-    buf_ += reg;
-    buf_ += '|';
-    for (std::string_view f : fields) {
-      buf_ += f;
-      buf_ += '|';
-    }
-    buf_ += eol_;
-    ++lines_;
-    ++counts_[std::string(reg)];
-    if (buf_.size() > (size_t{1} << 20)) Flush();
+    if (writer_) writer_->Line(reg, fields);
   }
-  int64_t lines() const { return lines_; }
-  int64_t Count(const std::string& reg) const {
-    auto it = counts_.find(reg);
-    return it == counts_.end() ? 0 : it->second;
-  }
-  // Block 9, then the file closed.
+  int64_t lines() const { return counts_.lines; }
   void Finish() {
-    if (!on_) return;
-    std::vector<std::string> regs;
-    for (const auto& [reg, count] : counts_) regs.push_back(reg);
-    for (const char* r : {"9001", "9900", "9990", "9999"}) regs.push_back(r);
-    std::sort(regs.begin(), regs.end());
-    regs.erase(std::unique(regs.begin(), regs.end()), regs.end());
-    const int64_t start = lines_;
-    Line("9001", {"0"});
-    const auto n9900 = static_cast<int64_t>(regs.size());
-    for (const std::string& reg : regs) {
-      int64_t count = reg == "9900" ? n9900 : reg[0] == '9' ? 1 : Count(reg);
-      Line("9900", {reg, std::to_string(count)});
-    }
-    Line("9990", {std::to_string(lines_ - start + 2)});
-    Line("9999", {std::to_string(lines_ + 1)});
-    Flush();
+    if (!writer_) return;
+    writer_->Block9();
+    writer_.reset();
     file_.close();
     if (!file_) throw std::runtime_error("gen-nfe: error writing the EFD file");
   }
 
  private:
-  void Flush() {
-    file_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
-    buf_.clear();
-    if (!file_) throw std::runtime_error("gen-nfe: error writing the EFD file");
-  }
-  std::string eol_, buf_;
+  EfdCounts counts_;
   std::ofstream file_;
-  bool on_ = false;
-  int64_t lines_ = 0;
-  std::map<std::string, int64_t> counts_;
+  std::optional<EfdWriter<EfdCounts>> writer_;
 };
 
 struct Faults {
