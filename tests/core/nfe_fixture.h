@@ -5,6 +5,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -102,6 +103,83 @@ inline void WriteZip(const std::filesystem::path& p,
   }
   archive_write_close(a);
   archive_write_free(a);
+}
+
+// ------------------------------------------------------------ the books
+
+// A C100 with its C190 lines; values in cents.
+struct EfdNote {
+  std::string ind_oper = "1", ind_emit = "0", cod_part = "C1", model = "55", cod_sit = "00",
+              series = "1", number = "1", key, date = "10032025";
+  int64_t vl_doc = 0, vl_bc = 0, vl_icms = 0, vl_bcst = 0, vl_st = 0, vl_ipi = 0;
+  std::vector<int> cfops;  // one C190 each
+};
+
+inline std::string Cents(int64_t c) {
+  std::string s = std::to_string(c / 100) + ",";
+  s += static_cast<char>('0' + c % 100 / 10);
+  s += static_cast<char>('0' + c % 10);
+  return s;
+}
+
+// The note booked as it is: an own note (the establishment its emitter)
+// with IND_EMIT 0, a supplier's with IND_EMIT 1 and the CFOPs mirrored.
+inline EfdNote BookingOf(const NfeXmlNote& n) {
+  const NfeXmlTotals t = NfeXmlTotalsOf(n);
+  EfdNote b;
+  const bool third = n.emit.id != kOwnCnpj;
+  b.ind_oper = third || n.tp_nf == 0 ? "0" : "1";
+  b.ind_emit = third ? "1" : "0";
+  b.cod_part = third ? "F1" : n.dest.kind == NfeXmlParty::Kind::kNone ? "" : "C1";
+  b.model = std::to_string(n.model);
+  b.series = std::to_string(n.series);
+  b.number = std::to_string(n.number);
+  b.key = NfeXmlKey(n);
+  b.date = (n.day < 10 ? "0" : "") + std::to_string(n.day) + (n.month < 10 ? "0" : "") +
+           std::to_string(n.month) + std::to_string(n.year);
+  b.vl_doc = t.vNF;
+  b.vl_bc = t.vBC;
+  b.vl_icms = t.vICMS;
+  b.vl_bcst = t.vBCST;
+  b.vl_st = t.vST;
+  b.vl_ipi = t.vIPI;
+  for (const NfeXmlItem& it : n.items) {
+    const int cfop = third ? it.cfop - 4000 : it.cfop;
+    if (std::find(b.cfops.begin(), b.cfops.end(), cfop) == b.cfops.end()) b.cfops.push_back(cfop);
+  }
+  return b;
+}
+
+// An EFD ICMS/IPI file of the establishment (SP) for the period, with the
+// customer (C1) and the supplier (F1) as participants.
+inline std::vector<std::string> EfdLines(const std::vector<EfdNote>& notes,
+                                         const std::string& start = "01032025",
+                                         const std::string& end = "31032025") {
+  std::vector<std::string> l = {
+      "|0000|019|0|" + start + "|" + end + "|EMPRESA DE TESTE LTDA|" + kOwnCnpj +
+          "||SP|110042490114|3550308|||A|1|",
+      "|0001|0|",
+      std::string("|0150|C1|CLIENTE LTDA|01058|") + kCustomerCnpj + "||123456789|3550308||R|1||B|",
+      std::string("|0150|F1|FORNECEDOR SA|01058|") + kSupplierCnpj +
+          "||9012345678|4106902||R|1||B|",
+      "|0990|5|",
+      "|C001|0|"};
+  const size_t c_start = l.size() - 1;
+  for (const EfdNote& n : notes) {
+    l.push_back("|C100|" + n.ind_oper + "|" + n.ind_emit + "|" + n.cod_part + "|" + n.model + "|" +
+                n.cod_sit + "|" + n.series + "|" + n.number + "|" + n.key + "|" + n.date + "|" +
+                n.date + "|" + Cents(n.vl_doc) + "|0|0,00|0,00|" + Cents(n.vl_doc) + "|9|0,00|" +
+                "0,00|0,00|" + Cents(n.vl_bc) + "|" + Cents(n.vl_icms) + "|" + Cents(n.vl_bcst) +
+                "|" + Cents(n.vl_st) + "|" + Cents(n.vl_ipi) + "|0,00|0,00|0,00|0,00|");
+    for (size_t i = 0; i < n.cfops.size(); ++i)
+      l.push_back("|C190|000|" + std::to_string(n.cfops[i]) + "|18,00|" +
+                  Cents(i == 0 ? n.vl_doc : 0) + "|0,00|0,00|0,00|0,00|0,00|0,00||");
+  }
+  l.push_back("|C990|" + std::to_string(l.size() - c_start + 1) + "|");
+  l.push_back("|9001|0|");
+  l.push_back("|9990|3|");
+  l.push_back("|9999|" + std::to_string(l.size() + 1) + "|");
+  return l;
 }
 
 }  // namespace fiscora::testing
