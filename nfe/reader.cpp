@@ -297,8 +297,8 @@ void ReadNote(pugi::xml_node nfe, pugi::xml_node prot, std::vector<NfeItem>* ite
   if (!emission) BadField(date_path, date_text, false);
   note.emission = *emission;
 
-  note.emit = ReadParty(Child(inf, "emit"), "emit", true);
-  note.dest = ReadParty(Child(inf, "dest"), "dest", false);
+  note.issuer = ReadParty(Child(inf, "emit"), "emit", true);
+  note.recipient = ReadParty(Child(inf, "dest"), "dest", false);
 
   for (pugi::xml_node det = inf.first_child(); det; det = det.next_sibling()) {
     if (det.type() != pugi::node_element || LocalName(det.name()) != "det") continue;
@@ -732,7 +732,7 @@ int CopyRank(const NfeNote& n) {
 bool SameContent(const NfeNote& a, const NfeNote& b) {
   return a.model == b.model && a.tp_nf == b.tp_nf && a.fin_nfe == b.fin_nfe &&
          a.series == b.series && a.number == b.number && a.emission == b.emission &&
-         a.emit == b.emit && a.dest == b.dest && a.totals == b.totals &&
+         a.issuer == b.issuer && a.recipient == b.recipient && a.totals == b.totals &&
          a.items_total == b.items_total && a.cfops == b.cfops;
 }
 

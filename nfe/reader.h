@@ -152,7 +152,7 @@ struct NfeNote {
   uint16_t series = 0;
   uint32_t number = 0;
   int32_t emission = 0;  // yyyymmdd of dhEmi (dEmi in layout 2.00)
-  NfeParty emit, dest;
+  NfeParty issuer, recipient;
   NfeTotals totals;
   Money items_total;  // the sum of det/prod/vProd
   CfopSet cfops;

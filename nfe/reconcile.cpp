@@ -163,9 +163,9 @@ class Checker {
 
   NoteRole RoleOf(const NfeNote& n) const {
     const std::string& own = r_.books.establishment.cnpj;
-    if (!own.empty() && n.emit.Id() == own)
+    if (!own.empty() && n.issuer.Id() == own)
       return n.tp_nf == 1 ? NoteRole::kOwnExit : NoteRole::kOwnEntry;
-    if (!own.empty() && n.dest.Id() == own) return NoteRole::kThirdPartyEntry;
+    if (!own.empty() && n.recipient.Id() == own) return NoteRole::kThirdPartyEntry;
     return NoteRole::kNotOwned;
   }
 
@@ -188,13 +188,13 @@ class Checker {
       Add(row, ReconCheck::kKey, ReconSeverity::kError,
           "chave de acesso com dígito verificador inválido");
     if (std::optional<AccessKeyParts> p = SplitAccessKey(key)) {
-      const std::string emitter = n.emit.kind == NfeParty::Kind::kCpf
-                                      ? "000" + std::string(n.emit.Id())
-                                      : std::string(n.emit.Id());
+      const std::string emitter = n.issuer.kind == NfeParty::Kind::kCpf
+                                      ? "000" + std::string(n.issuer.Id())
+                                      : std::string(n.issuer.Id());
       if (p->emitter != emitter)
         Add(row, ReconCheck::kKey, ReconSeverity::kError,
             "a chave traz o CNPJ " + PartyText(p->emitter) + ", o emitente é " +
-                PartyText(n.emit.Id()));
+                PartyText(n.issuer.Id()));
       if (p->model != std::to_string(n.model) || std::stoi(std::string(p->series)) != n.series ||
           std::stol(std::string(p->number)) != static_cast<long>(n.number))
         Add(row, ReconCheck::kKey, ReconSeverity::kError,
@@ -287,7 +287,7 @@ class Checker {
               std::to_string(b.number) + "; a nota é modelo " + std::to_string(n.model) +
               ", série " + std::to_string(n.series) + ", número " + std::to_string(n.number));
     const bool own = row.role == NoteRole::kOwnExit || row.role == NoteRole::kOwnEntry;
-    const NfeParty& party = own ? n.dest : n.emit;
+    const NfeParty& party = own ? n.recipient : n.issuer;
     if (!b.participant.empty() && !SameParty(b.participant, party))
       Add(row, ReconCheck::kParticipant, ReconSeverity::kError,
           "participante da escrita " + PartyText(b.participant) + "; " +
@@ -397,7 +397,7 @@ void Reconcile(Reconciliation& r) {
     std::vector<uint32_t> found;
     if (auto it = by_key.find(n.Key()); it != by_key.end()) found = it->second;
     if (found.empty() && row.role != NoteRole::kNotOwned) {
-      const NfeParty& party = own ? n.dest : n.emit;
+      const NfeParty& party = own ? n.recipient : n.issuer;
       const uint32_t number = sintegra ? n.number % 1000000 : n.number;
       auto it = loose.find({own ? '0' : '1', n.model, n.series, number, std::string(party.Id())});
       if (it != loose.end()) {

@@ -56,66 +56,90 @@ std::string Two(int v) {
 
 }  // namespace
 
-std::vector<ReconCell> ReconRowCells(const Reconciliation& r, const ReconRow& row) {
+ReconCell ReconRowCell(const Reconciliation& r, const ReconRow& row, size_t column) {
   const NfeNote* n = row.note;
   const Booking* b = row.booking;
+  const std::string& own = r.books.establishment.cnpj;
+  const bool third = b && b->ind_emit == '1';
+  const bool st_and_ipi = !b || b->st_and_ipi;
+  // The XML's value, the book's value and their difference.
+  auto pair = [&](size_t part, std::optional<Money> xml, std::optional<Money> book) -> ReconCell {
+    if (part == 0) return xml ? Amount(*xml) : ReconCell();
+    if (part == 1) return book ? Amount(*book) : ReconCell();
+    return xml && book ? Amount(*book - *xml) : ReconCell();
+  };
+  auto xml = [&](Money NfeTotals::*m) { return n ? std::optional(n->totals.*m) : std::nullopt; };
+  auto book = [&](Money Booking::*m, bool kept = true) {
+    return b && kept ? std::optional(b->*m) : std::nullopt;
+  };
+  switch (column) {
+    case 0:
+      return n ? Text(std::string(n->Key())) : b->key.empty() ? ReconCell() : Text(b->key);
+    case 1:
+      return Integer(n ? n->model : b->model);
+    case 2:
+      return Integer(n ? n->series : b->series);
+    case 3:
+      return Integer(n ? n->number : b->number);
+    case 4:
+      return Text(ReconDateText(n ? n->emission : b->date));
+    case 5:
+      return Text(PartyText(n ? n->issuer.Id() : third ? std::string_view(b->participant) : own));
+    case 6:
+      return Text(PartyText(n       ? n->recipient.Id()
+                            : third ? own
+                                    : std::string_view(b->participant)));
+    case 7:
+      return Text(std::string(NoteRoleText(row.role)));
+    case 8:
+      return n ? Text(std::string(NfeStatusText(n->status))) : ReconCell();
+    case 9:
+      return n ? Text(r.xml.FileName(*n)) : ReconCell();
+    case 10:
+      return b ? Text(r.books.files[b->file].path) : ReconCell();
+    case 11:
+      return b ? Text(r.PeriodText(*b)) : ReconCell();
+    case 12:
+      return b ? Integer(b->line) : ReconCell();
+    case 13:
+      return b ? Text(std::string(1, b->ind_oper)) : ReconCell();
+    case 14:
+      return b ? Text(std::string(1, b->ind_emit)) : ReconCell();
+    case 15:
+      return b ? Text(Two(b->cod_sit)) : ReconCell();
+    case 16:
+    case 17:
+    case 18:
+      return pair(column - 16, xml(&NfeTotals::vNF), book(&Booking::vl_doc));
+    case 19:
+    case 20:
+    case 21:
+      return pair(column - 19, xml(&NfeTotals::vICMS), book(&Booking::vl_icms));
+    case 22:
+    case 23:
+    case 24:
+      return pair(column - 22, xml(&NfeTotals::vST), book(&Booking::vl_icms_st, st_and_ipi));
+    case 25:
+    case 26:
+    case 27:
+      return pair(column - 25, xml(&NfeTotals::vIPI), book(&Booking::vl_ipi, st_and_ipi));
+    case 28:
+      return n ? Text(n->cfops.Text()) : ReconCell();
+    case 29:
+      return b ? Text(b->cfops.Text()) : ReconCell();
+    case 30:
+      return Text(std::string(ReconSeverityText(row.result)));
+    case 31:
+      return Text(row.Message());
+    default:
+      return ReconCell();
+  }
+}
+
+std::vector<ReconCell> ReconRowCells(const Reconciliation& r, const ReconRow& row) {
   std::vector<ReconCell> cells;
   cells.reserve(ReconColumns().size());
-  const std::string& own = r.books.establishment.cnpj;
-  if (n) {
-    cells.push_back(Text(std::string(n->Key())));
-    cells.push_back(Integer(n->model));
-    cells.push_back(Integer(n->series));
-    cells.push_back(Integer(n->number));
-    cells.push_back(Text(ReconDateText(n->emission)));
-    cells.push_back(Text(PartyText(n->emit.Id())));
-    cells.push_back(Text(PartyText(n->dest.Id())));
-  } else {
-    const bool third = b->ind_emit == '1';
-    cells.push_back(b->key.empty() ? ReconCell() : Text(b->key));
-    cells.push_back(Integer(b->model));
-    cells.push_back(Integer(b->series));
-    cells.push_back(Integer(b->number));
-    cells.push_back(Text(ReconDateText(b->date)));
-    cells.push_back(Text(PartyText(third ? b->participant : own)));
-    cells.push_back(Text(PartyText(third ? own : b->participant)));
-  }
-  cells.push_back(Text(std::string(NoteRoleText(row.role))));
-  cells.push_back(n ? Text(std::string(NfeStatusText(n->status))) : ReconCell());
-  cells.push_back(n ? Text(r.xml.FileName(*n)) : ReconCell());
-  if (b) {
-    cells.push_back(Text(r.books.files[b->file].path));
-    cells.push_back(Text(r.PeriodText(*b)));
-    cells.push_back(Integer(b->line));
-    cells.push_back(Text(std::string(1, b->ind_oper)));
-    cells.push_back(Text(std::string(1, b->ind_emit)));
-    cells.push_back(Text(Two(b->cod_sit)));
-  } else {
-    cells.resize(cells.size() + 6);
-  }
-  struct Pair {
-    std::optional<Money> xml, book;
-  };
-  const bool st_and_ipi = !b || b->st_and_ipi;
-  const Pair pairs[] = {
-      {n ? std::optional(n->totals.vNF) : std::nullopt,
-       b ? std::optional(b->vl_doc) : std::nullopt},
-      {n ? std::optional(n->totals.vICMS) : std::nullopt,
-       b ? std::optional(b->vl_icms) : std::nullopt},
-      {n ? std::optional(n->totals.vST) : std::nullopt,
-       b && st_and_ipi ? std::optional(b->vl_icms_st) : std::nullopt},
-      {n ? std::optional(n->totals.vIPI) : std::nullopt,
-       b && st_and_ipi ? std::optional(b->vl_ipi) : std::nullopt},
-  };
-  for (const Pair& p : pairs) {
-    cells.push_back(p.xml ? Amount(*p.xml) : ReconCell());
-    cells.push_back(p.book ? Amount(*p.book) : ReconCell());
-    cells.push_back(p.xml && p.book ? Amount(*p.book - *p.xml) : ReconCell());
-  }
-  cells.push_back(n ? Text(n->cfops.Text()) : ReconCell());
-  cells.push_back(b ? Text(b->cfops.Text()) : ReconCell());
-  cells.push_back(Text(std::string(ReconSeverityText(row.result))));
-  cells.push_back(Text(row.Message()));
+  for (size_t c = 0; c < ReconColumns().size(); ++c) cells.push_back(ReconRowCell(r, row, c));
   return cells;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,11 @@ struct ReconCell {
 // The cells of a row, one per column. A value the row lacks (no booking, no
 // XML) is null; a difference is the book's value minus the XML's.
 std::vector<ReconCell> ReconRowCells(const Reconciliation& r, const ReconRow& row);
+// One of them (column: its index in ReconColumns), for a grid that asks for
+// one cell at a time.
+ReconCell ReconRowCell(const Reconciliation& r, const ReconRow& row, size_t column);
+// The column of the message, which the window's filter searches.
+inline constexpr size_t kReconMessageColumn = 31;
 // A cell as the grid shows it: money as "1.234,56", null as "".
 std::string ReconCellText(const ReconCell& cell);
 

@@ -205,10 +205,10 @@ NfeXmlTotals NfeXmlTotalsOf(const NfeXmlNote& note) {
 }
 
 std::string NfeXmlKey(const NfeXmlNote& n) {
-  std::string key(IbgeCodeOfUf(n.emit.uf));
+  std::string key(IbgeCodeOfUf(n.issuer.uf));
   if (key.empty()) key = "35";
   key += Padded(n.year % 100, 2) + Padded(n.month, 2);
-  key += n.emit.kind == NfeXmlParty::Kind::kCpf ? "000" + n.emit.id : n.emit.id;
+  key += n.issuer.kind == NfeXmlParty::Kind::kCpf ? "000" + n.issuer.id : n.issuer.id;
   key += Padded(n.model, 2) + Padded(n.series, 3) + Padded(n.number, 9) + "1" + Padded(n.code, 8);
   key.resize(kAccessKeyLength - 1, '0');
   char dv = AccessKeyCheckDigit(key);
@@ -236,23 +236,24 @@ std::string NfeProcXml(const NfeXmlNote& n) {
   Tag(out, "dhEmi", DateTime(n));
   if (n.model == 55) Tag(out, "dhSaiEnt", DateTime(n));
   Tag(out, "tpNF", std::to_string(n.tp_nf));
-  Tag(out, "idDest", n.dest.uf != n.emit.uf && n.dest.kind != NfeXmlParty::Kind::kNone ? "2" : "1");
+  Tag(out, "idDest",
+      n.recipient.uf != n.issuer.uf && n.recipient.kind != NfeXmlParty::Kind::kNone ? "2" : "1");
   Tag(out, "cMunFG", key.substr(0, 2) + "00108");
   Tag(out, "tpImp", n.model == 65 ? "4" : "1");
   Tag(out, "tpEmis", "1");
   Tag(out, "cDV", key.substr(43));
   Tag(out, "tpAmb", std::to_string(n.tp_amb));
   Tag(out, "finNFe", std::to_string(n.fin_nfe));
-  Tag(out, "indFinal", n.dest.kind == NfeXmlParty::Kind::kCnpj ? "0" : "1");
+  Tag(out, "indFinal", n.recipient.kind == NfeXmlParty::Kind::kCnpj ? "0" : "1");
   Tag(out, "indPres", "1");
   Tag(out, "procEmi", "0");
   Tag(out, "verProc", "gen-nfe 1.0");
   out += "</ide>\n<emit>";
-  Party(out, n.emit, true);
+  Party(out, n.issuer, true);
   out += "</emit>\n";
-  if (n.dest.kind != NfeXmlParty::Kind::kNone) {
+  if (n.recipient.kind != NfeXmlParty::Kind::kNone) {
     out += "<dest>";
-    Party(out, n.dest, false);
+    Party(out, n.recipient, false);
     out += "</dest>\n";
   }
   for (size_t i = 0; i < n.items.size(); ++i) Item(out, n.items[i], static_cast<int>(i + 1));
@@ -551,29 +552,29 @@ NfeGeneratorSummary GenerateNfe(const std::filesystem::path& out_dir, int64_t n,
       const Company& s = suppliers[static_cast<size_t>(r.Range(0, 39))];
       part = &s;
       industry = s.industry;
-      note.emit = s.party;
-      note.dest = self;
+      note.issuer = s.party;
+      note.recipient = self;
       note.series = static_cast<int>(r.Range(1, 3));
       note.number = r.Range(1, 999999);
       ++summary.entries;
     } else if (shape.kind == Kind::kNfce) {
-      note.emit = self;
+      note.issuer = self;
       note.model = 65;
       note.number = ++nfce_number;
       if (r.Chance(20)) {
         part = &customers[static_cast<size_t>(r.Range(60, 159))];
-        note.dest = part->party;
+        note.recipient = part->party;
       }
       ++summary.nfce;
     } else {
       part = &customers[static_cast<size_t>(r.Range(0, 159))];
-      note.emit = self;
-      note.dest = part->party;
+      note.issuer = self;
+      note.recipient = part->party;
       note.number = ++own_number;
       ++summary.own_exits;
     }
     const bool interstate =
-        note.dest.kind != NfeXmlParty::Kind::kNone && note.dest.uf != note.emit.uf;
+        note.recipient.kind != NfeXmlParty::Kind::kNone && note.recipient.uf != note.issuer.uf;
     const int items = static_cast<int>(r.Range(o.min_items, o.max_items));
     for (int k = 0; k < items; ++k) {
       const Product& p = products[static_cast<size_t>(r.Range(0, 299))];

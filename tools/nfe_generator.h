@@ -51,7 +51,7 @@ struct NfeXmlTotals {
 
 struct NfeXmlNote {
   int year = 2025, month = 3, day = 1, hour = 10, minute = 0;
-  NfeXmlParty emit, dest;  // dest kNone: an NFC-e to an unnamed consumer
+  NfeXmlParty issuer, recipient;  // dest kNone: an NFC-e to an unnamed consumer
   int model = 55, series = 1;
   int64_t number = 1;
   int tp_nf = 1, fin_nfe = 1, tp_amb = 1;

@@ -49,8 +49,8 @@ inline NfeXmlItem TestItem(std::string code, int64_t value, int cfop, int rate =
 // under CFOP 5102, ICMS 18%; vNF 150,00.
 inline NfeXmlNote OwnExit(int64_t number = 1) {
   NfeXmlNote n;
-  n.emit = Establishment();
-  n.dest = Customer();
+  n.issuer = Establishment();
+  n.recipient = Customer();
   n.number = number;
   n.day = 10;
   n.code = 10000000 + number;
@@ -63,8 +63,8 @@ inline NfeXmlNote OwnExit(int64_t number = 1) {
 // one item of 200,00 under CFOP 6102, ICMS 12%.
 inline NfeXmlNote ThirdPartyEntry(int64_t number = 501) {
   NfeXmlNote n;
-  n.emit = Supplier();
-  n.dest = Establishment();
+  n.issuer = Supplier();
+  n.recipient = Establishment();
   n.number = number;
   n.series = 2;
   n.day = 12;
@@ -127,10 +127,10 @@ inline std::string Cents(int64_t c) {
 inline EfdNote BookingOf(const NfeXmlNote& n) {
   const NfeXmlTotals t = NfeXmlTotalsOf(n);
   EfdNote b;
-  const bool third = n.emit.id != kOwnCnpj;
+  const bool third = n.issuer.id != kOwnCnpj;
   b.ind_oper = third || n.tp_nf == 0 ? "0" : "1";
   b.ind_emit = third ? "1" : "0";
-  b.cod_part = third ? "F1" : n.dest.kind == NfeXmlParty::Kind::kNone ? "" : "C1";
+  b.cod_part = third ? "F1" : n.recipient.kind == NfeXmlParty::Kind::kNone ? "" : "C1";
   b.model = std::to_string(n.model);
   b.series = std::to_string(n.series);
   b.number = std::to_string(n.number);

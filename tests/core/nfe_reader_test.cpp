@@ -122,9 +122,9 @@ TEST(NfeDocument, AuthorisedNoteSummary) {
   EXPECT_EQ(note.emission, 20250310);
   EXPECT_EQ(note.tp_nf, 1);
   EXPECT_EQ(note.fin_nfe, 1);
-  EXPECT_EQ(note.emit.kind, NfeParty::Kind::kCnpj);
-  EXPECT_EQ(note.emit.Id(), testing::kOwnCnpj);
-  EXPECT_EQ(note.dest.Id(), testing::kCustomerCnpj);
+  EXPECT_EQ(note.issuer.kind, NfeParty::Kind::kCnpj);
+  EXPECT_EQ(note.issuer.Id(), testing::kOwnCnpj);
+  EXPECT_EQ(note.recipient.Id(), testing::kCustomerCnpj);
   EXPECT_EQ(note.totals.vProd, Money::FromUnits(150));
   EXPECT_EQ(note.totals.vFrete, Money::FromUnits(10));
   EXPECT_EQ(note.totals.vDesc, Money::FromUnits(2));
@@ -220,15 +220,15 @@ TEST(NfeDocument, RootsProtocolsAndRefusals) {
 
 TEST(NfeDocument, LayoutTwoDateAndForeignParty) {
   NfeXmlNote n = OwnExit(9);
-  n.dest = {NfeXmlParty::Kind::kForeign, "", "CLIENTE NO EXTERIOR", "EX", ""};
+  n.recipient = {NfeXmlParty::Kind::kForeign, "", "CLIENTE NO EXTERIOR", "EX", ""};
   n.items = {testing::TestItem("E1", 30000, 7101)};
   std::string xml =
       Edited(NfeProcXml(n), "<dhEmi>2025-03-10T10:00:00-03:00</dhEmi>", "<dEmi>2025-03-11</dEmi>");
   NfeDocument d = ReadNfeDocument(xml, "f.xml");
   ASSERT_EQ(d.notes.size(), 1u) << Ignored(d);
   EXPECT_EQ(d.notes[0].emission, 20250311);
-  EXPECT_EQ(d.notes[0].dest.kind, NfeParty::Kind::kForeign);
-  EXPECT_EQ(d.notes[0].dest.Id(), "");
+  EXPECT_EQ(d.notes[0].recipient.kind, NfeParty::Kind::kForeign);
+  EXPECT_EQ(d.notes[0].recipient.Id(), "");
   EXPECT_EQ(d.notes[0].cfops.Text(), "7101");
 }
 
@@ -430,7 +430,7 @@ TEST(NfeFolder, RealSamples) {
   std::map<std::string, int> by_emitter;
   for (const NfeNote& n : r.notes)
     if (n.status == NfeStatus::kAuthorised && n.model == 55)
-      ++by_emitter[std::string(n.emit.Id()) + "/" + std::to_string(n.emission / 100)];
+      ++by_emitter[std::string(n.issuer.Id()) + "/" + std::to_string(n.emission / 100)];
   EXPECT_EQ(std::max_element(by_emitter.begin(), by_emitter.end(),
                              [](auto& x, auto& y) { return x.second < y.second; })
                 ->second,

@@ -135,7 +135,7 @@ TEST(NfeReconcile, EachCheckOfTheTable) {
       {"key: of another state than the establishment's",
        [] {
          NfeXmlNote n = OwnExit(7);
-         n.emit.uf = "PR";
+         n.issuer.uf = "PR";
          return n;
        },
        none, true, ReconCheck::kKey, ReconSeverity::kError,
@@ -222,15 +222,15 @@ TEST(NfeReconcile, ClassificationAndKeysBookedTwice) {
   TempDir dir;
   NfeXmlNote import = OwnExit(1);
   import.tp_nf = 0;
-  import.dest = {NfeXmlParty::Kind::kForeign, "", "EXPORTADOR", "EX", ""};
+  import.recipient = {NfeXmlParty::Kind::kForeign, "", "EXPORTADOR", "EX", ""};
   import.items = {testing::TestItem("I1", 100000, 3102, 0)};
   import.other = 777;  // not checked for imports
   // A branch of the same root is a third party; a note of strangers belongs
   // to nobody here.
   NfeXmlNote branch = ThirdPartyEntry(2);
-  branch.emit.id = "11222333000262";
+  branch.issuer.id = "11222333000262";
   NfeXmlNote stranger = ThirdPartyEntry(3);
-  stranger.dest = testing::Customer();
+  stranger.recipient = testing::Customer();
   EfdNote import_booking = BookingOf(import);
   import_booking.vl_doc = NfeXmlTotalsOf(import).vNF;
   import_booking.cod_part = "";
@@ -342,12 +342,12 @@ TEST(NfeReconcile, RealSamplesAgainstABuiltEfd) {
   std::map<std::string, std::vector<const NfeNote*>> by_issuer;
   for (const NfeNote& n : read.notes)
     if (n.status == NfeStatus::kAuthorised && n.model == 55)
-      by_issuer[std::string(n.emit.Id()) + std::to_string(n.emission / 100)].push_back(&n);
+      by_issuer[std::string(n.issuer.Id()) + std::to_string(n.emission / 100)].push_back(&n);
   std::vector<const NfeNote*> ten;
   for (auto& [issuer, notes] : by_issuer)
     if (notes.size() == 10) ten = notes;
   ASSERT_EQ(ten.size(), 10u);
-  const std::string cnpj(ten[0]->emit.Id());
+  const std::string cnpj(ten[0]->issuer.Id());
   const std::string uf(UfOfIbgeCode(ten[0]->Key().substr(0, 2)));
   const int month = ten[0]->emission / 100;
   auto two = [](int v) { return std::string(v < 10 ? "0" : "") + std::to_string(v); };
@@ -367,8 +367,9 @@ TEST(NfeReconcile, RealSamplesAgainstABuiltEfd) {
   for (size_t i = 0; i < ten.size(); ++i) {
     const NfeNote& n = *ten[i];
     efd.push_back("|0150|P" + std::to_string(i) + "|PARTICIPANTE|01058|" +
-                  (n.dest.kind == NfeParty::Kind::kCnpj ? std::string(n.dest.Id()) : "") + "|" +
-                  (n.dest.kind == NfeParty::Kind::kCpf ? std::string(n.dest.Id()) : "") +
+                  (n.recipient.kind == NfeParty::Kind::kCnpj ? std::string(n.recipient.Id()) : "") +
+                  "|" +
+                  (n.recipient.kind == NfeParty::Kind::kCpf ? std::string(n.recipient.Id()) : "") +
                   "||3550308||R|1||B|");
   }
   efd.push_back("|0990|" + std::to_string(efd.size() + 1) + "|");
@@ -393,7 +394,7 @@ TEST(NfeReconcile, RealSamplesAgainstABuiltEfd) {
   }
   // A booking without XML: the next number of the series, a key of its own.
   NfeXmlNote missing;
-  missing.emit = {NfeXmlParty::Kind::kCnpj, cnpj, "", uf, ""};
+  missing.issuer = {NfeXmlParty::Kind::kCnpj, cnpj, "", uf, ""};
   missing.year = month / 100;
   missing.month = month % 100;
   missing.number = 999999;
