@@ -117,7 +117,8 @@ TEST_F(MainWindowTest, EveryControlHasItsNameAndCaption) {
     const char* name;
     const char* caption;
   } items[] = {{"Analisarnotas2", "Analisar notas"},
-               {"MesclarSPED2", "Mesclar SPED - Contribuições"}};
+               {"MesclarSPED2", "Mesclar SPED - Contribuições"},
+               {"ConciliacaoXML2", "Conciliação XML"}};
   auto* menu = Find<QMenu>("popm_sped");
   ASSERT_NE(menu, nullptr);
   for (const auto& i : items) {
@@ -465,6 +466,7 @@ TEST_F(MainWindowTest, SecondaryWindowsHaveTheirClassesAndCaptions) {
       {"TfrmResumoFiscal", "frmResumoFiscal", "Resumo Fiscal"},
       {"TfrmDifal", "frmDifal", "Notas candidatas ao DIFAL"},
       {"TfrmLote", "frmLote", "Lote"},
+      {"TfrmConciliacaoXml", "frmConciliacaoXml", "Conciliação XML"},
   };
   // Dialogs all (a subsystem's own window need not derive from SecondaryWindow).
   const QList<QDialog*> created =
