@@ -5,6 +5,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "data/text.h"
 #include "sintegra/input_check.h"
 #include "sintegra/layout.h"
 #include "sintegra/record_layout.h"
@@ -15,31 +16,18 @@ namespace fiscora {
 
 namespace {
 
-bool AllDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-int64_t Number(std::string_view digits) {
-  int64_t n = 0;
-  for (char c : digits) n = n * 10 + (c - '0');
-  return n;
-}
-
 // "ddmmyyyy" as yyyymmdd (the text already checked).
 int32_t DayMonthYear(std::string_view s) {
-  return static_cast<int32_t>(Number(s.substr(4, 4)) * 10000 + Number(s.substr(2, 2)) * 100 +
-                              Number(s.substr(0, 2)));
+  return static_cast<int32_t>(DigitsValue(s.substr(4, 4)) * 10000 +
+                              DigitsValue(s.substr(2, 2)) * 100 + DigitsValue(s.substr(0, 2)));
 }
 
 // A series as a number; a text that is not one never equals a note's series.
 uint16_t SeriesNumber(std::string_view s) {
   s = SpedTrim(s);
   if (s.empty()) return 0;
-  if (!AllDigits(s) || s.size() > 3) return UINT16_MAX;
-  return static_cast<uint16_t>(Number(s));
+  if (!OnlyDigits(s) || s.size() > 3) return UINT16_MAX;
+  return static_cast<uint16_t>(DigitsValue(s));
 }
 
 // The fields of a line framed by "|", each between two bars, an empty one
@@ -161,7 +149,8 @@ Books ReadEfdBooks(const std::vector<std::string>& files, const BookReadOptions&
         if (it != parts.end()) b.participant = it->second;
         b.model = model == "55" ? 55 : 65;
         const std::string_view sit = SpedTrim(field(6));
-        b.cod_sit = sit.size() == 2 && AllDigits(sit) ? static_cast<uint8_t>(Number(sit)) : 99;
+        b.cod_sit =
+            sit.size() == 2 && OnlyDigits(sit) ? static_cast<uint8_t>(DigitsValue(sit)) : 99;
         if (b.cod_sit == 99)
           throw SpedConversionError(file, reader.line_number(), "C100", 5, "COD_SIT",
                                     std::string(sit));
@@ -180,10 +169,11 @@ Books ReadEfdBooks(const std::vector<std::string>& files, const BookReadOptions&
         books.bookings.push_back(std::move(b));
       } else if (reg == "C190" && current >= 0) {
         std::string_view cfop = SpedTrim(field(3));
-        if (cfop.size() != 4 || !AllDigits(cfop))
+        if (cfop.size() != 4 || !OnlyDigits(cfop))
           throw SpedConversionError(file, reader.line_number(), "C190", 2, "CFOP",
                                     std::string(cfop));
-        books.bookings[static_cast<size_t>(current)].cfops.Add(static_cast<uint16_t>(Number(cfop)));
+        books.bookings[static_cast<size_t>(current)].cfops.Add(
+            static_cast<uint16_t>(DigitsValue(cfop)));
       }
     }
     books.lines += reader.line_number();
@@ -217,7 +207,7 @@ Books ReadSintegraBooks(const std::vector<std::string>& files, const BookReadOpt
         auto day = [&](const FieldSpec& spec) {
           l.Date(spec);
           std::string_view raw = l.Raw(spec);
-          return static_cast<int32_t>(Number(raw));
+          return static_cast<int32_t>(DigitsValue(raw));
         };
         BookFile& bf = books.files.back();
         bf.start = day(rec10::kDataInicial);
@@ -230,7 +220,7 @@ Books ReadSintegraBooks(const std::vector<std::string>& files, const BookReadOpt
       const std::string model(l.Raw(rec50::kModelo));
       if (model != "55") continue;
       l.Date(rec50::kData);
-      const int32_t date = static_cast<int32_t>(Number(l.Raw(rec50::kData)));
+      const int32_t date = static_cast<int32_t>(DigitsValue(l.Raw(rec50::kData)));
       const std::string cnpj = l.Trimmed(rec50::kCnpj);
       const std::string series = l.Trimmed(rec50::kSerie);
       const int32_t number = l.Integer(rec50::kNumero);
@@ -265,7 +255,8 @@ Books ReadSintegraBooks(const std::vector<std::string>& files, const BookReadOpt
       b.vl_doc += l.Amount(rec50::kValorTotal);
       b.vl_bc_icms += l.Amount(rec50::kBaseCalculo);
       b.vl_icms += l.Amount(rec50::kValorIcms);
-      if (cfop.size() == 4 && AllDigits(cfop)) b.cfops.Add(static_cast<uint16_t>(Number(cfop)));
+      if (cfop.size() == 4 && OnlyDigits(cfop))
+        b.cfops.Add(static_cast<uint16_t>(DigitsValue(cfop)));
     }
     books.lines += reader.line_number();
   }

@@ -131,13 +131,9 @@ std::string_view ChildText(pugi::xml_node node, std::string_view name) {
   return c ? Trim(c.child_value()) : std::string_view();
 }
 
-bool AllDigits(std::string_view s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 template <class T>
 bool WholeNumber(std::string_view s, T& out) {
-  if (!AllDigits(s)) return false;
+  if (!OnlyDigits(s)) return false;
   auto r = std::from_chars(s.data(), s.data() + s.size(), out);
   return r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
