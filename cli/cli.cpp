@@ -101,8 +101,8 @@ class TempFolder {
 void RefuseOutputsOverInputs(const CliArgs& args) {
   static const std::string_view kOutputs[] = {"--planilha", "--pdf", "--planilha-notas",
                                               "--planilha-ecf"};
-  static const std::string_view kInputs[] = {"--inventario-inicial", "--inventario-final",
-                                             "--periodo"};
+  static const std::string_view kInputs[] = {
+      "--inventario-inicial", "--inventario-final", "--periodo", "--efd", "--sintegra", "--xml"};
   auto among = [](const auto& list, const std::string& name) {
     return std::find(std::begin(list), std::end(list), name) != std::end(list);
   };

@@ -10,6 +10,9 @@
 #include "cli/batch.h"
 #include "data/display.h"
 #include "data/json.h"
+#include "data/money.h"
+#include "nfe/reconcile.h"
+#include "nfe/sheets.h"
 #include "sintegra/aliquots.h"
 #include "sintegra/input_check.h"
 #include "sintegra/inventory.h"
@@ -386,6 +389,133 @@ int Auditoria(CliContext& c) {
   return code;
 }
 
+// NF-e XML files against the books: the XML folders, zip files or files of
+// --xml, the EFD files of --efd or the SINTEGRA files of --sintegra (one
+// kind), the tolerance for money; the rows, the summary and the documents
+// not taken in "tables", the establishment and the counts in "state"; exit
+// 3 when a row is an error.
+int ConciliarXml(CliContext& c) {
+  const std::vector<std::string> xml = c.args.Options("--xml");
+  const std::vector<std::string> efd = c.args.Options("--efd");
+  const std::vector<std::string> sintegra = c.args.Options("--sintegra");
+  if (xml.empty() || efd.empty() == sintegra.empty()) {
+    c.err << "fiscora-cli: conciliar-xml precisa de --xml e de --efd ou de --sintegra "
+             "(um dos dois)\n";
+    return 2;
+  }
+  ReconOptions options;
+  options.source = efd.empty() ? BookSource::kSintegra : BookSource::kEfd;
+  if (c.args.Has("--tolerancia")) {
+    std::optional<Money> tolerance = ParseMoney(c.args.Option("--tolerancia"));
+    if (!tolerance || *tolerance < Money()) {
+      c.err << "fiscora-cli: --tolerancia: informe um valor como 0,01\n";
+      return 2;
+    }
+    options.tolerance = *tolerance;
+  }
+  const Reconciliation r = RunXmlReconciliation(xml, efd.empty() ? sintegra : efd, options);
+
+  const auto& columns = ReconColumns();
+  JsonWriter rows;
+  rows.BeginArray();
+  for (const ReconRow& row : r.rows) {
+    const std::vector<ReconCell> cells = ReconRowCells(r, row);
+    rows.BeginObject();
+    for (size_t i = 0; i < cells.size(); ++i) {
+      rows.Key(columns[i].key);
+      const ReconCell& cell = cells[i];
+      switch (cell.kind) {
+        case ReconCell::Kind::kNull:
+          rows.Null();
+          break;
+        case ReconCell::Kind::kText:
+          rows.String(cell.text);
+          break;
+        case ReconCell::Kind::kInteger:
+          rows.Int(cell.integer);
+          break;
+        case ReconCell::Kind::kMoney:
+          rows.String(cell.money.ToFixed4());
+          break;
+      }
+    }
+    rows.EndObject();
+  }
+  rows.EndArray();
+  c.extras.tables.emplace_back("conciliacao", rows.str());
+
+  JsonWriter summary;
+  summary.BeginArray();
+  for (const ReconSummaryLine& l : ReconSummary(r)) {
+    summary.BeginObject();
+    summary.Key("grupo");
+    summary.String(l.group);
+    summary.Key("item");
+    summary.String(l.item);
+    summary.Key("notas");
+    if (l.text.empty())
+      summary.Int(l.notes);
+    else
+      summary.Null();
+    summary.Key("valor");
+    if (l.value)
+      summary.String(l.value->ToFixed4());
+    else
+      summary.Null();
+    summary.Key("texto");
+    summary.String(l.text);
+    summary.EndObject();
+  }
+  summary.EndArray();
+  c.extras.tables.emplace_back("resumo", summary.str());
+
+  JsonWriter ignored;
+  ignored.BeginArray();
+  for (const NfeIgnored& i : r.xml.ignored) {
+    ignored.BeginObject();
+    ignored.Key("arquivo");
+    ignored.String(i.file);
+    ignored.Key("motivo");
+    ignored.String(i.reason);
+    ignored.EndObject();
+  }
+  ignored.EndArray();
+  c.extras.tables.emplace_back("documentos_ignorados", ignored.str());
+
+  JsonWriter est;
+  est.BeginObject();
+  est.Key("cnpj");
+  est.String(r.books.establishment.cnpj);
+  est.Key("uf");
+  est.String(r.books.establishment.uf);
+  est.Key("nome");
+  est.String(r.books.establishment.name);
+  est.EndObject();
+  c.extras.state.emplace_back("estabelecimento", est.str());
+  JsonWriter results;
+  results.BeginObject();
+  for (ReconSeverity s :
+       {ReconSeverity::kError, ReconSeverity::kWarning, ReconSeverity::kInfo, ReconSeverity::kOk}) {
+    results.Key(s == ReconSeverity::kInfo ? "informacao" : ReconSeverityText(s));
+    results.Int(r.by_result[static_cast<size_t>(s)].notes);
+  }
+  results.EndObject();
+  c.extras.state.emplace_back("resultados", results.str());
+  c.extras.state.emplace_back("arquivos_xml", std::to_string(r.xml.files));
+  c.extras.state.emplace_back("notas_xml", std::to_string(r.xml.notes.size()));
+  c.extras.state.emplace_back("notas_casadas", std::to_string(r.matched));
+  c.extras.state.emplace_back("documentos_ignorados", std::to_string(r.xml.ignored.size()));
+  JsonWriter tolerance;
+  tolerance.String(r.tolerance.ToFixed4());
+  c.extras.state.emplace_back("tolerancia", tolerance.str());
+
+  if (c.args.Has("--planilha")) {
+    SaveAs(c, c.args.Option("--planilha"));
+    SaveReconciliation(r, c.ui);
+  }
+  return r.by_result[static_cast<size_t>(ReconSeverity::kError)].notes > 0 ? 3 : 0;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& CliCommands() {
@@ -452,6 +582,13 @@ const std::vector<CliCommand>& CliCommands() {
        0, 0, false,
        {"--markup", "--inventario-inicial", "--inventario-final", "--periodo", "--planilha"},
        Auditoria},
+      {"conciliar-xml",
+       "--xml PASTA|ZIP [--xml ...] (--efd ARQ ... | --sintegra ARQ ...) "
+       "[--tolerancia 0,01] [--planilha SAIDA.xlsx]",
+       "confronta os XML de NF-e/NFC-e com as notas escrituradas na EFD ou no SINTEGRA\n"
+       "(tables: conciliacao, resumo, documentos_ignorados; código 3 quando há erros)",
+       0, 0, false, {"--xml", "--efd", "--sintegra", "--tolerancia", "--planilha"},
+       ConciliarXml},
       {"lote", "PASTA|ARQUIVO... --saida PASTA_SAIDA [--tarefas validar,verificar] "
        "[--paralelo N] [--fatia K/N]",
        "executa as tarefas em cada arquivo das pastas (validar em todos, verificar\n"

@@ -51,4 +51,14 @@ int CharCount(std::string_view s) {
       std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuation(c); }));
 }
 
+bool OnlyDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+int64_t DigitsValue(std::string_view digits) {
+  int64_t n = 0;
+  for (char c : digits) n = n * 10 + (c - '0');
+  return n;
+}
+
 }  // namespace fiscora

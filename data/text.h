@@ -2,6 +2,7 @@
 // Texts are UTF-8; none of these allocate but FoldCase.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,10 @@ std::string_view CutToChars(std::string_view s, int n);
 
 // The number of characters (continuation bytes not counted).
 int CharCount(std::string_view s);
+
+// Whether the text is one or more ASCII digits and nothing else.
+bool OnlyDigits(std::string_view s);
+// The value of a text of digits (checked by the caller; at most 18 digits).
+int64_t DigitsValue(std::string_view digits);
 
 }  // namespace fiscora

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The core and fiscora-cli tests built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (preset "asan"), then the threaded tests under
-# ThreadSanitizer (preset "tsan": fiscora_thread_tests, the audit loaders'
-# and the batch's tests, which run worker threads). Only what these runs need is built.
+# ThreadSanitizer (preset "tsan": fiscora_thread_tests, the audit loaders',
+# the batch's and the NF-e reader's tests, which run worker threads). Only what these runs need is built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -17,5 +17,5 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 cmake --preset tsan >/dev/null
 cmake --build build-tsan -j "$jobs" --target fiscora_thread_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R '^(AuditLoaders|AuditCli|Batch|BatchInput)\.'
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R '^(AuditLoaders|AuditCli|Batch|BatchInput|NfeAccessKey|NfeDocument|NfeFolder)\.'
 

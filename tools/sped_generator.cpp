@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/efd_writer.h"
 #include "tools/sintegra_generator.h"
 
 namespace fiscora {
@@ -81,40 +82,7 @@ std::string Encode(std::string_view utf8, SpedTextEncoding enc) {
   return out;
 }
 
-class Writer {
- public:
-  Writer(std::ostream& out, bool crlf, SpedGeneratorSummary& summary)
-      : out_(out), eol_(crlf ? "\r\n" : "\n"), summary_(summary) {
-    buf_.reserve(size_t{1} << 20);
-  }
-  ~Writer() { Flush(); }
-  void Line(std::string_view reg, std::initializer_list<std::string_view> fields) {
-    size_t start = buf_.size();
-    buf_ += '|';
-    buf_ += reg;
-    buf_ += '|';
-    for (std::string_view f : fields) {
-      buf_ += f;
-      buf_ += '|';
-    }
-    buf_ += eol_;
-    summary_.bytes += static_cast<int64_t>(buf_.size() - start);
-    ++summary_.lines;
-    ++summary_.by_register[std::string(reg)];
-    if (buf_.size() >= (size_t{1} << 20)) Flush();
-  }
-  void Flush() {
-    out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
-    buf_.clear();
-    if (!out_) throw std::runtime_error("gen-sped: error writing the file");
-  }
-
- private:
-  std::ostream& out_;
-  std::string eol_;
-  std::string buf_;
-  SpedGeneratorSummary& summary_;
-};
+using Writer = EfdWriter<SpedGeneratorSummary>;
 
 struct Participant {
   std::string code, name, cnpj, cpf, ie, city;
@@ -506,24 +474,7 @@ SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, 
     w.Line(std::string(b) + "990", {"2"});
   }
 
-  // Block 9: one 9900 per register present, itself included.
-  std::vector<std::string> present;
-  for (const auto& [reg, count] : summary.by_register) present.push_back(reg);
-  for (const char* r : {"9001", "9900", "9990", "9999"})
-    if (std::find(present.begin(), present.end(), r) == present.end()) present.push_back(r);
-  std::sort(present.begin(), present.end());
-  const int64_t nine_start = summary.lines;
-  w.Line("9001", {"0"});
-  const int64_t n9900 = static_cast<int64_t>(present.size());
-  for (const std::string& reg : present) {
-    int64_t count = reg == "9900"                                     ? n9900
-                    : reg == "9001" || reg == "9990" || reg == "9999" ? 1
-                                                                      : summary.by_register[reg];
-    w.Line("9900", {reg, std::to_string(count)});
-  }
-  w.Line("9990", {std::to_string(summary.lines - nine_start + 2)});
-  w.Line("9999", {std::to_string(summary.lines + 1)});
-  w.Flush();
+  w.Block9();
   return summary;
 }
 

@@ -92,6 +92,8 @@ Tfrmprincipal::Tfrmprincipal(std::filesystem::path base_folder, QWidget* parent)
       ->setObjectName(QStringLiteral("Analisarnotas2"));
   popm_sped_->addAction(QStringLiteral("Mesclar SPED - Contribuições"))
       ->setObjectName(QStringLiteral("MesclarSPED2"));
+  popm_sped_->addAction(QStringLiteral("Conciliação XML"))
+      ->setObjectName(QStringLiteral("ConciliacaoXML2"));
   sdExcel_ = new SaveDialog(this, "sdExcel", QStringLiteral("%HomePath%/Desktop"));
 
   MapControls();
@@ -129,6 +131,7 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
     windows_.frmLote->Attach(session_->ui, [this](const std::string& file) {
       desktop_->ChooseFile(QString::fromStdString(file));
     });
+  if (windows_.frmConciliacaoXml) windows_.frmConciliacaoXml->Attach(session_->ui);
   if (Tfrm_auditar* audit = windows_.frm_auditar) {
     audit->Attach(*session_);
     connect(audit, &Tfrm_auditar::loaderRunningChanged, this, &Tfrmprincipal::SetAuditRunning);
@@ -419,6 +422,10 @@ void Tfrmprincipal::ConnectHandlers() {
   if (QAction* a = action("MesclarSPED2"))
     connect(a, &QAction::triggered, this, [this] {
       if (Idle()) ShowModal(windows_.frm_sped);
+    });
+  if (QAction* a = action("ConciliacaoXML2"))
+    connect(a, &QAction::triggered, this, [this] {
+      if (Idle()) ShowModal(windows_.frmConciliacaoXml);
     });
 
   if (auto* web = findChild<ClickLabel*>(QStringLiteral("Label29")))

@@ -55,6 +55,7 @@ SecondaryWindows CreateSecondaryWindows(QWidget* parent) {
   w.frmResumoFiscal = new TfrmResumoFiscal(parent);
   w.frmDifal = new TfrmDifal(parent);
   w.frmLote = new TfrmLote(parent);
+  w.frmConciliacaoXml = new TfrmConciliacaoXml(parent);
   return w;
 }
 

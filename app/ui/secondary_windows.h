@@ -9,6 +9,7 @@
 #include "app/ui/batch_window.h"
 #include "app/ui/secondary_window.h"
 #include "audit/ui/frm_auditar.h"
+#include "nfe/ui/xml_window.h"
 #include "sintegra/aliquots.h"
 #include "sintegra/ui/file_type_window.h"
 #include "sintegra/ui/note_windows.h"
@@ -52,6 +53,7 @@ struct SecondaryWindows {
   TfrmResumoFiscal* frmResumoFiscal = nullptr;
   TfrmDifal* frmDifal = nullptr;
   TfrmLote* frmLote = nullptr;
+  TfrmConciliacaoXml* frmConciliacaoXml = nullptr;
 };
 
 // Creates the secondary windows, children of `parent`, in their order.

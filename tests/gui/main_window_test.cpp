@@ -117,7 +117,8 @@ TEST_F(MainWindowTest, EveryControlHasItsNameAndCaption) {
     const char* name;
     const char* caption;
   } items[] = {{"Analisarnotas2", "Analisar notas"},
-               {"MesclarSPED2", "Mesclar SPED - Contribuições"}};
+               {"MesclarSPED2", "Mesclar SPED - Contribuições"},
+               {"ConciliacaoXML2", "Conciliação XML"}};
   auto* menu = Find<QMenu>("popm_sped");
   ASSERT_NE(menu, nullptr);
   for (const auto& i : items) {
@@ -479,6 +480,7 @@ TEST_F(MainWindowTest, SecondaryWindowsHaveTheirClassesAndCaptions) {
       {"TfrmResumoNota", "frmResumoNota", "Resuno de nota fiscal"},
       {"TfrmResumoFiscal", "frmResumoFiscal", "Resumo Fiscal"},
       {"TfrmLote", "frmLote", "Lote"},
+      {"TfrmConciliacaoXml", "frmConciliacaoXml", "Conciliação XML"},
       {"TfrmDifal", "frmDifal", "Notas candidatas ao DIFAL"},
   };
   // Dialogs all (a subsystem's own window need not derive from SecondaryWindow).

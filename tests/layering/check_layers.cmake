@@ -11,11 +11,12 @@ set(allowed_sintegra "data;session;export")
 set(allowed_sped "data;session;export;sintegra")
 set(allowed_audit "data;session;export;sintegra")
 set(allowed_validate "data;session;export;sintegra;sped")
-set(allowed_workflow "data;session;export;sintegra;sped;audit;validate")
-set(allowed_tools "data;session;export;sintegra;sped;audit;validate;workflow")
+set(allowed_nfe "data;session;export;sintegra;sped")
+set(allowed_workflow "data;session;export;sintegra;sped;audit;validate;nfe")
+set(allowed_tools "data;session;export;sintegra;sped;audit;validate;nfe;workflow")
 # Above the core: the Qt windows (app/ and every ui/ folder), the command line,
 # the tests and the benchmarks may include anything of the core.
-set(core_layers data session export sintegra sped audit validate workflow tools)
+set(core_layers data session export sintegra sped audit validate nfe workflow tools)
 
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR not set")
