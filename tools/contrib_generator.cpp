@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "validate/check_digits.h"
+
 namespace fiscora {
 
 namespace {
@@ -85,7 +87,7 @@ int64_t GenerateContrib(std::ostream& out, const ContribOptions& o) {
 
   // Block 0.
   const int64_t b0 = w.lines();
-  w.Line("|0000|006|0||||01042024|30042024|" + ests.front().name + "|" + cnpj +
+  w.Line("|0000|006|0|||01042024|30042024|" + ests.front().name + "|" + cnpj +
          "|SP|3509502||00|1|");
   w.Line("|0001|0|");
   w.Line(
@@ -101,8 +103,9 @@ int64_t GenerateContrib(std::ostream& out, const ContribOptions& o) {
              "|FORNECEDOR S\xC3"
              "O JO\xC3"
              "O " +
-             std::to_string(p) + "|01058|" + Padded(10000000u + static_cast<uint32_t>(p), 8) +
-             "000199||ISENTO|"
+             std::to_string(p) + "|01058|" +
+             CnpjWithCheckDigits(Padded(10000000u + static_cast<uint32_t>(p), 8) + "0001") +
+             "||ISENTO|"
              "3509502||AV. BRASIL|" +
              std::to_string(100 + p) + "||CENTRO|");
     w.Line("|0190|UN|UNIDADE|");

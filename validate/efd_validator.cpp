@@ -86,6 +86,9 @@ class EfdValidator {
       Record0000();
     else if (reg == "0140")
       CnpjField(4, "CNPJ");
+    else if (layout_ == EfdLayout::kContribuicoes && reg.substr(1) == "010" &&
+             std::string_view("ACDFIP").find(reg[0]) != std::string_view::npos)
+      CnpjField(2, "CNPJ");  // the establishment of blocks A, C, D, F, I and P
     else if (reg == "0150") {
       CnpjField(5, "CNPJ");
       CpfField(6, "CPF");
@@ -197,13 +200,35 @@ class EfdValidator {
     block_ = 0;
   }
 
+  // The layout told by the 0000 line. EFD ICMS/IPI:
+  //   |0000|COD_VER|COD_FIN|DT_INI|DT_FIN|NOME|CNPJ|CPF|UF|IE|COD_MUN|IM|SUFRAMA|IND_PERFIL|IND_ATIV|
+  // EFD-Contribuições:
+  //   |0000|COD_VER|TIPO_ESCRIT|IND_SIT_ESP|NUM_REC_ANTERIOR|DT_INI|DT_FIN|NOME|CNPJ|UF|COD_MUN|
+  //   SUFRAMA|IND_NAT_PJ|IND_ATIV|
+  // The dates' places and the number of fields decide; a damaged date
+  // alone does not turn one layout into the other.
+  EfdLayout LayoutOf0000() const {
+    auto date = [](std::string_view v) { return v.size() == 8 && AllDigits(v) ? 1 : 0; };
+    const size_t count = fields_.size();
+    int icms = date(F(4)) + date(F(5)) + (count == kFields0000Icms ? 1 : 0);
+    int contrib = date(F(6)) + date(F(7)) + (count == kFields0000Contrib ? 1 : 0) +
+                  (F(4).size() <= 1 ? 1 : 0);  // IND_SIT_ESP: one digit or nothing
+    return contrib > icms ? EfdLayout::kContribuicoes : EfdLayout::kIcmsIpi;
+  }
+
   void Record0000() {
-    // ICMS/IPI: |0000|COD_VER|COD_FIN|DT_INI|DT_FIN|NOME|CNPJ|CPF|UF|IE|...
-    // Contribuições:
-    // |0000|COD_VER|TIPO_ESCRIT|IND_SIT_ESP|NUM_REC_ANTERIOR|DT_INI|DT_FIN|NOME|CNPJ|UF|...
-    size_t ini = 4;
-    bool icms = true;
-    if (DateValue(F(4)) < 0 && DateValue(F(6)) >= 0) ini = 6, icms = false;
+    if (layout_ == EfdLayout::kUnknown) {
+      layout_ = LayoutOf0000();
+      r_.efd_layout = layout_;
+    }
+    const bool icms = layout_ == EfdLayout::kIcmsIpi;
+    const size_t expected = icms ? kFields0000Icms : kFields0000Contrib;
+    if (fields_.size() != expected)
+      Add(0, 0, "0000", "",
+          "O registro 0000 tem " + std::to_string(fields_.size()) + " campos; o leiaute da " +
+              (icms ? "EFD ICMS/IPI" : "EFD-Contribuições") + " tem " + std::to_string(expected) +
+              ".");
+    const size_t ini = icms ? 4 : 6;
     int start = DateValue(F(ini)), end = DateValue(F(ini + 1));
     if (start < 0)
       Add(static_cast<int>(ini), static_cast<int>(ini), "0000", "DT_INI",
@@ -231,21 +256,26 @@ class EfdValidator {
             "Inscrição estadual inválida para " + Shown(F(9)) +
                 " (tamanho ou dígito verificador): " + Shown(ie) + ".");
     } else {
-      CnpjField(9, "CNPJ");
+      if (F(9).empty())
+        Add(9, 9, "0000", "CNPJ", "O registro 0000 não traz o CNPJ.");
+      else
+        CnpjField(9, "CNPJ");
     }
   }
 
   void CnpjField(size_t i, const char* name) {
     std::string_view v = F(i);
-    if (v.empty() || ValidCnpj(v)) return;
+    if (v.empty() || IsValidCnpj(v, CnpjForm::kAlphanumeric)) return;
     Add(static_cast<int>(i), static_cast<int>(i), std::string(reg_), name,
-        AllDigits(v) && v.size() == 14
+        v.size() == 14 && !CnpjWithCheckDigits(v.substr(0, 12)).empty() && AllDigits(v.substr(12))
             ? "CNPJ com dígito verificador inválido: " + std::string(v) + "."
-            : "CNPJ mal formado (14 algarismos): '" + Shown(v) + "'.");
+            : "CNPJ mal formado (14 caracteres: 12 algarismos ou letras maiúsculas e 2 dígitos "
+              "verificadores): '" +
+                  Shown(v) + "'.");
   }
   void CpfField(size_t i, const char* name) {
     std::string_view v = F(i);
-    if (v.empty() || ValidCpf(v)) return;
+    if (v.empty() || IsValidCpf(v)) return;
     Add(static_cast<int>(i), static_cast<int>(i), std::string(reg_), name,
         AllDigits(v) && v.size() == 11
             ? "CPF com dígito verificador inválido: " + std::string(v) + "."
@@ -283,7 +313,10 @@ class EfdValidator {
     int64_t line;
   };
 
+  static constexpr size_t kFields0000Icms = 15, kFields0000Contrib = 14;
+
   ValidationReport& r_;
+  EfdLayout layout_ = EfdLayout::kUnknown;
   int64_t n_ = 0;
   std::vector<std::string_view> fields_;
   std::string_view reg_;

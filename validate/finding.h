@@ -39,8 +39,12 @@ inline std::string FindingMessage(const Finding& f) { return f.message; }
 
 enum class ValidatedKind { kUnknown, kSintegra, kEfd };
 
+// The layout of an EFD file, told by its 0000 line.
+enum class EfdLayout { kUnknown, kIcmsIpi, kContribuicoes };
+
 struct ValidationReport {
   ValidatedKind kind = ValidatedKind::kUnknown;
+  EfdLayout efd_layout = EfdLayout::kUnknown;  // for an EFD file
   int64_t lines = 0;
   int64_t errors = 0;
   int64_t warnings = 0;
@@ -51,6 +55,11 @@ struct ValidationReport {
     findings.push_back(std::move(f));
   }
 };
+
+// The kind as the user reads it: "SINTEGRA", "EFD ICMS/IPI",
+// "EFD-Contribuições", or "EFD" for an EFD file without a 0000 line that
+// tells its layout.
+const char* ValidationKindText(const ValidationReport& report);
 
 // Orders the findings by line, keeping the order of findings of one line,
 // when the first `sorted_prefix` of them are already in order.

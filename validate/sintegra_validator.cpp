@@ -552,10 +552,10 @@ class SintegraValidator {
       AddAt(f, Severity::kErro, "CNPJ com caracteres que não são algarismos: " + Quoted(v) + ".");
       return;
     }
-    if (ValidCnpj(v)) return;
+    if (IsValidCnpj(v)) return;
     // An individual's CPF is written with three zeros in front.
     bool cpf_form = f.form == Form::kCnpjCpf && v.substr(0, 3) == "000";
-    if (cpf_form && ValidCpf(v.substr(3))) return;
+    if (cpf_form && IsValidCpf(v.substr(3))) return;
     AddAt(f, Severity::kErro,
           std::string(cpf_form ? "CPF" : "CNPJ") +
               " com dígito verificador inválido: " + std::string(cpf_form ? v.substr(3) : v) + ".");

@@ -69,8 +69,21 @@ SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& 
   return SaveWorkbook(book, ui);
 }
 
+const char* ValidationKindText(const ValidationReport& r) {
+  if (r.kind != ValidatedKind::kEfd) return "SINTEGRA";
+  switch (r.efd_layout) {
+    case EfdLayout::kIcmsIpi:
+      return "EFD ICMS/IPI";
+    case EfdLayout::kContribuicoes:
+      return "EFD-Contribuições";
+    case EfdLayout::kUnknown:
+      break;
+  }
+  return "EFD";
+}
+
 std::string ValidationSummary(const ValidationReport& r) {
-  return std::string("Arquivo ") + (r.kind == ValidatedKind::kEfd ? "EFD" : "SINTEGRA") + " com " +
+  return std::string("Arquivo ") + ValidationKindText(r) + " com " +
          Counted(r.lines, "linha", "linhas") + ": " + Counted(r.errors, "erro", "erros") + " e " +
          Counted(r.warnings, "aviso", "avisos") + ".";
 }
