@@ -40,6 +40,10 @@ std::string CpfWithCheckDigits(std::string_view nine_digits);
 int NfeKeyCheckDigit(std::string_view first_43);
 bool IsValidNfeKey(std::string_view key);
 
+// The IBGE code of a state ("SP" 35, "CE" 23 ...), the first two digits of
+// an access key; -1 for a text that names no state.
+int IbgeUfCode(std::string_view uf);
+
 enum class IeCheck {
   kValid,
   kInvalid,     // wrong length for the state, or wrong check digit

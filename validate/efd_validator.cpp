@@ -4,11 +4,14 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "session/pacer.h"
 #include "sintegra/layout.h"
 #include "validate/check_digits.h"
+#include "validate/efd_content.h"
 
 namespace fiscora {
 
@@ -64,10 +67,10 @@ class EfdValidator {
     }
     // The fields between the bars.
     fields_.clear();
-    size_t start = 1;
-    for (size_t i = 1; i < line.size(); ++i)
-      if (line[i] == '|') {
-        fields_.push_back(line.substr(start, i - start));
+    const char* p = line.data();
+    for (size_t start = 1, i = 1; i < line.size(); ++i)
+      if (p[i] == '|') {
+        fields_.emplace_back(p + start, i - start);
         start = i + 1;
       }
     std::string_view reg = fields_[0];
@@ -76,15 +79,25 @@ class EfdValidator {
       return true;
     }
     reg_ = reg;
-    ++counts_[std::string(reg)];
+    const uint32_t code = RegisterCode(reg);
+    if (code != last_code_) {
+      last_code_ = code;
+      last_count_ = &counts_[code];
+    }
+    ++*last_count_;
     if (n_ == 1 && reg != "0000")
       Add(1, 1, std::string(reg), "REG", "O arquivo deve começar pelo registro 0000.");
     if (reg == "0000" && n_ != 1) Add(1, 1, "0000", "REG", "Registro 0000 fora da primeira linha.");
 
     Blocks(reg);
-    if (reg == "0000")
+    if (reg == "0000") {
+      const bool first = layout_ == EfdLayout::kUnknown;
       Record0000();
-    else if (reg == "0140")
+      if (first) content_.Start(layout_, fields_);
+    } else {
+      content_.Line(n_, reg, code, fields_);
+    }
+    if (reg == "0140")
       CnpjField(4, "CNPJ");
     else if (layout_ == EfdLayout::kContribuicoes && reg.substr(1) == "010" &&
              std::string_view("ACDFIP").find(reg[0]) != std::string_view::npos)
@@ -104,7 +117,13 @@ class EfdValidator {
   }
 
   void Finish() {
-    const size_t pass_findings = r_.findings.size();
+    content_.Finish();
+    // The pass gives most findings in the order of the lines; those of a
+    // document come when it ends, those of the end after them.
+    const size_t pass_findings = static_cast<size_t>(
+        std::is_sorted_until(r_.findings.begin(), r_.findings.end(),
+                             [](const Finding& a, const Finding& b) { return a.line < b.line; }) -
+        r_.findings.begin());
     if (n_ == 0) {
       AddFile("0000", "Arquivo vazio.");
       r_.lines = 0;
@@ -292,20 +311,24 @@ class EfdValidator {
 
   void Counts9900() {
     for (const auto& [reg, d] : declared_) {
-      auto it = counts_.find(reg);
+      auto it = reg.size() == 4 ? counts_.find(RegisterCode(reg)) : counts_.end();
       int64_t actual = it == counts_.end() ? 0 : it->second;
       if (d.count >= 0 && d.count != actual)
         r_.Add(Finding{d.line, 3, 3, "9900", "QTD_REG_BLC", Severity::kErro,
                        "O registro 9900 declara " + std::to_string(d.count) + " registro(s) " +
                            Shown(reg) + "; o arquivo tem " + std::to_string(actual) + "."});
     }
-    if (counts_.count("9900") == 0)
+    if (counts_.count(RegisterCode("9900")) == 0)
       return;  // no block 9 counts at all: reported as a missing block
-    for (const auto& [reg, actual] : counts_)
+    std::vector<std::pair<uint32_t, int64_t>> counted(counts_.begin(), counts_.end());
+    std::sort(counted.begin(), counted.end());  // the codes' order is the texts'
+    for (const auto& [code, actual] : counted) {
+      const std::string reg = RegisterText(code);
       if (declared_.find(reg) == declared_.end())
         r_.Add(Finding{lines9990_.line, 0, 0, "9900", "REG_BLC", Severity::kErro,
                        "O registro " + Shown(reg) + " aparece " + std::to_string(actual) +
                            " vez(es) e não tem registro 9900."});
+    }
   }
 
   struct Declared {
@@ -316,11 +339,14 @@ class EfdValidator {
   static constexpr size_t kFields0000Icms = 15, kFields0000Contrib = 14;
 
   ValidationReport& r_;
+  EfdContentChecks content_{r_};
   EfdLayout layout_ = EfdLayout::kUnknown;
   int64_t n_ = 0;
   std::vector<std::string_view> fields_;
   std::string_view reg_;
-  std::map<std::string, int64_t, std::less<>> counts_;
+  std::unordered_map<uint32_t, int64_t> counts_;  // by RegisterCode
+  uint32_t last_code_ = 0;
+  int64_t* last_count_ = nullptr;
   std::map<std::string, Declared, std::less<>> declared_;
   char block_ = 0;
   bool opened_ = false;

@@ -29,8 +29,10 @@ enum class Form : uint8_t {
   kPeriodDate,   // a real date inside the period of record 10
   kPeriodMonth,  // MMAAAA inside the period of record 10
   kCnpj,         // the taxpayer's CNPJ
-  kCnpjCpf,      // a CNPJ, or a CPF written with three zeros in front
-  kIe,           // state registration of the state at uf_column (0: record 10's)
+  kCnpjCpf,      // a CNPJ, or a CPF written with three zeros in front (zeros for a
+                 // foreign party, whose UF at uf_column is EX)
+  kIe,           // state registration of the state at uf_column (0: record 10's);
+                 // blank for a foreign party (UF EX)
   kCfop,         // four digits, the first 1, 2, 3, 5, 6 or 7
 };
 
@@ -68,7 +70,7 @@ constexpr Code k10Codes[] = {{124, "123", "código do convênio"},
 constexpr Field k11[] = {{37, 5, F::kOptional, "número"},
                          {79, 8, F::kOptional, "CEP"},
                          {115, 12, F::kOptional, "telefone"}};
-constexpr Field k50[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k50[] = {{3, 14, F::kCnpjCpf, "CNPJ", 39},
                          {17, 14, F::kIe, "inscrição estadual", 39},
                          {31, 8, F::kPeriodDate, "data de emissão ou recebimento"},
                          {41, 2, F::kNumber, "modelo"},
@@ -81,7 +83,7 @@ constexpr Field k50[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
                          {109, 13, F::kNumber, "outras"},
                          {122, 4, F::kNumber, "alíquota"}};
 constexpr Code k50Codes[] = {{56, "PT", "emitente"}, {126, "NSEX24", "situação"}};
-constexpr Field k51[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k51[] = {{3, 14, F::kCnpjCpf, "CNPJ", 39},
                          {17, 14, F::kIe, "inscrição estadual", 39},
                          {31, 8, F::kPeriodDate, "data de emissão ou recebimento"},
                          {44, 6, F::kNumber, "número"},
@@ -91,7 +93,7 @@ constexpr Field k51[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
                          {80, 13, F::kNumber, "isenta ou não tributada"},
                          {93, 13, F::kNumber, "outras"}};
 constexpr Code k51Codes[] = {{126, "NSEX24", "situação"}};
-constexpr Field k53[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k53[] = {{3, 14, F::kCnpjCpf, "CNPJ", 39},
                          {17, 14, F::kIe, "inscrição estadual", 39},
                          {31, 8, F::kPeriodDate, "data de emissão ou recebimento"},
                          {41, 2, F::kNumber, "modelo"},
@@ -164,7 +166,7 @@ constexpr Field k61R[] = {{4, 6, F::kPeriodMonth, "mês e ano"},
                           {37, 16, F::kNumber, "valor"},
                           {53, 16, F::kNumber, "base de cálculo do ICMS"},
                           {69, 4, F::kNumber, "alíquota"}};
-constexpr Field k70[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k70[] = {{3, 14, F::kCnpjCpf, "CNPJ", 39},
                          {17, 14, F::kIe, "inscrição estadual", 39},
                          {31, 8, F::kPeriodDate, "data de emissão ou utilização"},
                          {41, 2, F::kNumber, "modelo"},
@@ -190,7 +192,7 @@ constexpr Field k71[] = {{3, 14, F::kCnpjCpf, "CNPJ do tomador"},
 constexpr Field k74[] = {{3, 8, F::kDate, "data do inventário"},
                          {25, 13, F::kNumber, "quantidade"},
                          {38, 13, F::kNumber, "valor do produto"},
-                         {52, 14, F::kCnpjCpf, "CNPJ do possuidor"},
+                         {52, 14, F::kCnpjCpf, "CNPJ do possuidor", 80},
                          {66, 14, F::kIe, "inscrição estadual do possuidor", 80}};
 constexpr Code k74Codes[] = {{51, "123", "código de posse"}};
 constexpr Field k75[] = {{3, 8, F::kDate, "data inicial"},
@@ -199,7 +201,7 @@ constexpr Field k75[] = {{3, 8, F::kDate, "data inicial"},
                          {105, 4, F::kNumber, "alíquota do ICMS"},
                          {109, 5, F::kNumber, "redução da base de cálculo"},
                          {114, 13, F::kNumber, "base de cálculo do ICMS ST"}};
-constexpr Field k76[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k76[] = {{3, 14, F::kCnpjCpf, "CNPJ", 60},
                          {17, 14, F::kIe, "inscrição estadual", 60},
                          {31, 2, F::kNumber, "modelo"},
                          {37, 10, F::kNumber, "número"},
@@ -432,6 +434,12 @@ class SintegraValidator {
 
     if (layout->rank == 50) {
       Record50();
+      CancelledNote();
+      CfopAndUf(52, 39, 56);
+    } else if (layout->rank == 54) {
+      Record54();
+    } else if (layout->rank == 76) {
+      CfopAndUf(47, 60, 0);
     } else if (layout->rank == 60 && layout->fields.data() == k60M) {
       Record60M();
     } else if (layout->rank == 90) {
@@ -547,7 +555,13 @@ class SintegraValidator {
     }
   }
 
+  // The party's UF is EX: a foreign party, without CNPJ or IE.
+  bool Foreign(const struct Field& f) const {
+    return f.uf_column && f.uf_column + 1 <= chars_ && Field(f.uf_column, 2) == "EX";
+  }
+
   void CheckCnpj(const struct Field& f, std::string_view v) {
+    if (Foreign(f) && v.find_first_not_of('0') == std::string_view::npos) return;
     if (!AllDigits(v)) {
       AddAt(f, Severity::kErro, "CNPJ com caracteres que não são algarismos: " + Quoted(v) + ".");
       return;
@@ -564,6 +578,7 @@ class SintegraValidator {
   void CheckStateRegistration(const struct Field& f, std::string_view v) {
     std::string_view ie = TrimBlanks(v);
     if (ie == "ISENTO") return;
+    if (ie.empty() && Foreign(f)) return;
     if (ie.empty()) {
       AddAt(f, Severity::kErro, "Inscrição estadual em branco (use ISENTO quando não houver).");
       return;
@@ -644,6 +659,76 @@ class SintegraValidator {
       if (it == own_.end()) it = own_.emplace(std::string(series), std::vector<Numbered>{}).first;
       it->second.push_back({Number(number), n_});
     }
+  }
+
+  void AddCheck(Finding f) {
+    f.message = CheckMessage(f);
+    r_.Add(std::move(f));
+  }
+
+  // The CFOP at cfop_column against the UF of the party at uf_column (1 and
+  // 5 in the taxpayer's state, 2 and 6 in another, 3 and 7 abroad) and,
+  // with an issuer column, a third party's note is an entry.
+  void CfopAndUf(int cfop_column, int uf_column, int issuer_column) {
+    if (chars_ < 126) return;
+    std::string_view cfop = Field(cfop_column, 4), uf = Field(uf_column, 2);
+    if (!AllDigits(cfop)) return;
+    const int code = Number(cfop), first = code / 1000;
+    auto finding = [&](Check check) {
+      Finding f(n_, cfop_column, cfop_column + 3, std::string(record_), "CFOP", Severity::kAviso,
+                {});
+      f.check = check;
+      f.values[0] = code;
+      return f;
+    };
+    if (issuer_column && Field(issuer_column, 1) == "T" && first >= 5 && first <= 7)
+      AddCheck(finding(Check::kCfopDirection));
+    if (IbgeUfCode(uf10_) < 0 || (IbgeUfCode(uf) < 0 && uf != "EX")) return;
+    const bool same = uf == uf10_, abroad = uf == "EX";
+    const bool agrees = first == 1 || first == 5   ? same
+                        : first == 2 || first == 6 ? !same && !abroad
+                        : first == 3 || first == 7 ? abroad
+                                                   : true;
+    if (agrees) return;
+    Finding f = finding(Check::kCfopUf);
+    f.text = std::string(uf) + "|" + uf10_;
+    AddCheck(std::move(f));
+  }
+
+  // A cancelled note (situação S, or X when cancelled late) goes with its
+  // amounts at zero.
+  void CancelledNote() {
+    if (chars_ < 126) return;
+    const char situation = Field(126, 1)[0];
+    if (situation != 'S' && situation != 'X') return;
+    for (const struct Field& f : k50) {
+      if (f.column < 57 || f.column > 109) continue;  // the amounts
+      std::string_view v = Field(f.column, f.width);
+      if (!AllDigits(v) || v.find_first_not_of('0') == std::string_view::npos) continue;
+      Finding out(n_, f.column, f.column + f.width - 1, "50", f.name, Severity::kErro, {});
+      out.check = Check::kCancelledWithAmounts;
+      out.values[0] = static_cast<int64_t>(std::stoll(std::string(v))) * 100;  // cents to Money
+      out.text = std::string(1, situation) + "|" + f.name;
+      AddCheck(std::move(out));
+      return;
+    }
+  }
+
+  // Record 54: items below 991 carry the product code and the CST; 991 to
+  // 999 (freight, insurance, other expenses) go without them.
+  void Record54() {
+    if (chars_ < 126) return;
+    std::string_view item = Field(35, 3);
+    if (!AllDigits(item) || Number(item) >= 991) return;
+    auto add = [&](Check check, int column, int width, const char* name) {
+      if (!TrimBlanks(Field(column, width)).empty()) return;
+      Finding f(n_, column, column + width - 1, "54", name, Severity::kErro, {});
+      f.check = check;
+      f.values[0] = Number(item);
+      AddCheck(std::move(f));
+    };
+    add(Check::kItemWithoutCst, 32, 3, "CST");
+    add(Check::kItemWithoutCode, 38, 14, "código do produto");
   }
 
   void Record60M() {
