@@ -132,6 +132,12 @@ std::optional<int64_t> ParseAmount(std::string_view s) {
   return m->raw();
 }
 
+// A group of items as one value: (CST × 10000 + CFOP) << 32 | rate.
+int64_t GroupValue(int cst, int cfop, int64_t rate) {
+  return static_cast<int64_t>(std::max(cst, 0) * 10000 + std::max(cfop, 0)) << 32 |
+         (rate & 0xFFFFFFFF);
+}
+
 int64_t Cents(int64_t raw) { return Money::FromRaw(raw).RoundCentsHalfAway().raw(); }
 
 std::string Shown(std::string_view raw) {
@@ -151,8 +157,12 @@ bool Entry(int cfop) {
 
 }  // namespace
 
-void EfdContentChecks::Add(Finding f) {
-  f.message = CheckMessage(f);
+void EfdContentChecks::Add(int64_t line, Check check, int column, std::string_view record,
+                           const char* field, Severity severity, std::array<int64_t, 3> values,
+                           std::string_view text) {
+  Finding f(line, column, column, record, field, severity, check);
+  f.values = values;
+  f.SetText(text);
   r_.Add(std::move(f));
 }
 
@@ -162,9 +172,7 @@ bool EfdContentChecks::Value(size_t i, const char* name, int64_t& raw) {
     raw = *v;
     return true;
   }
-  r_.Add(Finding{n_, static_cast<int>(i), static_cast<int>(i), std::string(reg_), name,
-                 Severity::kErro,
-                 "Campo " + std::string(name) + " não é um número: '" + Shown(F(i)) + "'."});
+  Add(n_, Check::kNotANumber, static_cast<int>(i), reg_, name, Severity::kErro, {}, Shown(F(i)));
   raw = 0;
   return false;
 }
@@ -213,9 +221,9 @@ void EfdContentChecks::Line(int64_t line, std::string_view reg, uint32_t code,
   for (const auto& c : kFieldCounts)
     if (code == RegisterCode(c.reg) && fields.size() < c.fields) {
       short_line = true;
-      r_.Add(Finding{n_, 0, 0, std::string(reg_), "", Severity::kErro,
-                     "O registro " + std::string(reg_) + " tem " + std::to_string(fields.size()) +
-                         " campos; o leiaute tem ao menos " + std::to_string(c.fields) + "."});
+      Finding f(n_, 0, 0, reg_, "", Severity::kErro, Check::kFieldCount);
+      f.values = {static_cast<int64_t>(fields.size()), static_cast<int64_t>(c.fields), 0};
+      r_.Add(std::move(f));
     }
 
   if (doc_.spec) {
@@ -309,16 +317,8 @@ void EfdContentChecks::CloseDoc() {
       const int64_t head = doc_.head[static_cast<size_t>(k)],
                     sum = doc_.sum[static_cast<size_t>(k)];
       if (Cents(head) == Cents(sum)) continue;
-      Finding f{doc_.line,
-                static_cast<int>(p.parent_field),
-                static_cast<int>(p.parent_field),
-                std::string(spec.parent),
-                p.name,
-                p.severity,
-                {}};
-      f.check = spec.check;
-      f.values = {head, sum, 0, 0};
-      Add(std::move(f));
+      Add(doc_.line, spec.check, static_cast<int>(p.parent_field), spec.parent, p.name, p.severity,
+          {head, sum, 0});
     }
     if (&spec == &kC100) CloseNoteItems();
   }
@@ -370,10 +370,8 @@ void EfdContentChecks::NoteAnalytic() {
     if (!Value(kItemSums[k].analytic_field, kItemSums[k].name, v)) return;
     if (Cents(v) == Cents(g.sum[k])) continue;
     const int field = static_cast<int>(kItemSums[k].analytic_field);
-    Finding f{n_, field, field, "C190", kItemSums[k].name, Severity::kErro, {}};
-    f.check = Check::kC190VsC170;
-    f.values = {v, g.sum[k], std::max(cst_n, 0) * 10000 + std::max(cfop_n, 0), rate};
-    Add(std::move(f));
+    Add(n_, Check::kC190VsC170, field, "C190", kItemSums[k].name, Severity::kErro,
+        {v, g.sum[k], GroupValue(cst_n, cfop_n, rate)});
   }
 }
 
@@ -383,16 +381,12 @@ void EfdContentChecks::CloseNoteItems() {
   if (!note_has_items_) return;
   for (const Group& g : groups_) {
     if (g.matched) continue;
-    Finding f{g.first_line, 0, 0, "C170", "", Severity::kErro, {}};
-    f.check = Check::kC170WithoutC190;
-    f.values = {g.items, 0, std::max(g.cst, 0) * 10000 + std::max(g.cfop, 0), g.rate};
-    Add(std::move(f));
+    Add(g.first_line, Check::kC170WithoutC190, 0, "C170", "", Severity::kErro,
+        {g.items, 0, GroupValue(g.cst, g.cfop, g.rate)});
   }
   if (Cents(merc_) != Cents(items_total_)) {
-    Finding f{doc_.line, 16, 16, "C100", "VL_MERC", Severity::kAviso, {}};
-    f.check = Check::kC100VsC170;
-    f.values = {merc_, items_total_, 0, 0};
-    Add(std::move(f));
+    Add(doc_.line, Check::kC100VsC170, 16, "C100", "VL_MERC", Severity::kAviso,
+        {merc_, items_total_, 0});
   }
 }
 
@@ -436,11 +430,8 @@ void EfdContentChecks::InventoryItem() {
   // right to the cent.
   const int64_t tolerance = 100;
   if (std::abs(product - item) <= tolerance) return;
-  Finding f{n_, 6, 6, "H010", "VL_ITEM", Severity::kAviso, {}};
-  f.check = Check::kH010Product;
-  f.values = {item, product, 0, 0};
-  f.text = Shown(F(4)) + "|" + Shown(F(5));
-  Add(std::move(f));
+  Add(n_, Check::kH010Product, 6, "H010", "VL_ITEM", Severity::kAviso, {item, product, 0},
+      JoinParts({Shown(F(4)), Shown(F(5))}));
 }
 
 // ------------------------------------------------------------ E110
@@ -489,10 +480,8 @@ void EfdContentChecks::RecordE110() {
       std::max<int64_t>(-balance, 0) + std::max<int64_t>(v[12] - v[11], 0)};
   for (size_t i : {size_t{11}, size_t{13}, size_t{14}}) {
     if (Cents(v[i]) == Cents(expected[i])) continue;
-    Finding f{n_, static_cast<int>(i), static_cast<int>(i), "E110", kNames[i], Severity::kErro, {}};
-    f.check = Check::kE110Formula;
-    f.values = {v[i], expected[i], 0, 0};
-    Add(std::move(f));
+    Add(n_, Check::kE110Formula, static_cast<int>(i), "E110", kNames[i], Severity::kErro,
+        {v[i], expected[i], 0});
   }
 }
 
@@ -520,10 +509,7 @@ void EfdContentChecks::E110Totals() {
        {std::tuple{2, "VL_TOT_DEBITOS", e110_debits_, debits_},
         std::tuple{6, "VL_TOT_CREDITOS", e110_credits_, credits_}}) {
     if (Cents(value) == Cents(sum)) continue;
-    Finding f{e110_line_, field, field, "E110", name, Severity::kAviso, {}};
-    f.check = Check::kE110Totals;
-    f.values = {value, sum, 0, 0};
-    Add(std::move(f));
+    Add(e110_line_, Check::kE110Totals, field, "E110", name, Severity::kAviso, {value, sum, 0});
   }
 }
 
@@ -538,22 +524,17 @@ void EfdContentChecks::AccessKey() {
   // |C100|IND_OPER|IND_EMIT|COD_PART|COD_MOD|COD_SIT|SER|NUM_DOC|CHV_NFE|...
   std::string_view key = F(9);
   if (key.empty()) return;
-  auto finding = [this](Check check) {
-    Finding f{n_, 9, 9, "C100", "CHV_NFE", Severity::kErro, {}};
-    f.check = check;
-    return f;
+  auto add = [this](Check check, std::string_view text, std::array<int64_t, 3> values = {}) {
+    Add(n_, check, 9, "C100", "CHV_NFE", Severity::kErro, values, text);
   };
+
   if (key.size() != 44 || NfeKeyCheckDigit(key.substr(0, 43)) < 0 || key[43] < '0' ||
       key[43] > '9') {
-    Finding f = finding(Check::kKeyMalformed);
-    f.text = Shown(key);
-    Add(std::move(f));
+    add(Check::kKeyMalformed, Shown(key));
     return;
   }
   if (!IsValidNfeKey(key)) {
-    Finding f = finding(Check::kKeyCheckDigit);
-    f.text = std::string(key);
-    Add(std::move(f));
+    add(Check::kKeyCheckDigit, key);
     return;
   }
   Key k{};
@@ -570,23 +551,16 @@ void EfdContentChecks::AccessKey() {
            : Digits(series) && series.size() <= 3 && Number(series) == Number(key.substr(22, 3))) &&
       Digits(number) && number.size() <= 9 && Number(number) == Number(key.substr(25, 9));
   if (!agree) {
-    Finding f = finding(Check::kKeyDisagrees);
-    f.text = std::string(key) + "|" + Shown(model) + "|" + Shown(series) + "|" + Shown(number);
-    Add(std::move(f));
+    add(Check::kKeyDisagrees, JoinParts({key, Shown(model), Shown(series), Shown(number)}));
   }
   if (F(3) != "0") return;  // a third party's note
   if (!cnpj_.empty() && key.substr(6, 14) != cnpj_) {
-    Finding f = finding(Check::kKeyCnpj);
-    f.text = std::string(key.substr(6, 14)) + "|" + Shown(cnpj_);
-    Add(std::move(f));
+    add(Check::kKeyCnpj, JoinParts({key.substr(6, 14), Shown(cnpj_)}));
   }
   const int uf = IbgeUfCode(uf_);
   const int in_key = static_cast<int>(Number(key.substr(0, 2)));
   if (uf > 0 && in_key != uf) {
-    Finding f = finding(Check::kKeyUf);
-    f.values = {in_key, uf, 0, 0};
-    f.text = uf_;
-    Add(std::move(f));
+    add(Check::kKeyUf, uf_, {in_key, uf, 0});
   }
 }
 
@@ -609,10 +583,7 @@ void EfdContentChecks::RepeatedKeys() {
       for (size_t b = i; b < a; ++b) {
         const Key& first = keys_[order[b].second];
         if (first.key != k.key) continue;
-        Finding f{k.line, 9, 9, "C100", "CHV_NFE", Severity::kErro, {}};
-        f.check = Check::kKeyRepeated;
-        f.values = {first.line, 0, 0, 0};
-        Add(std::move(f));
+        Add(k.line, Check::kKeyRepeated, 9, "C100", "CHV_NFE", Severity::kErro, {first.line, 0, 0});
         break;
       }
     }

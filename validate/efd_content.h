@@ -81,7 +81,8 @@ class EfdContentChecks {
   // The field as money (empty is zero); a field that is no number is
   // reported and gives false.
   bool Value(size_t i, const char* name, int64_t& raw);
-  void Add(Finding f);
+  void Add(int64_t line, Check check, int column, std::string_view record, const char* field,
+           Severity severity, std::array<int64_t, 3> values = {}, std::string_view text = {});
 
   void OpenDoc(const SumSpec& spec);
   void ChildLine(const SumSpec& spec);

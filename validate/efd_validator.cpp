@@ -1,6 +1,7 @@
 #include "validate/efd_validator.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <string>
 #include <string_view>
@@ -57,12 +58,11 @@ class EfdValidator {
   bool Line(std::string_view line) {
     ++n_;
     if (line.empty()) {
-      Add(0, 0, "", "", "Linha vazia.");
+      Add(Check::kEmptyLine, 0, 0, "", "");
       return true;
     }
     if (line.front() != '|' || line.back() != '|' || line.size() < 2) {
-      Add(0, 0, "", "",
-          "Linha fora do formato |REG|campo|...|: deve começar e terminar com \"|\".");
+      Add(Check::kLineFrame, 0, 0, "", "");
       return true;
     }
     // The fields between the bars.
@@ -75,7 +75,7 @@ class EfdValidator {
       }
     std::string_view reg = fields_[0];
     if (reg.size() != 4) {
-      Add(1, 1, std::string(reg), "REG", "Código de registro inválido: '" + Shown(reg) + "'.");
+      Add(Check::kRegisterCode, 1, 1, reg, "REG", {}, Shown(reg));
       return true;
     }
     reg_ = reg;
@@ -85,9 +85,8 @@ class EfdValidator {
       last_count_ = &counts_[code];
     }
     ++*last_count_;
-    if (n_ == 1 && reg != "0000")
-      Add(1, 1, std::string(reg), "REG", "O arquivo deve começar pelo registro 0000.");
-    if (reg == "0000" && n_ != 1) Add(1, 1, "0000", "REG", "Registro 0000 fora da primeira linha.");
+    if (n_ == 1 && reg != "0000") Add(Check::kFirstLineNot0000, 1, 1, reg, "REG");
+    if (reg == "0000" && n_ != 1) Add(Check::k0000NotFirst, 1, 1, "0000", "REG");
 
     Blocks(reg);
     if (reg == "0000") {
@@ -125,18 +124,16 @@ class EfdValidator {
                              [](const Finding& a, const Finding& b) { return a.line < b.line; }) -
         r_.findings.begin());
     if (n_ == 0) {
-      AddFile("0000", "Arquivo vazio.");
+      AddFile(Check::kEmptyFile, "0000");
       r_.lines = 0;
       return;
     }
     if (total9999_.line == 0) {
-      AddFile("9999", "Falta o registro 9999 (encerramento do arquivo).");
+      AddFile(Check::kMissing9999, "9999");
       CloseBlock();
     } else {
       if (total9999_.count >= 0 && total9999_.count != n_)
-        r_.Add(Finding{total9999_.line, 2, 2, "9999", "QTD_LIN", Severity::kErro,
-                       "O registro 9999 declara " + std::to_string(total9999_.count) +
-                           " linhas; o arquivo tem " + std::to_string(n_) + "."});
+        AddAt(total9999_.line, Check::kTotal9999, 2, 2, "9999", "QTD_LIN", {total9999_.count, n_});
       CloseBlock();
     }
     Counts9900();
@@ -150,13 +147,21 @@ class EfdValidator {
     int64_t line = 0;
   };
 
-  void Add(int first, int last, std::string record, const char* field, std::string message,
-           Severity s = Severity::kErro) {
-    r_.Add(Finding{n_, first, last, std::move(record), field, s, std::move(message)});
+  // A finding (an error) of a check at `line`, with the values and the text
+  // its message needs.
+  void AddAt(int64_t line, Check check, int first, int last, std::string_view record,
+             const char* field, std::array<int64_t, 3> values = {}, std::string_view text = {}) {
+    Finding f(line, first, last, record, field, Severity::kErro, check);
+    f.values = values;
+    f.SetText(text);
+    r_.Add(std::move(f));
   }
-  void AddFile(const char* record, std::string message) {
-    r_.Add(Finding{0, 0, 0, record, "", Severity::kErro, std::move(message)});
+  // The same at the current line.
+  void Add(Check check, int first, int last, std::string_view record, const char* field,
+           std::array<int64_t, 3> values = {}, std::string_view text = {}) {
+    AddAt(n_, check, first, last, record, field, values, text);
   }
+  void AddFile(Check check, std::string_view record) { AddAt(0, check, 0, 0, record, ""); }
   std::string_view F(size_t i) const {
     return i - 1 < fields_.size() ? fields_[i - 1] : std::string_view{};
   }
@@ -164,8 +169,8 @@ class EfdValidator {
   int64_t CountField(size_t i) {
     std::string_view v = F(i);
     if (AllDigits(v)) return Number(v);
-    Add(static_cast<int>(i), static_cast<int>(i), std::string(reg_), "QTD",
-        "Quantidade de linhas não numérica: '" + Shown(v) + "'.");
+    Add(Check::kCountNotNumber, static_cast<int>(i), static_cast<int>(i), reg_, "QTD", {},
+        Shown(v));
     return -1;
   }
 
@@ -178,28 +183,20 @@ class EfdValidator {
       opened_ = reg == std::string(1, block) + "001" || (block == '0' && reg == "0000");
       closing_ = {};
       if (kBlockOrder.find(block) == std::string_view::npos) {
-        Add(1, 1, std::string(reg), "REG", "Registro de bloco desconhecido: '" + Shown(reg) + "'.");
+        Add(Check::kUnknownBlock, 1, 1, reg, "REG", {}, Shown(reg));
       } else if (seen_blocks_.find(block) != std::string::npos) {
-        Add(1, 1, std::string(reg), "REG",
-            std::string("O bloco ") + block + " aparece de novo depois de outro bloco.");
+        Add(Check::kBlockAgain, 1, 1, reg, "REG", {block});
       } else if (!seen_blocks_.empty() &&
                  kBlockOrder.find(block) < kBlockOrder.find(seen_blocks_.back())) {
-        Add(1, 1, std::string(reg), "REG",
-            std::string("Bloco ") + block + " fora de ordem: vem depois do bloco " +
-                seen_blocks_.back() + ".");
+        Add(Check::kBlockOrder, 1, 1, reg, "REG", {block, seen_blocks_.back()});
       }
-      if (!opened_)
-        Add(1, 1, std::string(reg), "REG",
-            std::string("O bloco ") + block + " não foi aberto: falta o registro " + block +
-                "001 antes deste.");
+      if (!opened_) Add(Check::kBlockNotOpened, 1, 1, reg, "REG", {block});
       seen_blocks_ += block;
       block_open_line_ = n_;
     }
     ++block_lines_;
     if (closing_.line != 0 && reg != "9999")
-      Add(1, 1, std::string(reg), "REG",
-          std::string("Registro depois do encerramento do bloco ") + block + " (" + block +
-              "990).");
+      Add(Check::kAfterBlockClosing, 1, 1, reg, "REG", {block});
     if (reg.substr(1) == "990") closing_ = {CountField(2), n_};
   }
 
@@ -207,14 +204,10 @@ class EfdValidator {
     if (block_ == 0) return;
     std::string closing = std::string(1, block_) + "990";
     if (closing_.line == 0) {
-      r_.Add(Finding{block_open_line_, 0, 0, closing, "", Severity::kErro,
-                     std::string("O bloco ") + block_ + " não foi encerrado: falta o registro " +
-                         closing + "."});
+      AddAt(block_open_line_, Check::kBlockNotClosed, 0, 0, closing, "");
     } else if (closing_.count >= 0 && closing_.count != block_lines_) {
-      r_.Add(Finding{closing_.line, 2, 2, closing, "QTD_LIN", Severity::kErro,
-                     "O registro " + closing + " declara " + std::to_string(closing_.count) +
-                         " linhas no bloco " + block_ + "; o bloco tem " +
-                         std::to_string(block_lines_) + "."});
+      AddAt(closing_.line, Check::kBlockCount, 2, 2, closing, "QTD_LIN",
+            {closing_.count, block_lines_});
     }
     block_ = 0;
   }
@@ -243,40 +236,34 @@ class EfdValidator {
     const bool icms = layout_ == EfdLayout::kIcmsIpi;
     const size_t expected = icms ? kFields0000Icms : kFields0000Contrib;
     if (fields_.size() != expected)
-      Add(0, 0, "0000", "",
-          "O registro 0000 tem " + std::to_string(fields_.size()) + " campos; o leiaute da " +
-              (icms ? "EFD ICMS/IPI" : "EFD-Contribuições") + " tem " + std::to_string(expected) +
-              ".");
+      Add(Check::k0000Fields, 0, 0, "0000", "",
+          {static_cast<int64_t>(fields_.size()), static_cast<int64_t>(expected), icms ? 0 : 1});
     const size_t ini = icms ? 4 : 6;
     int start = DateValue(F(ini)), end = DateValue(F(ini + 1));
     if (start < 0)
-      Add(static_cast<int>(ini), static_cast<int>(ini), "0000", "DT_INI",
-          "Data inicial inválida: '" + Shown(F(ini)) + "' (DDMMAAAA).");
+      Add(Check::kStartDate, static_cast<int>(ini), static_cast<int>(ini), "0000", "DT_INI", {},
+          Shown(F(ini)));
     if (end < 0)
-      Add(static_cast<int>(ini + 1), static_cast<int>(ini + 1), "0000", "DT_FIN",
-          "Data final inválida: '" + Shown(F(ini + 1)) + "' (DDMMAAAA).");
+      Add(Check::kEndDate, static_cast<int>(ini + 1), static_cast<int>(ini + 1), "0000", "DT_FIN",
+          {}, Shown(F(ini + 1)));
     if (start > 0 && end > 0) {
       if (start > end)
-        Add(static_cast<int>(ini), static_cast<int>(ini + 1), "0000", "DT_INI",
-            "Período invertido: a data inicial é posterior à final.");
+        Add(Check::kPeriodInverted, static_cast<int>(ini), static_cast<int>(ini + 1), "0000",
+            "DT_INI");
       else if (start / 100 != end / 100)
-        Add(static_cast<int>(ini), static_cast<int>(ini + 1), "0000", "DT_FIN",
-            "O período da escrituração passa de um mês: " + Shown(F(ini)) + " a " +
-                Shown(F(ini + 1)) + ".");
+        Add(Check::kPeriodOverMonth, static_cast<int>(ini), static_cast<int>(ini + 1), "0000",
+            "DT_FIN", {Number(F(ini)), Number(F(ini + 1))});
     }
     if (icms) {
       if (!F(7).empty()) CnpjField(7, "CNPJ");
       if (!F(8).empty()) CpfField(8, "CPF");
-      if (F(7).empty() && F(8).empty())
-        Add(7, 8, "0000", "CNPJ", "O registro 0000 não traz CNPJ nem CPF.");
+      if (F(7).empty() && F(8).empty()) Add(Check::kNoCnpjNorCpf, 7, 8, "0000", "CNPJ");
       std::string_view ie = F(10);
       if (!ie.empty() && CheckIe(F(9), ie) == IeCheck::kInvalid)
-        Add(10, 10, "0000", "IE",
-            "Inscrição estadual inválida para " + Shown(F(9)) +
-                " (tamanho ou dígito verificador): " + Shown(ie) + ".");
+        Add(Check::kIeInvalid, 10, 10, "0000", "IE", {}, JoinParts({Shown(F(9)), Shown(ie)}));
     } else {
       if (F(9).empty())
-        Add(9, 9, "0000", "CNPJ", "O registro 0000 não traz o CNPJ.");
+        Add(Check::kNoCnpj, 9, 9, "0000", "CNPJ");
       else
         CnpjField(9, "CNPJ");
     }
@@ -285,28 +272,24 @@ class EfdValidator {
   void CnpjField(size_t i, const char* name) {
     std::string_view v = F(i);
     if (v.empty() || IsValidCnpj(v, CnpjForm::kAlphanumeric)) return;
-    Add(static_cast<int>(i), static_cast<int>(i), std::string(reg_), name,
-        v.size() == 14 && !CnpjWithCheckDigits(v.substr(0, 12)).empty() && AllDigits(v.substr(12))
-            ? "CNPJ com dígito verificador inválido: " + std::string(v) + "."
-            : "CNPJ mal formado (14 caracteres: 12 algarismos ou letras maiúsculas e 2 dígitos "
-              "verificadores): '" +
-                  Shown(v) + "'.");
+    const bool formed =
+        v.size() == 14 && !CnpjWithCheckDigits(v.substr(0, 12)).empty() && AllDigits(v.substr(12));
+    Add(formed ? Check::kCnpjCheckDigit : Check::kCnpjMalformed, static_cast<int>(i),
+        static_cast<int>(i), reg_, name, {}, formed ? std::string(v) : Shown(v));
   }
   void CpfField(size_t i, const char* name) {
     std::string_view v = F(i);
     if (v.empty() || IsValidCpf(v)) return;
-    Add(static_cast<int>(i), static_cast<int>(i), std::string(reg_), name,
-        AllDigits(v) && v.size() == 11
-            ? "CPF com dígito verificador inválido: " + std::string(v) + "."
-            : "CPF mal formado (11 algarismos): '" + Shown(v) + "'.");
+    const bool formed = AllDigits(v) && v.size() == 11;
+    Add(formed ? Check::kCpfCheckDigit : Check::kCpfMalformed, static_cast<int>(i),
+        static_cast<int>(i), reg_, name, {}, formed ? std::string(v) : Shown(v));
   }
 
   void Record9900() {
     std::string reg(F(2));
     int64_t count = CountField(3);
     auto [it, fresh] = declared_.emplace(reg, Declared{count, n_});
-    if (!fresh)
-      Add(2, 2, "9900", "REG_BLC", "Registro " + Shown(reg) + " totalizado duas vezes no bloco 9.");
+    if (!fresh) Add(Check::kRegisterTwiceIn9900, 2, 2, "9900", "REG_BLC", {}, Shown(reg));
   }
 
   void Counts9900() {
@@ -314,9 +297,8 @@ class EfdValidator {
       auto it = reg.size() == 4 ? counts_.find(RegisterCode(reg)) : counts_.end();
       int64_t actual = it == counts_.end() ? 0 : it->second;
       if (d.count >= 0 && d.count != actual)
-        r_.Add(Finding{d.line, 3, 3, "9900", "QTD_REG_BLC", Severity::kErro,
-                       "O registro 9900 declara " + std::to_string(d.count) + " registro(s) " +
-                           Shown(reg) + "; o arquivo tem " + std::to_string(actual) + "."});
+        AddAt(d.line, Check::k9900Count, 3, 3, "9900", "QTD_REG_BLC", {d.count, actual},
+              Shown(reg));
     }
     if (counts_.count(RegisterCode("9900")) == 0)
       return;  // no block 9 counts at all: reported as a missing block
@@ -325,9 +307,7 @@ class EfdValidator {
     for (const auto& [code, actual] : counted) {
       const std::string reg = RegisterText(code);
       if (declared_.find(reg) == declared_.end())
-        r_.Add(Finding{lines9990_.line, 0, 0, "9900", "REG_BLC", Severity::kErro,
-                       "O registro " + Shown(reg) + " aparece " + std::to_string(actual) +
-                           " vez(es) e não tem registro 9900."});
+        AddAt(lines9990_.line, Check::kWithout9900, 0, 0, "9900", "REG_BLC", {actual}, Shown(reg));
     }
   }
 
