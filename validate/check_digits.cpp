@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 
 namespace fiscora {
@@ -365,17 +366,29 @@ const Rule* RuleOf(std::string_view uf) {
 
 }  // namespace
 
-int IbgeUfCode(std::string_view uf) {
-  static constexpr struct {
+namespace {
+
+// The IBGE codes by the two capital letters of the state: 26 × 26 entries.
+constexpr std::array<int8_t, 26 * 26> kUfCodes = [] {
+  constexpr struct {
     char uf[3];
-    int code;
+    int8_t code;
   } kCodes[] = {{"RO", 11}, {"AC", 12}, {"AM", 13}, {"RR", 14}, {"PA", 15}, {"AP", 16}, {"TO", 17},
                 {"MA", 21}, {"PI", 22}, {"CE", 23}, {"RN", 24}, {"PB", 25}, {"PE", 26}, {"AL", 27},
                 {"SE", 28}, {"BA", 29}, {"MG", 31}, {"ES", 32}, {"RJ", 33}, {"SP", 35}, {"PR", 41},
                 {"SC", 42}, {"RS", 43}, {"MS", 50}, {"MT", 51}, {"GO", 52}, {"DF", 53}};
+  std::array<int8_t, 26 * 26> table{};
+  for (auto& t : table) t = -1;
   for (const auto& c : kCodes)
-    if (uf == c.uf) return c.code;
-  return -1;
+    table[static_cast<size_t>((c.uf[0] - 'A') * 26 + (c.uf[1] - 'A'))] = c.code;
+  return table;
+}();
+
+}  // namespace
+
+int IbgeUfCode(std::string_view uf) {
+  if (uf.size() != 2 || uf[0] < 'A' || uf[0] > 'Z' || uf[1] < 'A' || uf[1] > 'Z') return -1;
+  return kUfCodes[static_cast<size_t>((uf[0] - 'A') * 26 + (uf[1] - 'A'))];
 }
 
 bool IeRuleKnown(std::string_view uf) { return RuleOf(uf) != nullptr; }

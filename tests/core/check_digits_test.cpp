@@ -54,6 +54,15 @@ TEST(CheckDigits, NfeKey) {
     EXPECT_FALSE(IsValidNfeKey(bad)) << bad;
 }
 
+TEST(CheckDigits, StateCodesOfTheKey) {
+  EXPECT_EQ(IbgeUfCode("SP"), 35);
+  EXPECT_EQ(IbgeUfCode("CE"), 23);
+  EXPECT_EQ(IbgeUfCode("DF"), 53);
+  EXPECT_EQ(IbgeUfCode("RO"), 11);
+  for (const char* none : {"EX", "XX", "sp", "S", "SPX", ""})
+    EXPECT_EQ(IbgeUfCode(none), -1) << none;
+}
+
 TEST(CheckDigits, Cpf) {
   for (const char* ok : {"52998224725", "11144477735"}) EXPECT_TRUE(IsValidCpf(ok)) << ok;
   for (const char* bad : {"52998224726", "11144477734", "5299822472"})
