@@ -3,9 +3,10 @@
 # is missing. apt-get update runs only when something has to be installed.
 # Extra packages may be named as arguments (scripts/deps.sh clang ...).
 set -euo pipefail
-PKGS="g++ cmake ninja-build pkgconf qt6-base-dev qt6-base-dev-tools libgl-dev libxlsxwriter-dev libgtest-dev libbenchmark-dev nlohmann-json3-dev python3-openpyxl fonts-liberation2 poppler-utils hyperfine $*"
+PKGS="g++ cmake ninja-build pkgconf qt6-base-dev qt6-base-dev-tools libgl-dev libxlsxwriter-dev libgtest-dev libbenchmark-dev nlohmann-json3-dev python3-openpyxl fonts-liberation2 poppler-utils $*"
 missing=""
-for p in $PKGS; do
+# hyperfine: the benchmark scripts time with it.
+for p in $PKGS hyperfine; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
 done
 if [ -n "$missing" ]; then
