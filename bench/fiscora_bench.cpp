@@ -40,6 +40,7 @@
 #include "sped/fields.h"
 #include "tools/sintegra_generator.h"
 #include "tools/sped_generator.h"
+#include "validate/check_digits.h"
 #include "validate/sintegra_validator.h"
 #include "workflow/envelope.h"
 #include "workflow/file_choice.h"

@@ -158,7 +158,7 @@ int Validar(CliContext& c) {
   report.findings = {};
   c.extras.tables.emplace_back("findings", std::move(json));
   c.extras.state.emplace_back("validation_kind",
-                              report.kind == ValidatedKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
+                              std::string("\"") + ValidationKindText(report) + "\"");
   c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
   c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
   c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));

@@ -5,7 +5,8 @@
 set -euo pipefail
 PKGS="g++ cmake ninja-build pkgconf qt6-base-dev qt6-base-dev-tools libgl-dev libxlsxwriter-dev libgtest-dev libbenchmark-dev nlohmann-json3-dev libpugixml-dev libarchive-dev python3-openpyxl fonts-liberation2 poppler-utils parallel qt6-translations-l10n $*"
 missing=""
-for p in $PKGS; do
+# hyperfine: the benchmark scripts time with it.
+for p in $PKGS hyperfine; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
 done
 if [ -n "$missing" ]; then

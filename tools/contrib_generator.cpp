@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "validate/check_digits.h"
+
 namespace fiscora {
 
 namespace {
@@ -85,7 +87,7 @@ int64_t GenerateContrib(std::ostream& out, const ContribOptions& o) {
 
   // Block 0.
   const int64_t b0 = w.lines();
-  w.Line("|0000|006|0||||01042024|30042024|" + ests.front().name + "|" + cnpj +
+  w.Line("|0000|006|0|||01042024|30042024|" + ests.front().name + "|" + cnpj +
          "|SP|3509502||00|1|");
   w.Line("|0001|0|");
   w.Line(
@@ -101,8 +103,9 @@ int64_t GenerateContrib(std::ostream& out, const ContribOptions& o) {
              "|FORNECEDOR S\xC3"
              "O JO\xC3"
              "O " +
-             std::to_string(p) + "|01058|" + Padded(10000000u + static_cast<uint32_t>(p), 8) +
-             "000199||ISENTO|"
+             std::to_string(p) + "|01058|" +
+             CnpjWithCheckDigits(Padded(10000000u + static_cast<uint32_t>(p), 8) + "0001") +
+             "||ISENTO|"
              "3509502||AV. BRASIL|" +
              std::to_string(100 + p) + "||CENTRO|");
     w.Line("|0190|UN|UNIDADE|");
@@ -133,11 +136,19 @@ int64_t GenerateContrib(std::ostream& out, const ContribOptions& o) {
       std::vector<uint32_t> values;
       for (uint32_t i = 0; i < n_items; ++i)
         values.push_back(100 + rnd.Below(500000)), total += values.back();
-      w.Line("|C100|" + std::string(rnd.Below(2) ? "1" : "0") + "|1|P" +
-             std::to_string(rnd.Below(participants)) + "|55|00|1|" + std::to_string(note++) +
-             "|35240411222333000181550010000000011000000010|0504"
-             "2024|0504"
-             "2024|" +
+      // A supplier's NF-e: its key names the supplier's CNPJ, series 1 and
+      // the number; its code depends on the establishment, so that two
+      // establishments' files merged never share a key.
+      const bool exit = rnd.Below(2) != 0;
+      const uint32_t part = rnd.Below(participants);
+      uint32_t code = 0;
+      for (char c : ests[e].cnpj) code = code * 31 + static_cast<uint32_t>(c);
+      std::string key = "352404" + CnpjWithCheckDigits(Padded(10000000u + part, 8) + "0001") +
+                        "55001" + Padded(note, 9) + "1" +
+                        Padded((code + note * 7919u) % 100000000u, 8);
+      key += static_cast<char>('0' + NfeKeyCheckDigit(key));
+      w.Line("|C100|" + std::string(exit ? "1" : "0") + "|1|P" + std::to_string(part) +
+             "|55|00|1|" + std::to_string(note++) + "|" + key + "|05042024|05042024|" +
              Money(total) + "|0|0|0|" + Money(total) + "|9|0|0|0|0|0|0|0|0|0|" + Money(total / 60) +
              "|" + Money(total / 13) + "|0|0|");
       for (uint32_t i = 0; i < n_items; ++i)

@@ -1285,34 +1285,6 @@ void Generator::WriteTotals(Writer& w) {
 
 // ------------------------------------------------------------------ public
 
-std::string CnpjWithCheckDigits(std::string_view twelve) {
-  static constexpr int w1[12] = {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
-  static constexpr int w2[13] = {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
-  std::string s(twelve.substr(0, 12));
-  s += static_cast<char>('0' + Mod11Digit(s, w1));
-  s += static_cast<char>('0' + Mod11Digit(s, w2));
-  return s;
-}
-
-std::string CpfWithCheckDigits(std::string_view nine) {
-  std::string s(nine.substr(0, 9));
-  for (int round = 0; round < 2; ++round) {
-    int sum = 0;
-    int weight = static_cast<int>(s.size()) + 1;
-    for (char c : s) sum += (c - '0') * weight--;
-    int r = sum * 10 % 11;
-    s += static_cast<char>('0' + (r == 10 ? 0 : r));
-  }
-  return s;
-}
-
-bool IsValidCnpj(std::string_view cnpj) {
-  if (cnpj.size() != 14) return false;
-  for (char c : cnpj)
-    if (c < '0' || c > '9') return false;
-  return CnpjWithCheckDigits(cnpj.substr(0, 12)) == cnpj;
-}
-
 GeneratorSummary GenerateSintegra(const std::filesystem::path& out, int64_t target_lines,
                                   uint64_t seed, const GeneratorOptions& options) {
   Generator g(target_lines, seed, options);

@@ -59,10 +59,4 @@ std::string GenerateSintegraText(int64_t target_lines, uint64_t seed,
                                  const GeneratorOptions& options = {},
                                  GeneratorSummary* summary = nullptr);
 
-// Check digits: twelve digits (8 of the root, 4 of the branch) give the
-// 14-digit CNPJ; nine digits give the 11-digit CPF.
-std::string CnpjWithCheckDigits(std::string_view twelve_digits);
-std::string CpfWithCheckDigits(std::string_view nine_digits);
-bool IsValidCnpj(std::string_view cnpj);
-
 }  // namespace fiscora

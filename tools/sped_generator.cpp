@@ -12,6 +12,7 @@
 
 #include "tools/efd_writer.h"
 #include "tools/sintegra_generator.h"
+#include "validate/check_digits.h"
 
 namespace fiscora {
 
@@ -183,8 +184,10 @@ SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, 
   if (budget >= 3) {
     while (budget > 9) {
       NotePlan p{0, 0};
-      if (!rng.Chance(1))
-        p = {static_cast<uint8_t>(rng.Range(1, 4)), static_cast<uint8_t>(rng.Range(1, 2))};
+      if (!rng.Chance(1)) {
+        const auto items = static_cast<uint8_t>(rng.Range(1, 4));
+        p = {items, static_cast<uint8_t>(rng.Range(1, std::min<int64_t>(2, items)))};
+      }
       plan.push_back(p);
       budget -= 1 + p.items + p.analytic;
     }
@@ -234,6 +237,7 @@ SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, 
         Encode(std::string(rng.Pick(kGoods)) + " " + std::to_string(rng.Range(1, 18)) + "L", enc);
     p.price = rng.Range(350, 45000);
     p.kind = static_cast<int>(rng.Range(0, 2));
+    if (i < 3) p.kind = static_cast<int>(i);  // every kind is there
     w.Line("0200", {p.code, p.name, std::to_string(7890000000000 + i), "", "UN", "00", "32091010",
                     "", "32", "", p.kind == 2 ? "12,00" : "18,00", ""});
     products.push_back(std::move(p));
@@ -255,24 +259,40 @@ SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, 
     // Items: value, base and the CFOP of each.
     struct Item {
       const Product* product;
-      int64_t qty, value, base;
+      int64_t qty, value, base, icms;
       std::string cfop;
     };
     std::vector<Item> items;
     int64_t total = 0, base_icms = 0, icms = 0;
+    // The items fall into as many groups of CST, CFOP and rate as the note
+    // has analytic lines: the first item opens the first group, the second
+    // (with two analytic lines) a group of another kind of product, and the
+    // others join the last group opened.
+    auto pick = [&](int kind) -> const Product& {
+      size_t at = static_cast<size_t>(rng.Range(0, n_products - 1));
+      for (size_t tries = 0; kind >= 0 && products[at].kind != kind && tries < products.size();
+           ++tries)
+        at = (at + 1) % products.size();
+      return products[at];
+    };
     for (int k = 0; k < plan_note.items; ++k) {
-      const Product& pr = products[static_cast<size_t>(rng.Range(0, n_products - 1))];
-      Item it{&pr, rng.Range(1, 24), 0, 0, {}};
+      const bool opens = k == 0 || (k == 1 && plan_note.analytic == 2);
+      const int kind = k == 0  ? -1
+                       : opens ? (items[0].product->kind + 1) % 3
+                               : items.back().product->kind;
+      const Product& pr = pick(kind);
+      Item it{&pr, rng.Range(1, 24), 0, 0, 0, {}};
       it.value = pr.price * it.qty;
       static const char* const kExit[] = {"102", "102", "102", "405", "403", "108", "949", "929"};
       static const char* const kEntry[] = {"102", "102", "403", "101", "910", "949", "202"};
       std::string end = exit ? rng.Pick(kExit) : rng.Pick(kEntry);
       if (pr.kind == 1) end = exit ? "405" : "403";
-      it.cfop = std::string(1, first) + end;
+      it.cfop = opens || pr.kind == 1 ? std::string(1, first) + end : items.back().cfop;
       it.base = pr.kind == 1 ? 0 : it.value;
+      it.icms = it.base * (pr.kind == 2 ? 12 : 18) / 100;
       total += it.value;
       base_icms += it.base;
-      icms += it.base * (pr.kind == 2 ? 12 : 18) / 100;
+      icms += it.icms;
       items.push_back(std::move(it));
     }
     const bool cancelled = plan_note.items == 0 && plan_note.analytic == 0;
@@ -310,10 +330,14 @@ SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, 
                       ""});
       continue;
     }
-    std::string key = "23" + yyyy.substr(2) + mm + shop_cnpj + "55001" +
-                      std::to_string(100000000 + number) + "1" +
+    // The access key: the issuer's state and CNPJ (the shop's for its own
+    // notes, the participant's for the others), series 1, the number.
+    const bool own = exit;
+    std::string issuer = own ? shop_cnpj : !part.cnpj.empty() ? part.cnpj : "000" + part.cpf;
+    std::string key = std::string(own || !part.interstate ? "23" : "26") + yyyy.substr(2) + mm +
+                      issuer + "55001" + std::to_string(1000000000 + number).substr(1) + "1" +
                       std::to_string(10000000 + number % 90000000);
-    key.resize(44, '0');
+    key += static_cast<char>('0' + NfeKeyCheckDigit(key));
     w.Line("C100", {exit ? "1" : "0",
                     exit ? "0" : "1",
                     part.code,
@@ -358,7 +382,7 @@ SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, 
                       "",
                       Money(it.base),
                       it.base ? (it.product->kind == 2 ? "12,00" : "18,00") : "0,00",
-                      Money(it.base * (it.product->kind == 2 ? 12 : 18) / 100),
+                      Money(it.icms),
                       "0,00",
                       "0,00",
                       "0,00",
@@ -383,20 +407,26 @@ SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, 
                       "",
                       ""});
     }
-    // Analytic lines: one per CFOP of the items (at most the planned count).
-    std::vector<std::string> cfops;
-    for (const Item& it : items)
-      if (std::find(cfops.begin(), cfops.end(), it.cfop) == cfops.end()) cfops.push_back(it.cfop);
-    if (cfops.empty()) cfops.push_back(std::string(1, first) + "102");
-    for (int k = 0; k < plan_note.analytic; ++k) {
-      const std::string& cfop = cfops[static_cast<size_t>(k) % cfops.size()];
-      int64_t share = k + 1 == plan_note.analytic ? total - total / plan_note.analytic * k
-                                                  : total / plan_note.analytic;
-      w.Line("C190", {"000", cfop, "18,00", Money(share),
-                      Money(share * base_icms / std::max<int64_t>(total, 1)),
-                      Money(share * icms / std::max<int64_t>(total, 1)), "0,00", "0,00", "0,00",
-                      "0,00", ""});
+    // Analytic lines: one per group of CST, CFOP and rate, with its sums.
+    struct Group {
+      std::string cst, cfop, rate;
+      int64_t value = 0, base = 0, icms = 0;
+    };
+    std::vector<Group> groups;
+    for (const Item& it : items) {
+      Group g{it.product->kind == 1 ? "060" : "000", it.cfop,
+              it.base ? (it.product->kind == 2 ? "12,00" : "18,00") : "0,00"};
+      auto at = std::find_if(groups.begin(), groups.end(), [&](const Group& x) {
+        return x.cst == g.cst && x.cfop == g.cfop && x.rate == g.rate;
+      });
+      if (at == groups.end()) at = groups.insert(groups.end(), g);
+      at->value += it.value;
+      at->base += it.base;
+      at->icms += it.icms;
     }
+    for (const Group& g : groups)
+      w.Line("C190", {g.cst, g.cfop, g.rate, Money(g.value), Money(g.base), Money(g.icms), "0,00",
+                      "0,00", "0,00", "0,00", ""});
   }
 
   for (int e = 0; e < o.printers; ++e) {

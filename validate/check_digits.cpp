@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <utility>
 
 namespace fiscora {
 
@@ -216,21 +218,93 @@ bool Ap(std::string_view s) {
 
 }  // namespace
 
-bool ValidCnpj(std::string_view s) {
-  if (s.size() != 14 || !AllDigits(s)) return false;
-  static constexpr std::array<int, 12> w1 = {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
-  static constexpr std::array<int, 13> w2 = {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
-  return D(s, 12) == Mod11(Weighted(s, w1)) && D(s, 13) == Mod11(Weighted(s, w2));
+namespace {
+
+bool DigitOrCapital(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
+
+// Twelve characters of the CNPJ's first part in the given form.
+bool CnpjBody(std::string_view s, CnpjForm form) {
+  if (s.size() < 12) return false;
+  for (size_t i = 0; i < 12; ++i)
+    if (form == CnpjForm::kNumeric ? s[i] < '0' || s[i] > '9' : !DigitOrCapital(s[i])) return false;
+  return true;
 }
 
-bool ValidCpf(std::string_view s) {
-  if (s.size() != 11 || !AllDigits(s)) return false;
+// The two check digits of a CNPJ body of twelve well-formed characters, each
+// counting its code minus 48.
+std::pair<int, int> CnpjDigits(std::string_view s) {
+  static constexpr std::array<int, 13> w = {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2};
   int sum1 = 0, sum2 = 0;
-  for (size_t i = 0; i < 9; ++i) sum1 += D(s, i) * static_cast<int>(10 - i);
-  int d1 = Mod11(sum1);
-  for (size_t i = 0; i < 9; ++i) sum2 += D(s, i) * static_cast<int>(11 - i);
-  sum2 += d1 * 2;
-  return D(s, 9) == d1 && D(s, 10) == Mod11(sum2);
+  for (size_t i = 0; i < 12; ++i) {
+    sum1 += D(s, i) * w[i + 1];
+    sum2 += D(s, i) * w[i];
+  }
+  const int d1 = Mod11(sum1);
+  return {d1, Mod11(sum2 + d1 * w[12])};
+}
+
+}  // namespace
+
+bool IsValidCnpj(std::string_view s, CnpjForm form) {
+  if (s.size() != 14 || !CnpjBody(s, form) || !AllDigits(s.substr(12))) return false;
+  auto [d1, d2] = CnpjDigits(s);
+  return D(s, 12) == d1 && D(s, 13) == d2;
+}
+
+std::string CnpjWithCheckDigits(std::string_view twelve) {
+  if (twelve.size() != 12 || !CnpjBody(twelve, CnpjForm::kAlphanumeric)) return {};
+  auto [d1, d2] = CnpjDigits(twelve);
+  std::string s(twelve);
+  s += static_cast<char>('0' + d1);
+  s += static_cast<char>('0' + d2);
+  return s;
+}
+
+namespace {
+
+std::pair<int, int> CpfDigits(std::string_view s) {
+  int sum1 = 0, sum2 = 0;
+  for (size_t i = 0; i < 9; ++i) {
+    sum1 += D(s, i) * static_cast<int>(10 - i);
+    sum2 += D(s, i) * static_cast<int>(11 - i);
+  }
+  const int d1 = Mod11(sum1);
+  return {d1, Mod11(sum2 + d1 * 2)};
+}
+
+}  // namespace
+
+bool IsValidCpf(std::string_view s) {
+  if (s.size() != 11 || !AllDigits(s)) return false;
+  auto [d1, d2] = CpfDigits(s);
+  return D(s, 9) == d1 && D(s, 10) == d2;
+}
+
+std::string CpfWithCheckDigits(std::string_view nine) {
+  if (nine.size() != 9 || !AllDigits(nine)) return {};
+  auto [d1, d2] = CpfDigits(nine);
+  std::string s(nine);
+  s += static_cast<char>('0' + d1);
+  s += static_cast<char>('0' + d2);
+  return s;
+}
+
+int NfeKeyCheckDigit(std::string_view k) {
+  // Digits everywhere but in the CNPJ's first twelve characters (7 to 18).
+  if (k.size() != 43 || !AllDigits(k.substr(0, 6)) ||
+      !CnpjBody(k.substr(6), CnpjForm::kAlphanumeric) || !AllDigits(k.substr(18)))
+    return -1;
+  int sum = 0, weight = 2;
+  for (size_t i = k.size(); i-- > 0;) {
+    sum += D(k, i) * weight;
+    weight = weight == 9 ? 2 : weight + 1;
+  }
+  return Mod11(sum);
+}
+
+bool IsValidNfeKey(std::string_view key) {
+  return key.size() == 44 && key[43] >= '0' && key[43] <= '9' &&
+         NfeKeyCheckDigit(key.substr(0, 43)) == key[43] - '0';
 }
 
 namespace {
@@ -291,6 +365,31 @@ const Rule* RuleOf(std::string_view uf) {
 }
 
 }  // namespace
+
+namespace {
+
+// The IBGE codes by the two capital letters of the state: 26 × 26 entries.
+constexpr std::array<int8_t, 26 * 26> kUfCodes = [] {
+  constexpr struct {
+    char uf[3];
+    int8_t code;
+  } kCodes[] = {{"RO", 11}, {"AC", 12}, {"AM", 13}, {"RR", 14}, {"PA", 15}, {"AP", 16}, {"TO", 17},
+                {"MA", 21}, {"PI", 22}, {"CE", 23}, {"RN", 24}, {"PB", 25}, {"PE", 26}, {"AL", 27},
+                {"SE", 28}, {"BA", 29}, {"MG", 31}, {"ES", 32}, {"RJ", 33}, {"SP", 35}, {"PR", 41},
+                {"SC", 42}, {"RS", 43}, {"MS", 50}, {"MT", 51}, {"GO", 52}, {"DF", 53}};
+  std::array<int8_t, 26 * 26> table{};
+  for (auto& t : table) t = -1;
+  for (const auto& c : kCodes)
+    table[static_cast<size_t>((c.uf[0] - 'A') * 26 + (c.uf[1] - 'A'))] = c.code;
+  return table;
+}();
+
+}  // namespace
+
+int IbgeUfCode(std::string_view uf) {
+  if (uf.size() != 2 || uf[0] < 'A' || uf[0] > 'Z' || uf[1] < 'A' || uf[1] > 'Z') return -1;
+  return kUfCodes[static_cast<size_t>((uf[0] - 'A') * 26 + (uf[1] - 'A'))];
+}
 
 bool IeRuleKnown(std::string_view uf) { return RuleOf(uf) != nullptr; }
 

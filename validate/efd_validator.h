@@ -6,7 +6,8 @@
 // and the |9999| total, the check digits of the CNPJ and CPF of 0000, 0140
 // and 0150 (and the IE of 0000), and the period of 0000 (start not after
 // end, within one month). Documents dated outside the period are legitimate
-// and not reported.
+// and not reported. The layout (EFD ICMS/IPI or EFD-Contribuições) is told
+// by the 0000 line; the content rules of efd_content.h run in the same pass.
 //
 // In the findings of an EFD file the column range is the field number:
 // field 1 is the register code, field 2 the one after it.

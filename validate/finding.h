@@ -1,28 +1,184 @@
 // What a validation reports: findings with the line, the columns, the
 // record, the field, the severity and a message in Portuguese.
+//
+// A finding is kept compact (about 90 bytes, for files with a million of
+// them): the code of its check and the few values its message needs. The
+// message is built only when it is read (FindingMessage). Writers of
+// findings read them through f.line, FindingColumns(f), FindingRecord(f),
+// f.field, SeverityText(f.severity) and FindingMessage(f).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace fiscora {
 
-enum class Severity { kErro, kAviso };
+enum class Severity : uint8_t { kErro, kAviso };
 
 // "erro" or "aviso", as the user sees them.
 inline const char* SeverityText(Severity s) { return s == Severity::kErro ? "erro" : "aviso"; }
 
-struct Finding {
-  int64_t line = 0;        // 1-based; 0 for the file as a whole
-  int first_column = 0;    // 1-based character columns (SINTEGRA) or field
-  int last_column = 0;     // numbers (EFD); 0 when the whole line is meant
-  std::string record;      // "50", "60M", "C100" ...
-  const char* field = "";  // "data de emissão", "CNPJ" ... (static text); "" for the line
-  Severity severity = Severity::kErro;
-  std::string message;
+// The check a finding reports. Its message is built from the finding's
+// values (v0, v1, v2 for values[0..2]) and text (parts joined by
+// JoinParts).
+enum class Check : uint16_t {
+  kText,  // the message is the text, whole
+
+  // ---- EFD: the structure
+  kEmptyLine,
+  kLineFrame,
+  kRegisterCode,  // text: the code
+  kFirstLineNot0000,
+  k0000NotFirst,
+  kEmptyFile,
+  kMissing9999,
+  kTotal9999,          // v0 declared, v1 the file's lines
+  kCountNotNumber,     // text: the field
+  kUnknownBlock,       // text: the register
+  kBlockAgain,         // v0 the block letter
+  kBlockOrder,         // v0 the block, v1 the one before
+  kBlockNotOpened,     // v0 the block
+  kAfterBlockClosing,  // v0 the block
+  kBlockNotClosed,     // the record is the missing closing register
+  kBlockCount,         // the record is the closing register; v0 declared, v1 lines
+  k0000Fields,         // v0 fields, v1 those of the layout, v2 1 for EFD-Contribuições
+  kStartDate,          // text: the field
+  kEndDate,            // text: the field
+  kPeriodInverted,
+  kPeriodOverMonth,  // v0, v1 the dates as DDMMAAAA numbers
+  kNoCnpjNorCpf,
+  kNoCnpj,
+  kCnpjCheckDigit,       // text: the CNPJ
+  kCnpjMalformed,        // text: the field
+  kCpfCheckDigit,        // text: the CPF
+  kCpfMalformed,         // text: the field
+  kRegisterTwiceIn9900,  // text: the register
+  k9900Count,            // v0 declared, v1 counted, text the register
+  kWithout9900,          // v0 counted, text the register
+  kNotANumber,           // text: the field (f.field names it)
+  kFieldCount,           // v0 fields, v1 the layout's least
+
+  // ---- SINTEGRA: the structure
+  kSignature,
+  kLineLength,   // v0 characters
+  kUnknownType,  // text: the type ("" for an empty line)
+  kRecordOrder,  // text: the type before
+  kRecordTwice,  // the record says which
+  kBlankNumber,
+  kNotDigits,           // text: the field
+  kDate,                // text: the field
+  kDateOutsidePeriod,   // v0 the date, v1 and v2 the period (AAAAMMDD)
+  kMonth,               // text: the field
+  kMonthOutsidePeriod,  // text: the field (MMAAAA); v1 and v2 the period
+  kCfopInvalid,         // text: the field
+  kCnpjNotDigits,       // text: the field
+  kIeBlank,
+  kIeNotDigits,       // text: the field
+  kIeInvalid,         // text: "UF|IE"
+  kCode,              // text: "value|allowed codes"
+  kPeriodInverted10,  // v0 start, v1 end (AAAAMMDD)
+  kCrzJump,           // text: the printer; v0 from, v1 to
+  kRecord90Differs,
+  k90Unreadable,  // text: the columns
+  k90Column126,   // text: the column; v0 records 90
+  kNoTotal99,
+  kTotal99,        // v0 declared, v1 the file's lines
+  k90TypeCount,    // v0 declared, v1 the type, v2 counted
+  kRepeated50,     // v0 the first line
+  kNumberingGap,   // text: "model|series"; v0 first missing, v1 last missing
+  kMissingRecord,  // the record says which (10, 11 or 90)
+
+  // ---- EFD: the content. A register's value (v0) against the sum of
+  // its children's (v1), Money raw values.
+  kC100VsC190,
+  kC100VsC170,  // VL_MERC against the items' VL_ITEM
+  kC500VsC590,
+  kD100VsD190,
+  kH005VsH010,
+  // A C190 value (v0) against the sum of the C170 (v1) of its CST, CFOP and
+  // rate: v2 = (CST × 10000 + CFOP) << 32 | rate (Money raw).
+  kC190VsC170,
+  kC170WithoutC190,  // v0 the items' VL_ITEM, v2 as above
+  kH010Product,      // v0 VL_ITEM, v1 QTD × VL_UNIT; text "QTD|VL_UNIT"
+  kE110Formula,      // v0 the field, v1 its formula
+  kE110Totals,       // v0 the field, v1 the analytic registers' ICMS
+  kKeyMalformed,     // text: the key
+  kKeyCheckDigit,    // text: the key
+  kKeyDisagrees,     // text: "KEY|COD_MOD|SER|NUM_DOC"
+  kKeyCnpj,          // text: "the key's CNPJ|the establishment's"
+  kKeyUf,            // v0 the key's state code, v1 the establishment's; text its UF
+  kKeyRepeated,      // v0 the line of the first C100 with the key
+
+  // ---- SINTEGRA: the rules of the state validators
+  kCfopUf,                // v0 the CFOP; text "PARTY UF|OWN UF"
+  kCfopDirection,         // v0 the CFOP
+  kCancelledWithAmounts,  // v0 the amount; text "SITUAÇÃO|field"
+  kItemWithoutCode,       // v0 the item
+  kItemWithoutCst,        // v0 the item
 };
+
+struct Finding {
+  Finding() = default;
+  // A finding of a check; its values and text are set after.
+  Finding(int64_t line_, int first, int last, std::string_view record, const char* field_,
+          Severity severity_, Check check_)
+      : line(line_),
+        first_column(first),
+        last_column(last),
+        field(field_),
+        check(check_),
+        severity(severity_) {
+    SetRecord(record);
+  }
+  // A finding whose message is given whole (Check::kText).
+  Finding(int64_t line_, int first, int last, std::string_view record, const char* field_,
+          Severity severity_, std::string message)
+      : Finding(line_, first, last, record, field_, severity_, Check::kText) {
+    SetText(message);
+  }
+
+  // The record, kept in the finding when short (every register and record
+  // type is), else before the text.
+  void SetRecord(std::string_view record);
+  // The text of the message (after a long record).
+  void SetText(std::string_view t) {
+    text.resize(record_size == kRecordInText ? text.find(kRecordEnd) + 1 : 0);
+    text += t;
+  }
+
+  int64_t line = 0;          // 1-based; 0 for the file as a whole
+  int32_t first_column = 0;  // 1-based character columns (SINTEGRA) or field
+  int32_t last_column = 0;   // numbers (EFD); 0 when the whole line is meant
+  const char* field = "";    // "data de emissão", "CNPJ" ... (static text); "" for the line
+  Check check = Check::kText;
+  Severity severity = Severity::kErro;
+  uint8_t record_size = 0;  // kRecordInText: the record begins the text
+  std::array<char, 4> record{};
+  std::array<int64_t, 3> values{};
+  std::string text;
+
+  static constexpr uint8_t kRecordInText = 0xFF;
+  static constexpr char kRecordEnd = '\x1F';
+};
+
+// The parts of a finding's text are joined by this character, which no
+// field of a fiscal file holds.
+inline constexpr char kPartEnd = '\x1E';
+inline std::string JoinParts(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  bool first = true;
+  for (std::string_view p : parts) {
+    if (!first) out += kPartEnd;
+    first = false;
+    out += p;
+  }
+  return out;
+}
 
 // The column range as shown: "31-38", "126", or empty for the whole line.
 inline std::string FindingColumns(const Finding& f) {
@@ -31,16 +187,19 @@ inline std::string FindingColumns(const Finding& f) {
   return std::to_string(f.first_column) + "-" + std::to_string(f.last_column);
 }
 
-// What the writers of findings (the sheet, fiscora-cli) read of a finding:
-// its record and its message text. They read them through these two, so
-// that the storage behind a finding may stay compact.
-inline std::string_view FindingRecord(const Finding& f) { return f.record; }
-inline std::string FindingMessage(const Finding& f) { return f.message; }
+// The record: "50", "60M", "C100" ...
+std::string_view FindingRecord(const Finding& f);
+// The message in Portuguese, built from the check and its values.
+std::string FindingMessage(const Finding& f);
 
 enum class ValidatedKind { kUnknown, kSintegra, kEfd };
 
+// The layout of an EFD file, told by its 0000 line.
+enum class EfdLayout { kUnknown, kIcmsIpi, kContribuicoes };
+
 struct ValidationReport {
   ValidatedKind kind = ValidatedKind::kUnknown;
+  EfdLayout efd_layout = EfdLayout::kUnknown;  // for an EFD file
   int64_t lines = 0;
   int64_t errors = 0;
   int64_t warnings = 0;
@@ -51,6 +210,11 @@ struct ValidationReport {
     findings.push_back(std::move(f));
   }
 };
+
+// The kind as the user reads it: "SINTEGRA", "EFD ICMS/IPI",
+// "EFD-Contribuições", or "EFD" for an EFD file without a 0000 line that
+// tells its layout.
+const char* ValidationKindText(const ValidationReport& report);
 
 // Orders the findings by line, keeping the order of findings of one line,
 // when the first `sorted_prefix` of them are already in order.

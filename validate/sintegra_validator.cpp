@@ -29,8 +29,10 @@ enum class Form : uint8_t {
   kPeriodDate,   // a real date inside the period of record 10
   kPeriodMonth,  // MMAAAA inside the period of record 10
   kCnpj,         // the taxpayer's CNPJ
-  kCnpjCpf,      // a CNPJ, or a CPF written with three zeros in front
-  kIe,           // state registration of the state at uf_column (0: record 10's)
+  kCnpjCpf,      // a CNPJ, or a CPF written with three zeros in front (zeros for a
+                 // foreign party, whose UF at uf_column is EX)
+  kIe,           // state registration of the state at uf_column (0: record 10's);
+                 // blank for a foreign party (UF EX)
   kCfop,         // four digits, the first 1, 2, 3, 5, 6 or 7
 };
 
@@ -68,7 +70,7 @@ constexpr Code k10Codes[] = {{124, "123", "código do convênio"},
 constexpr Field k11[] = {{37, 5, F::kOptional, "número"},
                          {79, 8, F::kOptional, "CEP"},
                          {115, 12, F::kOptional, "telefone"}};
-constexpr Field k50[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k50[] = {{3, 14, F::kCnpjCpf, "CNPJ", 39},
                          {17, 14, F::kIe, "inscrição estadual", 39},
                          {31, 8, F::kPeriodDate, "data de emissão ou recebimento"},
                          {41, 2, F::kNumber, "modelo"},
@@ -81,7 +83,7 @@ constexpr Field k50[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
                          {109, 13, F::kNumber, "outras"},
                          {122, 4, F::kNumber, "alíquota"}};
 constexpr Code k50Codes[] = {{56, "PT", "emitente"}, {126, "NSEX24", "situação"}};
-constexpr Field k51[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k51[] = {{3, 14, F::kCnpjCpf, "CNPJ", 39},
                          {17, 14, F::kIe, "inscrição estadual", 39},
                          {31, 8, F::kPeriodDate, "data de emissão ou recebimento"},
                          {44, 6, F::kNumber, "número"},
@@ -91,7 +93,7 @@ constexpr Field k51[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
                          {80, 13, F::kNumber, "isenta ou não tributada"},
                          {93, 13, F::kNumber, "outras"}};
 constexpr Code k51Codes[] = {{126, "NSEX24", "situação"}};
-constexpr Field k53[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k53[] = {{3, 14, F::kCnpjCpf, "CNPJ", 39},
                          {17, 14, F::kIe, "inscrição estadual", 39},
                          {31, 8, F::kPeriodDate, "data de emissão ou recebimento"},
                          {41, 2, F::kNumber, "modelo"},
@@ -164,7 +166,7 @@ constexpr Field k61R[] = {{4, 6, F::kPeriodMonth, "mês e ano"},
                           {37, 16, F::kNumber, "valor"},
                           {53, 16, F::kNumber, "base de cálculo do ICMS"},
                           {69, 4, F::kNumber, "alíquota"}};
-constexpr Field k70[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k70[] = {{3, 14, F::kCnpjCpf, "CNPJ", 39},
                          {17, 14, F::kIe, "inscrição estadual", 39},
                          {31, 8, F::kPeriodDate, "data de emissão ou utilização"},
                          {41, 2, F::kNumber, "modelo"},
@@ -190,7 +192,7 @@ constexpr Field k71[] = {{3, 14, F::kCnpjCpf, "CNPJ do tomador"},
 constexpr Field k74[] = {{3, 8, F::kDate, "data do inventário"},
                          {25, 13, F::kNumber, "quantidade"},
                          {38, 13, F::kNumber, "valor do produto"},
-                         {52, 14, F::kCnpjCpf, "CNPJ do possuidor"},
+                         {52, 14, F::kCnpjCpf, "CNPJ do possuidor", 80},
                          {66, 14, F::kIe, "inscrição estadual do possuidor", 80}};
 constexpr Code k74Codes[] = {{51, "123", "código de posse"}};
 constexpr Field k75[] = {{3, 8, F::kDate, "data inicial"},
@@ -199,7 +201,7 @@ constexpr Field k75[] = {{3, 8, F::kDate, "data inicial"},
                          {105, 4, F::kNumber, "alíquota do ICMS"},
                          {109, 5, F::kNumber, "redução da base de cálculo"},
                          {114, 13, F::kNumber, "base de cálculo do ICMS ST"}};
-constexpr Field k76[] = {{3, 14, F::kCnpjCpf, "CNPJ"},
+constexpr Field k76[] = {{3, 14, F::kCnpjCpf, "CNPJ", 60},
                          {17, 14, F::kIe, "inscrição estadual", 60},
                          {31, 2, F::kNumber, "modelo"},
                          {37, 10, F::kNumber, "número"},
@@ -344,21 +346,9 @@ int DateValue(std::string_view s) {
   return RealDate(v / 10000, v / 100 % 100, v % 100) ? v : -1;
 }
 
-std::string ShownDate(int v) {
-  std::string out = "dd/mm/aaaa";
-  auto put = [&out](size_t at, int value, int digits) {
-    for (int i = digits - 1; i >= 0; --i, value /= 10)
-      out[at + static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
-  };
-  put(0, v % 100, 2);
-  put(3, v / 100 % 100, 2);
-  put(6, v / 10000, 4);
-  return out;
-}
-
-std::string Quoted(std::string_view raw) {
-  std::string text = IsValidUtf8(raw) ? std::string(raw) : Cp1252ToUtf8(raw);
-  return "'" + text + "'";
+// A field's text as the user reads it (single-byte text decoded).
+std::string Shown(std::string_view raw) {
+  return IsValidUtf8(raw) ? std::string(raw) : Cp1252ToUtf8(raw);
 }
 
 // Whether a line of 126 bytes holds digits in every column of the mask,
@@ -392,27 +382,23 @@ class SintegraValidator {
     SetColumns(line, utf8);
     if (seen90_ && line.substr(0, 3) == "EAD") {
       ++signatures_;
-      Add(0, 0, "EAD", "", Severity::kAviso,
-          "Linha de assinatura digital (EAD) após o registro 90: não é um registro do "
-          "SINTEGRA e não foi conferida.");
+      Add(Check::kSignature, 0, 0, "EAD", "", Severity::kAviso);
       return;
     }
     const Layout* layout = table_.Find(line);
     if (chars_ != 126)
-      Add(1, chars_, std::string(layout ? layout->type : Field(1, 2)), "", Severity::kErro,
-          "Linha com " + std::to_string(chars_) + " caracteres; todo registro tem 126.");
+      Add(Check::kLineLength, 1, chars_, layout ? layout->type : Field(1, 2), "", Severity::kErro,
+          {chars_});
     if (!layout) {
       std::string type(Field(1, Field(1, 2) == "60" ? 3 : 2));
-      Add(1, static_cast<int>(type.size()), type, "tipo", Severity::kErro,
-          type.empty() ? "Linha vazia." : "Tipo de registro desconhecido: " + Quoted(type) + ".");
+      Add(Check::kUnknownType, 1, static_cast<int>(type.size()), type, "tipo", Severity::kErro, {},
+          Shown(type));
       return;
     }
     record_ = layout->type;
     if (layout->rank < max_rank_) {
-      Add(1, static_cast<int>(record_.size()), std::string(record_), "tipo", Severity::kErro,
-          "Registro " + std::string(record_) + " fora de ordem: vem depois do registro " +
-              std::string(max_type_) +
-              " (a ordem é 10, 11, os demais em ordem crescente e o 90 por último).");
+      Add(Check::kRecordOrder, 1, static_cast<int>(record_.size()), record_, "tipo",
+          Severity::kErro, {}, max_type_);
     } else if (layout->rank > max_rank_) {
       max_rank_ = layout->rank;
       max_type_ = record_;
@@ -421,7 +407,7 @@ class SintegraValidator {
 
     if (layout->rank == 10) Record10();
     if (layout->rank == 11 && seen11_++)
-      Add(1, 2, "11", "tipo", Severity::kErro, "Registro 11 repetido: o arquivo deve ter um só.");
+      Add(Check::kRecordTwice, 1, 2, "11", "tipo", Severity::kErro);
 
     // A full single-byte line whose number columns all hold digits needs
     // no digit test per field.
@@ -432,6 +418,12 @@ class SintegraValidator {
 
     if (layout->rank == 50) {
       Record50();
+      CancelledNote();
+      CfopAndUf(52, 39, 56);
+    } else if (layout->rank == 54) {
+      Record54();
+    } else if (layout->rank == 76) {
+      CfopAndUf(47, 60, 0);
     } else if (layout->rank == 60 && layout->fields.data() == k60M) {
       Record60M();
     } else if (layout->rank == 90) {
@@ -443,10 +435,10 @@ class SintegraValidator {
     // The pass gave its findings in the order of the lines; those of the
     // end are merged in.
     const size_t pass_findings = r_.findings.size();
-    if (!seen10_) AddFile("10", "Falta o registro 10 (mestre do estabelecimento).");
-    if (!seen11_) AddFile("11", "Falta o registro 11 (dados complementares).");
+    if (!seen10_) AddFile("10");
+    if (!seen11_) AddFile("11");
     if (lines90_.empty()) {
-      if (n_ > 0) AddFile("90", "Falta o registro 90 (totalização do arquivo).");
+      if (n_ > 0) AddFile("90");
     } else {
       Totals90();
     }
@@ -481,15 +473,29 @@ class SintegraValidator {
     return line_.substr(a, b - a);
   }
 
-  void Add(int first, int last, std::string record, const char* field, Severity s,
-           std::string message) {
-    r_.Add(Finding{n_, first, last, std::move(record), field, s, std::move(message)});
+  // A finding of a check at `line`, with the values and the text its
+  // message needs.
+  void AddLine(int64_t line, Check check, int first, int last, std::string_view record,
+               const char* field, Severity s, std::array<int64_t, 3> values = {},
+               std::string_view text = {}) {
+    Finding f(line, first, last, record, field, s, check);
+    f.values = values;
+    f.SetText(text);
+    r_.Add(std::move(f));
   }
-  void AddAt(const struct Field& f, Severity s, std::string message) {
-    Add(f.column, f.column + f.width - 1, std::string(record_), f.name, s, std::move(message));
+  // The same at the current line.
+  void Add(Check check, int first, int last, std::string_view record, const char* field, Severity s,
+           std::array<int64_t, 3> values = {}, std::string_view text = {}) {
+    AddLine(n_, check, first, last, record, field, s, values, text);
   }
-  void AddFile(const char* record, std::string message) {
-    r_.Add(Finding{0, 0, 0, record, "", Severity::kErro, std::move(message)});
+  // At a field of the current line.
+  void AddAt(const struct Field& f, Check check, Severity s, std::array<int64_t, 3> values = {},
+             std::string_view text = {}) {
+    Add(check, f.column, f.column + f.width - 1, record_, f.name, s, values, text);
+  }
+  // A record missing from the file.
+  void AddFile(std::string_view record) {
+    AddLine(0, Check::kMissingRecord, 0, 0, record, "", Severity::kErro);
   }
 
   void CheckField(const struct Field& f) {
@@ -498,24 +504,21 @@ class SintegraValidator {
     switch (f.form) {
       case Form::kOptional:
         if (TrimBlanks(v).empty()) {
-          AddAt(f, Severity::kAviso,
-                "Campo numérico em branco: o leiaute pede zeros quando não há valor.");
+          AddAt(f, Check::kBlankNumber, Severity::kAviso);
           break;
         }
         [[fallthrough]];
       case Form::kNumber:
-        if (!AllDigits(v))
-          AddAt(f, Severity::kErro,
-                "Campo numérico com caracteres que não são algarismos: " + Quoted(v) + ".");
+        if (!AllDigits(v)) AddAt(f, Check::kNotDigits, Severity::kErro, {}, Shown(v));
         break;
       case Form::kDate:
       case Form::kPeriodDate: {
         int d = DateValue(v);
         if (d < 0) {
-          AddAt(f, Severity::kErro, "Data inválida: " + Quoted(v) + " (AAAAMMDD).");
+          AddAt(f, Check::kDate, Severity::kErro, {}, Shown(v));
         } else if (f.form == Form::kPeriodDate && period_start_ > 0 &&
                    (d < period_start_ || d > period_end_)) {
-          AddAt(f, Severity::kErro, "Data " + ShownDate(d) + period_text_);
+          AddAt(f, Check::kDateOutsidePeriod, Severity::kErro, {d, period_start_, period_end_});
         }
         break;
       }
@@ -523,13 +526,12 @@ class SintegraValidator {
         int m = AllDigits(v) && v.size() == 6 ? Number(v.substr(0, 2)) : 0;
         int y = m ? Number(v.substr(2, 4)) : 0;
         if (m < 1 || m > 12 || y < 1900) {
-          AddAt(f, Severity::kErro, "Mês e ano inválidos: " + Quoted(v) + " (MMAAAA).");
+          AddAt(f, Check::kMonth, Severity::kErro, {}, Shown(v));
         } else if (period_start_ > 0) {
           int ym = y * 100 + m;
           if (ym < period_start_ / 100 || ym > period_end_ / 100)
-            AddAt(f, Severity::kErro,
-                  "Mês " + std::string(v.substr(0, 2)) + "/" + std::string(v.substr(2)) +
-                      period_text_);
+            AddAt(f, Check::kMonthOutsidePeriod, Severity::kErro, {0, period_start_, period_end_},
+                  v);
         }
         break;
       }
@@ -542,37 +544,42 @@ class SintegraValidator {
         break;
       case Form::kCfop:
         if (!AllDigits(v) || std::string_view("123567").find(v[0]) == std::string_view::npos)
-          AddAt(f, Severity::kErro, "CFOP inválido: " + Quoted(v) + ".");
+          AddAt(f, Check::kCfopInvalid, Severity::kErro, {}, Shown(v));
         break;
     }
   }
 
+  // The party's UF is EX: a foreign party, without CNPJ or IE.
+  bool Foreign(const struct Field& f) const {
+    return f.uf_column && f.uf_column + 1 <= chars_ && Field(f.uf_column, 2) == "EX";
+  }
+
   void CheckCnpj(const struct Field& f, std::string_view v) {
+    if (Foreign(f) && v.find_first_not_of('0') == std::string_view::npos) return;
     if (!AllDigits(v)) {
-      AddAt(f, Severity::kErro, "CNPJ com caracteres que não são algarismos: " + Quoted(v) + ".");
+      AddAt(f, Check::kCnpjNotDigits, Severity::kErro, {}, Shown(v));
       return;
     }
-    if (ValidCnpj(v)) return;
+    if (IsValidCnpj(v)) return;
     // An individual's CPF is written with three zeros in front.
     bool cpf_form = f.form == Form::kCnpjCpf && v.substr(0, 3) == "000";
-    if (cpf_form && ValidCpf(v.substr(3))) return;
-    AddAt(f, Severity::kErro,
-          std::string(cpf_form ? "CPF" : "CNPJ") +
-              " com dígito verificador inválido: " + std::string(cpf_form ? v.substr(3) : v) + ".");
+    if (cpf_form && IsValidCpf(v.substr(3))) return;
+    AddAt(f, cpf_form ? Check::kCpfCheckDigit : Check::kCnpjCheckDigit, Severity::kErro, {},
+          cpf_form ? v.substr(3) : v);
   }
 
   void CheckStateRegistration(const struct Field& f, std::string_view v) {
     std::string_view ie = TrimBlanks(v);
     if (ie == "ISENTO") return;
+    if (ie.empty() && Foreign(f)) return;
     if (ie.empty()) {
-      AddAt(f, Severity::kErro, "Inscrição estadual em branco (use ISENTO quando não houver).");
+      AddAt(f, Check::kIeBlank, Severity::kErro);
       return;
     }
     std::string_view uf = f.uf_column ? Field(f.uf_column, 2) : std::string_view(uf10_);
     if (!AllDigits(ie)) {
       if (uf == "SP" && ie[0] == 'P') return;  // rural producer: not checked
-      AddAt(f, Severity::kErro,
-            "Inscrição estadual com caracteres que não são algarismos: " + Quoted(ie) + ".");
+      AddAt(f, Check::kIeNotDigits, Severity::kErro, {}, Shown(ie));
       return;
     }
     IeCheck check = CheckIe(uf, ie);
@@ -582,28 +589,20 @@ class SintegraValidator {
       check = CheckIe(uf, ie);
     }
     if (check == IeCheck::kInvalid)
-      AddAt(f, Severity::kErro,
-            "Inscrição estadual inválida para " + std::string(uf) +
-                " (tamanho ou dígito verificador): " + std::string(TrimBlanks(v)) + ".");
+      AddAt(f, Check::kIeInvalid, Severity::kErro, {}, JoinParts({uf, TrimBlanks(v)}));
   }
 
   void CheckCode(const Code& c) {
     if (c.column > chars_) return;
     std::string_view v = Field(c.column, 1);
     if (c.allowed.find(v[0]) != std::string_view::npos) return;
-    std::string allowed;
-    for (char a : c.allowed) {
-      if (!allowed.empty()) allowed += a == c.allowed.back() ? " ou " : ", ";
-      allowed += a;
-    }
-    Add(c.column, c.column, std::string(record_), c.name, Severity::kErro,
-        "Código de " + std::string(c.name) + " inválido: " + Quoted(v) + " (esperado " + allowed +
-            ").");
+    Add(Check::kCode, c.column, c.column, record_, c.name, Severity::kErro, {},
+        JoinParts({Shown(v), c.allowed}));
   }
 
   void Record10() {
     if (seen10_++) {
-      Add(1, 2, "10", "tipo", Severity::kErro, "Registro 10 repetido: o arquivo deve ter um só.");
+      Add(Check::kRecordTwice, 1, 2, "10", "tipo", Severity::kErro);
       return;
     }
     cnpj_ie10_ = std::string(Field(3, 28));
@@ -611,14 +610,10 @@ class SintegraValidator {
     int start = DateValue(Field(108, 8)), end = DateValue(Field(116, 8));
     if (start > 0 && end > 0) {
       if (start > end) {
-        Add(108, 123, "10", "período", Severity::kErro,
-            "Período invertido: a data inicial " + ShownDate(start) + " é posterior à final " +
-                ShownDate(end) + ".");
+        Add(Check::kPeriodInverted10, 108, 123, "10", "período", Severity::kErro, {start, end});
       } else {
         period_start_ = start;
         period_end_ = end;
-        period_text_ =
-            " fora do período do arquivo (" + ShownDate(start) + " a " + ShownDate(end) + ").";
       }
     }
   }
@@ -646,6 +641,61 @@ class SintegraValidator {
     }
   }
 
+  // The CFOP at cfop_column against the UF of the party at uf_column (1 and
+  // 5 in the taxpayer's state, 2 and 6 in another, 3 and 7 abroad) and,
+  // with an issuer column, a third party's note is an entry.
+  void CfopAndUf(int cfop_column, int uf_column, int issuer_column) {
+    if (chars_ < 126) return;
+    std::string_view cfop = Field(cfop_column, 4), uf = Field(uf_column, 2);
+    if (!AllDigits(cfop)) return;
+    const int code = Number(cfop), first = code / 1000;
+    auto add = [&](Check check, std::string_view text) {
+      Add(check, cfop_column, cfop_column + 3, record_, "CFOP", Severity::kAviso, {code}, text);
+    };
+    if (issuer_column && Field(issuer_column, 1) == "T" && first >= 5 && first <= 7)
+      add(Check::kCfopDirection, {});
+    if (IbgeUfCode(uf10_) < 0 || (IbgeUfCode(uf) < 0 && uf != "EX")) return;
+    const bool same = uf == uf10_, abroad = uf == "EX";
+    const bool agrees = first == 1 || first == 5   ? same
+                        : first == 2 || first == 6 ? !same && !abroad
+                        : first == 3 || first == 7 ? abroad
+                                                   : true;
+    if (agrees) return;
+    add(Check::kCfopUf, JoinParts({uf, uf10_}));
+  }
+
+  // A cancelled note (situação S, or X when cancelled late) goes with its
+  // amounts at zero.
+  void CancelledNote() {
+    if (chars_ < 126) return;
+    const char situation = Field(126, 1)[0];
+    if (situation != 'S' && situation != 'X') return;
+    for (const struct Field& f : k50) {
+      if (f.column < 57 || f.column > 109) continue;  // the amounts
+      std::string_view v = Field(f.column, f.width);
+      if (!AllDigits(v) || v.find_first_not_of('0') == std::string_view::npos) continue;
+      int64_t cents = 0;
+      for (char c : v) cents = cents * 10 + (c - '0');
+      AddAt(f, Check::kCancelledWithAmounts, Severity::kErro, {cents * 100},  // Money raw
+            JoinParts({std::string_view(&situation, 1), f.name}));
+      return;
+    }
+  }
+
+  // Record 54: items below 991 carry the product code and the CST; 991 to
+  // 999 (freight, insurance, other expenses) go without them.
+  void Record54() {
+    if (chars_ < 126) return;
+    std::string_view item = Field(35, 3);
+    if (!AllDigits(item) || Number(item) >= 991) return;
+    auto add = [&](Check check, int column, int width, const char* name) {
+      if (!TrimBlanks(Field(column, width)).empty()) return;
+      Add(check, column, column + width - 1, "54", name, Severity::kErro, {Number(item)});
+    };
+    add(Check::kItemWithoutCst, 32, 3, "CST");
+    add(Check::kItemWithoutCode, 38, 14, "código do produto");
+  }
+
   void Record60M() {
     std::string_view crz = Field(49, 6);
     if (chars_ < 54 || !AllDigits(crz)) return;
@@ -659,23 +709,21 @@ class SintegraValidator {
     int last = it->second;
     it->second = value;
     if (value == last + 1 || value == last) return;
-    Add(49, 54, "60M", "contador de reduções Z (CRZ)", Severity::kAviso,
-        "Salto no contador de reduções Z do equipamento " + std::string(TrimBlanks(serial)) +
-            ": de " + std::to_string(last) + " para " + std::to_string(value) + ".");
+    Add(Check::kCrzJump, 49, 54, "60M", "contador de reduções Z (CRZ)", Severity::kAviso,
+        {last, value}, TrimBlanks(serial));
   }
 
   void Record90() {
     seen90_ = true;
     lines90_.push_back({n_, chars_ >= 126 ? Field(126, 1)[0] : ' '});
     if (!cnpj_ie10_.empty() && chars_ >= 30 && Field(3, 28) != cnpj_ie10_)
-      Add(3, 30, "90", "CNPJ e inscrição estadual", Severity::kErro,
-          "CNPJ e inscrição estadual do registro 90 diferem dos do registro 10.");
+      Add(Check::kRecord90Differs, 3, 30, "90", "CNPJ e inscrição estadual", Severity::kErro);
     for (int col = 31; col + 9 <= std::min(chars_, 125); col += 10) {
       std::string_view type = Field(col, 2), count = Field(col + 2, 8);
       if (type == "  ") break;
       if (!AllDigits(type) || !AllDigits(count)) {
-        Add(col, col + 9, "90", "totalização", Severity::kErro,
-            "Totalização ilegível no registro 90: " + Quoted(Field(col, 10)) + ".");
+        Add(Check::k90Unreadable, col, col + 9, "90", "totalização", Severity::kErro, {},
+            Shown(Field(col, 10)));
         break;
       }
       if (type == "99") {
@@ -690,18 +738,14 @@ class SintegraValidator {
     const int64_t n90 = static_cast<int64_t>(lines90_.size());
     for (const auto& [line, digit] : lines90_)
       if (digit - '0' != n90)
-        r_.Add(Finding{line, 126, 126, "90", "número de registros 90", Severity::kErro,
-                       "A coluna 126 do registro 90 diz " + Quoted(std::string(1, digit)) +
-                           "; o arquivo tem " + std::to_string(n90) + " registro(s) 90."});
+        AddLine(line, Check::k90Column126, 126, 126, "90", "número de registros 90",
+                Severity::kErro, {n90}, Shown(std::string_view(&digit, 1)));
     const int64_t last90 = lines90_.back().first;
     if (total99_.line == 0) {
-      r_.Add(Finding{last90, 31, 125, "90", "total geral", Severity::kErro,
-                     "O registro 90 não traz o total geral (tipo 99)."});
+      AddLine(last90, Check::kNoTotal99, 31, 125, "90", "total geral", Severity::kErro);
     } else if (total99_.count != n_ && total99_.count != n_ - signatures_) {
-      r_.Add(Finding{total99_.line, total99_.column, total99_.column + 9, "90", "total geral",
-                     Severity::kErro,
-                     "Total geral (99) declarado " + std::to_string(total99_.count) +
-                         "; o arquivo tem " + std::to_string(n_ - signatures_) + " linhas."});
+      AddLine(total99_.line, Check::kTotal99, total99_.column, total99_.column + 9, "90",
+              "total geral", Severity::kErro, {total99_.count, n_ - signatures_});
     }
     std::array<int64_t, 100> declared{};
     std::array<const Declared*, 100> where{};
@@ -712,12 +756,9 @@ class SintegraValidator {
     for (size_t t = 12; t < 90; ++t) {
       if (declared[t] == counts_[t]) continue;
       const Declared* d = where[t];
-      char type[3] = {static_cast<char>('0' + t / 10), static_cast<char>('0' + t % 10), 0};
-      r_.Add(Finding{d ? d->line : last90, d ? d->column : 31, d ? d->column + 9 : 125, "90",
-                     "totalização", Severity::kErro,
-                     "O registro 90 declara " + std::to_string(declared[t]) +
-                         " registro(s) do tipo " + type + "; o arquivo tem " +
-                         std::to_string(counts_[t]) + "."});
+      AddLine(d ? d->line : last90, Check::k90TypeCount, d ? d->column : 31,
+              d ? d->column + 9 : 125, "90", "totalização", Severity::kErro,
+              {declared[t], static_cast<int64_t>(t), counts_[t]});
     }
   }
 
@@ -727,26 +768,21 @@ class SintegraValidator {
       if (notes50_[i].first != notes50_[i - 1].first) continue;
       size_t first = i - 1;
       while (first > 0 && notes50_[first - 1].first == notes50_[i].first) --first;
-      r_.Add(Finding{notes50_[i].second, 3, 126, "50", "nota", Severity::kErro,
-                     "Registro 50 repetido: mesma nota (emitente, modelo, série e número), CFOP e "
-                     "alíquota da linha " +
-                         std::to_string(notes50_[first].second) + "."});
+      AddLine(notes50_[i].second, Check::kRepeated50, 3, 126, "50", "nota", Severity::kErro,
+              {notes50_[first].second});
     }
   }
 
   void NumberingGaps() {
     for (auto& [key, notes] : own_) {
       std::sort(notes.begin(), notes.end());
-      std::string model = key.substr(0, 2), series(TrimBlanks(key.substr(2)));
+      const std::string model_series = JoinParts(
+          {std::string_view(key).substr(0, 2), TrimBlanks(std::string_view(key).substr(2))});
       for (size_t i = 1; i < notes.size(); ++i) {
         int a = notes[i - 1].number, b = notes[i].number;
         if (b <= a + 1) continue;
-        std::string missing = b == a + 2 ? "falta o número " + std::to_string(a + 1)
-                                         : "faltam os números " + std::to_string(a + 1) + " a " +
-                                               std::to_string(b - 1);
-        r_.Add(Finding{notes[i].line, 46, 51, "50", "número", Severity::kAviso,
-                       "Lacuna na numeração das notas próprias do modelo " + model + ", série " +
-                           (series.empty() ? "única" : series) + ": " + missing + "."});
+        AddLine(notes[i].line, Check::kNumberingGap, 46, 51, "50", "número", Severity::kAviso,
+                {a + 1, b - 1}, model_series);
       }
     }
   }
@@ -785,7 +821,6 @@ class SintegraValidator {
   int seen10_ = 0, seen11_ = 0;
   std::string cnpj_ie10_, uf10_;
   int period_start_ = 0, period_end_ = 0;
-  std::string period_text_;
   bool seen90_ = false;
   int64_t signatures_ = 0;
   std::vector<std::pair<int64_t, char>> lines90_;

@@ -60,29 +60,43 @@ SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& 
   for (const Finding& f : findings) {
     if (f.line > 0) book.SetInteger(row, 1, f.line);
     book.SetText(row, 2, FindingColumns(f));
-    book.SetText(row, 3, f.record);
+    book.SetText(row, 3, std::string(FindingRecord(f)));
     book.SetText(row, 4, f.field);
     book.SetText(row, 5, SeverityText(f.severity));
-    book.SetText(row, 6, f.message);
+    book.SetText(row, 6, FindingMessage(f));
     ++row;
   }
   return SaveWorkbook(book, ui);
 }
 
+const char* ValidationKindText(const ValidationReport& r) {
+  if (r.kind != ValidatedKind::kEfd) return "SINTEGRA";
+  switch (r.efd_layout) {
+    case EfdLayout::kIcmsIpi:
+      return "EFD ICMS/IPI";
+    case EfdLayout::kContribuicoes:
+      return "EFD-Contribuições";
+    case EfdLayout::kUnknown:
+      break;
+  }
+  return "EFD";
+}
+
 std::string ValidationSummary(const ValidationReport& r) {
-  return std::string("Arquivo ") + (r.kind == ValidatedKind::kEfd ? "EFD" : "SINTEGRA") + " com " +
+  return std::string("Arquivo ") + ValidationKindText(r) + " com " +
          Counted(r.lines, "linha", "linhas") + ": " + Counted(r.errors, "erro", "erros") + " e " +
          Counted(r.warnings, "aviso", "avisos") + ".";
 }
 
 std::string FindingDetail(const std::filesystem::path& file, ValidatedKind kind, const Finding& f) {
   std::string head = f.line > 0 ? "Linha " + Grouped(f.line) : std::string("Arquivo");
-  if (!f.record.empty()) head += ", registro " + f.record;
+  const std::string_view record = FindingRecord(f);
+  if (!record.empty()) head += ", registro " + std::string(record);
   if (*f.field) head += ", " + std::string(f.field);
   const std::string columns = FindingColumns(f);
   if (!columns.empty())
     head += kind == ValidatedKind::kEfd ? ", campo " + columns : ", colunas " + columns;
-  std::string text = head + ":\n" + f.message;
+  std::string text = head + ":\n" + FindingMessage(f);
   if (f.line <= 0) return text;
   LineReader reader(file);
   std::string_view line;

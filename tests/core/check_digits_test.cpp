@@ -11,15 +11,63 @@ namespace {
 
 TEST(CheckDigits, Cnpj) {
   for (const char* ok : {"11222333000181", "12345678000195", "00000000000191", "00000000000000"})
-    EXPECT_TRUE(ValidCnpj(ok)) << ok;
+    EXPECT_TRUE(IsValidCnpj(ok)) << ok;
   for (const char* bad : {"11222333000182", "12345678000190", "1234567800019", "1234567800019A"})
-    EXPECT_FALSE(ValidCnpj(bad)) << bad;
+    EXPECT_FALSE(IsValidCnpj(bad)) << bad;
+}
+
+// The alphanumeric CNPJ: the Receita Federal's published example, numbers
+// computed by the rule, and the numeric form, which stays valid. Letters are
+// refused where the field is numeric.
+TEST(CheckDigits, AlphanumericCnpj) {
+  for (const char* ok : {"12ABC34501DE35", "11222333000181", "AB0CD1EF000171", "ZZZZZZZZZZZZ62"}) {
+    EXPECT_TRUE(IsValidCnpj(ok, CnpjForm::kAlphanumeric)) << ok;
+    EXPECT_EQ(CnpjWithCheckDigits(std::string(ok).substr(0, 12)), ok);
+  }
+  EXPECT_FALSE(IsValidCnpj("12ABC34501DE35"));  // the numeric form
+  for (const char* bad :
+       {"12ABC34501DE36", "12abc34501de35", "12ABC34501DE3A", "12ABC-4501DE35", "12ABC34501DE3"})
+    EXPECT_FALSE(IsValidCnpj(bad, CnpjForm::kAlphanumeric)) << bad;
+  EXPECT_EQ(CnpjWithCheckDigits("12abc34501de"), "");
+}
+
+// The access key of an NF-e: the example of the manual, keys of the
+// sample notes, and a key with an alphanumeric CNPJ computed by the rule.
+TEST(CheckDigits, NfeKey) {
+  EXPECT_EQ(NfeKeyCheckDigit("5206043300991100250655012000000780026730161"), 5);
+  for (const char* ok : {"52060433009911002506550120000007800267301615",
+                         "35180834128745000152550010000474281920007498"})
+    EXPECT_TRUE(IsValidNfeKey(ok)) << ok;
+  const std::string alpha =
+      "352607"
+      "12ABC34501DE35"
+      "55001000000001100000001";
+  const int digit = NfeKeyCheckDigit(alpha);
+  ASSERT_GE(digit, 0);
+  EXPECT_TRUE(IsValidNfeKey(alpha + static_cast<char>('0' + digit)));
+  EXPECT_FALSE(IsValidNfeKey(alpha + static_cast<char>('0' + (digit + 1) % 10)));
+  for (const char* bad : {"52060433009911002506550120000007800267301614",
+                          "5206043300991100250655012000000780026730161",
+                          "520604330099110025065501200000078002673016155",
+                          "5206043300991100250655012000000780026730161A",
+                          "52060A33009911002506550120000007800267301615"})
+    EXPECT_FALSE(IsValidNfeKey(bad)) << bad;
+}
+
+TEST(CheckDigits, StateCodesOfTheKey) {
+  EXPECT_EQ(IbgeUfCode("SP"), 35);
+  EXPECT_EQ(IbgeUfCode("CE"), 23);
+  EXPECT_EQ(IbgeUfCode("DF"), 53);
+  EXPECT_EQ(IbgeUfCode("RO"), 11);
+  for (const char* none : {"EX", "XX", "sp", "S", "SPX", ""})
+    EXPECT_EQ(IbgeUfCode(none), -1) << none;
 }
 
 TEST(CheckDigits, Cpf) {
-  for (const char* ok : {"52998224725", "11144477735"}) EXPECT_TRUE(ValidCpf(ok)) << ok;
+  for (const char* ok : {"52998224725", "11144477735"}) EXPECT_TRUE(IsValidCpf(ok)) << ok;
   for (const char* bad : {"52998224726", "11144477734", "5299822472"})
-    EXPECT_FALSE(ValidCpf(bad)) << bad;
+    EXPECT_FALSE(IsValidCpf(bad)) << bad;
+  EXPECT_EQ(CpfWithCheckDigits("529982247"), "52998224725");
 }
 
 // A valid number per state: the number as published, and the same number

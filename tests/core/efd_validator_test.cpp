@@ -20,31 +20,14 @@ using L = std::vector<std::string>;
 
 // Blocks 0 and C of a sound ICMS/IPI file of March 2024.
 L SoundBlocks() {
-  return {
-      "|0000|017|0|01032024|31032024|EMPRESA|12345678000195||SP|110042490114|3550308|||A|1|",
-      "|0001|0|",
-      "|0150|P1|FORNECEDOR|1058|11222333000181|||3550308||RUA|1||CENTRO|",
-      "|0150|P2|CONSUMIDOR|1058||52998224725||3550308||RUA|2||CENTRO|",
-      "|0990|5|",
-      "|C001|0|",
-      "|C100|0|1|P1|55|00|1|1||01022024|01022024|100,00|0|0|0|100,00|0|0|0|0|0|0|0|0|0|0|0|0|0|",
-      "|C990|3|"};
-}
-
-// Block 9 counted here from the lines, then |9999| with the total.
-L WithBlock9(L lines) {
-  std::map<std::string, int> counts;
-  for (const auto& l : lines) counts[l.substr(1, 4)]++;
-  counts["9001"] = 1;
-  counts["9990"] = 1;
-  counts["9999"] = 1;
-  counts["9900"] = static_cast<int>(counts.size()) + 1;
-  lines.push_back("|9001|0|");
-  for (const auto& [reg, n] : counts)
-    lines.push_back("|9900|" + reg + "|" + std::to_string(n) + "|");
-  lines.push_back("|9990|" + std::to_string(counts.size() + 3) + "|");
-  lines.push_back("|9999|" + std::to_string(lines.size() + 1) + "|");
-  return lines;
+  return {"|0000|017|0|01032024|31032024|EMPRESA|12345678000195||SP|110042490114|3550308|||A|1|",
+          "|0001|0|",
+          "|0150|P1|FORNECEDOR|1058|11222333000181|||3550308||RUA|1||CENTRO|",
+          "|0150|P2|CONSUMIDOR|1058||52998224725||3550308||RUA|2||CENTRO|",
+          "|0990|5|",
+          "|C001|0|",
+          "|C100|0|1|P1|55|00|1|1||01022024|01022024|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|0|",
+          "|C990|3|"};
 }
 
 ValidationReport Validate(const L& lines, const TempDir& dir) {
@@ -58,7 +41,77 @@ TEST(EfdValidation, SoundFileHasNoFindingAndASignatureAfter9999IsNotRead) {
   lines.push_back(std::string("SBRCAAEPDR\x01\x02|not|a|line", 24));
   ValidationReport r = Validate(lines, dir);
   EXPECT_EQ(r.kind, ValidatedKind::kEfd);
+  EXPECT_EQ(r.efd_layout, EfdLayout::kIcmsIpi);
   EXPECT_EQ(r.findings.size(), 0u) << Describe(r);
+}
+
+// The layout is told by the 0000 line and each is checked by its own
+// fields: the dates, the CNPJ, the number of fields.
+struct LayoutCase {
+  const char* name;
+  const char* line0000;
+  EfdLayout layout;
+  const char* kind;
+  const char* findings;  // "line field message" of each, or ""
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
+class EfdLayoutOf0000 : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(EfdLayoutOf0000, TellsTheLayoutAndChecksItsFields) {
+  const LayoutCase& c = GetParam();
+  TempDir dir;
+  ValidationReport r = Validate(WithBlock9({c.line0000, "|0001|1|", "|0990|3|"}), dir);
+  EXPECT_EQ(r.efd_layout, c.layout) << Describe(r);
+  EXPECT_STREQ(ValidationKindText(r), c.kind);
+  std::string found;
+  for (const Finding& f : r.findings)
+    found += std::to_string(f.line) + " " + FindingColumns(f) + " " + FindingMessage(f) + "\n";
+  EXPECT_EQ(found, c.findings);
+}
+
+const LayoutCase kLayoutCases[] = {
+    {"IcmsIpi",
+     "|0000|017|0|01032024|31032024|EMPRESA|12345678000195||SP|110042490114|3550308|||A|1|",
+     EfdLayout::kIcmsIpi, "EFD ICMS/IPI", ""},
+    {"Contribuicoes", "|0000|006|0|||01032024|31032024|EMPRESA|12345678000195|SP|3550308||00|0|",
+     EfdLayout::kContribuicoes, "EFD-Contribuições", ""},
+    {"ContribuicoesWithSpecialSituation",
+     "|0000|006|1|2|12345678901234567890123456789012345678901|01032024|15032024|EMPRESA|"
+     "12345678000195|SP|3550308||00|0|",
+     EfdLayout::kContribuicoes, "EFD-Contribuições", ""},
+    {"ContribuicoesAlphanumericCnpj",
+     "|0000|006|0|||01072026|31072026|EMPRESA|12ABC34501DE35|SP|3550308||00|0|",
+     EfdLayout::kContribuicoes, "EFD-Contribuições", ""},
+    {"ContribuicoesCheckedByItsOwnFields",
+     "|0000|006|0|||01032024|31032024|EMPRESA|12345678000196|SP|3550308||00|0|",
+     EfdLayout::kContribuicoes, "EFD-Contribuições",
+     "1 9 CNPJ com dígito verificador inválido: 12345678000196.\n"},
+    {"ContribuicoesWithoutCnpj", "|0000|006|0|||01032024|31032024|EMPRESA||SP|3550308||00|0|",
+     EfdLayout::kContribuicoes, "EFD-Contribuições", "1 9 O registro 0000 não traz o CNPJ.\n"},
+    {"IcmsIpiWithADamagedDate",
+     "|0000|017|0|0103202|31032024|EMPRESA|12345678000195||SP|110042490114|3550308|||A|1|",
+     EfdLayout::kIcmsIpi, "EFD ICMS/IPI", "1 4 Data inicial inválida: '0103202' (DDMMAAAA).\n"},
+    {"ContribuicoesWithAFieldTooMany",
+     "|0000|006|0||||01032024|31032024|EMPRESA|12345678000195|SP|3550308||00|0|",
+     EfdLayout::kContribuicoes, "EFD-Contribuições",
+     "1  O registro 0000 tem 15 campos; o leiaute da EFD-Contribuições tem 14.\n"
+     "1 6 Data inicial inválida: '' (DDMMAAAA).\n"
+     "1 9 CNPJ mal formado (14 caracteres: 12 algarismos ou letras maiúsculas e 2 dígitos "
+     "verificadores): 'EMPRESA'.\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Layouts, EfdLayoutOf0000, ::testing::ValuesIn(kLayoutCases),
+                         [](const ::testing::TestParamInfo<LayoutCase>& info) {
+                           return info.param.name;
+                         });
+
+TEST(EfdValidation, AFileWithout0000HasNoLayout) {
+  TempDir dir;
+  ValidationReport r = Validate({"|0001|1|", "|0990|2|"}, dir);
+  EXPECT_EQ(r.efd_layout, EfdLayout::kUnknown);
+  EXPECT_STREQ(ValidationKindText(r), "EFD");
 }
 
 struct Case {
@@ -84,7 +137,7 @@ TEST_P(EfdCheck, GivesItsFinding) {
   EXPECT_EQ(f.line, c.line) << Describe(r);
   EXPECT_EQ(f.first_column, c.field) << Describe(r);
   EXPECT_EQ(f.severity, Severity::kErro);
-  EXPECT_NE(f.message.find(c.message_part), std::string::npos) << Describe(r);
+  EXPECT_NE(FindingMessage(f).find(c.message_part), std::string::npos) << Describe(r);
 }
 
 const Case kCases[] = {
@@ -124,12 +177,22 @@ INSTANTIATE_TEST_SUITE_P(Checks, EfdCheck, ::testing::ValuesIn(kCases),
 TEST(EfdValidation, ContribuicoesEstablishmentCnpjIsChecked) {
   TempDir dir;
   L blocks = {"|0000|006|0|||01032024|31032024|EMPRESA|12345678000195|SP|3550308||00|0|",
-              "|0001|0|", "|0140|E1|FILIAL|12345678000196|SP||3550308|||", "|0990|4|"};
+              "|0001|0|",
+              "|0140|E1|FILIAL|12345678000196|SP||3550308|||",
+              "|0990|4|",
+              "|C001|0|",
+              "|C010|12345678000196|2|",
+              "|C010|12ABC34501DE35|2|",
+              "|C990|4|"};
   ValidationReport r = Validate(WithBlock9(blocks), dir);
-  ASSERT_EQ(r.findings.size(), 1u) << Describe(r);
+  EXPECT_EQ(r.efd_layout, EfdLayout::kContribuicoes);
+  ASSERT_EQ(r.findings.size(), 2u) << Describe(r);
   EXPECT_EQ(r.findings[0].line, 3);
-  EXPECT_EQ(r.findings[0].record, "0140");
+  EXPECT_EQ(FindingRecord(r.findings[0]), "0140");
   EXPECT_EQ(r.findings[0].first_column, 4);
+  EXPECT_EQ(r.findings[1].line, 6);
+  EXPECT_EQ(FindingRecord(r.findings[1]), "C010");
+  EXPECT_EQ(r.findings[1].first_column, 2);
 }
 
 TEST(EfdValidation, RealSamples) {
@@ -137,8 +200,7 @@ TEST(EfdValidation, RealSamples) {
   if (!fs::exists(sped)) GTEST_SKIP() << "sample files not present";
   RecordingUserInterface ui;
   // A signed real file is sound; its signature after |9999| is not read.
-  for (const char* name : {"icmsipi_nfephp-sped-efd_Arquivoexemplo.TXT",
-                           "contrib_efdpiscofins_mais_de_um_estabelecimento.txt",
+  for (const char* name : {"contrib_efdpiscofins_mais_de_um_estabelecimento.txt",
                            "contrib_jair-eng_sped_original.txt"}) {
     ValidationReport r = ValidateFile(sped / name, ui);
     EXPECT_EQ(r.findings.size(), 0u) << name << "\n" << Describe(r);

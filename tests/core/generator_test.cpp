@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/sintegra_generator.h"
+#include "validate/check_digits.h"
 
 namespace {
 

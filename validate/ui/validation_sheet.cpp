@@ -7,6 +7,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace fiscora::qt {
 
@@ -45,14 +48,16 @@ QVariant FindingsModel::data(const QModelIndex& index, int role) const {
       return f.line > 0 ? QVariant(static_cast<qlonglong>(f.line)) : QVariant(QString());
     case kColumns:
       return Text(FindingColumns(f));
-    case kRecord:
-      return Text(f.record);
+    case kRecord: {
+      const std::string_view record = FindingRecord(f);
+      return QString::fromUtf8(record.data(), static_cast<qsizetype>(record.size()));
+    }
     case kField:
       return QString::fromUtf8(f.field);
     case kSeverity:
       return QString::fromLatin1(SeverityText(f.severity));
     case kMessage:
-      return Text(f.message);
+      return Text(FindingMessage(f));
   }
   return {};
 }
@@ -65,28 +70,40 @@ QVariant FindingsModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 void FindingsModel::sort(int column, Qt::SortOrder order) {
-  auto key = [column](const Finding& a, const Finding& b) {
+  // The messages are built once for their ordering, not at each comparison.
+  std::vector<std::string> messages;
+  if (column == kMessage) {
+    messages.reserve(findings_.size());
+    for (const Finding& f : findings_) messages.push_back(FindingMessage(f));
+  }
+  std::vector<size_t> rows(findings_.size());
+  for (size_t i = 0; i < rows.size(); ++i) rows[i] = i;
+  auto key = [&](size_t i, size_t j) {
+    const Finding &a = findings_[i], &b = findings_[j];
     switch (column) {
       case kColumns:
         return a.first_column < b.first_column;
       case kRecord:
-        return a.record < b.record;
+        return FindingRecord(a) < FindingRecord(b);
       case kField:
         return std::string_view(a.field) < std::string_view(b.field);
       case kSeverity:
         return a.severity < b.severity;
       case kMessage:
-        return a.message < b.message;
+        return messages[i] < messages[j];
       default:
         return a.line < b.line;
     }
   };
-  beginResetModel();
   if (order == Qt::AscendingOrder)
-    std::stable_sort(findings_.begin(), findings_.end(), key);
+    std::stable_sort(rows.begin(), rows.end(), key);
   else
-    std::stable_sort(findings_.begin(), findings_.end(),
-                     [&key](const Finding& a, const Finding& b) { return key(b, a); });
+    std::stable_sort(rows.begin(), rows.end(), [&key](size_t i, size_t j) { return key(j, i); });
+  std::vector<Finding> sorted;
+  sorted.reserve(findings_.size());
+  for (size_t i : rows) sorted.push_back(std::move(findings_[i]));
+  beginResetModel();
+  findings_ = std::move(sorted);
   endResetModel();
 }
 
