@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 
 #include "audit/audit_sheet.h"
@@ -64,9 +65,8 @@ void ChooseFile(CliContext& c) {
 }
 
 int Tables(CliContext& c) {
-  JsonWriter w;
-  WriteCatalogue(w, c.s.dtm);
-  c.extras.top.emplace_back("catalogue", w.str());
+  c.extras.top.emplace_back("catalogue",
+                            [&dtm = c.s.dtm](JsonWriter& w) { WriteCatalogue(w, dtm); });
   return 0;
 }
 
@@ -105,60 +105,45 @@ int TipoArquivo(CliContext& c) {
   return 0;
 }
 
-// A JSON string of text, escaping only what must be: runs of plain
-// characters are copied whole (a file with many findings prints fast).
-void AppendJsonString(std::string& out, std::string_view text) {
-  out += '"';
-  size_t run = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x20 && c != '"' && c != '\\') continue;
-    out.append(text, run, i - run);
-    run = i + 1;
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else {
-      static const char kHex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  out.append(text, run);
-  out += '"';
-}
-
 // The structural validation: the findings in "tables", the counts in
 // "state"; exit 0 without errors, 3 with errors.
 int Validar(CliContext& c) {
   const std::string& file = c.args.positionals.at(0);
-  ValidationReport report = ValidateFile(PathFromUtf8(file), c.ui);
-  std::string json = "[";
-  json.reserve(report.findings.size() * 200);
-  for (const Finding& f : report.findings) {
-    if (json.size() > 1) json += ',';
-    json += "{\"line\":" + std::to_string(f.line) + ",\"columns\":";
-    AppendJsonString(json, FindingColumns(f));
-    json += ",\"record\":";
-    AppendJsonString(json, FindingRecord(f));
-    json += ",\"field\":";
-    AppendJsonString(json, f.field);
-    json += ",\"severity\":";
-    AppendJsonString(json, SeverityText(f.severity));
-    json += ",\"message\":";
-    AppendJsonString(json, FindingMessage(f));
-    json += '}';
-  }
-  json += ']';
-  report.findings = {};
-  c.extras.tables.emplace_back("findings", std::move(json));
+  auto report = std::make_shared<const ValidationReport>(ValidateFile(PathFromUtf8(file), c.ui));
+  // The findings are kept as the validation left them and written one by one.
+  c.extras.tables.emplace_back("findings", [report](JsonWriter& w) {
+    const JsonKey line("line"), columns("columns"), record("record"), field("field"),
+        severity("severity"), message("message");
+    std::string text;
+    w.BeginArray();
+    for (const Finding& f : report->findings) {
+      w.BeginObject();
+      w.Key(line);
+      w.Int(f.line);
+      w.Key(columns);
+      w.String(FindingColumns(f));
+      w.Key(record);
+      w.String(FindingRecord(f));
+      w.Key(field);
+      w.String(f.field);
+      w.Key(severity);
+      w.String(SeverityText(f.severity));
+      w.Key(message);
+      text.clear();
+      AppendFindingMessage(text, f);
+      w.String(text);
+      w.EndObject();
+    }
+    w.EndArray();
+  });
+  const bool efd = report->kind == ValidatedKind::kEfd;
   c.extras.state.emplace_back("validation_kind",
-                              report.kind == ValidatedKind::kEfd ? "\"EFD\"" : "\"SINTEGRA\"");
-  c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
-  c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
-  c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));
-  return report.errors > 0 ? 3 : 0;
+                              [efd](JsonWriter& w) { w.String(efd ? "EFD" : "SINTEGRA"); });
+  for (auto [key, value] : {std::pair<const char*, int64_t>{"validation_lines", report->lines},
+                            {"validation_errors", report->errors},
+                            {"validation_warnings", report->warnings}})
+    c.extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
+  return report->errors > 0 ? 3 : 0;
 }
 
 void AddLabels(CliContext& c, const std::vector<std::pair<std::string, std::string>>& labels) {
@@ -187,11 +172,10 @@ int ResumoNota(CliContext& c) {
   if (!note) return 0;
   DumpFirst(c, {"cds_resumo_50"});
   AddLabels(c, NoteSummaryLabels(*note, c.s.dtm.cds_resumo_50.RecordCount()));
-  ClientTable rates(RateSummaryDef());
-  FillRateSummary(c.s.dtm.cds_resumo_50, rates);
-  JsonWriter w;
-  WriteTableRows(w, rates);
-  c.extras.tables.emplace_back(rates.name(), w.str());
+  auto rates = std::make_shared<ClientTable>(RateSummaryDef());
+  FillRateSummary(c.s.dtm.cds_resumo_50, *rates);
+  c.extras.tables.emplace_back(rates->name(),
+                               [rates](JsonWriter& w) { WriteTableRows(w, *rates); });
   return 0;
 }
 
@@ -254,11 +238,9 @@ int Aliquotas(CliContext& c) {
   sbtnverificarClick(c.s);
   bbtn_analisarClick(c.s);
   // The sums of the four records shown beside the grids.
-  for (const char* name : {"cds_60a", "cds_60d", "cds_60i", "cds_60r"}) {
-    JsonWriter w;
-    WriteAggregates(w, *c.s.dtm.Find(name));
-    c.extras.aggregates.emplace_back(name, w.str());
-  }
+  for (const char* name : {"cds_60a", "cds_60d", "cds_60i", "cds_60r"})
+    c.extras.aggregates.emplace_back(
+        name, [&table = *c.s.dtm.Find(name)](JsonWriter& w) { WriteAggregates(w, table); });
   if (choice) {
     SaveAs(c, c.args.Option("--planilha"));
     btn1Click(c.s, choice);
@@ -286,14 +268,12 @@ int SpedMesclar(CliContext& c) {
   c.ui.folder = folder;
   btn_mesclarClick(s);
 
-  JsonWriter w;
-  w.BeginArray();
-  for (const std::string& entry : s.sped_merge.lstAdicionados) w.String(entry);
-  w.EndArray();
-  c.extras.state.emplace_back("empresas", w.str());
-  JsonWriter save;
-  save.String(s.sped_merge.edt_save);
-  c.extras.state.emplace_back("edt_save", save.str());
+  c.extras.state.emplace_back("empresas", [&s](JsonWriter& w) {
+    w.BeginArray();
+    for (const std::string& entry : s.sped_merge.lstAdicionados) w.String(entry);
+    w.EndArray();
+  });
+  c.extras.state.emplace_back("edt_save", [&s](JsonWriter& w) { w.String(s.sped_merge.edt_save); });
   c.extras.labels.emplace_back("lblStatus", s.sped_merge.lblStatus);
   return 0;
 }
@@ -305,7 +285,7 @@ int SpedNotas(CliContext& c) {
   DumpFirst(c, {"cds_nf_sped", "cds_mov_ecf_sped", "cds_difal", "cds_totalizador_icms"});
   CheckEfdInput(PathFromUtf8(c.args.positionals.at(0)));
   bool c481 = AnalyseSpedFile(c.s, PathFromUtf8(c.args.positionals.at(0)));
-  c.extras.state.emplace_back("c481", c481 ? "true" : "false");
+  c.extras.state.emplace_back("c481", [c481](JsonWriter& w) { w.Bool(c481); });
   if (c.args.Has("--planilha-notas")) {
     c.ui.save_file = c.args.Option("--planilha-notas");
     SaveSpedNotesSheet(c.s);

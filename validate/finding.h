@@ -36,6 +36,8 @@ inline std::string FindingColumns(const Finding& f) {
 // that the storage behind a finding may stay compact.
 inline std::string_view FindingRecord(const Finding& f) { return f.record; }
 inline std::string FindingMessage(const Finding& f) { return f.message; }
+// The message text appended to out (a writer that reuses one string).
+inline void AppendFindingMessage(std::string& out, const Finding& f) { out += f.message; }
 
 enum class ValidatedKind { kUnknown, kSintegra, kEfd };
 
