@@ -224,7 +224,8 @@ TEST(CliOutput, ExampleFileEveryCommand) {
 }
 
 // Generated files: a month of a shop with rate differences and spread
-// prices, and an EFD ICMS/IPI file with C481 lines.
+// prices, one full of problems (records out of order), and an EFD ICMS/IPI
+// file with C481 lines.
 TEST(CliOutput, GeneratedFiles) {
   Manifest manifest("generated");
   TempDir dir;
@@ -234,6 +235,9 @@ TEST(CliOutput, GeneratedFiles) {
   const fs::path sintegra = dir.path() / "gerado.txt";
   GenerateSintegra(sintegra, 4000, 23, options);
   CheckAll(manifest, sintegra, SintegraRuns(sintegra));
+  const fs::path heavy = dir.path() / "problemas.txt";
+  GenerateSintegra(heavy, 6000, 29, ProblemHeavyOptions());
+  CheckAll(manifest, heavy, SintegraRuns(heavy));
   SpedGeneratorOptions sped_options;
   sped_options.c481 = true;
   const fs::path sped = dir.path() / "gerado_sped.txt";
