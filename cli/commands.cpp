@@ -73,8 +73,7 @@ int Tables(CliContext& c) {
 int Carregar(CliContext& c) {
   ChooseFile(c);
   const std::string& file = c.args.positionals.at(0);
-  CheckSintegraInput(file);
-  c.s.sintegra.expected_lines = CountLines(c.s, file);
+  c.s.sintegra.expected_lines = static_cast<int>(CheckSintegraInput(file));
   LoadSintegraFile(c.s, file, LoadMode::Normal);
   return 0;
 }
