@@ -222,7 +222,9 @@ BatchRow ProcessInput(const std::string& file, const fs::path& output,
     }
   }
 
-  JsonWriter tasks_json;
+  std::string tasks_text;
+  StringSink tasks_sink(tasks_text);
+  JsonWriter tasks_json(tasks_sink);
   tasks_json.BeginObject();
   if (row.status.empty()) {
     row.kind = std::string(BatchKindText(input.kind));
@@ -283,9 +285,12 @@ BatchRow ProcessInput(const std::string& file, const fs::path& output,
     row.status = failed ? "falhou" : errors ? "com erros" : "ok";
   }
   tasks_json.EndObject();
+  tasks_json.Flush();
   row.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-  JsonWriter w;
+  std::string text;
+  StringSink sink(text);
+  JsonWriter w(sink);
   w.BeginObject();
   w.Key("file");
   w.String(file);
@@ -296,10 +301,11 @@ BatchRow ProcessInput(const std::string& file, const fs::path& output,
   w.Key("summary");
   WriteRow(w, row);
   w.Key("tasks");
-  w.Raw(tasks_json.str());
+  w.Raw(tasks_text);
   w.EndObject();
+  w.Flush();
   AtomicFile out(result);
-  out.Write(w.str());
+  out.Write(text);
   out.Write("\n");
   out.Commit();
   // What the next run reads back, so that a resumed row is the same row.
@@ -356,9 +362,7 @@ TaskRun RunTaskOnFile(const std::string& command, const std::string& file) {
 }
 
 std::string BatchRowJson(const BatchRow& row) {
-  JsonWriter w;
-  WriteRow(w, row);
-  return w.str();
+  return JsonText([&](JsonWriter& w) { WriteRow(w, row); });
 }
 
 BatchOutcome RunBatch(const BatchOptions& options) {
@@ -602,10 +606,9 @@ int Lote(CliContext& c) {
                             {"batch_ignored", outcome.ignored},
                             {"batch_failed", outcome.failed},
                             {"batch_with_errors", outcome.with_errors}})
-    c.extras.state.emplace_back(key, std::to_string(value));
-  JsonWriter folder;
-  folder.String(options.output);
-  c.extras.state.emplace_back("batch_output", folder.str());
+    c.extras.state.emplace_back(key, [value = value](JsonWriter& w) { w.Int(value); });
+  c.extras.state.emplace_back("batch_output",
+                              [folder = options.output](JsonWriter& w) { w.String(folder); });
   return outcome.failed + outcome.with_errors > 0 ? 3 : 0;
 }
 
@@ -629,10 +632,9 @@ int LoteJuntar(CliContext& c) {
   std::error_code ec;
   fs::create_directories(out, ec);
   std::vector<BatchRow> rows = WriteBatchSummary(results, out);
-  c.extras.state.emplace_back("batch_inputs", std::to_string(rows.size()));
-  JsonWriter folder;
-  folder.String(output);
-  c.extras.state.emplace_back("batch_output", folder.str());
+  c.extras.state.emplace_back("batch_inputs",
+                              [n = static_cast<int64_t>(rows.size())](JsonWriter& w) { w.Int(n); });
+  c.extras.state.emplace_back("batch_output", [output](JsonWriter& w) { w.String(output); });
   return 0;
 }
 

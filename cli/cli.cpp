@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "data/atomic_file.h"
 #include "data/catalogue.h"
+#include "data/json.h"
 #include "sintegra/input_check.h"
 #include "sintegra/layout.h"
 #include "sped/fields.h"
@@ -134,6 +135,12 @@ std::vector<fs::path> CurrentRunFolders() {
 
 int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
            ReportPrinter* printer) {
+  StreamSink sink(out);
+  return RunCli(argv, sink, err, printer);
+}
+
+int RunCli(const std::vector<std::string>& argv, OutputSink& out, std::ostream& err,
+           ReportPrinter* printer) {
   CliArgs args;
   EnvelopeOptions dump;
   auto usage_error = [&](const std::string& what) {
@@ -159,7 +166,7 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
   for (size_t i = 0; i < argv.size(); ++i) {
     const std::string& a = argv[i];
     if (a == "--help" || a == "-h") {
-      out << Usage();
+      out.Write(Usage());
       return 0;
     }
     if (a.rfind("--", 0) == 0) {
@@ -220,7 +227,10 @@ int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream
     EnvelopeExtras extras;
     CliContext context{s, ui, args, dump, extras, err, printer};
     int code = command->run(context);
-    out << BuildEnvelope(s, ui.messages, dump, extras) << "\n";
+    JsonWriter w(out);
+    WriteEnvelope(w, s, ui.messages, dump, extras);
+    w.Flush();
+    out.Write("\n");
     return code;
   } catch (const InputRefusal& e) {
     err << "fiscora-cli: " << e.file() << ":" << e.line() << ": " << e.reason() << "\n";

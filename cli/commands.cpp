@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 
 #include "audit/audit_sheet.h"
@@ -68,17 +69,15 @@ void ChooseFile(CliContext& c) {
 }
 
 int Tables(CliContext& c) {
-  JsonWriter w;
-  WriteCatalogue(w, c.s.dtm);
-  c.extras.top.emplace_back("catalogue", w.str());
+  c.extras.top.emplace_back("catalogue",
+                            [&dtm = c.s.dtm](JsonWriter& w) { WriteCatalogue(w, dtm); });
   return 0;
 }
 
 int Carregar(CliContext& c) {
   ChooseFile(c);
   const std::string& file = c.args.positionals.at(0);
-  CheckSintegraInput(file);
-  c.s.sintegra.expected_lines = CountLines(c.s, file);
+  c.s.sintegra.expected_lines = static_cast<int>(CheckSintegraInput(file));
   LoadSintegraFile(c.s, file, LoadMode::Normal);
   return 0;
 }
@@ -109,60 +108,44 @@ int TipoArquivo(CliContext& c) {
   return 0;
 }
 
-// A JSON string of text, escaping only what must be: runs of plain
-// characters are copied whole (a file with many findings prints fast).
-void AppendJsonString(std::string& out, std::string_view text) {
-  out += '"';
-  size_t run = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x20 && c != '"' && c != '\\') continue;
-    out.append(text, run, i - run);
-    run = i + 1;
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else {
-      static const char kHex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  out.append(text, run);
-  out += '"';
-}
-
 // The structural validation: the findings in "tables", the counts in
 // "state"; exit 0 without errors, 3 with errors.
 int Validar(CliContext& c) {
   const std::string& file = c.args.positionals.at(0);
-  ValidationReport report = ValidateFile(PathFromUtf8(file), c.ui);
-  std::string json = "[";
-  json.reserve(report.findings.size() * 200);
-  for (const Finding& f : report.findings) {
-    if (json.size() > 1) json += ',';
-    json += "{\"line\":" + std::to_string(f.line) + ",\"columns\":";
-    AppendJsonString(json, FindingColumns(f));
-    json += ",\"record\":";
-    AppendJsonString(json, FindingRecord(f));
-    json += ",\"field\":";
-    AppendJsonString(json, f.field);
-    json += ",\"severity\":";
-    AppendJsonString(json, SeverityText(f.severity));
-    json += ",\"message\":";
-    AppendJsonString(json, FindingMessage(f));
-    json += '}';
-  }
-  json += ']';
-  report.findings = {};
-  c.extras.tables.emplace_back("findings", std::move(json));
-  c.extras.state.emplace_back("validation_kind",
-                              std::string("\"") + ValidationKindText(report) + "\"");
-  c.extras.state.emplace_back("validation_lines", std::to_string(report.lines));
-  c.extras.state.emplace_back("validation_errors", std::to_string(report.errors));
-  c.extras.state.emplace_back("validation_warnings", std::to_string(report.warnings));
-  return report.errors > 0 ? 3 : 0;
+  auto report = std::make_shared<const ValidationReport>(ValidateFile(PathFromUtf8(file), c.ui));
+  // The findings are kept as the validation left them and written one by one.
+  c.extras.tables.emplace_back("findings", [report](JsonWriter& w) {
+    const JsonKey line("line"), columns("columns"), record("record"), field("field"),
+        severity("severity"), message("message");
+    std::string text;
+    w.BeginArray();
+    for (const Finding& f : report->findings) {
+      w.BeginObject();
+      w.Key(line);
+      w.Int(f.line);
+      w.Key(columns);
+      w.String(FindingColumns(f));
+      w.Key(record);
+      w.String(FindingRecord(f));
+      w.Key(field);
+      w.String(f.field);
+      w.Key(severity);
+      w.String(SeverityText(f.severity));
+      w.Key(message);
+      text.clear();
+      AppendFindingMessage(text, f);
+      w.String(text);
+      w.EndObject();
+    }
+    w.EndArray();
+  });
+  c.extras.state.emplace_back("validation_kind", [kind = std::string(ValidationKindText(*report))](
+                                                     JsonWriter& w) { w.String(kind); });
+  for (auto [key, value] : {std::pair<const char*, int64_t>{"validation_lines", report->lines},
+                            {"validation_errors", report->errors},
+                            {"validation_warnings", report->warnings}})
+    c.extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
+  return report->errors > 0 ? 3 : 0;
 }
 
 void AddLabels(CliContext& c, const std::vector<std::pair<std::string, std::string>>& labels) {
@@ -191,11 +174,10 @@ int ResumoNota(CliContext& c) {
   if (!note) return 0;
   DumpFirst(c, {"cds_resumo_50"});
   AddLabels(c, NoteSummaryLabels(*note, c.s.dtm.cds_resumo_50.RecordCount()));
-  ClientTable rates(RateSummaryDef());
-  FillRateSummary(c.s.dtm.cds_resumo_50, rates);
-  JsonWriter w;
-  WriteTableRows(w, rates);
-  c.extras.tables.emplace_back(rates.name(), w.str());
+  auto rates = std::make_shared<ClientTable>(RateSummaryDef());
+  FillRateSummary(c.s.dtm.cds_resumo_50, *rates);
+  c.extras.tables.emplace_back(rates->name(),
+                               [rates](JsonWriter& w) { WriteTableRows(w, *rates); });
   return 0;
 }
 
@@ -258,11 +240,9 @@ int Aliquotas(CliContext& c) {
   sbtnverificarClick(c.s);
   bbtn_analisarClick(c.s);
   // The sums of the four records shown beside the grids.
-  for (const char* name : {"cds_60a", "cds_60d", "cds_60i", "cds_60r"}) {
-    JsonWriter w;
-    WriteAggregates(w, *c.s.dtm.Find(name));
-    c.extras.aggregates.emplace_back(name, w.str());
-  }
+  for (const char* name : {"cds_60a", "cds_60d", "cds_60i", "cds_60r"})
+    c.extras.aggregates.emplace_back(
+        name, [&table = *c.s.dtm.Find(name)](JsonWriter& w) { WriteAggregates(w, table); });
   if (choice) {
     SaveAs(c, c.args.Option("--planilha"));
     btn1Click(c.s, choice);
@@ -290,14 +270,12 @@ int SpedMesclar(CliContext& c) {
   c.ui.folder = folder;
   btn_mesclarClick(s);
 
-  JsonWriter w;
-  w.BeginArray();
-  for (const std::string& entry : s.sped_merge.lstAdicionados) w.String(entry);
-  w.EndArray();
-  c.extras.state.emplace_back("empresas", w.str());
-  JsonWriter save;
-  save.String(s.sped_merge.edt_save);
-  c.extras.state.emplace_back("edt_save", save.str());
+  c.extras.state.emplace_back("empresas", [&s](JsonWriter& w) {
+    w.BeginArray();
+    for (const std::string& entry : s.sped_merge.lstAdicionados) w.String(entry);
+    w.EndArray();
+  });
+  c.extras.state.emplace_back("edt_save", [&s](JsonWriter& w) { w.String(s.sped_merge.edt_save); });
   c.extras.labels.emplace_back("lblStatus", s.sped_merge.lblStatus);
   return 0;
 }
@@ -309,7 +287,7 @@ int SpedNotas(CliContext& c) {
   DumpFirst(c, {"cds_nf_sped", "cds_mov_ecf_sped", "cds_difal", "cds_totalizador_icms"});
   CheckEfdInput(PathFromUtf8(c.args.positionals.at(0)));
   bool c481 = AnalyseSpedFile(c.s, PathFromUtf8(c.args.positionals.at(0)));
-  c.extras.state.emplace_back("c481", c481 ? "true" : "false");
+  c.extras.state.emplace_back("c481", [c481](JsonWriter& w) { w.Bool(c481); });
   if (c.args.Has("--planilha-notas")) {
     c.ui.save_file = c.args.Option("--planilha-notas");
     SaveSpedNotesSheet(c.s);
@@ -413,101 +391,104 @@ int ConciliarXml(CliContext& c) {
     }
     options.tolerance = *tolerance;
   }
-  const Reconciliation r = RunXmlReconciliation(xml, efd.empty() ? sintegra : efd, options);
+  auto result = std::make_shared<const Reconciliation>(
+      RunXmlReconciliation(xml, efd.empty() ? sintegra : efd, options));
+  const Reconciliation& r = *result;
 
-  const auto& columns = ReconColumns();
-  JsonWriter rows;
-  rows.BeginArray();
-  for (const ReconRow& row : r.rows) {
-    const std::vector<ReconCell> cells = ReconRowCells(r, row);
-    rows.BeginObject();
-    for (size_t i = 0; i < cells.size(); ++i) {
-      rows.Key(columns[i].key);
-      const ReconCell& cell = cells[i];
-      switch (cell.kind) {
-        case ReconCell::Kind::kNull:
-          rows.Null();
-          break;
-        case ReconCell::Kind::kText:
-          rows.String(cell.text);
-          break;
-        case ReconCell::Kind::kInteger:
-          rows.Int(cell.integer);
-          break;
-        case ReconCell::Kind::kMoney:
-          rows.String(cell.money.ToFixed4());
-          break;
+  c.extras.tables.emplace_back("conciliacao", [result](JsonWriter& w) {
+    const auto& columns = ReconColumns();
+    w.BeginArray();
+    for (const ReconRow& row : result->rows) {
+      const std::vector<ReconCell> cells = ReconRowCells(*result, row);
+      w.BeginObject();
+      for (size_t i = 0; i < cells.size(); ++i) {
+        w.Key(columns[i].key);
+        const ReconCell& cell = cells[i];
+        switch (cell.kind) {
+          case ReconCell::Kind::kNull:
+            w.Null();
+            break;
+          case ReconCell::Kind::kText:
+            w.String(cell.text);
+            break;
+          case ReconCell::Kind::kInteger:
+            w.Int(cell.integer);
+            break;
+          case ReconCell::Kind::kMoney:
+            w.MoneyString(cell.money);
+            break;
+        }
       }
+      w.EndObject();
     }
-    rows.EndObject();
-  }
-  rows.EndArray();
-  c.extras.tables.emplace_back("conciliacao", rows.str());
+    w.EndArray();
+  });
 
-  JsonWriter summary;
-  summary.BeginArray();
-  for (const ReconSummaryLine& l : ReconSummary(r)) {
-    summary.BeginObject();
-    summary.Key("grupo");
-    summary.String(l.group);
-    summary.Key("item");
-    summary.String(l.item);
-    summary.Key("notas");
-    if (l.text.empty())
-      summary.Int(l.notes);
-    else
-      summary.Null();
-    summary.Key("valor");
-    if (l.value)
-      summary.String(l.value->ToFixed4());
-    else
-      summary.Null();
-    summary.Key("texto");
-    summary.String(l.text);
-    summary.EndObject();
-  }
-  summary.EndArray();
-  c.extras.tables.emplace_back("resumo", summary.str());
+  c.extras.tables.emplace_back("resumo", [result](JsonWriter& w) {
+    w.BeginArray();
+    for (const ReconSummaryLine& l : ReconSummary(*result)) {
+      w.BeginObject();
+      w.Key("grupo");
+      w.String(l.group);
+      w.Key("item");
+      w.String(l.item);
+      w.Key("notas");
+      if (l.text.empty())
+        w.Int(l.notes);
+      else
+        w.Null();
+      w.Key("valor");
+      if (l.value)
+        w.MoneyString(*l.value);
+      else
+        w.Null();
+      w.Key("texto");
+      w.String(l.text);
+      w.EndObject();
+    }
+    w.EndArray();
+  });
 
-  JsonWriter ignored;
-  ignored.BeginArray();
-  for (const NfeIgnored& i : r.xml.ignored) {
-    ignored.BeginObject();
-    ignored.Key("arquivo");
-    ignored.String(i.file);
-    ignored.Key("motivo");
-    ignored.String(i.reason);
-    ignored.EndObject();
-  }
-  ignored.EndArray();
-  c.extras.tables.emplace_back("documentos_ignorados", ignored.str());
+  c.extras.tables.emplace_back("documentos_ignorados", [result](JsonWriter& w) {
+    w.BeginArray();
+    for (const NfeIgnored& i : result->xml.ignored) {
+      w.BeginObject();
+      w.Key("arquivo");
+      w.String(i.file);
+      w.Key("motivo");
+      w.String(i.reason);
+      w.EndObject();
+    }
+    w.EndArray();
+  });
 
-  JsonWriter est;
-  est.BeginObject();
-  est.Key("cnpj");
-  est.String(r.books.establishment.cnpj);
-  est.Key("uf");
-  est.String(r.books.establishment.uf);
-  est.Key("nome");
-  est.String(r.books.establishment.name);
-  est.EndObject();
-  c.extras.state.emplace_back("estabelecimento", est.str());
-  JsonWriter results;
-  results.BeginObject();
-  for (ReconSeverity s :
-       {ReconSeverity::kError, ReconSeverity::kWarning, ReconSeverity::kInfo, ReconSeverity::kOk}) {
-    results.Key(s == ReconSeverity::kInfo ? "informacao" : ReconSeverityText(s));
-    results.Int(r.by_result[static_cast<size_t>(s)].notes);
-  }
-  results.EndObject();
-  c.extras.state.emplace_back("resultados", results.str());
-  c.extras.state.emplace_back("arquivos_xml", std::to_string(r.xml.files));
-  c.extras.state.emplace_back("notas_xml", std::to_string(r.xml.notes.size()));
-  c.extras.state.emplace_back("notas_casadas", std::to_string(r.matched));
-  c.extras.state.emplace_back("documentos_ignorados", std::to_string(r.xml.ignored.size()));
-  JsonWriter tolerance;
-  tolerance.String(r.tolerance.ToFixed4());
-  c.extras.state.emplace_back("tolerancia", tolerance.str());
+  c.extras.state.emplace_back("estabelecimento", [result](JsonWriter& w) {
+    const auto& e = result->books.establishment;
+    w.BeginObject();
+    w.Key("cnpj");
+    w.String(e.cnpj);
+    w.Key("uf");
+    w.String(e.uf);
+    w.Key("nome");
+    w.String(e.name);
+    w.EndObject();
+  });
+  c.extras.state.emplace_back("resultados", [result](JsonWriter& w) {
+    w.BeginObject();
+    for (ReconSeverity s : {ReconSeverity::kError, ReconSeverity::kWarning, ReconSeverity::kInfo,
+                            ReconSeverity::kOk}) {
+      w.Key(s == ReconSeverity::kInfo ? "informacao" : ReconSeverityText(s));
+      w.Int(result->by_result[static_cast<size_t>(s)].notes);
+    }
+    w.EndObject();
+  });
+  for (auto [key, value] : {std::pair<const char*, int64_t>{"arquivos_xml", r.xml.files},
+                            {"notas_xml", static_cast<int64_t>(r.xml.notes.size())},
+                            {"notas_casadas", r.matched},
+                            {"documentos_ignorados", static_cast<int64_t>(r.xml.ignored.size())}})
+    c.extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
+  c.extras.state.emplace_back("tolerancia",
+                              [result](JsonWriter& w) { w.MoneyString(result->tolerance); });
 
   if (c.args.Has("--planilha")) {
     SaveAs(c, c.args.Option("--planilha"));

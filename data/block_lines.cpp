@@ -31,6 +31,12 @@ BlockLineReader::BlockLineReader(const std::filesystem::path& path, size_t block
     : path_(path), block_size_(std::max<size_t>(block_size, 1)), bom_(bom) {
   in_.open(path, std::ios::binary);
   if (!in_) throw FileError("Não foi possível abrir o arquivo " + path.string());
+  // A small file (the working files of a load) needs no large buffer: one
+  // block of its size, at least 64 KiB.
+  std::error_code ec;
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  if (!ec && size < block_size_)
+    block_size_ = std::min(block_size_, std::max<size_t>(static_cast<size_t>(size) + 1, 64 << 10));
   buf_.resize(std::max(block_size_, kBom.size()));
 }
 

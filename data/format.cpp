@@ -1,5 +1,6 @@
 #include "data/format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -216,10 +217,13 @@ std::string FormatNumber(Money value, int precision, int decimals) {
 }
 
 std::string DoubleToJson(double value) {
-  if (!std::isfinite(value)) return "null";
-  char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, value);
-  return std::string(buf, res.ptr);
+  char text[kDoubleJsonSize];
+  return std::string(text, DoubleToJson(value, text));
+}
+
+char* DoubleToJson(double value, char* out) {
+  if (!std::isfinite(value)) return std::copy_n("null", 4, out);
+  return std::to_chars(out, out + kDoubleJsonSize, value).ptr;
 }
 
 }  // namespace fiscora

@@ -6,6 +6,7 @@
 // decimal form (0.285 is 0,285, not 0,28499999...).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -34,7 +35,11 @@ std::string FormatGeneral(Money value);
 std::string FormatNumber(double value, int precision = 10, int decimals = 2);
 std::string FormatNumber(Money value, int precision = 10, int decimals = 2);
 
-// Shortest text that reads back to the same double, with a dot (JSON).
+// Shortest text that reads back to the same double, with a dot (JSON);
+// "null" when the value is not finite.
 std::string DoubleToJson(double value);
+// The same text written at out (at most kDoubleJsonSize bytes); returns its end.
+inline constexpr size_t kDoubleJsonSize = 32;
+char* DoubleToJson(double value, char* out);
 
 }  // namespace fiscora

@@ -1,58 +1,132 @@
 #include "data/json.h"
 
-#include <cstdio>
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
 
 #include "data/format.h"
 
 namespace fiscora {
 
-std::string JsonEscape(std::string_view s) {
-  std::string out;
-  out.reserve(s.size() + 2);
+namespace {
+
+// Which bytes a JSON string cannot hold as they are.
+constexpr std::array<bool, 256> kMustEscape = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0; c < 0x20; ++c) t[static_cast<size_t>(c)] = true;
+  t['"'] = t['\\'] = true;
+  return t;
+}();
+
+// The escape of one such byte; returns its end.
+char* Escape(unsigned char c, char* out) {
+  *out++ = '\\';
+  switch (c) {
+    case '"':
+    case '\\':
+      *out++ = static_cast<char>(c);
+      return out;
+    case '\n':
+      *out++ = 'n';
+      return out;
+    case '\r':
+      *out++ = 'r';
+      return out;
+    case '\t':
+      *out++ = 't';
+      return out;
+    default: {
+      static const char kHex[] = "0123456789abcdef";
+      std::memcpy(out, "u00", 3);
+      out[3] = kHex[c >> 4];
+      out[4] = kHex[c & 15];
+      return out + 5;
+    }
+  }
+}
+
+// Escapes s into a string (the keys written once).
+void AppendEscaped(std::string& out, std::string_view s) {
   out += '"';
   for (char ch : s) {
     unsigned char c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += ch;
-        }
+    if (!kMustEscape[c]) {
+      out += ch;
+    } else {
+      char text[6];
+      out.append(text, Escape(c, text));
     }
   }
   out += '"';
-  return out;
 }
 
-void JsonWriter::Separate() {
-  if (need_comma_) out_ += ',';
-  need_comma_ = true;
+}  // namespace
+
+void StreamSink::Write(std::string_view bytes) {
+  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out_) throw std::runtime_error("Não foi possível escrever a saída");
 }
+
+JsonKey::JsonKey(std::string_view key) {
+  AppendEscaped(text_, key);
+  text_ += ':';
+}
+
+JsonWriter::JsonWriter(OutputSink& sink) : sink_(sink), buffer_(new char[kBufferSize]) {}
+
+JsonWriter::~JsonWriter() = default;
+
+void JsonWriter::Drain() {
+  if (used_ == 0) return;
+  // Emptied first: a sink that throws leaves the writer with nothing to
+  // write twice.
+  size_t n = used_;
+  used_ = 0;
+  sink_.Write(std::string_view(buffer_.get(), n));
+}
+
+void JsonWriter::Flush() { Drain(); }
+
+void JsonWriter::PutBytes(std::string_view bytes) {
+  if (kBufferSize - used_ >= bytes.size()) {
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+    return;
+  }
+  Drain();
+  if (bytes.size() >= kBufferSize) {
+    sink_.Write(bytes);
+  } else {
+    std::memcpy(buffer_.get(), bytes.data(), bytes.size());
+    used_ = bytes.size();
+  }
+}
+
+// Runs of bytes that need no escape are copied whole.
+void JsonWriter::PutEscaped(std::string_view s) {
+  Put('"');
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  while (p < end) {
+    const char* run = p;
+    while (p < end && !kMustEscape[static_cast<unsigned char>(*p)]) ++p;
+    PutBytes(std::string_view(run, static_cast<size_t>(p - run)));
+    if (p == end) break;
+    Commit(Escape(static_cast<unsigned char>(*p++), Reserve(6)));
+  }
+  Put('"');
+}
+
 void JsonWriter::Open(char bracket) {
   Separate();
-  out_ += bracket;
+  Put(bracket);
   need_comma_ = false;
 }
 void JsonWriter::Close(char bracket) {
-  out_ += bracket;
+  Put(bracket);
   need_comma_ = true;
 }
 void JsonWriter::BeginObject() { Open('{'); }
@@ -61,43 +135,69 @@ void JsonWriter::BeginArray() { Open('['); }
 void JsonWriter::EndArray() { Close(']'); }
 void JsonWriter::Key(std::string_view key) {
   Separate();
-  out_ += JsonEscape(key);
-  out_ += ':';
+  PutEscaped(key);
+  Put(':');
+  need_comma_ = false;
+}
+void JsonWriter::Key(const JsonKey& key) {
+  Separate();
+  PutBytes(key.text());
   need_comma_ = false;
 }
 void JsonWriter::String(std::string_view s) {
   Separate();
-  out_ += JsonEscape(s);
-}
-void JsonWriter::Raw(std::string_view json) {
-  Separate();
-  out_ += json;
+  PutEscaped(s);
 }
 void JsonWriter::Int(int64_t v) {
   Separate();
-  out_ += std::to_string(v);
+  char* out = Reserve(24);
+  Commit(std::to_chars(out, out + 24, v).ptr);
 }
 void JsonWriter::Double(double v) {
   Separate();
-  out_ += DoubleToJson(v);
+  Commit(DoubleToJson(v, Reserve(kDoubleJsonSize)));
+}
+void JsonWriter::MoneyString(Money v) {
+  Separate();
+  char* out = Reserve(Money::kFixed4Size + 2);
+  *out = '"';
+  out = v.ToFixed4(out + 1);
+  *out = '"';
+  Commit(out + 1);
 }
 void JsonWriter::Bool(bool v) {
   Separate();
-  out_ += v ? "true" : "false";
+  PutBytes(v ? "true" : "false");
 }
 void JsonWriter::Null() {
   Separate();
-  out_ += "null";
+  PutBytes("null");
+}
+void JsonWriter::Raw(std::string_view json) {
+  Separate();
+  PutBytes(json);
+}
+
+std::string JsonText(const JsonValueWriter& write) {
+  std::string text;
+  StringSink sink(text);
+  JsonWriter w(sink);
+  write(w);
+  w.Flush();
+  return text;
 }
 
 void WriteTableRows(JsonWriter& w, const ClientTable& t) {
+  const int fields = t.FieldCount();
+  std::vector<JsonKey> keys;
+  keys.reserve(static_cast<size_t>(fields));
+  for (int f = 0; f < fields; ++f) keys.emplace_back(t.FieldAt(f).name);
   w.BeginArray();
   for (ClientTable::RowId row : t.OrderedRows()) {
     w.BeginObject();
-    for (int f = 0; f < t.FieldCount(); ++f) {
-      const FieldDef& def = t.FieldAt(f);
-      w.Key(def.name);
-      switch (def.type) {
+    for (int f = 0; f < fields; ++f) {
+      w.Key(keys[static_cast<size_t>(f)]);
+      switch (t.FieldAt(f).type) {
         case FieldType::kText:
           w.String(t.RowText(row, f));
           break;
@@ -108,7 +208,7 @@ void WriteTableRows(JsonWriter& w, const ClientTable& t) {
           w.Double(t.RowFloat(row, f));
           break;
         case FieldType::kCurrency:
-          w.String(Money::FromRaw(t.RowRaw(row, f)).ToFixed4());
+          w.MoneyString(Money::FromRaw(t.RowRaw(row, f)));
           break;
       }
     }

@@ -87,14 +87,18 @@ Money Money::RoundCentsHalfAway() const {
 }
 
 std::string Money::ToFixed4() const {
+  char text[kFixed4Size];
+  return std::string(text, ToFixed4(text));
+}
+
+char* Money::ToFixed4(char* out) const {
   uint64_t a = raw_ < 0 ? 0 - static_cast<uint64_t>(raw_) : static_cast<uint64_t>(raw_);
-  std::string frac = std::to_string(a % kScale);
-  std::string out = raw_ < 0 ? "-" : "";
-  out += std::to_string(a / kScale);
-  out += '.';
-  out.append(4 - frac.size(), '0');
-  out += frac;
-  return out;
+  if (raw_ < 0) *out++ = '-';
+  out = std::to_chars(out, out + 20, a / kScale).ptr;
+  *out++ = '.';
+  uint64_t frac = a % kScale;
+  for (int i = 3; i >= 0; --i, frac /= 10) out[i] = static_cast<char>('0' + frac % 10);
+  return out + 4;
 }
 
 std::optional<ParsedDecimal> ParseDecimalComma(std::string_view s) {

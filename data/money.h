@@ -47,6 +47,9 @@ class Money {
 
   // "1234.5000": the exact value with a dot and four decimals.
   std::string ToFixed4() const;
+  // The same text written at out (at most kFixed4Size bytes); returns its end.
+  static constexpr size_t kFixed4Size = 24;
+  char* ToFixed4(char* out) const;
 
  private:
   constexpr explicit Money(int64_t raw) : raw_(raw) {}

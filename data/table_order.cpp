@@ -63,8 +63,41 @@ std::vector<int> ClientTable::KeyFields(std::string_view fields) const {
 void ClientTable::ActivateOrdering(std::vector<KeyPart> keys) {
   auto o = std::make_unique<Ordering>(this, std::move(keys));
   std::vector<RowId> rows = default_order_;
-  std::stable_sort(rows.begin(), rows.end(),
-                   [&](RowId a, RowId b) { return CompareRows(o->keys, a, b) < 0; });
+  const KeyPart& first = o->keys.front();
+  if (IsText(first.field)) {
+    // Rows sorted by the first 16 bytes of the first key's text held beside
+    // them (big-endian, so that the numbers order as the bytes do), the whole
+    // keys compared only where those agree: the sort reads the table's
+    // cells far less often. A text that ends orders before any longer one it
+    // begins, as the zeros it is padded with do.
+    struct Entry {
+      uint64_t hi, lo;
+      RowId row;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(rows.size());
+    for (RowId r : rows) {
+      std::string_view text = arena_.Text(CellAt(r, first.field));
+      unsigned char bytes[16] = {};
+      std::copy_n(text.begin(), std::min<size_t>(text.size(), 16), bytes);
+      uint64_t hi = 0, lo = 0;
+      for (int i = 0; i < 8; ++i) {
+        hi = hi << 8 | bytes[i];
+        lo = lo << 8 | bytes[8 + i];
+      }
+      if (first.descending) hi = ~hi, lo = ~lo;
+      entries.push_back({hi, lo, r});
+    }
+    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+      if (a.hi != b.hi) return a.hi < b.hi;
+      if (a.lo != b.lo) return a.lo < b.lo;
+      return CompareRows(o->keys, a.row, b.row) < 0;
+    });
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = entries[i].row;
+  } else {
+    std::sort(rows.begin(), rows.end(),
+              [&](RowId a, RowId b) { return CompareRows(o->keys, a, b) < 0; });
+  }
   for (RowId r : rows) o->tree.insert(o->tree.end(), r);
   ordering_ = std::move(o);
   if (has_current_) SeekTo(current_);

@@ -46,7 +46,7 @@ void CheckReadableFile(const std::string& path) {
                        "não foi possível abrir o arquivo para leitura (sem permissão ou em uso)");
 }
 
-void CheckSintegraInput(const std::string& path) {
+int64_t CheckSintegraInput(const std::string& path) {
   CheckReadableFile(path);
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
   std::vector<char> buf(1 << 16);
@@ -61,6 +61,11 @@ void CheckSintegraInput(const std::string& path) {
   bool prev_cr = false;
   char separator = 0;  // decided by the first line break
   bool first_block = true;
+  // The lines as the line reader counts them: the line ends of the bytes
+  // read one by one (both kinds, as the kind is not known yet), the line
+  // ends of the blocks after them, and the file's last byte.
+  int64_t first_lf = 0, first_cr = 0, later_ends = 0;
+  char last = 0;
   auto binary = [&](int64_t at) {
     throw InputRefusal(path, at,
                        "o arquivo contém bytes binários (NUL): não é um arquivo de texto "
@@ -78,9 +83,12 @@ void CheckSintegraInput(const std::string& path) {
     size_t i = 0;
     if (first_block && got >= 3 && std::memcmp(buf.data(), "\xEF\xBB\xBF", 3) == 0) i = 3;
     first_block = false;
+    if (i < got) last = buf[got - 1];
     for (; i < got && phase != kDone; ++i) {
       char c = buf[i];
       if (c == '\0') binary(line);
+      first_lf += c == '\n';
+      first_cr += c == '\r';
       if (c == '\n' && prev_cr) {  // the LF of CR LF
         separator = '\n';
         prev_cr = false;
@@ -110,6 +118,7 @@ void CheckSintegraInput(const std::string& path) {
       if (*rest == '\n') {
         ++rest;
         --n;
+        ++first_lf;
         if (separator == 0) separator = '\n';
       } else if (separator == 0) {
         separator = '\r';
@@ -119,12 +128,17 @@ void CheckSintegraInput(const std::string& path) {
     const char sep = separator == '\r' ? '\r' : '\n';
     const char* nul = static_cast<const char*>(std::memchr(rest, 0, n));
     if (nul) binary(line + std::count(rest, nul, sep));
-    line += std::count(rest, rest + n, sep);
+    const int64_t ends = std::count(rest, rest + n, sep);
+    line += ends;
+    later_ends += ends;
   }
   if (phase == kInFirst) end_of_first();
   if (phase == kSeeking)
     throw InputRefusal(path, 0,
                        "o arquivo está vazio; um arquivo SINTEGRA começa pelo registro 10");
+  // A CR that was the first line break and the file's last byte ends lines.
+  const char sep = separator == '\r' || (separator == 0 && prev_cr) ? '\r' : '\n';
+  return (sep == '\r' ? first_cr : first_lf) + later_ends + (last != sep ? 1 : 0);
 }
 
 FileStamp StampOf(const std::string& path) {

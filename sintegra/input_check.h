@@ -20,7 +20,9 @@ void CheckReadableFile(const std::string& path);
 // CheckReadableFile, then the content: not empty (blank lines only count as
 // empty), no NUL byte anywhere, the first line that is not blank a record 10
 // (a UTF-8 byte-order mark before it is skipped). Throws InputRefusal.
-void CheckSintegraInput(const std::string& path);
+// Returns the number of lines as the line reader cuts them (CountLines), so
+// that a load needs no other pass to know it.
+int64_t CheckSintegraInput(const std::string& path);
 
 // What tells that a file changed: its size and the time of its last change.
 struct FileStamp {

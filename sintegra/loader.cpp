@@ -450,4 +450,27 @@ std::string ProductDescription(Session& s, std::string_view code) {
   return {};
 }
 
+ProductDescriptions::ProductDescriptions(Session& s)
+    : s_(s), t_(s.dtm.cds_produt), descricao_(t_.FieldIndex("descricao")) {
+  t_.SetIndexFieldNames("CODIGO");
+  const int codigo = t_.FieldIndex("CODIGO");
+  for (ClientTable::RowId row : t_.OrderedRows())
+    rows_.emplace(std::string(t_.RowText(row, codigo)), row);
+}
+
+std::string ProductDescriptions::Of(std::string_view code) {
+  auto it = rows_.find(std::string(code));
+  if (it == rows_.end()) {
+    s_.sintegra.problems.without_75.Add(code);
+    return {};
+  }
+  last_found_ = code;
+  found_any_ = true;
+  return std::string(t_.RowText(it->second, descricao_));
+}
+
+void ProductDescriptions::Finish() {
+  if (found_any_) t_.Locate("CODIGO", {last_found_});
+}
+
 }  // namespace fiscora

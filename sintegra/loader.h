@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "session/session.h"
 #include "sintegra/load_mode.h"
@@ -17,6 +18,26 @@ int CountLines(Session& s, const std::string& path);
 // The description of the product with that code in cds_produt (exact), or
 // the empty text, the code then added to the list of products without 75.
 std::string ProductDescription(Session& s, std::string_view code);
+
+// ProductDescription for many codes in turn, while cds_produt does not
+// change: its codes are gathered once (the first row of each in the ordering
+// by CODIGO, the one Locate finds), with the same results and the same list
+// of products without 75. Finish() leaves cds_produt on the last product
+// found, as the lookups one by one would.
+class ProductDescriptions {
+ public:
+  explicit ProductDescriptions(Session& s);
+  std::string Of(std::string_view code);
+  void Finish();
+
+ private:
+  Session& s_;
+  ClientTable& t_;
+  int descricao_;
+  std::unordered_map<std::string, ClientTable::RowId> rows_;
+  std::string last_found_;
+  bool found_any_ = false;
+};
 
 // The working file of a record kind for a mode: "temp_" + kind + mode + ".txt".
 std::filesystem::path WorkingFile(const Session& s, std::string_view kind, LoadMode mode);

@@ -1,5 +1,6 @@
 #include "sintegra/product_checks.h"
 
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -84,13 +85,14 @@ void ProductChecks(Session& s) {
   const ItemRows no_items;
 
   std::unordered_set<std::string> spread_checked;
+  ProductDescriptions descriptions(s);
   Pacer pacer(s.ui);
   for (r60.First(); !r60.Eof(); r60.Next()) {
     s.frm.progresso.Step();
     pacer.Tick();
     std::string code(r60.GetText(f_codigo));
     std::string rate(r60.GetText(f_aliquota));
-    std::string description = ProductDescription(s, code);
+    std::string description = descriptions.Of(code);
     // A product with several 60R rows has its spread listed once.
     bool first_time = spread_checked.insert(code).second;
     auto found = items_of.find(std::string_view(code));
@@ -100,6 +102,7 @@ void ProductChecks(Session& s) {
     auto number = ParseDouble(trimmed);
     if (trimmed.empty() || (number && *number < 1)) s.sintegra.problems.zero_codes.Add(description);
   }
+  descriptions.Finish();
   d.cdsmaxmin.First();
   d.cdsaliq.First();
 }

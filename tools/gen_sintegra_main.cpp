@@ -1,7 +1,9 @@
-// gen-sintegra OUT LINES [SEED] [--period=AAAA-MM] [--printers=N] [--lf]
+// gen-sintegra OUT LINES [SEED] [--period=AAAA-MM] [--printers=N] [--lf] [--problems]
 //
 // Writes a SINTEGRA file of LINES lines that looks like one month of a
-// shop. The same arguments always give the same file.
+// shop; --problems gives the shape of a file full of problems (a quarter of
+// the lines notes, many rate differences, records out of order). The same
+// arguments always give the same file.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -15,8 +17,9 @@
 namespace {
 
 int Usage() {
-  std::fprintf(
-      stderr, "usage: gen-sintegra OUT LINES [SEED] [--period=AAAA-MM] [--printers=1..9] [--lf]\n");
+  std::fprintf(stderr,
+               "usage: gen-sintegra OUT LINES [SEED] [--period=AAAA-MM] [--printers=1..9] [--lf] "
+               "[--problems]\n");
   return 2;
 }
 
@@ -25,10 +28,13 @@ int Usage() {
 int main(int argc, char** argv) {
   fiscora::GeneratorOptions options;
   fiscora::GeneratorArgs args;
+  bool problems = false;
   if (!fiscora::ParseGeneratorArgs(argc, argv, 1, args, [&](const std::string& a) {
+        if (a == "--problems") return problems = true;
         return fiscora::CommonGeneratorFlag(a, options);
       }))
     return Usage();
+  if (problems) options = fiscora::ProblemHeavyOptions(options);
 
   try {
     auto start = std::chrono::steady_clock::now();

@@ -113,13 +113,21 @@ class Writer {
     buf_.resize(kBlock);
   }
   void Put(const Line& line, Kind kind) {
-    if (used_ + 128 > buf_.size()) Flush();
-    std::memcpy(&buf_[used_], line.data(), 126);
-    used_ += 126;
-    if (crlf_) buf_[used_++] = '\r';
-    buf_[used_++] = '\n';
     ++counts_[kind];
     ++lines_;
+    if (holding_)
+      held_.push_back(line);
+    else
+      Emit(line);
+  }
+  // Lines put from Hold() on are kept, and written at Release() in a
+  // shuffled order (counted as they are put).
+  void Hold() { holding_ = true; }
+  void Release(Rng& rng) {
+    holding_ = false;
+    rng.Shuffle(held_);
+    for (const Line& line : held_) Emit(line);
+    held_ = {};
   }
   void Flush() {
     if (used_ == 0) return;
@@ -137,6 +145,14 @@ class Writer {
   int64_t count(Kind k) const { return counts_[k]; }
 
  private:
+  void Emit(const Line& line) {
+    if (used_ + 128 > buf_.size()) Flush();
+    std::memcpy(&buf_[used_], line.data(), 126);
+    used_ += 126;
+    if (crlf_) buf_[used_++] = '\r';
+    buf_[used_++] = '\n';
+  }
+
   static constexpr size_t kBlock = size_t{4} << 20;
   std::ostream* os_;
   std::string* str_;
@@ -145,6 +161,8 @@ class Writer {
   size_t used_ = 0;
   int64_t lines_ = 0, bytes_ = 0;
   std::array<int64_t, kKinds> counts_{};
+  bool holding_ = false;
+  std::vector<Line> held_;
 };
 
 // ------------------------------------------------------------------ calendar
@@ -464,19 +482,25 @@ class Generator {
       throw std::invalid_argument("bad period");
     if (o.printers < 0 || o.printers > 9) throw std::invalid_argument("printers: 1 to 9");
     if (!(o.rate_mismatch_share >= 0 && o.rate_mismatch_share <= 1) ||
-        !(o.price_spread_share >= 0 && o.price_spread_share <= 1))
+        !(o.price_spread_share >= 0 && o.price_spread_share <= 1) || o.note_percent < 1 ||
+        o.note_percent > 40)
       throw std::invalid_argument("shares: 0 to 1");
   }
 
   void Run(Writer& w, GeneratorSummary& summary) {
     Plan();
     WriteHeader(w);
+    if (o_.shuffled) w.Hold();
     WriteNotes(w);
     WritePrinters(w);
     WriteMonthly(w);
     WriteTransport(w);
     WriteInventory(w);
     WriteProducts(w);
+    if (o_.shuffled) {
+      Rng rng(seed_, 9);
+      w.Release(rng);
+    }
     WriteTotals(w);
     w.Flush();
     summary.lines = w.lines();
@@ -631,7 +655,7 @@ void Generator::Plan() {
   const int64_t n = target_;
   n61r_ = std::clamp<int64_t>(n / 5000, 1, 200);
   n70_ = std::clamp<int64_t>(n / 2000, 1, 500);
-  const int64_t n50 = std::max<int64_t>(2, n * 5 / 100);
+  const int64_t n50 = std::max<int64_t>(2, n * o_.note_percent / 100);
   const int64_t n54 = std::max<int64_t>(n50, n * 15 / 100);
   const int64_t n_products = std::max<int64_t>(8, n * 45 / 1000);
   const int64_t n_ecf = std::max<int64_t>(4, n_products * 92 / 100);
@@ -774,7 +798,7 @@ void Generator::PlanPrinterDays(int64_t budget) {
     auto add = [&](int32_t id) {
       Product& p = products_[static_cast<size_t>(id)];
       slots_.push_back({id, p.rate, false, 0});
-      if (p.alt_rate >= 0 && !odd_done[static_cast<size_t>(id)]) {
+      if (p.alt_rate >= 0 && (o_.odd_rate_every_day || !odd_done[static_cast<size_t>(id)])) {
         odd_done[static_cast<size_t>(id)] = 1;
         slots_.push_back({id, static_cast<Rate>(p.alt_rate), true, 0});
       }
@@ -1284,6 +1308,14 @@ void Generator::WriteTotals(Writer& w) {
 }  // namespace
 
 // ------------------------------------------------------------------ public
+
+GeneratorOptions ProblemHeavyOptions(GeneratorOptions options) {
+  options.note_percent = 25;
+  options.rate_mismatch_share = 1;
+  options.odd_rate_every_day = true;
+  options.shuffled = true;
+  return options;
+}
 
 GeneratorSummary GenerateSintegra(const std::filesystem::path& out, int64_t target_lines,
                                   uint64_t seed, const GeneratorOptions& options) {

@@ -31,7 +31,20 @@ struct GeneratorOptions {
   // about 60% of their price for some days, so their unit values spread
   // over 150%.
   double price_spread_share = 0.002;
+  // Per cent of the lines that are notes (record 50); their items (record
+  // 54) are as many or 15% of the lines, whichever is more.
+  int note_percent = 5;
+  // A product with an odd rate has it rung up on every printer day it is
+  // sold, not only on one.
+  bool odd_rate_every_day = false;
+  // The records between 11 and 90 written in a shuffled order.
+  bool shuffled = false;
 };
+
+// The shape of a file full of problems: a quarter of the lines are notes,
+// every product sold at the printers has items at an odd rate on every day
+// it is sold, and the records are out of order.
+GeneratorOptions ProblemHeavyOptions(GeneratorOptions options = {});
 
 // What was written: the number of lines in all and per record kind
 // ("10", "11", "50", "54", "60M", "60A", "60D", "60I", "60R", "61R", "70",

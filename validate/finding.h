@@ -191,6 +191,8 @@ inline std::string FindingColumns(const Finding& f) {
 std::string_view FindingRecord(const Finding& f);
 // The message in Portuguese, built from the check and its values.
 std::string FindingMessage(const Finding& f);
+// The message text appended to out (a writer that reuses one string).
+inline void AppendFindingMessage(std::string& out, const Finding& f) { out += FindingMessage(f); }
 
 enum class ValidatedKind { kUnknown, kSintegra, kEfd };
 

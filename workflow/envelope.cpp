@@ -1,25 +1,22 @@
 #include "workflow/envelope.h"
 
 #include "data/display.h"
-#include "data/json.h"
 
 namespace fiscora {
 
 namespace {
 
-void WriteRawMembers(JsonWriter& w,
-                     const std::vector<std::pair<std::string, std::string>>& members) {
-  for (const auto& [key, json] : members) {
+void WriteMembers(JsonWriter& w, const EnvelopeExtras::Values& members) {
+  for (const auto& [key, write] : members) {
     w.Key(key);
-    w.Raw(json);
+    write(w);
   }
 }
 
 }  // namespace
 
-std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& messages,
-                          const EnvelopeOptions& options, const EnvelopeExtras& extras) {
-  JsonWriter w;
+void WriteEnvelope(JsonWriter& w, const Session& s, const std::vector<RecordedMessage>& messages,
+                   const EnvelopeOptions& options, const EnvelopeExtras& extras) {
   w.BeginObject();
   w.Key("labels");
   w.BeginObject();
@@ -105,7 +102,7 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
     w.EndObject();
   }
   w.EndArray();
-  WriteRawMembers(w, extras.state);
+  WriteMembers(w, extras.state);
   w.EndObject();
 
   w.Key("tables");
@@ -116,7 +113,7 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
     w.Key(name);
     WriteTableRows(w, *t);
   }
-  WriteRawMembers(w, extras.tables);
+  WriteMembers(w, extras.tables);
   w.EndObject();
   w.Key("aggregates");
   w.BeginObject();
@@ -126,11 +123,15 @@ std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& 
     w.Key(name);
     WriteAggregates(w, *t);
   }
-  WriteRawMembers(w, extras.aggregates);
+  WriteMembers(w, extras.aggregates);
   w.EndObject();
-  WriteRawMembers(w, extras.top);
+  WriteMembers(w, extras.top);
   w.EndObject();
-  return w.str();
+}
+
+std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& messages,
+                          const EnvelopeOptions& options, const EnvelopeExtras& extras) {
+  return JsonText([&](JsonWriter& w) { WriteEnvelope(w, s, messages, options, extras); });
 }
 
 }  // namespace fiscora

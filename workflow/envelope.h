@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/json.h"
 #include "session/recording_ui.h"
 #include "session/session.h"
 
@@ -17,18 +18,24 @@ struct EnvelopeOptions {
 };
 
 // What a command adds to the envelope beyond the main window and the
-// catalogue tables: labels of secondary windows (name -> text), and JSON
-// values written by the command (state keys, tables that are not in the
-// catalogue, aggregates, top-level keys), each inserted as it stands.
+// catalogue tables: labels of secondary windows (name -> text), and values
+// written by the command when the envelope is written (state keys, tables
+// that are not in the catalogue, aggregates, top-level keys). Each value is
+// a function that writes it; what it reads must live until the envelope is
+// written (the session, or data the function holds).
 struct EnvelopeExtras {
+  using Values = std::vector<std::pair<std::string, JsonValueWriter>>;
   std::vector<std::pair<std::string, std::string>> labels;
-  std::vector<std::pair<std::string, std::string>> state;       // raw JSON values
-  std::vector<std::pair<std::string, std::string>> tables;      // raw JSON values
-  std::vector<std::pair<std::string, std::string>> aggregates;  // raw JSON values
-  std::vector<std::pair<std::string, std::string>> top;         // raw JSON values
+  Values state;
+  Values tables;
+  Values aggregates;
+  Values top;
 };
 
-// The whole envelope as JSON text (one object, no trailing newline).
+// Writes the whole envelope (one object, no trailing newline).
+void WriteEnvelope(JsonWriter& w, const Session& s, const std::vector<RecordedMessage>& messages,
+                   const EnvelopeOptions& options, const EnvelopeExtras& extras = {});
+// The same envelope as one string (tests, the fuzz targets, small runs).
 std::string BuildEnvelope(const Session& s, const std::vector<RecordedMessage>& messages,
                           const EnvelopeOptions& options, const EnvelopeExtras& extras = {});
 

@@ -36,16 +36,17 @@ void Run(Session& s) {
   std::error_code ec;
   if (!path.empty() && std::filesystem::exists(PathFromUtf8(path), ec)) {
     // A folder, an unreadable file or one that is not SINTEGRA is refused
-    // here, before a table is filled or a working file written.
-    CheckSintegraInput(path);
+    // here, before a table is filled or a working file written; the same
+    // pass counts the lines.
     const FileStamp stamp = StampOf(path);
+    const int64_t lines = CheckSintegraInput(path);
     f.progresso.Show();
     // A second run on the same file starts from empty tables, so nothing is
     // loaded twice.
     for (ClientTable* t :
          {&d.cds_50, &d.cds_54, &d.cds_60a, &d.cds_60d, &d.cds_60i, &d.cds_60i_item, &d.cds_60r})
       t->EmptyDataSet();
-    s.sintegra.expected_lines = CountLines(s, path);
+    s.sintegra.expected_lines = static_cast<int>(lines);
     LoadSintegraFile(s, path, LoadMode::Normal);
     // The count and the load read the same bytes, or the run says so.
     CheckUnchanged(path, stamp);

@@ -7,10 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "cli/cli.h"
 #include "sintegra/input_check.h"
+#include "sintegra/loader.h"
 #include "sintegra_fixture.h"
 #include "sped/input_check.h"
 
@@ -188,6 +190,26 @@ TEST(InputCheck, AcceptsSintegraFilesOfEveryLineEnd) {
     fs::path p = dir.path() / (std::string(g.name) + ".txt");
     std::ofstream(p, std::ios::binary) << g.bytes;
     EXPECT_NO_THROW(CheckSintegraInput(p.string())) << g.name;
+  }
+}
+
+// The check counts the lines as the line reader cuts them, whatever the line
+// ends: random files of record 10 lines, blanks and every kind of line break,
+// also split across the check's blocks, against CountLines.
+TEST(InputCheck, CountsTheLinesAsTheLineReaderDoes) {
+  TestSession t;
+  std::mt19937 rng(12345);
+  const std::string pieces[] = {kR10, "", " ", "\n", "\r", "\r\n", "\n\r", "x"};
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes = rng() % 4 == 0 ? "\xEF\xBB\xBF" : "";
+    if (rng() % 3 == 0) bytes += std::string(rng() % 3, ' ') + pieces[3 + rng() % 3];
+    bytes += kR10;
+    // Some files long enough to cross a block of 64 KiB.
+    const int count = rng() % 5 == 0 ? 900 : static_cast<int>(rng() % 12);
+    for (int i = 0; i < count; ++i) bytes += pieces[rng() % std::size(pieces)];
+    SCOPED_TRACE(round);
+    const std::string path = t.dir.Write("count.txt", {bytes}, "", false);
+    EXPECT_EQ(CheckSintegraInput(path), CountLines(t.s, path));
   }
 }
 

@@ -568,6 +568,55 @@ TEST(ClientTableIndexes, OrderingsByFieldsAndNamedIndexes) {
   }
 }
 
+// Orderings of many rows whose texts share long beginnings, end inside one
+// another, or hold bytes above 0x7f, ascending and descending, against a
+// plain sort by (text, number, order of insertion).
+TEST(ClientTableIndexes, OrderingsOfTextsThatShareLongBeginnings) {
+  TableDef def;
+  def.name = "cds_textos";
+  def.fields = {Int("id"), Text("texto", 40), Int("numero")};
+  ClientTable t(def);
+  t.AddIndex("texto_desc", "texto; numero", true);
+  std::mt19937 rng(77);
+  const std::string stems[] = {"", "7899990001", "78999900010351234567", "\xc7\xc7", "A"};
+  struct Row {
+    int id;
+    std::string texto;
+    int numero;
+  };
+  std::vector<Row> rows;
+  for (int id = 0; id < 3000; ++id) {
+    std::string text = stems[rng() % std::size(stems)];
+    for (int n = static_cast<int>(rng() % 8); n > 0; --n) text += "0 1\xe9"[rng() % 4];
+    rows.push_back({id, text, static_cast<int>(rng() % 3)});
+    t.Append();
+    t.FieldByName("id").SetAsInteger(id);
+    t.FieldByName("texto").SetAsString(text);
+    t.FieldByName("numero").SetAsInteger(rows.back().numero);
+    t.Post();
+  }
+  auto ids = [&] {
+    std::string out;
+    for (t.First(); !t.Eof(); t.Next()) out += t.FieldByName("id").AsString() + " ";
+    return out;
+  };
+  auto expected = [&](bool descending) {
+    std::vector<Row> sorted = rows;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const Row& a, const Row& b) {
+      int c = std::string_view(a.texto).compare(b.texto);
+      if (c == 0) c = a.numero - b.numero;
+      return descending ? c > 0 : c < 0;
+    });
+    std::string out;
+    for (const Row& r : sorted) out += std::to_string(r.id) + " ";
+    return out;
+  };
+  t.SetIndexFieldNames("texto; numero");
+  EXPECT_EQ(ids(), expected(false));
+  t.SetIndexName("texto_desc");
+  EXPECT_EQ(ids(), expected(true));
+}
+
 TEST(ClientTableIndexes, TheChosenOrderingSurvivesEmptyDataSet) {
   const Order orders[] = {
       {"codigo", "", ""},

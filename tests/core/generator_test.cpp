@@ -160,6 +160,25 @@ TEST(Generator, FileHoldsTheSameTextAndOptionsApply) {
   EXPECT_EQ(lf.size(), 500u * 127u);
 }
 
+// The shape of a file full of problems: still well formed, with a quarter of
+// the lines notes, the records between 11 and 90 out of order, and far more
+// items at an odd rate than the ordinary shape has.
+TEST(Generator, ProblemHeavyShape) {
+  GeneratorSummary plain, heavy;
+  GenerateSintegraText(20000, 7, {}, &plain);
+  std::string text = GenerateSintegraText(20000, 7, fiscora::ProblemHeavyOptions(), &heavy);
+  CheckFile(text, 20000);
+  EXPECT_EQ(heavy.by_kind["50"], 5000);
+  EXPECT_EQ(heavy.by_kind["54"], 5000);
+  EXPECT_GT(heavy.by_kind["60R"], plain.by_kind["60R"] * 3 / 2);
+  // Out of order: the record kinds change far more often than in a file in order.
+  std::vector<std::string> lines = SplitCrLf(text);
+  int changes = 0;
+  for (size_t i = 3; i + 1 < lines.size(); ++i)
+    changes += lines[i].substr(0, 3) != lines[i - 1].substr(0, 3);
+  EXPECT_GT(changes, 10000);
+}
+
 TEST(Generator, CheckDigits) {
   EXPECT_EQ(fiscora::CnpjWithCheckDigits("472918350001"), "47291835000101");
   EXPECT_TRUE(fiscora::IsValidCnpj("47291835000101"));

@@ -10,24 +10,25 @@ namespace fiscora {
 namespace {
 
 TEST(JsonReader, WhatTheWriterWritesComesBack) {
-  JsonWriter w;
-  w.BeginObject();
-  w.Key("texto");
-  w.String("Ação \"x\"\\\n\t\x01 R$ 1.234,56");
-  w.Key("numeros");
-  w.BeginArray();
-  w.Int(-42);
-  w.Double(2.5);
-  w.EndArray();
-  w.Key("sim");
-  w.Bool(true);
-  w.Key("nada");
-  w.Null();
-  w.Key("vazio");
-  w.BeginObject();
-  w.EndObject();
-  w.EndObject();
-  JsonValue v = ParseJson(w.str());
+  const std::string text = JsonText([](JsonWriter& w) {
+    w.BeginObject();
+    w.Key("texto");
+    w.String("Ação \"x\"\\\n\t\x01 R$ 1.234,56");
+    w.Key("numeros");
+    w.BeginArray();
+    w.Int(-42);
+    w.Double(2.5);
+    w.EndArray();
+    w.Key("sim");
+    w.Bool(true);
+    w.Key("nada");
+    w.Null();
+    w.Key("vazio");
+    w.BeginObject();
+    w.EndObject();
+    w.EndObject();
+  });
+  JsonValue v = ParseJson(text);
   EXPECT_EQ(v["texto"].Str(), "Ação \"x\"\\\n\t\x01 R$ 1.234,56");
   ASSERT_EQ(v["numeros"].items.size(), 2u);
   EXPECT_EQ(v["numeros"].items[0].AsInt(), -42);

@@ -225,6 +225,40 @@ TEST(Loader, ConversionErrorStopsAndKeepsEarlierRows) {
             R50("5102", 100, 'T', 1).str() + "\r\n" + R50("5102", 200, 'T', 2).str() + "\r\n");
 }
 
+// Many lookups at once give what the lookups one by one give: the texts, the
+// list of products without 75 and the product the table is left on. Codes
+// twice in record 75 give the first; codes that differ by a blank or a
+// letter's case are other codes.
+TEST(Loader, ProductDescriptionsAgreeWithOneByOne) {
+  const std::vector<std::string> lines = {R75("P2", "ARROZ").str(), R75("P1", "FEIJAO").str(),
+                                          R75("P2", "SEGUNDO").str(), R75("P10", "").str()};
+  const std::vector<std::string> codes = {"P1", "p2", "P2", "P3", "P10", "P1 ", "", "P2"};
+  struct Run {
+    std::vector<std::string> texts;
+    std::string without_75, current;
+  };
+  auto run = [&](bool at_once) {
+    TestSession t;
+    LoadSintegraFile(t.s, t.File(lines), LoadMode::Normal);
+    Run r;
+    if (at_once) {
+      ProductDescriptions descriptions(t.s);
+      for (const std::string& c : codes) r.texts.push_back(descriptions.Of(c));
+      descriptions.Finish();
+    } else {
+      for (const std::string& c : codes) r.texts.push_back(ProductDescription(t.s, c));
+    }
+    r.without_75 = t.s.sintegra.problems.without_75.text;
+    r.current = t.dtm.cds_produt.FieldByName("descricao").AsString();
+    return r;
+  };
+  const Run one = run(false), many = run(true);
+  EXPECT_EQ(many.texts, one.texts);
+  EXPECT_EQ(many.without_75, one.without_75);
+  EXPECT_EQ(many.current, one.current);
+  EXPECT_EQ(TrimBlanks(one.texts[2]), "ARROZ");
+}
+
 TEST(Loader, ProblemListsOfProducts) {
   TestSession t;
   std::string f = t.File({R75("P1", "").str(), R75("P2", "ARROZ").str()});

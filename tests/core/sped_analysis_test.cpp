@@ -392,13 +392,13 @@ namespace {
 // the reader over the block files gives the same tables, also when
 // participants come after the notes.
 std::string Tables(TdtmCENTRAL& dtm) {
-  JsonWriter w;
-  w.BeginArray();
-  for (ClientTable* t : {&dtm.cds_nf_sped, &dtm.cds_mov_ecf_sped, &dtm.cds_difal,
-                         &dtm.cds_totalizador_icms, &dtm.cds_0150M})
-    WriteTableRows(w, *t);
-  w.EndArray();
-  return w.str();
+  return JsonText([&](JsonWriter& w) {
+    w.BeginArray();
+    for (ClientTable* t : {&dtm.cds_nf_sped, &dtm.cds_mov_ecf_sped, &dtm.cds_difal,
+                           &dtm.cds_totalizador_icms, &dtm.cds_0150M})
+      WriteTableRows(w, *t);
+    w.EndArray();
+  });
 }
 
 TEST(SpedNotes, ReadingWhileSplittingAgreesWithTheBlockFiles) {
