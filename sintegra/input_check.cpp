@@ -65,7 +65,11 @@ int64_t CheckSintegraInput(const std::string& path) {
   // read one by one (both kinds, as the kind is not known yet), the line
   // ends of the blocks after them, and the file's last byte.
   int64_t first_lf = 0, first_cr = 0, later_ends = 0;
-  char last = 0;
+  // Whether line ends are mixed, as the line reader decides it: in a file of
+  // LF ends every CR stands just before an LF (or is the last byte); in a
+  // file of CR ends there is no LF. Counted here, decided at the end.
+  int64_t crs = 0, lfs = 0, cr_lf_pairs = 0;
+  char last = 0, before_block = 0, prev_byte = 0;
   auto binary = [&](int64_t at) {
     throw InputRefusal(path, at,
                        "o arquivo contém bytes binários (NUL): não é um arquivo de texto "
@@ -83,10 +87,13 @@ int64_t CheckSintegraInput(const std::string& path) {
     size_t i = 0;
     if (first_block && got >= 3 && std::memcmp(buf.data(), "\xEF\xBB\xBF", 3) == 0) i = 3;
     first_block = false;
+    before_block = last;
     if (i < got) last = buf[got - 1];
     for (; i < got && phase != kDone; ++i) {
       char c = buf[i];
       if (c == '\0') binary(line);
+      cr_lf_pairs += c == '\n' && prev_byte == '\r';
+      prev_byte = c;
       first_lf += c == '\n';
       first_cr += c == '\r';
       if (c == '\n' && prev_cr) {  // the LF of CR LF
@@ -119,6 +126,7 @@ int64_t CheckSintegraInput(const std::string& path) {
         ++rest;
         --n;
         ++first_lf;
+        ++cr_lf_pairs;
         if (separator == 0) separator = '\n';
       } else if (separator == 0) {
         separator = '\r';
@@ -128,7 +136,20 @@ int64_t CheckSintegraInput(const std::string& path) {
     const char sep = separator == '\r' ? '\r' : '\n';
     const char* nul = static_cast<const char*>(std::memchr(rest, 0, n));
     if (nul) binary(line + std::count(rest, nul, sep));
-    const int64_t ends = std::count(rest, rest + n, sep);
+    int64_t ends = 0;
+    if (sep == '\n') {
+      for (const char* p = rest; (p = static_cast<const char*>(std::memchr(
+                                      p, '\n', static_cast<size_t>(rest + n - p)))) != nullptr;
+           ++p) {
+        ++ends;
+        const char before = p > buf.data() ? p[-1] : before_block;
+        cr_lf_pairs += before == '\r';
+      }
+      crs += std::count(rest, rest + n, '\r');
+    } else {
+      ends = std::count(rest, rest + n, sep);
+      lfs += std::count(rest, rest + n, '\n');
+    }
     line += ends;
     later_ends += ends;
   }
@@ -138,6 +159,16 @@ int64_t CheckSintegraInput(const std::string& path) {
                        "o arquivo está vazio; um arquivo SINTEGRA começa pelo registro 10");
   // A CR that was the first line break and the file's last byte ends lines.
   const char sep = separator == '\r' || (separator == 0 && prev_cr) ? '\r' : '\n';
+  const bool mixed =
+      sep == '\n' ? first_cr + crs != cr_lf_pairs + (last == '\r' ? 1 : 0) : first_lf + lfs > 0;
+  if (mixed) {
+    // The line reader refuses the line that mixes them, with its number.
+    BlockLineReader reader(PathFromUtf8(path));
+    BlockLine l;
+    while (reader.Next(l)) {
+    }
+    return reader.line_number();
+  }
   return (sep == '\r' ? first_cr : first_lf) + later_ends + (last != sep ? 1 : 0);
 }
 
