@@ -422,6 +422,28 @@ TEST(SpedMerge, FailedWriteShowsNoSuccess) {
   EXPECT_EQ(w.Messages(), std::vector<std::string>{"Confirma a mesclagem dos arquivos?"});
 }
 
+// The merge window's folder holding one of the added files under the merged
+// file's name: the merge is refused and the input stays whole.
+TEST(SpedMerge, AnInputNamedLikeTheMergedFileIsNeverReplaced) {
+  MergeWindow w;
+  const fs::path input = w.out / kMergedFileName;
+  const std::vector<std::string> lines = Company({Est("1", "MATRIZ", "11222333000181")});
+  {
+    std::ofstream o(input, std::ios::binary);
+    for (const std::string& l : lines) o << l << "\r\n";
+  }
+  const std::string before = Slurp(input);
+  ASSERT_TRUE(w.Add(input));
+  ASSERT_TRUE(w.Add("b.txt", Company({Est("2", "FILIAL", "11222333000262")})));
+  try {
+    w.Merge();
+    ADD_FAILURE() << "merged over an input";
+  } catch (const FileWriteError& e) {
+    EXPECT_NE(std::string(e.what()).find("é um arquivo de entrada"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(Slurp(input), before);
+}
+
 TEST(SpedMerge, EncodingsSingleByteKeptUtf8Converted) {
   MergeWindow w;
   // Windows-1252 with bytes 0x80-0x9F (curly quotes, euro) kept as they are.

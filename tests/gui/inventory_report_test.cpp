@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "data/atomic_file.h"
 #include "export/ui/inventory_report_qt.h"
 
 namespace fiscora::qt {
@@ -134,6 +135,18 @@ TEST(InventoryReport, AFailedPdfLeavesTheOldFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(pdf.parent_path()),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+// The window's "Arquivo PDF" never replaces a file the report was made from.
+TEST(InventoryReport, APdfOverAnInputIsRefused) {
+  QTemporaryDir dir;
+  const std::filesystem::path input = std::filesystem::path(dir.path().toStdString()) / "loja.txt";
+  std::ofstream(input, std::ios::binary) << "10 entrada";
+  InventoryReport report = Report(1);
+  report.inputs = {input};
+  EXPECT_THROW(WriteInventoryReportPdf(report, input), FileWriteError);
+  std::ifstream in(input, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "10 entrada");
 }
 
 // fiscora-cli "inventario --pdf", through the library and as the program
