@@ -124,6 +124,13 @@ Books ReadEfdBooks(const std::vector<std::string>& files, const BookReadOptions&
       };
       if (reg.size() < 2 || reg[0] != 'C' || reg[1] != '1') current = -1;
       if (reg == "0000") {
+        // EFD-Contribuições has its dates two fields later.
+        auto is_date = [](std::string_view v) { return v.size() == 8 && OnlyDigits(v); };
+        if (!is_date(SpedTrim(field(4))) && is_date(SpedTrim(field(6))) &&
+            is_date(SpedTrim(field(7))))
+          throw InputRefusal(file, reader.line_number(),
+                             "é um arquivo da EFD-Contribuições; a conciliação lê os livros da "
+                             "EFD ICMS/IPI ou do SINTEGRA");
         BookFile& bf = books.files.back();
         bf.start = date(4, "DT_INI");
         bf.end = date(5, "DT_FIN");

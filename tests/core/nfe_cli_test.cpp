@@ -120,6 +120,12 @@ TEST(ConciliarXml, UsageAndInputErrors) {
        1,
        "fiscora-cli: " + (dir.path() / "ruim.txt").string() + ":2:"},
       {{"conciliar-xml", "--xml", xml, "--efd", efd, "--planilha", efd}, 1, "fiscora-cli: "},
+      {{"conciliar-xml", "--xml", xml, "--efd",
+        dir.Write("contrib.txt",
+                  {"|0000|006|0|||01042024|30042024|EMPRESA|11222333000181|SP|3550308||00|0|"})},
+       1,
+       "fiscora-cli: " + (dir.path() / "contrib.txt").string() +
+           ":1: é um arquivo da EFD-Contribuições"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
