@@ -188,7 +188,6 @@ void btn_auditar_efdClick(Session& s) {
   }
   a.btn_auditar_efd.enabled = false;
   a.btn_excel.enabled = false;
-  a.img_efd.visible = true;
   TEFD::Create(s, EfdAuditInputsOf(a));
 }
 

@@ -64,8 +64,9 @@ void btn_xml_zipClick(Session& s);
 void btn_efd_limparClick(Session& s);
 // "Auditar": the markup check (as "Abrir" of the initial inventory), at
 // least one period file ("Inclua ao menos um arquivo EFD de período."),
-// then the TEFD loader on the files chosen and chk_ind_mov1; its end
-// enables "Salvar em Excel". The inputs of the audit, as the routine hands
+// then the TEFD loader on the files chosen and chk_ind_mov1. "Auditar" and
+// "Salvar em Excel" wait disabled; the end enables both again (after an
+// error only "Auditar"). The inputs of the audit, as the routine hands
 // them to the loader, are EfdAuditInputsOf.
 void btn_auditar_efdClick(Session& s);
 EfdAuditInputs EfdAuditInputsOf(const AuditState& a);

@@ -180,6 +180,7 @@ void TEFD::Failed() {
 }
 
 void TEFD::Succeeded() {
+  audit_.btn_auditar_efd.enabled = true;
   audit_.lbl_per.fill(AuditState::kFreeSlot);
   for (size_t i = 0; i < outcome_.periods.size() && i < audit_.lbl_per.size(); ++i)
     audit_.lbl_per[i] = outcome_.periods[i];
