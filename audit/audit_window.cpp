@@ -110,7 +110,25 @@ void btn_incluir_sintegraClick(Session& s) {
 
 void rb_efdClick(Session& s, bool efd) {
   AuditState& a = s.audit;
-  if (a.Busy()) return;
+  if (a.Busy() || a.efd.efd == efd) return;
+  // One source per audit: an audit under way is dropped, once the user
+  // agrees, so that no period of one source joins the other's.
+  const bool under_way = !s.dtm.cds_audit.IsEmpty() || !a.included_periods.empty();
+  if (under_way &&
+      s.ui.Confirm("", "Trocar a origem dos dados descarta a auditoria em andamento. Continuar?",
+                   Buttons::kYesCancel) != Answer::kYes) {
+    a.Changed();  // the window shows the source kept
+    return;
+  }
+  if (under_way) {
+    s.dtm.cds_audit.EmptyDataSet();
+    s.dtm.cds_inv_ini.EmptyDataSet();
+    s.dtm.cds_inv_fim.EmptyDataSet();
+    a.lbl_per.fill(AuditState::kFreeSlot);
+    a.included_periods.clear();
+    a.efd.has_outcome = false;
+    a.efd.outcome = EfdAuditOutcome{};
+  }
   a.efd.efd = efd;
   a.Changed();
 }

@@ -49,7 +49,11 @@ void btn_incluir_sintegraClick(Session& s);
 // The source of the audit, a choice per audit: rb_sintegra (the steps
 // above) or rb_efd (the EFD files chosen below and one "Auditar").
 
-// rb_sintegra / rb_efd.
+// rb_sintegra / rb_efd. With an audit under way (rows in cds_audit or a
+// period included) the user is asked first ("Trocar a origem dos dados
+// descarta a auditoria em andamento. Continuar?", Yes or Cancel); on Yes the
+// audit table, the inventories, the period labels and the EFD outcome are
+// emptied.
 void rb_efdClick(Session& s, bool efd);
 // The file dialogs of the EFD source: the file holding the opening
 // inventory, the file holding the closing inventory, a period file (added

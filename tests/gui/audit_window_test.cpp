@@ -165,7 +165,16 @@ TEST_F(AuditWindowTest, EfdAuditByClicks) {
   Click("btn_auditar_efd");
   EXPECT_EQ(recorder_.messages.back().text,
             QString::fromUtf8("Inclua ao menos um arquivo EFD de período.").toStdString());
+  // Back to SINTEGRA: the audit under way is dropped once the user agrees.
+  recorder_.confirm_answer = Answer::kCancel;
   Click("rb_sintegra");
+  EXPECT_TRUE(session().audit.efd.efd);
+  EXPECT_TRUE(Control<QAbstractButton>("rb_efd")->isChecked());
+  EXPECT_EQ(dtm_->cds_audit.RecordCount(), 4);
+  recorder_.confirm_answer = Answer::kYes;
+  Click("rb_sintegra");
+  EXPECT_EQ(dtm_->cds_audit.RecordCount(), 0);
+  EXPECT_EQ(Text("lbl_per1"), "--------------------");
   EXPECT_FALSE(Control("pnl_sintegra")->isHidden());
   EXPECT_TRUE(Control("pnl_efd")->isHidden());
 }
