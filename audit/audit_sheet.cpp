@@ -5,6 +5,7 @@
 
 #include "audit/audit_window.h"
 #include "session/file_names.h"
+#include "audit/efd_sheet.h"
 #include "session/pacer.h"
 #include "sintegra/layout.h"
 
@@ -26,7 +27,7 @@ struct Column {
   const char* field;
 };
 
-std::vector<Column> Columns() {
+std::vector<Column> Columns(bool efd_columns) {
   std::vector<Column> c = {
       {"Codigo", "codigo"},
       {"Descricao", "descricao"},
@@ -47,6 +48,9 @@ std::vector<Column> Columns() {
   for (const char* f : kMovementFields) c.push_back({f, f});
   c.push_back({"TOTALENTRADAS_VAL", "TOTALENTRADAS_VAL"});
   c.push_back({"TOTALSAIDAS_VAL", "TOTALSAIDAS_VAL"});
+  if (efd_columns)
+    for (const char* f : {"SAIDAS_XML", "SAIDAS_ECF", "QTD_IND_MOV1", "SEM_CONVERSAO"})
+      c.push_back({f, f});
   return c;
 }
 
@@ -54,7 +58,7 @@ Money Held(double value) { return Money::FromDouble(value); }
 
 }  // namespace
 
-std::optional<Workbook> AuditWorkbook(Session& s) {
+std::optional<Workbook> AuditWorkbook(Session& s, bool efd_columns) {
   AuditState& a = s.audit;
   // The markup: empty or 0 leaves every unit value at 0; a text that is not
   // a number stops the export with the markup message.
@@ -69,7 +73,7 @@ std::optional<Workbook> AuditWorkbook(Session& s) {
   }
 
   ClientTable& audit = s.dtm.cds_audit;
-  const std::vector<Column> columns = Columns();
+  const std::vector<Column> columns = Columns(efd_columns);
   Workbook book;
   for (size_t c = 0; c < columns.size(); ++c)
     book.SetText(2, static_cast<int>(c) + 1, columns[c].title);
@@ -151,7 +155,10 @@ void btn_excelClick(Session& s) {
   if (s.audit.Busy()) return;
   s.audit.progress_visible = true;
   s.audit.Changed();
-  AuditExportSheet(s);
+  if (s.audit.efd.efd)
+    EfdAuditExportSheet(s, s.audit.efd.outcome);
+  else
+    AuditExportSheet(s);
 }
 
 }  // namespace fiscora

@@ -22,9 +22,12 @@ namespace fiscora {
 //
 // nullopt after the message "O markup deve ser digitado. Em média o valor é
 // 1,5" when the markup is given but is not a number.
-std::optional<Workbook> AuditWorkbook(Session& s);
+// With `efd_columns`, the EFD audit's columns SAIDAS_XML, SAIDAS_ECF,
+// QTD_IND_MOV1 and SEM_CONVERSAO follow the 41.
+std::optional<Workbook> AuditWorkbook(Session& s, bool efd_columns = false);
 
-// "Salvar em Excel": the progress bar shown, AuditWorkbook, the save step.
+// "Salvar em Excel": the progress bar shown, AuditWorkbook, the save step
+// (for an audit from EFD files, EfdAuditExportSheet with its outcome).
 // Does nothing while an audit loader runs.
 void btn_excelClick(Session& s);
 // The export alone: AuditWorkbook and the save step (nullopt when the markup

@@ -108,4 +108,105 @@ void btn_incluir_sintegraClick(Session& s) {
   TSINTEGRA::Create(s, *file, a.img_sintegra, period);
 }
 
+void rb_efdClick(Session& s, bool efd) {
+  AuditState& a = s.audit;
+  if (a.Busy() || a.efd.efd == efd) return;
+  // One source per audit: an audit under way is dropped, once the user
+  // agrees, so that no period of one source joins the other's.
+  const bool under_way = !s.dtm.cds_audit.IsEmpty() || !a.included_periods.empty();
+  if (under_way &&
+      s.ui.Confirm("", "Trocar a origem dos dados descarta a auditoria em andamento. Continuar?",
+                   Buttons::kYesCancel) != Answer::kYes) {
+    a.Changed();  // the window shows the source kept
+    return;
+  }
+  if (under_way) {
+    s.dtm.cds_audit.EmptyDataSet();
+    s.dtm.cds_inv_ini.EmptyDataSet();
+    s.dtm.cds_inv_fim.EmptyDataSet();
+    a.lbl_per.fill(AuditState::kFreeSlot);
+    a.included_periods.clear();
+    a.efd.has_outcome = false;
+    a.efd.outcome = EfdAuditOutcome{};
+  }
+  a.efd.efd = efd;
+  a.Changed();
+}
+
+namespace {
+
+void ChooseInto(Session& s, std::string& target, const char* filter, FileKind kind) {
+  AuditState& a = s.audit;
+  if (a.Busy()) return;
+  if (auto path = s.ui.ChooseOpenFile(filter, "", kind)) {
+    target = *path;
+    a.Changed();
+  }
+}
+
+void AddTo(Session& s, std::vector<std::string>& list, const std::optional<std::string>& path) {
+  if (!path || path->empty()) return;
+  if (std::find(list.begin(), list.end(), *path) == list.end()) list.push_back(*path);
+  s.audit.Changed();
+}
+
+}  // namespace
+
+void btn_efd_inv_iniClick(Session& s) {
+  ChooseInto(s, s.audit.efd.edt_efd_inv_ini, kFilter, FileKind::kSped);
+}
+
+void btn_efd_inv_fimClick(Session& s) {
+  ChooseInto(s, s.audit.efd.edt_efd_inv_fim, kFilter, FileKind::kSped);
+}
+
+void btn_efd_periodoClick(Session& s) {
+  if (s.audit.Busy()) return;
+  AddTo(s, s.audit.efd.lst_efd_periodos, s.ui.ChooseOpenFile(kFilter, "", FileKind::kSped));
+}
+
+void btn_xml_pastaClick(Session& s) {
+  if (s.audit.Busy()) return;
+  AddTo(s, s.audit.efd.lst_xml, s.ui.ChooseFolder("", FileKind::kAny));
+}
+
+void btn_xml_zipClick(Session& s) {
+  if (s.audit.Busy()) return;
+  AddTo(s, s.audit.efd.lst_xml, s.ui.ChooseOpenFile("*.zip|*.zip", "", FileKind::kAny));
+}
+
+void btn_efd_limparClick(Session& s) {
+  AuditState& a = s.audit;
+  if (a.Busy()) return;
+  a.efd.lst_efd_periodos.clear();
+  a.efd.lst_xml.clear();
+  a.Changed();
+}
+
+EfdAuditInputs EfdAuditInputsOf(const AuditState& a) {
+  EfdAuditInputs in;
+  in.initial_inventory = std::string(TrimBlanks(a.efd.edt_efd_inv_ini));
+  in.final_inventory = std::string(TrimBlanks(a.efd.edt_efd_inv_fim));
+  in.periods = a.efd.lst_efd_periodos;
+  in.xml = a.efd.lst_xml;
+  in.count_ind_mov1 = a.efd.chk_ind_mov1;
+  return in;
+}
+
+void btn_auditar_efdClick(Session& s) {
+  AuditState& a = s.audit;
+  if (a.Busy()) return;
+  if (!AuditMarkup(a.edt_markup)) {
+    s.ui.Message("", "O markup deve ser digitado. Em média o valor é 1,5");
+    return;
+  }
+  if (a.efd.lst_efd_periodos.empty()) {
+    s.ui.Message("", "Inclua ao menos um arquivo EFD de período.");
+    return;
+  }
+  a.btn_auditar_efd.enabled = false;
+  a.btn_excel.enabled = false;
+  TEFD::Create(s, EfdAuditInputsOf(a));
+}
+
 }  // namespace fiscora

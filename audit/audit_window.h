@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "audit/efd_audit.h"
 #include "session/audit_state.h"
 #include "session/session.h"
 
@@ -43,5 +44,35 @@ void dlg_sintegraCanClose(Session& s, const std::string& path);
 // into the first free label (a thirteenth period is loaded and remembered,
 // but has no label).
 void btn_incluir_sintegraClick(Session& s);
+
+// ------------------------------------------------------------ EFD files
+// The source of the audit, a choice per audit: rb_sintegra (the steps
+// above) or rb_efd (the EFD files chosen below and one "Auditar").
+
+// rb_sintegra / rb_efd. With an audit under way (rows in cds_audit or a
+// period included) the user is asked first ("Trocar a origem dos dados
+// descarta a auditoria em andamento. Continuar?", Yes or Cancel); on Yes the
+// audit table, the inventories, the period labels and the EFD outcome are
+// emptied.
+void rb_efdClick(Session& s, bool efd);
+// The file dialogs of the EFD source: the file holding the opening
+// inventory, the file holding the closing inventory, a period file (added
+// to lst_efd_periodos; a file already listed is not added twice), an XML
+// folder or a zip file (added to lst_xml).
+void btn_efd_inv_iniClick(Session& s);
+void btn_efd_inv_fimClick(Session& s);
+void btn_efd_periodoClick(Session& s);
+void btn_xml_pastaClick(Session& s);
+void btn_xml_zipClick(Session& s);
+// "Limpar": the period and XML lists emptied.
+void btn_efd_limparClick(Session& s);
+// "Auditar": the markup check (as "Abrir" of the initial inventory), at
+// least one period file ("Inclua ao menos um arquivo EFD de período."),
+// then the TEFD loader on the files chosen and chk_ind_mov1. "Auditar" and
+// "Salvar em Excel" wait disabled; the end enables both again (after an
+// error only "Auditar"). The inputs of the audit, as the routine hands
+// them to the loader, are EfdAuditInputsOf.
+void btn_auditar_efdClick(Session& s);
+EfdAuditInputs EfdAuditInputsOf(const AuditState& a);
 
 }  // namespace fiscora

@@ -9,6 +9,7 @@
 #include "sintegra/input_check.h"
 #include "sintegra/inventory.h"
 #include "sintegra/loader.h"
+#include "sped/fields.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -76,6 +77,9 @@ void AuditLoader::Execute() {
   } catch (const ConversionError& e) {
     // FILE:LINE: and the field, as every loader names a bad field.
     error = e.file() + ":" + std::to_string(e.line()) + ": " + e.detail();
+  } catch (const SpedConversionError& e) {
+    error = e.file() + ":" + std::to_string(e.line()) + ": " + e.detail();
+
   } catch (const std::exception& e) {
     error = e.what();
   } catch (...) {
@@ -87,6 +91,7 @@ void AuditLoader::Execute() {
     audit_.last_error = error;
     if (error.empty()) {
       if (button_) button_->enabled = true;
+      Succeeded();
     } else {
       starter_.enabled = true;
       Failed();
@@ -156,6 +161,32 @@ void TSINTEGRA::Failed() {
   periods.erase(std::remove(periods.begin(), periods.end(), period_), periods.end());
   for (std::string& label : audit_.lbl_per)
     if (label == period_) label = AuditState::kFreeSlot;
+}
+
+TEFD::TEFD(Session& s, EfdAuditInputs inputs)
+    : AuditLoader(s, AuditLoaderKind::kEfd, inputs.periods.empty() ? "" : inputs.periods.front(),
+                  s.audit.img_efd, &s.audit.btn_excel, s.audit.btn_auditar_efd),
+      inputs_(std::move(inputs)) {}
+
+bool TEFD::Create(Session& s, EfdAuditInputs inputs) {
+  return Start(std::unique_ptr<AuditLoader>(new TEFD(s, std::move(inputs))));
+}
+
+void TEFD::Body() { outcome_ = RunEfdAudit(s_, inputs_); }
+
+void TEFD::Failed() {
+  audit_.efd.has_outcome = false;
+  audit_.efd.outcome = EfdAuditOutcome{};
+}
+
+void TEFD::Succeeded() {
+  audit_.btn_auditar_efd.enabled = true;
+  audit_.lbl_per.fill(AuditState::kFreeSlot);
+  for (size_t i = 0; i < outcome_.periods.size() && i < audit_.lbl_per.size(); ++i)
+    audit_.lbl_per[i] = outcome_.periods[i];
+  audit_.included_periods = outcome_.periods;
+  audit_.efd.outcome = std::move(outcome_);
+  audit_.efd.has_outcome = true;
 }
 
 void WaitForAuditLoader(Session& s) { s.audit.JoinWorker(); }

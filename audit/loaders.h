@@ -23,6 +23,7 @@
 #include <memory>
 #include <string>
 
+#include "audit/efd_audit.h"
 #include "session/audit_state.h"
 #include "session/session.h"
 
@@ -49,6 +50,8 @@ class AuditLoader {
   virtual void Body() = 0;
   // End step after an error, on the event loop's thread.
   virtual void Failed() {}
+  // End step after the body ended well, on the event loop's thread.
+  virtual void Succeeded() {}
 
   Session& s_;
   AuditState& audit_;
@@ -97,6 +100,23 @@ class TSINTEGRA final : public AuditLoader {
   void Failed() override;
 
   std::string period_;
+};
+
+// The audit from EFD files (audit/efd_audit.h) on the files of `inputs`;
+// its end step puts the outcome in AuditState::efd and the periods in the
+// labels. After an error the previous outcome is gone.
+class TEFD final : public AuditLoader {
+ public:
+  static bool Create(Session& s, EfdAuditInputs inputs);
+
+ private:
+  TEFD(Session& s, EfdAuditInputs inputs);
+  void Body() override;
+  void Failed() override;
+  void Succeeded() override;
+
+  EfdAuditInputs inputs_;
+  EfdAuditOutcome outcome_;
 };
 
 // Waits until the last loader started has ended (its end step run). Only for

@@ -44,21 +44,7 @@ Group GroupOf(std::string_view cfop) {
   return kOther;
 }
 
-enum class Side { kNone, kEntry, kExit };
-
-Side SideOf(std::string_view cfop) {
-  if (cfop.empty()) return Side::kNone;
-  switch (cfop.front()) {
-    case '1':
-    case '2':
-      return Side::kEntry;
-    case '5':
-    case '6':
-      return Side::kExit;
-    default:
-      return Side::kNone;  // 3 and 7 (foreign trade) and the rest
-  }
-}
+using Side = AuditSide;
 
 // A quantity text read with the decimal comma; blank or unreadable is 0.
 double Quantity(std::string_view text) {
@@ -201,6 +187,30 @@ class KeepOrdering {
 
 }  // namespace
 
+AuditSide AuditSideOf(std::string_view cfop, bool foreign_trade) {
+  if (cfop.empty()) return Side::kNone;
+  switch (cfop.front()) {
+    case '1':
+    case '2':
+      return Side::kEntry;
+    case '5':
+    case '6':
+      return Side::kExit;
+    case '3':
+      return foreign_trade ? Side::kEntry : Side::kNone;
+    case '7':
+      return foreign_trade ? Side::kExit : Side::kNone;
+    default:
+      return Side::kNone;
+  }
+}
+
+AuditGroupFields AuditFieldsOf(std::string_view cfop, AuditSide side) {
+  const Group g = GroupOf(cfop);
+  if (side == Side::kEntry) return {kEntryQty[g], kEntryVal[g]};
+  return {kExitQty[g], kExitVal[g]};
+}
+
 void AuditOmissions(Session& s) {
   ClientTable& audit = s.dtm.cds_audit;
   Omissions(audit, AuditFields(audit));
@@ -227,7 +237,7 @@ void AuditClassifyMovements(Session& s) {
       std::string code(TrimBlanks(items.RowText(row, n_code)));
       if (code.empty()) continue;
       std::string_view cfop = TrimBlanks(items.RowText(row, n_cfop));
-      const Side side = SideOf(cfop);
+      const Side side = AuditSideOf(cfop);
       const double qty = Quantity(items.RowText(row, n_qty));
       const Money value = Money::FromRaw(items.RowRaw(row, n_value));
       const Group group = GroupOf(cfop);

@@ -6,9 +6,27 @@
 // of cds_audit and of the tables they read (see audit/loaders.h).
 #pragma once
 
+#include <string_view>
+
 #include "session/session.h"
 
 namespace fiscora {
+
+// Where an item with this CFOP counts: its first digit 1 or 2 an entry, 5 or
+// 6 an exit; 3 (import) an entry and 7 (export) an exit only when
+// `foreign_trade` is set (the EFD audit sets it, the SINTEGRA audit does
+// not); anything else not at all.
+enum class AuditSide { kNone, kEntry, kExit };
+AuditSide AuditSideOf(std::string_view cfop, bool foreign_trade = false);
+
+// The fields of cds_audit an item adds to, by its side and the CFOP's
+// digits 2 to 4 (resale, input, service input, return, reclassification
+// 926, other): quantity and value ("EREVENDA" and "EREVENDA_VAL", ...).
+struct AuditGroupFields {
+  const char* quantity;
+  const char* value;
+};
+AuditGroupFields AuditFieldsOf(std::string_view cfop, AuditSide side);
 
 // Merges the period in the main tables into cds_audit:
 //  - every record 54 item of cds_54 with a code, by the CFOP's first digit

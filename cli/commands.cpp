@@ -7,6 +7,7 @@
 
 #include "audit/audit_sheet.h"
 #include "audit/audit_window.h"
+#include "audit/efd_sheet.h"
 #include "audit/loaders.h"
 #include "cli/batch.h"
 #include "data/display.h"
@@ -367,6 +368,93 @@ int Auditoria(CliContext& c) {
   return code;
 }
 
+// The audit from EFD files as the window runs it with "EFD" chosen: the
+// markup, the files of the options, "Auditar" waited for, then the
+// spreadsheet when asked. cds_audit, the four lists and the warnings in
+// "tables", the period labels and the inventory totals in "labels", the
+// dates and counts in "state". Every file is checked before anything is
+// read (exit 1 with FILE:LINE: reason); a run that fails ends with exit 1
+// after its message.
+int AuditoriaEfd(CliContext& c) {
+  Session& s = c.s;
+  AuditState& a = s.audit;
+  const std::vector<std::string> periods = c.args.Options("--periodo");
+  if (periods.empty()) {
+    c.err << "fiscora-cli: auditoria-efd precisa de ao menos um --periodo\n";
+    return 2;
+  }
+  const std::string ind_mov1 = c.args.Has("--ind-mov1") ? c.args.Option("--ind-mov1") : "S";
+  if (ind_mov1 != "S" && ind_mov1 != "N") {
+    c.err << "fiscora-cli: --ind-mov1: use S (conta) ou N (não conta)\n";
+    return 2;
+  }
+  if (c.args.Has("--markup")) a.edt_markup = c.args.Option("--markup");
+  rb_efdClick(s, true);
+  a.efd.edt_efd_inv_ini = c.args.Option("--inventario-inicial");
+  a.efd.edt_efd_inv_fim = c.args.Option("--inventario-final");
+  a.efd.lst_efd_periodos = periods;
+  a.efd.lst_xml = c.args.Options("--xml");
+  a.efd.chk_ind_mov1 = ind_mov1 == "S";
+  // A refusal ends the run before anything is read, as "auditoria" does.
+  for (const std::string& f : periods) CheckEfdInput(PathFromUtf8(f));
+  for (const std::string* f : {&a.efd.edt_efd_inv_ini, &a.efd.edt_efd_inv_fim})
+    if (!f->empty()) CheckEfdInput(PathFromUtf8(*f));
+
+  DumpFirst(c, {"cds_audit"});
+  btn_auditar_efdClick(s);
+  WaitForAuditLoader(s);
+  int code = 0;
+  if (!a.last_error.empty()) {
+    c.err << "fiscora-cli: " << a.last_error << "\n";
+    code = 1;
+  } else if (a.efd.has_outcome && c.args.Has("--planilha")) {
+    SaveAs(c, c.args.Option("--planilha"));
+    btn_excelClick(s);
+  }
+
+  const EfdAuditOutcome& o = a.efd.outcome;
+  s.dtm.cds_audit.SetIndexFieldNames("descricao");
+  for (size_t i = 0; i < a.lbl_per.size(); ++i)
+    c.extras.labels.emplace_back("lbl_per" + std::to_string(i + 1), a.lbl_per[i]);
+  c.extras.labels.emplace_back("dbtxt_inv_ini", EfdInventoryTotalText(o, true));
+  c.extras.labels.emplace_back("dbtxt_inv_fim", EfdInventoryTotalText(o, false));
+  auto lists = std::make_shared<const std::vector<EfdList>>(EfdAuditLists(o));
+  for (size_t n = 0; n < lists->size(); ++n) {
+    c.extras.tables.emplace_back((*lists)[n].key, [lists, n](JsonWriter& w) {
+      const EfdList& l = (*lists)[n];
+      w.BeginArray();
+      for (const auto& row : l.rows) {
+        w.BeginObject();
+        for (size_t i = 0; i < row.size(); ++i) {
+          w.Key(l.keys[i]);
+          if (const auto* t = std::get_if<std::string>(&row[i]))
+            w.String(*t);
+          else if (const auto* q = std::get_if<double>(&row[i]))
+            w.Double(*q);
+          else
+            w.MoneyString(std::get<Money>(row[i]));
+        }
+        w.EndObject();
+      }
+      w.EndArray();
+    });
+  }
+  // The outcome stays in the session until the envelope is written.
+  c.extras.state.emplace_back("data_inventario_inicial",
+                              [&o](JsonWriter& w) { w.String(o.opening_date); });
+  c.extras.state.emplace_back("data_inventario_final",
+                              [&o](JsonWriter& w) { w.String(o.closing_date); });
+  for (auto [key, value] :
+       {std::pair<const char*, int64_t>{"produtos", static_cast<int64_t>(o.products)},
+        {"notas_xml", static_cast<int64_t>(o.xml_notes)},
+        {"saidas_por_c170", static_cast<int64_t>(o.exits_by_c170)},
+        {"saidas_por_xml", static_cast<int64_t>(o.exits_by_xml)}})
+    c.extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
+  c.extras.state.emplace_back("ind_mov1_conta",
+                              [on = a.efd.chk_ind_mov1](JsonWriter& w) { w.Bool(on); });
+  return code;
+}
+
 // NF-e XML files against the books: the XML folders, zip files or files of
 // --xml, the EFD files of --efd or the SINTEGRA files of --sintegra (one
 // kind), the tolerance for money; the rows, the summary and the documents
@@ -563,6 +651,16 @@ const std::vector<CliCommand>& CliCommands() {
        0, 0, false,
        {"--markup", "--inventario-inicial", "--inventario-final", "--periodo", "--planilha"},
        Auditoria},
+      {"auditoria-efd",
+       "--markup M --inventario-inicial EFD --inventario-final EFD --periodo EFD "
+       "[--periodo EFD ...] [--xml PASTA|ZIP ...] [--ind-mov1 S|N] [--planilha SAIDA.xlsx]",
+       "auditoria de estoque a partir de arquivos EFD ICMS/IPI (bloco H, C170, C425/C470)\n"
+       "e dos XML das NF-e de saída; imprime cds_audit, itens_sem_cadastro,\n"
+       "unidades_sem_conversao, saidas_sem_itens, inventario_terceiros e avisos",
+       0, 0, false,
+       {"--markup", "--inventario-inicial", "--inventario-final", "--periodo", "--xml",
+        "--ind-mov1", "--planilha"},
+       AuditoriaEfd},
       {"conciliar-xml",
        "--xml PASTA|ZIP [--xml ...] (--efd ARQ ... | --sintegra ARQ ...) "
        "[--tolerancia 0,01] [--planilha SAIDA.xlsx]",

@@ -267,6 +267,11 @@ std::vector<TableDef> Build() {
     f.push_back(Curr("E1926_VAL"));
     f.push_back(Float("S5926"));
     f.push_back(Curr("S5926_VAL"));
+    // The EFD audit's own: exits taken from the NF-e XML items and from the
+    // fiscal printers, the entries without physical movement (IND_MOV 1),
+    // the quantities in a unit without conversion (not counted).
+    for (const char* n : {"SAIDAS_XML", "SAIDAS_ECF", "QTD_IND_MOV1", "SEM_CONVERSAO"})
+      f.push_back(Float(n));
     TableDef t = Table("cds_audit", "DS1", std::move(f));
     t.binding_enabled = false;  // DS1 feeds no display
     v.push_back(std::move(t));

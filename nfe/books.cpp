@@ -30,20 +30,6 @@ uint16_t SeriesNumber(std::string_view s) {
   return static_cast<uint16_t>(DigitsValue(s));
 }
 
-// The fields of a line framed by "|", each between two bars, an empty one
-// kept empty: fields[1] is the register, fields[n] the field the published
-// layout numbers n.
-void SplitStrict(std::string_view line, std::vector<std::string_view>& fields) {
-  fields.clear();
-  size_t start = 0;
-  for (size_t i = 0; i < line.size(); ++i)
-    if (line[i] == '|') {
-      fields.push_back(line.substr(start, i - start));
-      start = i + 1;
-    }
-  fields.push_back(line.substr(start));
-}
-
 void CheckCancel(const BookReadOptions& o) {
   if (o.cancel && o.cancel->load(std::memory_order_relaxed)) throw NfeCancelled();
 }
@@ -107,7 +93,7 @@ Books ReadEfdBooks(const std::vector<std::string>& files, const BookReadOptions&
     std::string_view line;
     while (reader.Next(line)) {
       progress.Add(line.size() + 2);
-      SplitStrict(line, f);
+      SpedCutFields(line, f);
       if (f.size() < 3) continue;
       const std::string_view reg = f[1];
       const SpedWhere where{file, reader.line_number(), reg};

@@ -17,5 +17,5 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 cmake --preset tsan >/dev/null
 cmake --build build-tsan -j "$jobs" --target fiscora_thread_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R '^(AuditLoaders|AuditCli|Batch|BatchInput|NfeAccessKey|NfeDocument|NfeFolder)\.'
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R '^(AuditLoaders|AuditCli|AuditoriaEfd|EfdAudit|Batch|BatchInput|NfeAccessKey|NfeDocument|NfeFolder)\.'
 

@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "session/efd_audit_state.h"
+
 namespace fiscora {
 
 // A button of the audit window: caption and enabled flag.
@@ -30,7 +32,7 @@ struct BusyPicture {
   bool animated = false;
 };
 
-enum class AuditLoaderKind { kNone, kInitial, kFinal, kPeriod };
+enum class AuditLoaderKind { kNone, kInitial, kFinal, kPeriod, kEfd };
 
 struct AuditState {
   static constexpr int kPeriodLabels = 12;
@@ -52,6 +54,11 @@ struct AuditState {
   // Every period included, listed or not (a thirteenth period has no label
   // but is still recognised when it comes again).
   std::vector<std::string> included_periods;
+  // The audit from EFD files (rb_efd), its files and its last outcome; its
+  // button and busy picture.
+  EfdAuditState efd;
+  AuditButton btn_auditar_efd{"Auditar"};
+  BusyPicture img_efd{false, false};
   // The export's progress bar.
   bool progress_visible = false;
   int progress_position = 0;

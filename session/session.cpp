@@ -77,6 +77,9 @@ std::vector<std::filesystem::path> InputFiles(const Session& s) {
   add(s.audit.edt_inv_ini);
   add(s.audit.edt_inv_fim);
   add(s.audit.edt_sintegra);
+  add(s.audit.efd.edt_efd_inv_ini);
+  add(s.audit.efd.edt_efd_inv_fim);
+  for (const std::string& f : s.audit.efd.lst_efd_periodos) add(f);
   return files;
 }
 

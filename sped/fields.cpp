@@ -274,6 +274,17 @@ bool SpedFields::Split(std::string_view line, Fill fill, bool apostrophes, size_
 
 std::string SpedField(std::string_view line, int n) { return std::string(SpedFields(line)[n]); }
 
+void SpedCutFields(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  size_t start = 0;
+  for (size_t i = 0; i < line.size(); ++i)
+    if (line[i] == '|') {
+      fields.push_back(line.substr(start, i - start));
+      start = i + 1;
+    }
+  fields.push_back(line.substr(start));
+}
+
 std::string SpedRegister(std::string_view line) {
   std::string_view code = RegisterView(line);
   // An apostrophe up to the end of the code changes it: take the slow road.

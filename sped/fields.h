@@ -87,6 +87,13 @@ class SpedFields {
   std::vector<Piece> pieces_;
 };
 
+// The fields of a line framed by "|", cut at every "|" with an empty field
+// kept empty (no filling, no apostrophe rule): fields[1] is the register,
+// fields[n] the field the published layout numbers n. The views point into
+// the line; `fields` is reused, so a reader cuts every line without
+// allocating once it has grown.
+void SpedCutFields(std::string_view line, std::vector<std::string_view>& fields);
+
 // The register code (field 0) of a line, untrimmed, as SpedField gives it.
 std::string SpedRegister(std::string_view line);
 

@@ -1,13 +1,17 @@
 #include "audit/ui/frm_auditar.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <exception>
@@ -15,6 +19,7 @@
 #include "app/ui/ui_text.h"
 #include "audit/audit_sheet.h"
 #include "audit/audit_window.h"
+#include "audit/efd_sheet.h"
 #include "data/display.h"
 #include "session/session.h"
 
@@ -43,6 +48,40 @@ void ShowPicture(QProgressBar* p, const BusyPicture& state) {
     p->setRange(0, 0);  // indeterminate: animated
   else
     p->setRange(0, 1);
+}
+
+// The list widget showing these texts (rebuilt only when they changed).
+void ShowList(QListWidget* list, const std::vector<std::string>& items) {
+  QStringList texts;
+  for (const std::string& i : items) texts << UiText(i);
+  QStringList shown;
+  for (int r = 0; r < list->count(); ++r) shown << list->item(r)->text();
+  if (shown == texts) return;
+  list->clear();
+  list->addItems(texts);
+}
+
+// What an EFD audit left: the inventories and what the lists hold.
+std::string EfdSummary(const EfdAuditState& e) {
+  if (!e.has_outcome) return "";
+  const EfdAuditOutcome& o = e.outcome;
+  std::string text;
+  if (o.has_opening)
+    text +=
+        "Inventário inicial de " + o.opening_date + ": R$ " + EfdInventoryTotalText(o, true) + "\n";
+  if (o.has_closing)
+    text +=
+        "Inventário final de " + o.closing_date + ": R$ " + EfdInventoryTotalText(o, false) + "\n";
+  text += std::to_string(o.products) +
+          " produtos; saídas por C170: " + std::to_string(o.exits_by_c170) +
+          ", pelo XML: " + std::to_string(o.exits_by_xml) + " (" + std::to_string(o.xml_notes) +
+          " NF-e lidas)\n";
+  text += "Itens sem cadastro: " + std::to_string(o.without_record.size()) +
+          "; unidades sem conversão: " + std::to_string(o.without_conversion.size()) +
+          "; saídas sem itens: " + std::to_string(o.exits_without_items.size()) +
+          "; inventário de terceiros: " + std::to_string(o.third_party.size());
+  if (!o.warnings.empty()) text += "\nAvisos: " + std::to_string(o.warnings.size());
+  return text;
 }
 
 // The display text of the "soma" total of an inventory table.
@@ -80,6 +119,30 @@ Tfrm_auditar::Tfrm_auditar(QWidget* parent) : QDialog(parent) {
   edt_markup_->setMaximumWidth(80);
   form->addWidget(edt_markup_, row++, 1, Qt::AlignLeft);
 
+  // The source of the audit, one per audit.
+  auto* source = new QHBoxLayout;
+  source->addWidget(Named(new QLabel(QStringLiteral("Origem dos dados:"), this), "lbl_origem"));
+  rb_sintegra_ = Named(new QRadioButton(QStringLiteral("SINTEGRA"), this), "rb_sintegra");
+  rb_efd_ = Named(new QRadioButton(QStringLiteral("EFD ICMS/IPI e XML"), this), "rb_efd");
+  rb_sintegra_->setChecked(true);
+  auto* source_group = new QButtonGroup(this);
+  source_group->addButton(rb_sintegra_);
+  source_group->addButton(rb_efd_);
+  source->addWidget(rb_sintegra_);
+  source->addWidget(rb_efd_);
+  source->addStretch();
+  form->addLayout(source, row++, 0, 1, 4);
+
+  // The SINTEGRA steps sit on a panel of their own, shown for that source.
+  pnl_sintegra_ = Named(new QWidget(this), "pnl_sintegra");
+  auto* sintegra_form = new QGridLayout(pnl_sintegra_);
+  sintegra_form->setContentsMargins(0, 0, 0, 0);
+  form->addWidget(pnl_sintegra_, row++, 0, 1, 4);
+  QGridLayout* const outer_form = form;
+  form = sintegra_form;
+  const int sintegra_row = row;
+  row = 0;
+
   const auto file_row = [&](QLineEdit*& edit, const char* edit_name, QPushButton*& button,
                             const char* button_name, QProgressBar* picture) {
     edit = Named(new QLineEdit(this), edit_name);
@@ -109,6 +172,74 @@ Tfrm_auditar::Tfrm_auditar(QWidget* parent) : QDialog(parent) {
       Named(new QPushButton(QStringLiteral("Icluir"), this), "btn_incluir_sintegra");
   form->addWidget(btn_incluir_sintegra_, row, 2);
   form->addWidget(img_sintegra_, row++, 3);
+  form = outer_form;
+  row = sintegra_row;
+
+  // The EFD side: the files, the XML inputs, the IND_MOV 1 choice, "Auditar".
+  pnl_efd_ =
+      Named(new QGroupBox(QStringLiteral("Arquivos EFD ICMS/IPI e XML das NF-e"), this), "pnl_efd");
+  auto* efd = new QGridLayout(pnl_efd_);
+  int efd_row = 0;
+  const auto efd_button = [&](const char* caption, const char* name) {
+    auto* b = Named(new QPushButton(QString::fromUtf8(caption), pnl_efd_), name);
+    efd_buttons_ << b;
+    return b;
+  };
+  const auto efd_file = [&](const char* caption, QLineEdit*& edit, const char* edit_name,
+                            QPushButton* button) {
+    efd->addWidget(new QLabel(QString::fromUtf8(caption), pnl_efd_), efd_row++, 0, 1, 3);
+    edit = Named(new QLineEdit(pnl_efd_), edit_name);
+    edit->setMinimumWidth(360);
+    efd->addWidget(edit, efd_row, 0, 1, 2);
+    efd->addWidget(button, efd_row++, 2);
+  };
+  auto* btn_inv_ini = efd_button("Abrir", "btn_efd_inv_ini");
+  auto* btn_inv_fim = efd_button("Abrir", "btn_efd_inv_fim");
+  efd_file("Inventário inicial (arquivo EFD com o H005 do dia anterior ao primeiro período):",
+           edt_efd_inv_ini_, "edt_efd_inv_ini", btn_inv_ini);
+  efd_file("Inventário final (arquivo EFD com o H005 do último dia do último período):",
+           edt_efd_inv_fim_, "edt_efd_inv_fim", btn_inv_fim);
+  efd->addWidget(new QLabel(QStringLiteral("Períodos (um arquivo EFD por mês):"), pnl_efd_),
+                 efd_row++, 0, 1, 3);
+  lst_efd_periodos_ = Named(new QListWidget(pnl_efd_), "lst_efd_periodos");
+  lst_efd_periodos_->setMaximumHeight(90);
+  efd->addWidget(lst_efd_periodos_, efd_row, 0, 2, 2);
+  auto* btn_periodo = efd_button("Incluir", "btn_efd_periodo");
+  efd->addWidget(btn_periodo, efd_row, 2);
+  auto* btn_limpar = efd_button("Limpar", "btn_efd_limpar");
+  efd->addWidget(btn_limpar, efd_row + 1, 2);
+  efd_row += 2;
+  efd->addWidget(
+      new QLabel(QStringLiteral("XML das NF-e de saída (pastas ou arquivos zip):"), pnl_efd_),
+      efd_row++, 0, 1, 3);
+  lst_xml_ = Named(new QListWidget(pnl_efd_), "lst_xml");
+  lst_xml_->setMaximumHeight(70);
+  efd->addWidget(lst_xml_, efd_row, 0, 2, 2);
+  auto* btn_pasta = efd_button("Pasta", "btn_xml_pasta");
+  efd->addWidget(btn_pasta, efd_row, 2);
+  auto* btn_zip = efd_button("Zip", "btn_xml_zip");
+  efd->addWidget(btn_zip, efd_row + 1, 2);
+  efd_row += 2;
+  chk_ind_mov1_ =
+      Named(new QCheckBox(QStringLiteral("Contar itens com IND_MOV 1 (sem movimentação física)"),
+                          pnl_efd_),
+            "chk_ind_mov1");
+  chk_ind_mov1_->setChecked(true);
+  efd->addWidget(chk_ind_mov1_, efd_row++, 0, 1, 3);
+  auto* foreign = Named(
+      new QLabel(QStringLiteral("CFOP 3xxx (importação) conta como entrada e 7xxx (exportação) "
+                                "como saída."),
+                 pnl_efd_),
+      "lbl_cfop_exterior");
+  efd->addWidget(foreign, efd_row++, 0, 1, 3);
+  btn_auditar_efd_ = efd_button("Auditar", "btn_auditar_efd");
+  efd->addWidget(btn_auditar_efd_, efd_row, 0, Qt::AlignLeft);
+  img_efd_ = BusyPictureWidget(pnl_efd_, "img_efd");
+  efd->addWidget(img_efd_, efd_row++, 1, Qt::AlignLeft);
+  lbl_efd_resumo_ = Named(new QLabel(pnl_efd_), "lbl_efd_resumo");
+  efd->addWidget(lbl_efd_resumo_, efd_row++, 0, 1, 3);
+  form->addWidget(pnl_efd_, row++, 0, 1, 4);
+  pnl_efd_->hide();
 
   auto* grp = Named(new QGroupBox(QStringLiteral("    Arquivos já incluidos    "), this), "grp1");
   auto* periods = new QGridLayout(grp);
@@ -124,7 +255,8 @@ Tfrm_auditar::Tfrm_auditar(QWidget* parent) : QDialog(parent) {
   progress_ = Named(new QProgressBar(this), "progress");
   progress_->hide();
   root->addWidget(progress_);
-  setFixedSize(sizeHint());
+  // A fixed size that follows the source shown.
+  root->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(edt_markup_, &QLineEdit::textEdited, this, [this](const QString& t) {
     if (s_) s_->audit.edt_markup = CoreText(t);
@@ -139,6 +271,28 @@ Tfrm_auditar::Tfrm_auditar(QWidget* parent) : QDialog(parent) {
   connect(btn_incluir_sintegra_, &QPushButton::clicked, this,
           [this] { Run(btn_incluir_sintegraClick); });
   connect(btn_excel_, &QPushButton::clicked, this, [this] { Run(btn_excelClick); });
+  connect(rb_efd_, &QRadioButton::toggled, this, [this](bool efd) {
+    if (efd)
+      Run([](Session& s) { rb_efdClick(s, true); });
+    else
+      Run([](Session& s) { rb_efdClick(s, false); });
+  });
+  connect(edt_efd_inv_ini_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    if (s_) s_->audit.efd.edt_efd_inv_ini = CoreText(t);
+  });
+  connect(edt_efd_inv_fim_, &QLineEdit::textEdited, this, [this](const QString& t) {
+    if (s_) s_->audit.efd.edt_efd_inv_fim = CoreText(t);
+  });
+  connect(chk_ind_mov1_, &QCheckBox::toggled, this, [this](bool on) {
+    if (s_) s_->audit.efd.chk_ind_mov1 = on;
+  });
+  connect(btn_inv_ini, &QPushButton::clicked, this, [this] { Run(btn_efd_inv_iniClick); });
+  connect(btn_inv_fim, &QPushButton::clicked, this, [this] { Run(btn_efd_inv_fimClick); });
+  connect(btn_periodo, &QPushButton::clicked, this, [this] { Run(btn_efd_periodoClick); });
+  connect(btn_limpar, &QPushButton::clicked, this, [this] { Run(btn_efd_limparClick); });
+  connect(btn_pasta, &QPushButton::clicked, this, [this] { Run(btn_xml_pastaClick); });
+  connect(btn_zip, &QPushButton::clicked, this, [this] { Run(btn_xml_zipClick); });
+  connect(btn_auditar_efd_, &QPushButton::clicked, this, [this] { Run(btn_auditar_efdClick); });
   Refresh();
   if (QScreen* sc = screen()) move(sc->availableGeometry().center() - rect().center());
 }
@@ -188,6 +342,23 @@ void Tfrm_auditar::Refresh() {
                  {btn_incluir_sintegra_, a.btn_incluir_sintegra},
                  {btn_excel_, a.btn_excel}};
   for (const auto& b : buttons) b.widget->setEnabled(a.Usable(b.state));
+
+  // The source and the EFD side.
+  const EfdAuditState& e = a.efd;
+  if (rb_efd_->isChecked() != e.efd) (e.efd ? rb_efd_ : rb_sintegra_)->setChecked(true);
+  rb_sintegra_->setEnabled(!a.Busy());
+  rb_efd_->setEnabled(!a.Busy());
+  pnl_sintegra_->setVisible(!e.efd);
+  pnl_efd_->setVisible(e.efd);
+  text(edt_efd_inv_ini_, e.edt_efd_inv_ini);
+  text(edt_efd_inv_fim_, e.edt_efd_inv_fim);
+  ShowList(lst_efd_periodos_, e.lst_efd_periodos);
+  ShowList(lst_xml_, e.lst_xml);
+  if (chk_ind_mov1_->isChecked() != e.chk_ind_mov1) chk_ind_mov1_->setChecked(e.chk_ind_mov1);
+  for (QPushButton* b : efd_buttons_) b->setEnabled(!a.Busy());
+  btn_auditar_efd_->setEnabled(a.Usable(a.btn_auditar_efd));
+  ShowPicture(img_efd_, a.img_efd);
+  lbl_efd_resumo_->setText(UiText(EfdSummary(e)));
   ShowPicture(img_ini_, a.img_ini);
   ShowPicture(img_fim_, a.img_fim);
   ShowPicture(img_sintegra_, a.img_sintegra);

@@ -1,5 +1,8 @@
-// The audit window frm_auditar ("Auditoria"): markup, the two inventory
-// files, the period files and the spreadsheet. It mirrors the session's
+// The audit window frm_auditar ("Auditoria"): markup, the source of the
+// audit (SINTEGRA: the two inventory files and the period files, each
+// loaded by its own click; EFD: the EFD files holding the inventories, the
+// period files, the XML folders or zip files and "Auditar"), the periods
+// included and the spreadsheet. It mirrors the session's
 // AuditState and hands every click to the core's routines
 // (audit/audit_window.h, audit/audit_sheet.h); the loaders they start run on
 // worker threads and reach the window only through their start and end
@@ -7,13 +10,18 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 
 namespace fiscora {
 class Session;
 }
 
+class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QRadioButton;
 class QProgressBar;
 class QPushButton;
 
@@ -58,6 +66,20 @@ class Tfrm_auditar : public QDialog {
   QProgressBar* img_sintegra_ = nullptr;
   QLabel* lbl_per_[12] = {};
   QProgressBar* progress_ = nullptr;
+  // The source of the audit and the EFD side.
+  QRadioButton* rb_sintegra_ = nullptr;
+  QRadioButton* rb_efd_ = nullptr;
+  QWidget* pnl_sintegra_ = nullptr;
+  QGroupBox* pnl_efd_ = nullptr;
+  QLineEdit* edt_efd_inv_ini_ = nullptr;
+  QLineEdit* edt_efd_inv_fim_ = nullptr;
+  QListWidget* lst_efd_periodos_ = nullptr;
+  QListWidget* lst_xml_ = nullptr;
+  QCheckBox* chk_ind_mov1_ = nullptr;
+  QPushButton* btn_auditar_efd_ = nullptr;
+  QList<QPushButton*> efd_buttons_;
+  QProgressBar* img_efd_ = nullptr;
+  QLabel* lbl_efd_resumo_ = nullptr;
 };
 
 }  // namespace fiscora::qt

@@ -58,7 +58,7 @@ TEST_F(AuditCli, WholeAuditPrintsTheTableLabelsAndTotals) {
   EXPECT_EQ(rows[0]["OM_SAIDA"], 1);
   EXPECT_EQ(rows[1]["codigo"], "P2");
   EXPECT_EQ(rows[1]["OM_SAIDA"], 5);
-  EXPECT_EQ(rows[0].size(), 38u);  // every field
+  EXPECT_EQ(rows[0].size(), 42u);  // every field, the four of the EFD audit too
   const json& labels = r.envelope["labels"];
   EXPECT_EQ(labels["lbl_per1"], "02/2024");
   EXPECT_EQ(labels["lbl_per2"], "03/2024");

@@ -5,12 +5,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QTest>
 
 #include "audit/ui/frm_auditar.h"
 #include "main_window_fixture.h"
 #include "tests/core/audit_fixture.h"
+#include "tests/core/efd_audit_fixture.h"
 
 namespace fiscora::qt {
 namespace {
@@ -109,6 +111,72 @@ TEST_F(AuditWindowTest, WholeAuditByClicks) {
   EXPECT_TRUE(fs::exists(files.path() / "auditoria.xlsx"));
   ASSERT_FALSE(recorder_.messages.empty());
   EXPECT_EQ(recorder_.messages.back().text, "Arquivo Salvo !!!");
+}
+
+TEST_F(AuditWindowTest, EfdAuditByClicks) {
+  SmallSet set;
+  EXPECT_TRUE(Control("pnl_efd")->isHidden());
+  Click("rb_efd");
+  EXPECT_TRUE(session().audit.efd.efd);
+  EXPECT_TRUE(Control("pnl_sintegra")->isHidden());
+  EXPECT_FALSE(Control("pnl_efd")->isHidden());
+  EXPECT_EQ(Text("lbl_cfop_exterior"),
+            QString::fromUtf8("CFOP 3xxx (importação) conta como entrada e 7xxx (exportação) "
+                              "como saída."));
+  recorder_.open_file = set.opening;
+  Click("btn_efd_inv_ini");
+  recorder_.open_file = set.april;
+  Click("btn_efd_inv_fim");
+  EXPECT_EQ(Text("edt_efd_inv_fim"), QString::fromStdString(set.april));
+  for (const std::string& period : {set.march, set.april, set.march}) {
+    recorder_.open_file = period;
+    Click("btn_efd_periodo");
+  }
+  EXPECT_EQ(Control<QListWidget>("lst_efd_periodos")->count(), 2);  // once each
+  recorder_.folder = set.xml;
+  Click("btn_xml_pasta");
+  EXPECT_EQ(Control<QListWidget>("lst_xml")->count(), 1);
+
+  Click("btn_auditar_efd");
+  EXPECT_TRUE(session().audit.Busy());
+  EXPECT_FALSE(Control("btn_auditar_efd")->isEnabled());
+  EXPECT_FALSE(Control("rb_sintegra")->isEnabled());
+  EXPECT_FALSE(Find("sbtnverificar")->isEnabled());
+  WaitForLoader();
+  EXPECT_TRUE(Control("btn_auditar_efd")->isEnabled());
+  EXPECT_TRUE(Control("img_efd")->isHidden());
+  EXPECT_EQ(Text("lbl_per1"), "03/2025");
+  EXPECT_EQ(Text("lbl_per2"), "04/2025");
+  const QString summary = Text("lbl_efd_resumo");
+  EXPECT_TRUE(summary.contains(QString::fromUtf8("Inventário inicial de 28/02/2025: R$ 82,00")))
+      << summary.toStdString();
+  EXPECT_TRUE(summary.contains(QString::fromUtf8("saídas sem itens: 1"))) << summary.toStdString();
+  EXPECT_EQ(dtm_->cds_audit.RecordCount(), 4);
+
+  recorder_.save_file = (files.path() / "efd.xlsx").string();
+  Click("btn_excel");
+  EXPECT_TRUE(fs::exists(files.path() / "efd.xlsx"));
+  ASSERT_FALSE(recorder_.messages.empty());
+  EXPECT_EQ(recorder_.messages.back().text, "Arquivo Salvo !!!");
+
+  // Without a period "Auditar" says so; back to SINTEGRA, its steps again.
+  Click("btn_efd_limpar");
+  EXPECT_EQ(Control<QListWidget>("lst_efd_periodos")->count(), 0);
+  Click("btn_auditar_efd");
+  EXPECT_EQ(recorder_.messages.back().text,
+            QString::fromUtf8("Inclua ao menos um arquivo EFD de período.").toStdString());
+  // Back to SINTEGRA: the audit under way is dropped once the user agrees.
+  recorder_.confirm_answer = Answer::kCancel;
+  Click("rb_sintegra");
+  EXPECT_TRUE(session().audit.efd.efd);
+  EXPECT_TRUE(Control<QAbstractButton>("rb_efd")->isChecked());
+  EXPECT_EQ(dtm_->cds_audit.RecordCount(), 4);
+  recorder_.confirm_answer = Answer::kYes;
+  Click("rb_sintegra");
+  EXPECT_EQ(dtm_->cds_audit.RecordCount(), 0);
+  EXPECT_EQ(Text("lbl_per1"), "--------------------");
+  EXPECT_FALSE(Control("pnl_sintegra")->isHidden());
+  EXPECT_TRUE(Control("pnl_efd")->isHidden());
 }
 
 TEST_F(AuditWindowTest, ClosingTheProgramWaitsForTheLoader) {

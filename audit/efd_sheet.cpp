@@ -1,0 +1,97 @@
+#include "audit/efd_sheet.h"
+
+#include "audit/audit_sheet.h"
+#include "data/format.h"
+
+namespace fiscora {
+
+std::vector<EfdList> EfdAuditLists(const EfdAuditOutcome& o) {
+  std::vector<EfdList> lists;
+  {
+    EfdList& l =
+        lists.emplace_back(EfdList{"itens_sem_cadastro",
+                                   "Itens sem cadastro",
+                                   {"codigo", "unidade", "quantidade", "origem"},
+                                   {"Codigo", "Unidade", "Quantidade", "Primeira ocorrencia"},
+                                   {}});
+    for (const EfdItemWithoutRecord& r : o.without_record)
+      l.rows.push_back({r.code, r.unit, r.quantity, r.where});
+  }
+  {
+    EfdList& l =
+        lists.emplace_back(EfdList{"unidades_sem_conversao",
+                                   "Unidades sem conversão",
+                                   {"codigo", "descricao", "unidade", "unidade_inventario",
+                                    "entradas", "saidas", "inventario", "origem"},
+                                   {"Codigo", "Descricao", "Unidade", "Unidade do inventario",
+                                    "Entradas", "Saidas", "Inventario", "Primeira ocorrencia"},
+                                   {}});
+    for (const EfdUnitWithoutConversion& r : o.without_conversion)
+      l.rows.push_back({r.code, r.description, r.unit, r.inventory_unit, r.entries, r.exits,
+                        r.inventory, r.where});
+  }
+  {
+    EfdList& l = lists.emplace_back(
+        EfdList{"saidas_sem_itens",
+                "Saídas sem itens",
+                {"chave", "data", "valor", "modelo", "numero", "motivo", "origem"},
+                {"Chave", "Data", "Valor", "Modelo", "Numero", "Motivo", "Registro C100"},
+                {}});
+    for (const EfdExitWithoutItems& r : o.exits_without_items)
+      l.rows.push_back({r.key, r.date, r.value, r.model, r.number, r.reason, r.where});
+  }
+  {
+    EfdList& l =
+        lists.emplace_back(EfdList{"inventario_terceiros",
+                                   "Inventário de terceiros",
+                                   {"inventario", "data", "codigo", "descricao", "unidade",
+                                    "quantidade", "valor", "participante", "origem"},
+                                   {"Inventario", "Data", "Codigo", "Descricao", "Unidade",
+                                    "Quantidade", "Valor", "Participante", "Registro H010"},
+                                   {}});
+    for (const EfdThirdPartyStock& r : o.third_party)
+      l.rows.push_back({r.inventory, r.date, r.code, r.description, r.unit, r.quantity, r.value,
+                        r.participant, r.where});
+  }
+  {
+    EfdList& l = lists.emplace_back(EfdList{"avisos", "Avisos", {"aviso"}, {"Aviso"}, {}});
+    for (const std::string& w : o.warnings) l.rows.push_back({w});
+  }
+  return lists;
+}
+
+std::string EfdInventoryTotalText(const EfdAuditOutcome& o, bool opening) {
+  if (!(opening ? o.has_opening : o.has_closing)) return "";
+  return FormatPattern(opening ? o.opening_total : o.closing_total, "###,##0.00");
+}
+
+std::optional<SaveOutcome> EfdAuditExportSheet(Session& s, const EfdAuditOutcome& o) {
+  std::optional<Workbook> main = AuditWorkbook(s, true);
+  if (!main) return std::nullopt;
+  main->NameSheet("Auditoria");
+  std::vector<Workbook> sheets;
+  for (const EfdList& l : EfdAuditLists(o)) {
+    if (l.rows.empty() && std::string_view(l.key) == "avisos") continue;
+    Workbook& b = sheets.emplace_back();
+    b.NameSheet(l.sheet);
+    for (size_t c = 0; c < l.titles.size(); ++c) b.SetText(1, static_cast<int>(c) + 1, l.titles[c]);
+    int row = 2;
+    for (const auto& cells : l.rows) {
+      for (size_t c = 0; c < cells.size(); ++c) {
+        const int col = static_cast<int>(c) + 1;
+        if (const auto* t = std::get_if<std::string>(&cells[c]))
+          b.SetText(row, col, *t);
+        else if (const auto* q = std::get_if<double>(&cells[c]))
+          b.SetFloat(row, col, *q);
+        else
+          b.SetMoney(row, col, std::get<Money>(cells[c]));
+      }
+      ++row;
+    }
+  }
+  std::vector<const Workbook*> all = {&*main};
+  for (const Workbook& b : sheets) all.push_back(&b);
+  return SaveWorkbooks(all, s.ui, InputFiles(s));
+}
+
+}  // namespace fiscora
