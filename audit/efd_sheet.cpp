@@ -2,6 +2,7 @@
 
 #include "audit/audit_sheet.h"
 #include "data/format.h"
+#include "session/file_names.h"
 
 namespace fiscora {
 
@@ -91,7 +92,7 @@ std::optional<SaveOutcome> EfdAuditExportSheet(Session& s, const EfdAuditOutcome
   }
   std::vector<const Workbook*> all = {&*main};
   for (const Workbook& b : sheets) all.push_back(&b);
-  return SaveWorkbooks(all, s.ui, InputFiles(s));
+  return SaveWorkbooks(all, s.ui, ProposedFileName({}, "auditoria", "xlsx"), InputFiles(s));
 }
 
 }  // namespace fiscora
