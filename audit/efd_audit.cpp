@@ -55,7 +55,7 @@ std::string DateText(int32_t d) {
 
 // The quantities (and values) of one product in one unit, by where they
 // count: the twelve movement groups (entries then exits, in the order of
-// kGroupFields), the fiscal printers, the XML exits (also in their group),
+// EfdAudit::group_names_), the fiscal printers, the XML exits (also in their group),
 // the IND_MOV 1 items (in their group only when they count), the two
 // inventories.
 enum Slot : int { kGroupSlots = 12, kEcf = kGroupSlots, kXml, kIndMov1, kInitial, kFinal, kSlots };

@@ -4,6 +4,7 @@
 // EFD columns, then one sheet per list.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -19,15 +20,19 @@ namespace fiscora {
 // A cell of a list: a text, a quantity or an amount.
 using EfdListCell = std::variant<std::string, double, Money>;
 
+// A list: its names, its columns, and its rows' cells made one row at a
+// time from the outcome (which must outlive the list), so that a long list
+// is never copied whole.
 struct EfdList {
   const char* key;    // the table's name in fiscora-cli's envelope
   const char* sheet;  // the worksheet's name
   std::vector<const char*> keys, titles;
-  std::vector<std::vector<EfdListCell>> rows;
+  size_t rows = 0;
+  std::function<std::vector<EfdListCell>(size_t row)> cells;
 };
 
 // "Itens sem cadastro", "Unidades sem conversão", "Saídas sem itens",
-// "Inventário de terceiros" and "Avisos", in that order, each with its rows.
+// "Inventário de terceiros" and "Avisos", in that order.
 std::vector<EfdList> EfdAuditLists(const EfdAuditOutcome& o);
 
 // The labels the window shows after an EFD audit: the inventories' dates

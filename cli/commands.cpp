@@ -443,7 +443,8 @@ int AuditoriaEfd(CliContext& c) {
   for (const EfdList& l : EfdAuditLists(o)) {
     JsonWriter w;
     w.BeginArray();
-    for (const auto& row : l.rows) {
+    for (size_t r = 0; r < l.rows; ++r) {
+      const std::vector<EfdListCell> row = l.cells(r);
       w.BeginObject();
       for (size_t i = 0; i < row.size(); ++i) {
         w.Key(l.keys[i]);
