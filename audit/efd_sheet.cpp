@@ -63,6 +63,26 @@ std::string EfdInventoryTotalText(const EfdAuditOutcome& o, bool opening) {
   return FormatPattern(opening ? o.opening_total : o.closing_total, "###,##0.00");
 }
 
+std::string EfdAuditSummary(const EfdAuditOutcome& o) {
+  std::string text;
+  if (o.has_opening)
+    text +=
+        "Inventário inicial de " + o.opening_date + ": R$ " + EfdInventoryTotalText(o, true) + "\n";
+  if (o.has_closing)
+    text +=
+        "Inventário final de " + o.closing_date + ": R$ " + EfdInventoryTotalText(o, false) + "\n";
+  text += std::to_string(o.products) +
+          " produtos; saídas por C170: " + std::to_string(o.exits_by_c170) +
+          ", pelo XML: " + std::to_string(o.exits_by_xml) + " (" + std::to_string(o.xml_notes) +
+          " NF-e lidas)\n";
+  text += "Itens sem cadastro: " + std::to_string(o.without_record.size()) +
+          "; unidades sem conversão: " + std::to_string(o.without_conversion.size()) +
+          "; saídas sem itens: " + std::to_string(o.exits_without_items.size()) +
+          "; inventário de terceiros: " + std::to_string(o.third_party.size());
+  if (!o.warnings.empty()) text += "\nAvisos: " + std::to_string(o.warnings.size());
+  return text;
+}
+
 std::optional<SaveOutcome> EfdAuditExportSheet(Session& s, const EfdAuditOutcome& o) {
   std::optional<Workbook> main = AuditWorkbook(s, true);
   if (!main) return std::nullopt;

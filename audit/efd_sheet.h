@@ -39,6 +39,11 @@ std::vector<EfdList> EfdAuditLists(const EfdAuditOutcome& o);
 // and totals ("894.104,44"; empty without the inventory).
 std::string EfdInventoryTotalText(const EfdAuditOutcome& o, bool opening);
 
+// The summary the window shows under "Auditar" (lbl_efd_resumo): the
+// inventories' dates and totals, the products, the exits by C170 and by
+// XML, and how many rows each list holds.
+std::string EfdAuditSummary(const EfdAuditOutcome& o);
+
 // "Salvar em Excel" of the EFD audit: AuditWorkbook (with the columns
 // SAIDAS_XML, SAIDAS_ECF, QTD_IND_MOV1 and SEM_CONVERSAO) in the sheet
 // "Auditoria", then a sheet per list, through the save step. nullopt when

@@ -440,6 +440,7 @@ int AuditoriaEfd(CliContext& c) {
     c.extras.labels.emplace_back("lbl_per" + std::to_string(i + 1), a.lbl_per[i]);
   c.extras.labels.emplace_back("dbtxt_inv_ini", EfdInventoryTotalText(o, true));
   c.extras.labels.emplace_back("dbtxt_inv_fim", EfdInventoryTotalText(o, false));
+  c.extras.labels.emplace_back("lbl_efd_resumo", a.efd.has_outcome ? EfdAuditSummary(o) : "");
   for (const EfdList& l : EfdAuditLists(o)) {
     JsonWriter w;
     w.BeginArray();

@@ -380,6 +380,11 @@ TEST(AuditoriaEfd, PrintsTheTableTheListsAndTheLabels) {
   EXPECT_EQ(e["labels"]["lbl_per3"], "--------------------");
   EXPECT_EQ(e["labels"]["dbtxt_inv_ini"], "82,00");
   EXPECT_EQ(e["labels"]["dbtxt_inv_fim"], "260,00");
+  EXPECT_EQ(e["labels"]["lbl_efd_resumo"],
+            "Inventário inicial de 28/02/2025: R$ 82,00\nInventário final de 30/04/2025: R$ "
+            "260,00\n4 produtos; saídas por C170: 2, pelo XML: 1 (1 NF-e lidas)\nItens sem "
+            "cadastro: 1; unidades sem conversão: 1; saídas sem itens: 1; inventário de "
+            "terceiros: 1");
   EXPECT_EQ(e["state"]["data_inventario_inicial"], "28/02/2025");
   EXPECT_EQ(e["state"]["data_inventario_final"], "30/04/2025");
   EXPECT_EQ(e["state"]["saidas_por_xml"], 1);
