@@ -221,6 +221,21 @@ TEST(EfdAudit, InventoryTotalThatDiffersFromItsItemsIsAWarning) {
   EXPECT_EQ(Qty(t.dtm.cds_audit, "A", "QTD_FINAL"), 1);
 }
 
+TEST(EfdAudit, EntryNotesWithoutItemsAreToldOncePerFile) {
+  TempDir dir;
+  TestSession t;
+  EfdAuditInputs in;
+  in.periods = {EfdFile(dir, "p.txt", "01032025", "31032025",
+                        {LC100("0", "00", "1"), LC100("0", "06", "2"), LC100("0", "00", "3"),
+                         LC170("A", "1", "UN", "1", "1102"), LC100("0", "01", "4")})};
+  const EfdAuditOutcome o = RunEfdAudit(t.s, in);
+  ASSERT_EQ(o.warnings.size(), 1u);
+  EXPECT_EQ(
+      o.warnings[0],
+      in.periods[0] +
+          ":6: 2 notas de entrada sem itens (C170) não foram contadas (a primeira nesta linha)");
+}
+
 TEST(EfdAudit, EmptyInventoryIsFound) {
   TempDir dir;
   TestSession t;
@@ -482,7 +497,11 @@ TEST(EfdAudit, RealSamplesOfEightMonths) {
   EXPECT_EQ(o.opening_total, Money::FromRaw(8941044400));
   EXPECT_EQ(o.periods.front(), "01/2012");
   EXPECT_EQ(o.periods.back(), "08/2012");
-  EXPECT_TRUE(o.warnings.empty());
+  // Regular entry notes without C170: one warning for each file (1,849 in all).
+  ASSERT_EQ(o.warnings.size(), 8u);
+  EXPECT_NE(o.warnings[0].find(" notas de entrada sem itens (C170) não foram contadas"),
+            std::string::npos)
+      << o.warnings[0];
   // Own exits carry no C170: without XML every one is listed, none counted.
   // 13,924 of COD_SIT 00 and 89 of COD_SIT 08.
   EXPECT_EQ(o.exits_without_items.size(), 14013u);
