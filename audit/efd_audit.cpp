@@ -55,7 +55,7 @@ std::string DateText(int32_t d) {
 
 // The quantities (and values) of one product in one unit, by where they
 // count: the twelve movement groups (entries then exits, in the order of
-// kGroupFields), the fiscal printers, the XML exits (also in their group),
+// EfdAudit::group_names_), the fiscal printers, the XML exits (also in their group),
 // the IND_MOV 1 items (in their group only when they count), the two
 // inventories.
 enum Slot : int { kGroupSlots = 12, kEcf = kGroupSlots, kXml, kIndMov1, kInitial, kFinal, kSlots };
@@ -278,14 +278,19 @@ void EfdAudit::ReadFile(FileRole& role) {
   // The note being read: its C170 lines count when it is regular.
   struct Note {
     bool active = false, counted = false, exit = false, has_items = false;
+    int64_t line = 0;
     PendingExit pending;
   } note;
+  // Regular entry notes without C170: not counted, told in one warning.
+  int64_t entries_without_items = 0, first_entry_without_items = 0;
   auto end_note = [&] {
     if (note.active && note.counted && note.exit) {
       if (note.has_items)
         ++out_.exits_by_c170;
       else
         pending_.push_back(std::move(note.pending));
+    } else if (note.active && note.counted && !note.has_items) {
+      if (entries_without_items++ == 0) first_entry_without_items = note.line;
     }
     note = Note{};
   };
@@ -364,6 +369,7 @@ void EfdAudit::ReadFile(FileRole& role) {
     } else if (reg == "C100") {
       if (!role.period) continue;
       note.active = true;
+      note.line = n;
       const std::string_view sit = field(6);
       note.counted = sit == "00" || sit == "01" || sit == "08";
       note.exit = field(2) == "1";
@@ -436,6 +442,13 @@ void EfdAudit::ReadFile(FileRole& role) {
   end_note();
   end_reduction();
   end_inventory();
+  if (entries_without_items > 0)
+    out_.warnings.push_back(file + ":" + std::to_string(first_entry_without_items) + ": " +
+                            std::to_string(entries_without_items) +
+                            (entries_without_items == 1
+                                 ? " nota de entrada sem itens (C170) não foi contada"
+                                 : " notas de entrada sem itens (C170) não foram contadas") +
+                            " (a primeira nesta linha)");
 
   // An inventory asked of this file and not in it: the date sought and the
   // dates there are.

@@ -17,7 +17,9 @@
 //     cancelled, denied and unused numbers are left out). An exit note
 //     without C170 takes the items of its NF-e XML (by CHV_NFE: cProd,
 //     qCom, uCom, CFOP, vProd); with neither it is listed in "Saídas sem
-//     itens" and not counted;
+//     itens" and not counted. Regular entry notes without C170 are not
+//     counted either: each file with any gives one warning with their
+//     count and the line of the first;
 //   - the fiscal printers: per reduction (C405) the C425 items, or, when it
 //     has none, the C470 items (QTD - QTD_CANC); never both.
 // Items count by CFOP as in the SINTEGRA audit (AuditSideOf, AuditFieldsOf

@@ -4,6 +4,7 @@
 // EFD columns, then one sheet per list.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -19,20 +20,29 @@ namespace fiscora {
 // A cell of a list: a text, a quantity or an amount.
 using EfdListCell = std::variant<std::string, double, Money>;
 
+// A list: its names, its columns, and its rows' cells made one row at a
+// time from the outcome (which must outlive the list), so that a long list
+// is never copied whole.
 struct EfdList {
   const char* key;    // the table's name in fiscora-cli's envelope
   const char* sheet;  // the worksheet's name
   std::vector<const char*> keys, titles;
-  std::vector<std::vector<EfdListCell>> rows;
+  size_t rows = 0;
+  std::function<std::vector<EfdListCell>(size_t row)> cells;
 };
 
 // "Itens sem cadastro", "Unidades sem conversão", "Saídas sem itens",
-// "Inventário de terceiros" and "Avisos", in that order, each with its rows.
+// "Inventário de terceiros" and "Avisos", in that order.
 std::vector<EfdList> EfdAuditLists(const EfdAuditOutcome& o);
 
 // The labels the window shows after an EFD audit: the inventories' dates
 // and totals ("894.104,44"; empty without the inventory).
 std::string EfdInventoryTotalText(const EfdAuditOutcome& o, bool opening);
+
+// The summary the window shows under "Auditar" (lbl_efd_resumo): the
+// inventories' dates and totals, the products, the exits by C170 and by
+// XML, and how many rows each list holds.
+std::string EfdAuditSummary(const EfdAuditOutcome& o);
 
 // "Salvar em Excel" of the EFD audit: AuditWorkbook (with the columns
 // SAIDAS_XML, SAIDAS_ECF, QTD_IND_MOV1 and SEM_CONVERSAO) in the sheet

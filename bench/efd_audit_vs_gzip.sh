@@ -102,10 +102,17 @@ awk -v a="$aud" -v g="$gz" -v b="$bytes" 'BEGIN {
 }'
 
 # The memory over 3, 6 and all periods without XML, then the whole audit.
+# Without XML every own exit is listed in "Saídas sem itens": the envelope
+# (and the peak) grows with that list, which the count beside it shows; the
+# per-product table itself does not grow with the periods.
 peak() {
-  /usr/bin/time -v "$@" > /dev/null 2> "$work/time.txt"
+  /usr/bin/time -v "$@" > "$work/peak.json" 2> "$work/time.txt"
   awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); printf "%.1f MB", $2 / 1024 }' \
     "$work/time.txt"
+  printf ' (%s products, %s exits listed without items, envelope %s bytes)' \
+    "$(grep -o '"produtos":[0-9]*' "$work/peak.json" | cut -d: -f2)" \
+    "$(grep -o '"saidas_sem_itens":\[[^]]*\]' "$work/peak.json" | grep -o '"chave"' | wc -l)" \
+    "$(stat -c %s "$work/peak.json")"
 }
 for n in $(printf '%s\n' 3 6 "$periods" | awk -v p="$periods" '$1 <= p' | sort -nu); do
   sub=()

@@ -418,12 +418,14 @@ int AuditoriaEfd(CliContext& c) {
     c.extras.labels.emplace_back("lbl_per" + std::to_string(i + 1), a.lbl_per[i]);
   c.extras.labels.emplace_back("dbtxt_inv_ini", EfdInventoryTotalText(o, true));
   c.extras.labels.emplace_back("dbtxt_inv_fim", EfdInventoryTotalText(o, false));
+  c.extras.labels.emplace_back("lbl_efd_resumo", a.efd.has_outcome ? EfdAuditSummary(o) : "");
   auto lists = std::make_shared<const std::vector<EfdList>>(EfdAuditLists(o));
   for (size_t n = 0; n < lists->size(); ++n) {
     c.extras.tables.emplace_back((*lists)[n].key, [lists, n](JsonWriter& w) {
       const EfdList& l = (*lists)[n];
       w.BeginArray();
-      for (const auto& row : l.rows) {
+      for (size_t r = 0; r < l.rows; ++r) {
+        const std::vector<EfdListCell> row = l.cells(r);
         w.BeginObject();
         for (size_t i = 0; i < row.size(); ++i) {
           w.Key(l.keys[i]);

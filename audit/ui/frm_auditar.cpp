@@ -61,29 +61,6 @@ void ShowList(QListWidget* list, const std::vector<std::string>& items) {
   list->addItems(texts);
 }
 
-// What an EFD audit left: the inventories and what the lists hold.
-std::string EfdSummary(const EfdAuditState& e) {
-  if (!e.has_outcome) return "";
-  const EfdAuditOutcome& o = e.outcome;
-  std::string text;
-  if (o.has_opening)
-    text +=
-        "Inventário inicial de " + o.opening_date + ": R$ " + EfdInventoryTotalText(o, true) + "\n";
-  if (o.has_closing)
-    text +=
-        "Inventário final de " + o.closing_date + ": R$ " + EfdInventoryTotalText(o, false) + "\n";
-  text += std::to_string(o.products) +
-          " produtos; saídas por C170: " + std::to_string(o.exits_by_c170) +
-          ", pelo XML: " + std::to_string(o.exits_by_xml) + " (" + std::to_string(o.xml_notes) +
-          " NF-e lidas)\n";
-  text += "Itens sem cadastro: " + std::to_string(o.without_record.size()) +
-          "; unidades sem conversão: " + std::to_string(o.without_conversion.size()) +
-          "; saídas sem itens: " + std::to_string(o.exits_without_items.size()) +
-          "; inventário de terceiros: " + std::to_string(o.third_party.size());
-  if (!o.warnings.empty()) text += "\nAvisos: " + std::to_string(o.warnings.size());
-  return text;
-}
-
 // The display text of the "soma" total of an inventory table.
 QString Total(const ClientTable& table) {
   for (int a = 0; a < table.AggregateCount(); ++a)
@@ -358,7 +335,7 @@ void Tfrm_auditar::Refresh() {
   for (QPushButton* b : efd_buttons_) b->setEnabled(!a.Busy());
   btn_auditar_efd_->setEnabled(a.Usable(a.btn_auditar_efd));
   ShowPicture(img_efd_, a.img_efd);
-  lbl_efd_resumo_->setText(UiText(EfdSummary(e)));
+  lbl_efd_resumo_->setText(UiText(e.has_outcome ? EfdAuditSummary(e.outcome) : ""));
   ShowPicture(img_ini_, a.img_ini);
   ShowPicture(img_fim_, a.img_fim);
   ShowPicture(img_sintegra_, a.img_sintegra);

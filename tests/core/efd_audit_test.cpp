@@ -221,6 +221,21 @@ TEST(EfdAudit, InventoryTotalThatDiffersFromItsItemsIsAWarning) {
   EXPECT_EQ(Qty(t.dtm.cds_audit, "A", "QTD_FINAL"), 1);
 }
 
+TEST(EfdAudit, EntryNotesWithoutItemsAreToldOncePerFile) {
+  TempDir dir;
+  TestSession t;
+  EfdAuditInputs in;
+  in.periods = {EfdFile(dir, "p.txt", "01032025", "31032025",
+                        {LC100("0", "00", "1"), LC100("0", "06", "2"), LC100("0", "00", "3"),
+                         LC170("A", "1", "UN", "1", "1102"), LC100("0", "01", "4")})};
+  const EfdAuditOutcome o = RunEfdAudit(t.s, in);
+  ASSERT_EQ(o.warnings.size(), 1u);
+  EXPECT_EQ(
+      o.warnings[0],
+      in.periods[0] +
+          ":6: 2 notas de entrada sem itens (C170) não foram contadas (a primeira nesta linha)");
+}
+
 TEST(EfdAudit, EmptyInventoryIsFound) {
   TempDir dir;
   TestSession t;
@@ -380,6 +395,11 @@ TEST(AuditoriaEfd, PrintsTheTableTheListsAndTheLabels) {
   EXPECT_EQ(e["labels"]["lbl_per3"], "--------------------");
   EXPECT_EQ(e["labels"]["dbtxt_inv_ini"], "82,00");
   EXPECT_EQ(e["labels"]["dbtxt_inv_fim"], "260,00");
+  EXPECT_EQ(e["labels"]["lbl_efd_resumo"],
+            "Inventário inicial de 28/02/2025: R$ 82,00\nInventário final de 30/04/2025: R$ "
+            "260,00\n4 produtos; saídas por C170: 2, pelo XML: 1 (1 NF-e lidas)\nItens sem "
+            "cadastro: 1; unidades sem conversão: 1; saídas sem itens: 1; inventário de "
+            "terceiros: 1");
   EXPECT_EQ(e["state"]["data_inventario_inicial"], "28/02/2025");
   EXPECT_EQ(e["state"]["data_inventario_final"], "30/04/2025");
   EXPECT_EQ(e["state"]["saidas_por_xml"], 1);
@@ -477,7 +497,11 @@ TEST(EfdAudit, RealSamplesOfEightMonths) {
   EXPECT_EQ(o.opening_total, Money::FromRaw(8941044400));
   EXPECT_EQ(o.periods.front(), "01/2012");
   EXPECT_EQ(o.periods.back(), "08/2012");
-  EXPECT_TRUE(o.warnings.empty());
+  // Regular entry notes without C170: one warning for each file (1,849 in all).
+  ASSERT_EQ(o.warnings.size(), 8u);
+  EXPECT_NE(o.warnings[0].find(" notas de entrada sem itens (C170) não foram contadas"),
+            std::string::npos)
+      << o.warnings[0];
   // Own exits carry no C170: without XML every one is listed, none counted.
   // 13,924 of COD_SIT 00 and 89 of COD_SIT 08.
   EXPECT_EQ(o.exits_without_items.size(), 14013u);
