@@ -328,9 +328,10 @@ void Tfrmprincipal::sbtnvalidarClick() {
     const std::filesystem::path file = PathFromUtf8(path);
     ValidationReport report = ValidateFile(file, s.ui);
     validation_sheet_->Show(report, QString::fromStdString(ValidationSummary(report)));
-    validation_sheet_->SetDetailHandler([this, file, kind = report.kind](const Finding& f) {
-      RunAction(
-          [&](Session& session) { session.ui.Message("Validação", FindingDetail(file, kind, f)); });
+    validation_sheet_->SetDetailSource([this, file, kind = report.kind](const Finding& f) {
+      std::optional<FindingDetailParts> detail;
+      RunAction([&](Session&) { detail = DescribeFinding(file, kind, f); });
+      return detail;
     });
     validation_sheet_->SetExportHandler([this](const std::vector<Finding>& findings) {
       RunAction([&findings](Session& session) { ExportFindings(findings, session.ui); });
