@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "session/file_names.h"
 #include "sintegra/layout.h"
 #include "validate/efd_validator.h"
 #include "validate/sintegra_validator.h"
@@ -47,7 +48,8 @@ std::string Counted(int64_t n, const char* one, const char* many) {
 
 }  // namespace
 
-SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& ui) {
+SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& ui,
+                           const std::filesystem::path& file) {
   Workbook book;
   book.NameSheet("Validação");
   const char* titles[] = {"Linha", "Colunas", "Registro", "Campo", "Gravidade", "Mensagem"};
@@ -62,7 +64,12 @@ SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& 
     book.SetText(row, 6, FindingMessage(f));
     ++row;
   }
-  return SaveWorkbook(book, ui);
+  std::vector<std::filesystem::path> inputs;
+  if (!file.empty()) inputs.push_back(file);
+  const std::u8string name = file.u8string();
+  return SaveWorkbook(book, ui,
+                      ProposedFileName(std::string(name.begin(), name.end()), "validacao", "xlsx"),
+                      inputs);
 }
 
 const char* ValidationKindText(const ValidationReport& r) {

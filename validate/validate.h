@@ -50,6 +50,8 @@ std::string MarkerLine(const FindingDetailParts& detail);
 // The findings, in the given order, as a spreadsheet through the save step
 // of every export: sheet "Validação", the titles Linha, Colunas, Registro,
 // Campo, Gravidade and Mensagem in row 1.
-SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& ui);
+// The save dialog proposes "<file> - validacao.xlsx" and refuses `file`.
+SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& ui,
+                           const std::filesystem::path& file = {});
 
 }  // namespace fiscora

@@ -333,8 +333,8 @@ void Tfrmprincipal::sbtnvalidarClick() {
       RunAction([&](Session&) { detail = DescribeFinding(file, kind, f); });
       return detail;
     });
-    validation_sheet_->SetExportHandler([this](const std::vector<Finding>& findings) {
-      RunAction([&findings](Session& session) { ExportFindings(findings, session.ui); });
+    validation_sheet_->SetExportHandler([this, file](const std::vector<Finding>& findings) {
+      RunAction([&](Session& session) { ExportFindings(findings, session.ui, file); });
     });
     const int tab = pgcdados_->TabOf("tbs_validacao");
     pgcdados_->setTabVisible(tab, true);

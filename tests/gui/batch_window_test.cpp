@@ -68,8 +68,12 @@ TEST_F(MainWindowTest, LoteChecksAFolderAndOpensAFileOfItsGrid) {
   // "Exportar": resumo.xlsx through the save step.
   const fs::path book = folder_ / "resumo.xlsx";
   recorder_.save_file = book.string();
+  recorder_.file_dialogs.clear();
   QTest::mouseClick(qobject_cast<QPushButton*>(find("btn_exportar")), Qt::LeftButton);
   EXPECT_TRUE(fs::exists(book));
+  ASSERT_EQ(recorder_.file_dialogs.size(), 1u);
+  EXPECT_EQ(recorder_.file_dialogs[0].kind, FileKind::kSpreadsheet);
+  EXPECT_EQ(recorder_.file_dialogs[0].proposed_name, "resumo.xlsx");
   ASSERT_FALSE(recorder_.messages.empty());
   EXPECT_EQ(recorder_.messages.back().text, "Arquivo Salvo !!!");
 

@@ -131,10 +131,24 @@ TEST_F(MainWindowTest, ExportarSavesTheFindingsAsASpreadsheet) {
   recorder_.messages.clear();
   const fs::path xlsx = folder_ / "achados.xlsx";
   recorder_.save_file = xlsx.string();
+  recorder_.file_dialogs.clear();
   QTest::mouseClick(Find<QPushButton>("btn_exportar_validacao"), Qt::LeftButton);
   ASSERT_EQ(recorder_.messages.size(), 1u);
   EXPECT_EQ(recorder_.messages[0].text, "Arquivo Salvo !!!");
   EXPECT_GT(fs::file_size(xlsx), 0u);
+  // The dialog proposed "<file> - validacao.xlsx" in the spreadsheets' folder.
+  ASSERT_EQ(recorder_.file_dialogs.size(), 1u);
+  EXPECT_EQ(recorder_.file_dialogs[0].kind, FileKind::kSpreadsheet);
+  EXPECT_EQ(recorder_.file_dialogs[0].proposed_name, "mes - validacao.xlsx");
+  // The file validated is never replaced by its findings.
+  recorder_.messages.clear();
+  recorder_.save_file = file.string();
+  QTest::mouseClick(Find<QPushButton>("btn_exportar_validacao"), Qt::LeftButton);
+  ASSERT_EQ(recorder_.messages.size(), 1u);
+  EXPECT_NE(recorder_.messages[0].text, "Arquivo Salvo !!!");
+  std::ifstream in(file, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+            "58" + std::string(124, ' ') + "\r\n");
 }
 
 TEST_F(MainWindowTest, ValidarWithoutAFileSaysSo) {
