@@ -147,7 +147,10 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   };
   // clang-format on
   for (const auto& g : grids)
-    if (auto* view = findChild<QTableView*>(QString::fromLatin1(g.grid))) BindGrid(view, g.table);
+    if (auto* view = findChild<QTableView*>(QString::fromLatin1(g.grid))) {
+      BindGrid(view, g.table);
+      FitColumnsToContents(view);
+    }
   const struct {
     const char* display;
     ClientTable& table;
