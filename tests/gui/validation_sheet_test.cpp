@@ -94,6 +94,12 @@ TEST_F(MainWindowTest, ValidarShowsTheFindingsWithTheirDetail) {
   ASSERT_EQ(marks.size(), 1);
   EXPECT_EQ(marks[0].cursor.selectedText(), QStringLiteral("4"));
   EXPECT_EQ(marks[0].cursor.block().blockNumber(), 1);
+  // The three lines in view, the marked column too, scrolled to if need be.
+  const QRect marked = text->cursorRect(marks[0].cursor);
+  EXPECT_GE(marked.left(), 0);
+  EXPECT_LE(marked.right(), text->viewport()->width());
+  EXPECT_LE(text->cursorRect(QTextCursor(text->document()->findBlockByNumber(2))).bottom(),
+            text->viewport()->height());
   // Esc closes it; the sheet stays.
   QTest::keyClick(detail, Qt::Key_Escape);
   EXPECT_FALSE(detail->isVisible());

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string>
@@ -138,8 +139,11 @@ FindingDetailDialog::FindingDetailDialog(QWidget* parent) : QDialog(parent) {
   fixed.setFixedPitch(true);
   line_->setFont(fixed);
   // Three lines (ruler, line, marks) and the horizontal scroll bar.
+  line_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  line_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   const int lines = QFontMetrics(fixed).lineSpacing() * 3;
-  line_->setFixedHeight(lines + 2 * line_->frameWidth() + 12 +
+  line_->setFixedHeight(lines + 2 * line_->frameWidth() +
+                        2 * static_cast<int>(line_->document()->documentMargin()) + 8 +
                         line_->horizontalScrollBar()->sizeHint().height());
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(QStringLiteral("Fechar"), QDialogButtonBox::RejectRole);
@@ -149,7 +153,7 @@ FindingDetailDialog::FindingDetailDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(line_);
   layout->addStretch(1);
   layout->addWidget(buttons);
-  resize(900, 260);
+  resize(900, sizeHint().height());
 }
 
 void FindingDetailDialog::Show(const FindingDetailParts& detail) {
@@ -173,13 +177,19 @@ void FindingDetailDialog::Show(const FindingDetailParts& detail) {
     mark.format.setBackground(QColor(255, 200, 200));
     mark.format.setForeground(QColor(160, 0, 0));
     line_->setExtraSelections({mark});
-    // The marks in view, the line read from its start otherwise.
-    line_->horizontalScrollBar()->setValue(0);
-    line_->ensureCursorVisible();
   }
   show();
   raise();
   activateWindow();
+  if (detail.has_line) {
+    // The line from its start, or as far as brings the marks in view.
+    line_->horizontalScrollBar()->setValue(0);
+    QTextCursor at(line_->document()->findBlockByNumber(1));
+    at.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor,
+                    static_cast<int>(Text(detail.before).size() + Text(detail.marked).size()));
+    line_->setTextCursor(at);
+    line_->ensureCursorVisible();
+  }
 }
 
 ValidationSheet::ValidationSheet(QWidget* parent) : QWidget(parent) {
