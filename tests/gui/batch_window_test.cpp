@@ -65,6 +65,10 @@ TEST_F(MainWindowTest, LoteChecksAFolderAndOpensAFileOfItsGrid) {
   QTest::keyClicks(filtro, QStringLiteral("FILIAL"));
   ASSERT_EQ(model->rowCount(), 1);
 
+  // A path cut to its column is whole in its tooltip.
+  EXPECT_EQ(model->index(0, 0).data(Qt::ToolTipRole), model->index(0, 0).data());
+  EXPECT_FALSE(model->index(0, 0).data(Qt::ToolTipRole).toString().isEmpty());
+
   // "Exportar": resumo.xlsx through the save step.
   const fs::path book = folder_ / "resumo.xlsx";
   recorder_.save_file = book.string();

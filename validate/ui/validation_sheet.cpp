@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ui/controls.h"
+
 namespace fiscora::qt {
 
 namespace {
@@ -239,7 +241,8 @@ void ValidationSheet::Show(const ValidationReport& report, const QString& summar
   // The detail of a finding of the last file goes with it.
   if (detail_dialog_) detail_dialog_->hide();
   model_->SetFindings(report.findings);
-  grid_->resizeColumnsToContents();
+  // Long messages are cut at the widest column, whole in their tooltip.
+  FitColumnsNow(grid_);
   grid_->scrollToTop();
   grid_->horizontalScrollBar()->setValue(0);
 }
