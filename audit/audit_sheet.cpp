@@ -148,7 +148,9 @@ std::optional<Workbook> AuditWorkbook(Session& s, bool efd_columns) {
 std::optional<SaveOutcome> AuditExportSheet(Session& s) {
   std::optional<Workbook> book = AuditWorkbook(s);
   if (!book) return std::nullopt;
-  return SaveWorkbook(*book, s.ui, ProposedFileName({}, "auditoria", "xlsx"), InputFiles(s));
+  // "<the last SINTEGRA file chosen> - auditoria.xlsx".
+  return SaveWorkbook(*book, s.ui, ProposedFileName(s.audit.edt_sintegra, "auditoria", "xlsx"),
+                      InputFiles(s));
 }
 
 void btn_excelClick(Session& s) {

@@ -2,6 +2,8 @@
 // is then offered to save.
 #pragma once
 
+#include <string_view>
+
 #include "data/client_table.h"
 #include "export/spreadsheet.h"
 #include "session/session.h"
@@ -16,6 +18,8 @@ namespace fiscora {
 Workbook TableWorkbook(Session& s, const ClientTable& table);
 
 // TableWorkbook, then the save step (SaveWorkbook).
-SaveOutcome ExportTable(Session& s, const ClientTable& table);
+// The save dialog proposes "<file> - <kind>.xlsx", the kind being the
+// table's name unless given.
+SaveOutcome ExportTable(Session& s, const ClientTable& table, std::string_view kind = {});
 
 }  // namespace fiscora

@@ -218,7 +218,8 @@ const AliquotTableChoice* FindAliquotTableChoice(std::string_view radio_or_key) 
 void btn1Click(Session& s, const AliquotTableChoice* choice) {
   if (!choice) return;
   ClientTable* table = s.dtm.Find(choice->table);
-  if (table) ExportTable(s, *table);
+  // "loja - aliquotas-60a.xlsx".
+  if (table) ExportTable(s, *table, std::string("aliquotas-") + choice->key);
 }
 
 }  // namespace fiscora

@@ -3,7 +3,7 @@
 //
 // Writes an EFD-Contribuições file of about LINES lines for one company file
 // (a head office or a branch). Establishment i gets the CNPJ given with its
-// branch number raised by i. The same arguments always give the same file.
+// branch number raised by i (and its check digits). The same arguments always give the same file.
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -12,6 +12,7 @@
 
 #include "tools/contrib_generator.h"
 #include "tools/generator_args.h"
+#include "validate/check_digits.h"
 
 namespace {
 
@@ -56,9 +57,11 @@ int main(int argc, char** argv) {
   for (int64_t e = 0; e < establishments; ++e) {
     char number[8];
     std::snprintf(number, sizeof number, "%04lld", branch + e);
-    // The check digits are not recomputed: the merge does not look at them.
-    o.establishments.push_back({cnpj.substr(0, 8) + number + cnpj.substr(12),
-                                "ESTABELECIMENTO " + std::to_string(branch + e)});
+    // The first is the CNPJ given; the others get their own check digits,
+    // so that the file validates.
+    o.establishments.push_back(
+        {e == 0 ? cnpj : fiscora::CnpjWithCheckDigits(cnpj.substr(0, 8) + number),
+         "ESTABELECIMENTO " + std::to_string(branch + e)});
   }
   std::ofstream out(args.out, std::ios::binary);
   if (!out) {

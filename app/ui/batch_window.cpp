@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "app/ui/controls.h"
 #include "data/format.h"
 #include "sintegra/layout.h"
 
@@ -79,6 +80,9 @@ QVariant BatchRowsModel::data(const QModelIndex& index, int role) const {
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (role == Qt::TextAlignmentRole && c == kSeconds)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+  // A long path, name or message cut to its column is read whole here.
+  if (role == Qt::ToolTipRole && (c == kFile || c == kCompany || c == kMessage))
+    return data(index, Qt::DisplayRole);
   if (role != Qt::DisplayRole && role != Qt::UserRole) return {};
   const bool display = role == Qt::DisplayRole;
   auto count = [&](const std::optional<int64_t>& v) -> QVariant {
@@ -336,7 +340,7 @@ void TfrmLote::Finished(BatchOutcome outcome, const QString& error) {
   dbg_lote_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
   proxy_->sort(-1);
   model_->SetRows(std::move(outcome.rows));
-  dbg_lote_->resizeColumnsToContents();
+  FitColumnsNow(dbg_lote_);
   btn_exportar_->setEnabled(model_->rowCount() > 0);
   emit finished(error);
 }

@@ -4,7 +4,9 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 
 #include "app/model/table_model.h"
@@ -52,6 +54,48 @@ TableModel* BindGrid(QTableView* grid, ClientTable& table,
     grid->scrollTo(at);
   });
   return model;
+}
+
+void FitColumnsNow(QTableView* grid, int max_chars) {
+  QAbstractItemModel* model = grid->model();
+  if (!model || model->rowCount() == 0) return;
+  const QFontMetrics fm = grid->fontMetrics();
+  const int most = max_chars * fm.horizontalAdvance(QLatin1Char('0')) + 12;
+  QHeaderView* header = grid->horizontalHeader();
+  // A title's blanks place it in the column; its words alone need room.
+  const QFontMetrics title_fm = header->fontMetrics();
+  const int title_margins =
+      2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 8;
+  for (int c = 0; c < model->columnCount(); ++c) {
+    if (grid->isColumnHidden(c)) continue;
+    const QString title = model->headerData(c, Qt::Horizontal).toString().trimmed();
+    const int wanted = std::max(static_cast<const QAbstractItemView*>(grid)->sizeHintForColumn(c),
+                                title_fm.horizontalAdvance(title) + title_margins);
+    grid->setColumnWidth(c, std::min(wanted, most));
+  }
+}
+
+void FitColumnsToContents(QTableView* grid, int max_chars) {
+  QAbstractItemModel* model = grid->model();
+  if (!model) return;
+  // Rows come in bursts while a file loads: the fit waits for a pause.
+  auto* pause = new QTimer(grid);
+  pause->setSingleShot(true);
+  pause->setInterval(150);
+  QObject::connect(pause, &QTimer::timeout, grid,
+                   [grid, max_chars] { FitColumnsNow(grid, max_chars); });
+  const auto later = [pause] { pause->start(); };
+  QObject::connect(model, &QAbstractItemModel::modelReset, pause, later);
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, pause, later);
+}
+
+void AllowResizing(QDialog* window, QSize size, QSize minimum) {
+  window->setWindowFlags(window->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint);
+  window->setSizeGripEnabled(true);
+  window->setMinimumSize(minimum.boundedTo(size));
+  window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  window->resize(size);
 }
 
 void OrderOnTitleClick(QTableView* grid, TitleStyle style, std::function<bool()> may_order) {

@@ -2,6 +2,7 @@
 // table's aggregate, clickable link labels and the save dialog's settings.
 #pragma once
 
+#include <QDialog>
 #include <QLabel>
 #include <QObject>
 #include <QString>
@@ -29,6 +30,20 @@ QTableView* NewGrid(QWidget* parent, const char* name,
 // own column list shows those fields in that order with those titles.
 TableModel* BindGrid(QTableView* grid, ClientTable& table,
                      const std::vector<TableModel::Column>& columns = {});
+
+// The columns of the grid fit their content (and their titles' words) once the
+// grid is filled: after a reset or new rows, when the rows stop coming for a
+// moment, each column takes the width of its widest text among the rows in
+// view and the first thousand, at most `max_chars` digits wide.
+inline constexpr int kFitColumnMaxChars = 40;
+void FitColumnsToContents(QTableView* grid, int max_chars = kFitColumnMaxChars);
+// Fits the columns now, as FitColumnsToContents does when the grid is filled.
+void FitColumnsNow(QTableView* grid, int max_chars = kFitColumnMaxChars);
+
+// A window that may be resized and maximised: its border buttons gain
+// maximise (and minimise), a size grip shows, and it opens at `size`, its
+// minimum the smaller of `size` and `minimum`.
+void AllowResizing(QDialog* window, QSize size, QSize minimum);
 
 // The style of a grid's column titles once a title click has ordered it: bold
 // in the main window and the note analysis, regular in the CFOP summary.

@@ -147,7 +147,10 @@ void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   };
   // clang-format on
   for (const auto& g : grids)
-    if (auto* view = findChild<QTableView*>(QString::fromLatin1(g.grid))) BindGrid(view, g.table);
+    if (auto* view = findChild<QTableView*>(QString::fromLatin1(g.grid))) {
+      BindGrid(view, g.table);
+      FitColumnsToContents(view);
+    }
   const struct {
     const char* display;
     ClientTable& table;
@@ -328,12 +331,13 @@ void Tfrmprincipal::sbtnvalidarClick() {
     const std::filesystem::path file = PathFromUtf8(path);
     ValidationReport report = ValidateFile(file, s.ui);
     validation_sheet_->Show(report, QString::fromStdString(ValidationSummary(report)));
-    validation_sheet_->SetDetailHandler([this, file, kind = report.kind](const Finding& f) {
-      RunAction(
-          [&](Session& session) { session.ui.Message("Validação", FindingDetail(file, kind, f)); });
+    validation_sheet_->SetDetailSource([this, file, kind = report.kind](const Finding& f) {
+      std::optional<FindingDetailParts> detail;
+      RunAction([&](Session&) { detail = DescribeFinding(file, kind, f); });
+      return detail;
     });
-    validation_sheet_->SetExportHandler([this](const std::vector<Finding>& findings) {
-      RunAction([&findings](Session& session) { ExportFindings(findings, session.ui); });
+    validation_sheet_->SetExportHandler([this, file](const std::vector<Finding>& findings) {
+      RunAction([&](Session& session) { ExportFindings(findings, session.ui, file); });
     });
     const int tab = pgcdados_->TabOf("tbs_validacao");
     pgcdados_->setTabVisible(tab, true);

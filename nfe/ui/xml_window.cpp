@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/ui/controls.h"
 #include "data/format.h"
 #include "nfe/sheets.h"
 
@@ -339,7 +340,7 @@ void TfrmConciliacaoXml::Finished(std::shared_ptr<Reconciliation> result, const 
     progresso_->setValue(1000);
     lbl_status_->setText(QStringLiteral("Conciliação concluída."));
     ShowSummary();
-    dbg_conciliacao_->resizeColumnsToContents();
+    FitColumnsNow(dbg_conciliacao_);
   } else {
     progresso_->setValue(0);
     lbl_status_->setText(error);

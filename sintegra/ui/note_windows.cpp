@@ -29,9 +29,9 @@ void BoldTitlesCentred(QTableView* grid) {
 
 TfrmDifNota::TfrmDifNota(QWidget* parent)
     : SecondaryWindow(parent, "frmDifNota", QStringLiteral("Análise de notas fiscais")) {
-  // Fixed border without title-bar buttons.
+  // No close button (Esc closes it); it may grow, its grid with it.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  setFixedSize(820, 480);
+  AllowResizing(this, QSize(820, 480), QSize(820, 480));
 
   auto* v = new QVBoxLayout(this);
   v->setContentsMargins(8, 8, 8, 8);
@@ -65,6 +65,7 @@ void TfrmDifNota::Attach(Session& s) {
             {"vOutros", ""},
             {"difere", ""}});
   for (int c = 0; c < 7; ++c) grid->setColumnWidth(c, 110);  // all seven in view
+  FitColumnsToContents(grid);
   PaintColumn(grid, 0, Qt::black, Qt::white, true);
   PaintColumn(grid, 1, QColor(153, 180, 209), Qt::black);  // the active caption's colour
   for (int c = 2; c <= 5; ++c) PaintColumn(grid, c, QColor(0, 128, 0), Qt::white);
@@ -78,7 +79,8 @@ void TfrmDifNota::SetTotal(const std::string& count) {
 
 TfrmResumoNota::TfrmResumoNota(QWidget* parent)
     : SecondaryWindow(parent, "frmResumoNota", QStringLiteral("Resuno de nota fiscal")) {
-  setFixedSize(900, 580);
+  // Opens at 900 x 580 within the screen; it may grow, its grids with it.
+  AllowResizing(this, QSize(900, 580), QSize(760, 480));
   auto* v = new QVBoxLayout(this);
   v->setContentsMargins(8, 8, 8, 8);
   v->setSpacing(6);
@@ -153,6 +155,7 @@ void TfrmResumoNota::showEvent(QShowEvent* event) {
   if (!rates_) {
     rates_ = std::make_unique<ClientTable>(RateSummaryDef());
     BindGrid(dbg_resumo_aliq_, *rates_);
+    FitColumnsToContents(dbg_resumo_aliq_);
   }
   FillRateSummary(resumo, *rates_);
 }

@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -48,9 +50,9 @@ QGroupBox* Totals(const char* name, const QString& title, const char* cont, cons
 
 Tfrm_cfop::Tfrm_cfop(QWidget* parent)
     : SecondaryWindow(parent, "frm_cfop", QStringLiteral("Resumo de CFOP")) {
-  // No border buttons, fixed size.
+  // No close button (Esc closes it); it may grow, its grid with it.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  setFixedSize(600, 400);
+  AllowResizing(this, QSize(600, 400), QSize(600, 400));
   auto* h = new QHBoxLayout(this);
   h->setContentsMargins(8, 8, 8, 8);
   h->setSpacing(10);
@@ -74,6 +76,7 @@ void Tfrm_cfop::Attach(Session& s) {
   s_ = &s;
   auto* grid = findChild<QTableView*>(QStringLiteral("DBGrid1"));
   BindGrid(grid, s.dtm.cds_res_cfop);
+  FitColumnsToContents(grid);
   OrderOnTitleClick(grid, TitleStyle::kNormal);
 }
 
@@ -87,7 +90,8 @@ TfrmResumoFiscal::TfrmResumoFiscal(QWidget* parent)
   // System menu and minimise.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
-  setFixedSize(460, 420);
+  // It may be resized and maximised; it opens wide enough for its columns.
+  AllowResizing(this, QSize(460, 420), QSize(460, 420));
   auto* v = new QVBoxLayout(this);
   v->setContentsMargins(10, 8, 10, 10);
   v->setSpacing(6);
@@ -138,11 +142,26 @@ void TfrmResumoFiscal::Attach(Session& s) {
   // The widths the window asks for, or the title's when the font is wider.
   for (int c = 0; c < 4; ++c)
     grid->setColumnWidth(c, std::max(widths[c], grid->horizontalHeader()->sectionSizeHint(c)));
+  FitColumnsToContents(grid);
 }
 
 void TfrmResumoFiscal::showEvent(QShowEvent* event) {
   SecondaryWindow::showEvent(event);
-  if (s_) SetLabels(this, FiscalSummaryLabels(ComputeFiscalTotals(s_->dtm.cds_totalizador_icms)));
+  if (!s_) return;
+  SetLabels(this, FiscalSummaryLabels(ComputeFiscalTotals(s_->dtm.cds_totalizador_icms)));
+  // Every column in view, "Valor Icms" too: the window widens as far as
+  // the screen lets it.
+  auto* grid = findChild<QTableView*>(QStringLiteral("DBGrid1"));
+  FitColumnsNow(grid);
+  if (isMaximized()) return;
+  int columns = 0;
+  for (int c = 0; c < grid->model()->columnCount(); ++c) columns += grid->columnWidth(c);
+  const int room = grid->viewport()->width() - grid->verticalScrollBar()->sizeHint().width();
+  if (columns <= room) return;
+  int wanted = width() + columns - room;
+  if (const QScreen* screen = this->screen())
+    wanted = std::min(wanted, screen->availableGeometry().width());
+  resize(wanted, height());
 }
 
 }  // namespace fiscora::qt

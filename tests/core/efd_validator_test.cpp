@@ -231,6 +231,39 @@ TEST(FindingDetail, MarksTheFieldOfAnEfdLineAndTheColumnsOfASintegraLine) {
   Finding g{1, 3, 5, "10", "CNPJ", Severity::kErro, "x"};
   EXPECT_EQ(FindingDetail(sintegra, ValidatedKind::kSintegra, g),
             "Linha 1, registro 10, CNPJ, colunas 3-5:\nx\n\n10[ABC]DEF");
+  // The pieces the window shows: the place, the whole message, the line cut
+  // at the faulty columns and the marks under it, below a column ruler.
+  const FindingDetailParts d = DescribeFinding(sintegra, ValidatedKind::kSintegra, g);
+  EXPECT_EQ(d.head, "Linha 1, registro 10, CNPJ, colunas 3-5:");
+  EXPECT_EQ(d.message, "x");
+  EXPECT_TRUE(d.has_line);
+  EXPECT_EQ(d.before + "|" + d.marked + "|" + d.after, "10|ABC|DEF");
+  EXPECT_EQ(MarkerLine(d), "  ^^^");
+  // A finding of the whole line: nothing cut out, one mark after its end.
+  Finding whole{1, 0, 0, "10", "", Severity::kErro, "y"};
+  const FindingDetailParts w = DescribeFinding(sintegra, ValidatedKind::kSintegra, whole);
+  EXPECT_EQ(w.before + w.marked + w.after, "10ABCDEF");
+  EXPECT_EQ(FindingDetail(sintegra, ValidatedKind::kSintegra, whole),
+            "Linha 1, registro 10:\ny\n\n10ABCDEF");
+  // A line the file does not have, a finding of the whole file: no line.
+  Finding gone{9, 1, 2, "10", "", Severity::kErro, "z"};
+  EXPECT_FALSE(DescribeFinding(sintegra, ValidatedKind::kSintegra, gone).has_line);
+  // A CP-1252 byte counts one column.
+  std::string latin = dir.Write("l.txt", {"10S\xC3O PAULO"});
+  Finding h{1, 5, 5, "10", "", Severity::kAviso, "w"};
+  const FindingDetailParts l = DescribeFinding(latin, ValidatedKind::kSintegra, h);
+  EXPECT_EQ(l.before, "10S\xC3\x83");
+  EXPECT_EQ(l.marked, "O");
+  EXPECT_EQ(MarkerLine(l), "    ^");
+  for (const auto& [columns, ruler] : std::vector<std::pair<int, std::string>>{
+           {0, ""},
+           {4, "...."},
+           {12, "....+...10.."},
+           {25, "....+...10....+...20....+"},
+           {126, std::string("....+...10....+...20....+...30....+...40....+...50....+...60") +
+                     "....+...70....+...80....+...90....+..100....+..110....+..120....+."}})
+    EXPECT_EQ(ColumnRuler(columns), ruler) << columns;
+
   ValidationReport r;
   r.kind = ValidatedKind::kSintegra;
   r.lines = 1234;

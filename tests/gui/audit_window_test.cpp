@@ -106,9 +106,15 @@ TEST_F(AuditWindowTest, WholeAuditByClicks) {
   EXPECT_EQ(audit.FieldByName("OM_SAIDA").AsFloat(), 1);  // 10 - 8 against 1
 
   recorder_.save_file = (files.path() / "auditoria.xlsx").string();
+  recorder_.file_dialogs.clear();
   Click("btn_excel");
   EXPECT_FALSE(Control("progress")->isHidden());
   EXPECT_TRUE(fs::exists(files.path() / "auditoria.xlsx"));
+  // The dialog proposed the name after the SINTEGRA file chosen last.
+  ASSERT_FALSE(recorder_.file_dialogs.empty());
+  EXPECT_EQ(recorder_.file_dialogs.back().kind, FileKind::kSpreadsheet);
+  EXPECT_EQ(recorder_.file_dialogs.back().proposed_name,
+            fs::path(feb).stem().string() + " - auditoria.xlsx");
   ASSERT_FALSE(recorder_.messages.empty());
   EXPECT_EQ(recorder_.messages.back().text, "Arquivo Salvo !!!");
 }

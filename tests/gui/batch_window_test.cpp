@@ -65,11 +65,19 @@ TEST_F(MainWindowTest, LoteChecksAFolderAndOpensAFileOfItsGrid) {
   QTest::keyClicks(filtro, QStringLiteral("FILIAL"));
   ASSERT_EQ(model->rowCount(), 1);
 
+  // A path cut to its column is whole in its tooltip.
+  EXPECT_EQ(model->index(0, 0).data(Qt::ToolTipRole), model->index(0, 0).data());
+  EXPECT_FALSE(model->index(0, 0).data(Qt::ToolTipRole).toString().isEmpty());
+
   // "Exportar": resumo.xlsx through the save step.
   const fs::path book = folder_ / "resumo.xlsx";
   recorder_.save_file = book.string();
+  recorder_.file_dialogs.clear();
   QTest::mouseClick(qobject_cast<QPushButton*>(find("btn_exportar")), Qt::LeftButton);
   EXPECT_TRUE(fs::exists(book));
+  ASSERT_EQ(recorder_.file_dialogs.size(), 1u);
+  EXPECT_EQ(recorder_.file_dialogs[0].kind, FileKind::kSpreadsheet);
+  EXPECT_EQ(recorder_.file_dialogs[0].proposed_name, "resumo.xlsx");
   ASSERT_FALSE(recorder_.messages.empty());
   EXPECT_EQ(recorder_.messages.back().text, "Arquivo Salvo !!!");
 

@@ -35,10 +35,17 @@ TEST_F(MainWindowTest, InventoryAndAliquotButtonsRunTheirRoutines) {
   const fs::path xlsx = folder_ / "inventario.xlsx";
   recorder_.save_file = xlsx.string();
   recorder_.messages.clear();
+  recorder_.file_dialogs.clear();
   Find<QAbstractButton>("btnExcel")->click();
   ASSERT_EQ(recorder_.messages.size(), 1u);
   EXPECT_EQ(recorder_.messages[0].text, "Arquivo Salvo !!!");
   EXPECT_TRUE(fs::exists(xlsx));
+  // Each save dialog proposes "<file> - <kind>.xlsx" in the spreadsheets'
+  // folder.
+  const std::string stem = fs::path(state().edtarq.text()).stem().string();
+  ASSERT_EQ(recorder_.file_dialogs.size(), 1u);
+  EXPECT_EQ(recorder_.file_dialogs[0].kind, FileKind::kSpreadsheet);
+  EXPECT_EQ(recorder_.file_dialogs[0].proposed_name, stem + " - inventario.xlsx");
 
   // "Analisar", then "Gerar em Excel" with "Resumo de aliquotas".
   recorder_.messages.clear();
@@ -59,11 +66,15 @@ TEST_F(MainWindowTest, InventoryAndAliquotButtonsRunTheirRoutines) {
     options->findChild<QRadioButton*>(QStringLiteral("rb_resumo"))->setChecked(true);
     options->findChild<QAbstractButton*>(QStringLiteral("btn1"))->click();
   });
+  recorder_.file_dialogs.clear();
   Find<QAbstractButton>("btn_opcao_aliq")->click();
   EXPECT_FALSE(options->isVisible());
   ASSERT_EQ(recorder_.messages.size(), 1u);
   EXPECT_EQ(recorder_.messages[0].text, "Arquivo Salvo !!!");
   EXPECT_TRUE(fs::exists(resumo));
+  ASSERT_EQ(recorder_.file_dialogs.size(), 1u);
+  EXPECT_EQ(recorder_.file_dialogs[0].kind, FileKind::kSpreadsheet);
+  EXPECT_EQ(recorder_.file_dialogs[0].proposed_name, stem + " - aliquotas-resumo.xlsx");
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -218,6 +220,124 @@ TEST_F(SheetToolsTest, SummariesRebuildOnEveryShowing) {
                            EXPECT_EQ(w->objectName(), QStringLiteral("frmResumoFiscal"));
                            EXPECT_TRUE(Text(w, "lbl_imposto").startsWith(QStringLiteral("R$ ")));
                          }));
+}
+
+// The summary windows may be resized and maximised, their grids growing
+// with them; the fiscal summary opens with every column in view, its titles
+// whole, and its columns fit their content.
+TEST_F(SheetToolsTest, SummaryWindowsGrowAndShowEveryColumn) {
+  for (const char* name : {"frm_cfop", "frmResumoFiscal", "frmDifNota", "frmResumoNota"}) {
+    SCOPED_TRACE(name);
+    auto* w = frm_->findChild<QDialog*>(QString::fromLatin1(name));
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(w->isSizeGripEnabled());
+    EXPECT_LT(w->minimumWidth(), w->maximumWidth());
+    EXPECT_LT(w->minimumHeight(), w->maximumHeight());
+    // Opened within a 1366 x 768 screen.
+    EXPECT_LE(w->width(), 1366);
+    EXPECT_LE(w->height(), 768);
+  }
+  Verify(NotesFile());
+  EXPECT_TRUE(WhileModal([&] { QTest::mouseClick(Find("Button2"), Qt::LeftButton); },
+                         [&](QWidget* w) {
+                           auto* grid = w->findChild<QTableView*>(QStringLiteral("DBGrid1"));
+                           ASSERT_NE(grid, nullptr);
+                           ASSERT_GT(grid->model()->rowCount(), 0);
+                           QHeaderView* header = grid->horizontalHeader();
+                           EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(),
+                                     QStringLiteral("Valor Icms"));
+                           for (int c = 0; c < 4; ++c) {
+                             SCOPED_TRACE(c);
+                             // The title and every value whole...
+                             EXPECT_GE(
+                                 grid->columnWidth(c),
+                                 header->fontMetrics().horizontalAdvance(
+                                     grid->model()->headerData(c, Qt::Horizontal).toString()));
+                             EXPECT_GE(grid->columnWidth(c),
+                                       static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c));
+                             // ...and the column in view.
+                             EXPECT_LE(grid->columnViewportPosition(c) + grid->columnWidth(c),
+                                       grid->viewport()->width());
+                           }
+                           // Made larger, the grid grows with the window.
+                           const QSize before = grid->size();
+                           w->resize(w->width() + 300, w->height() + 200);
+                           QApplication::processEvents();
+                           EXPECT_GT(grid->width(), before.width());
+                           EXPECT_GT(grid->height(), before.height());
+                         }));
+}
+
+// A grid's columns fit their content once the grid is filled, up to a
+// maximum width.
+TEST_F(SheetToolsTest, GridColumnsFitTheirContentWhenFilled) {
+  Verify(NotesFile());
+  auto* grid = Find<QTableView>("dbg_50");
+  ASSERT_NE(grid, nullptr);
+  ASSERT_GT(grid->model()->rowCount(), 0);
+  FitColumnsNow(grid);
+  const int most =
+      kFitColumnMaxChars * grid->fontMetrics().horizontalAdvance(QLatin1Char('0')) + 12;
+  for (int c = 0; c < grid->model()->columnCount(); ++c) {
+    if (grid->isColumnHidden(c)) continue;
+    SCOPED_TRACE(c);
+    const QString title = grid->model()->headerData(c, Qt::Horizontal).toString().trimmed();
+    const int wanted = std::max(static_cast<QAbstractItemView*>(grid)->sizeHintForColumn(c),
+                                grid->horizontalHeader()->fontMetrics().horizontalAdvance(title) +
+                                    2 * grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr,
+                                                                   grid->horizontalHeader()) +
+                                    8);
+    EXPECT_EQ(grid->columnWidth(c), std::min(wanted, most));
+  }
+  // Filled again, the fit comes by itself once the rows stop coming.
+  for (int c = 0; c < grid->model()->columnCount(); ++c) grid->setColumnWidth(c, 5);
+  Verify(NotesFile());
+  QTest::qWait(400);
+  for (int c = 0; c < grid->model()->columnCount(); ++c) {
+    if (grid->isColumnHidden(c)) continue;
+    EXPECT_GT(grid->columnWidth(c), 5) << c;
+  }
+}
+
+// On a 1366 x 768 screen the main window, maximised, shows every column of
+// its summary grids once filled (the notes grid, record 50 whole, scrolls).
+TEST_F(SheetToolsTest, MaximisedMainWindowShowsEveryColumn) {
+  frm_->resize(1366, 740);
+  // The example file, verified and its aliquots analysed.
+  recorder_.open_file = std::string(FISCORA_SOURCE_DIR) + "/examples/loja_exemplo_03-2025.txt";
+  Find<QAbstractButton>("sbtnarq")->click();
+  Find<QAbstractButton>("sbtnverificar")->click();
+  Pump();
+  Find<QAbstractButton>("bbtn_analisar")->click();
+  Pump();
+  for (const char* name : {"dbgmaxmin", "dbgaliq", "dbg_totaliq", "dbgrd1"}) {
+    SCOPED_TRACE(name);
+    auto* grid = Find<QTableView>(name);
+    ASSERT_NE(grid, nullptr);
+    ASSERT_GT(grid->model()->rowCount(), 0);
+    // Its sheet shown, as the user sees it.
+    PageTabs& tabs = frm_->pgcdados();
+    const int tab = tabs.TabOf(grid->parentWidget()->objectName().toStdString());
+    ASSERT_GE(tab, 0);
+    tabs.setTabVisible(tab, true);
+    tabs.setCurrentIndex(tab);
+    QApplication::processEvents();
+    FitColumnsNow(grid);
+    int last = -1;
+    for (int c = 0; c < grid->model()->columnCount(); ++c)
+      if (!grid->isColumnHidden(c)) last = c;
+    ASSERT_GE(last, 0);
+    int right = 0;
+    for (int c = 0; c <= last; ++c)
+      if (!grid->isColumnHidden(c)) right += grid->columnWidth(c);
+    std::string widths;
+    for (int c = 0; c <= last; ++c)
+      widths += grid->model()->headerData(c, Qt::Horizontal).toString().toStdString() + "=" +
+                std::to_string(grid->columnWidth(c)) + (grid->isColumnHidden(c) ? "h " : " ");
+    EXPECT_LE(right, grid->viewport()->width())
+        << "window " << frm_->width() << " grid " << grid->width() << " " << widths;
+  }
 }
 
 TEST_F(SheetToolsTest, AmountLabelsShowTheLargestTotalWhole) {

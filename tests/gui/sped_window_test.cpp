@@ -260,7 +260,9 @@ TEST_F(SpedWindowTest, DifalListOpensAboveTheModalWindowAndTakesInput) {
 }
 
 TEST_F(SpedWindowTest, SheetsAreSaved) {
-  Open(Efd(true));
+  const std::string efd = Efd(true);
+  Open(efd);
+  recorder_.file_dialogs.clear();
   recorder_.save_file = (folder_ / "notas.xlsx").string();
   Click("btn2");
   recorder_.save_file = (folder_ / "ecf.xlsx").string();
@@ -269,6 +271,12 @@ TEST_F(SpedWindowTest, SheetsAreSaved) {
   EXPECT_TRUE(fs::exists(folder_ / "ecf.xlsx"));
   ASSERT_EQ(recorder_.messages.size(), 2u);
   EXPECT_EQ(recorder_.messages[1].text, "Arquivo Salvo !!!");
+  // "<the SPED file> - notas.xlsx" and "... - ecf.xlsx" in the spreadsheets' folder.
+  const std::string stem = fs::path(efd).stem().string();
+  ASSERT_EQ(recorder_.file_dialogs.size(), 2u);
+  for (const auto& d : recorder_.file_dialogs) EXPECT_EQ(d.kind, FileKind::kSpreadsheet);
+  EXPECT_EQ(recorder_.file_dialogs[0].proposed_name, stem + " - notas.xlsx");
+  EXPECT_EQ(recorder_.file_dialogs[1].proposed_name, stem + " - ecf.xlsx");
 }
 
 TEST_F(SpedWindowTest, MalformedNumberShowsWhere) {

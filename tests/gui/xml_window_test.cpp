@@ -109,9 +109,14 @@ TEST_F(XmlWindowTest, ReconcilesAMonthFromTheSpedPopup) {
   // "Exportar": both sheets through the save step.
   const fs::path book = folder_ / "conciliacao.xlsx";
   recorder_.save_file = book.string();
+  recorder_.file_dialogs.clear();
   Control<QPushButton>("btn_exportar")->click();
   EXPECT_TRUE(fs::exists(book));
   EXPECT_EQ(recorder_.messages.back().text, "Arquivo Salvo !!!");
+  ASSERT_EQ(recorder_.file_dialogs.size(), 1u);
+  EXPECT_EQ(recorder_.file_dialogs[0].kind, FileKind::kSpreadsheet);
+  EXPECT_TRUE(recorder_.file_dialogs[0].proposed_name.ends_with(" - conciliacao-xml.xlsx"))
+      << recorder_.file_dialogs[0].proposed_name;
 }
 
 TEST_F(XmlWindowTest, CancelStopsTheRunAndKeepsTheWindow) {

@@ -1,15 +1,23 @@
 #include "validate/ui/validation_sheet.h"
 
+#include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "app/ui/controls.h"
 
 namespace fiscora::qt {
 
@@ -42,6 +50,8 @@ QVariant FindingsModel::data(const QModelIndex& index, int role) const {
   const Finding& f = At(index.row());
   if (role == Qt::TextAlignmentRole && index.column() == kLine)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+  // A message cut to the column's width is read whole in its tooltip.
+  if (role == Qt::ToolTipRole && index.column() == kMessage) return Text(FindingMessage(f));
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
     case kLine:
@@ -107,6 +117,83 @@ void FindingsModel::sort(int column, Qt::SortOrder order) {
   endResetModel();
 }
 
+FindingDetailDialog::FindingDetailDialog(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("dlg_detalhe_validacao"));
+  setWindowTitle(QStringLiteral("Validação"));
+  auto* layout = new QVBoxLayout(this);
+  head_ = new QLabel(this);
+  head_->setObjectName(QStringLiteral("lbl_local_validacao"));
+  head_->setTextFormat(Qt::PlainText);
+  QFont bold = head_->font();
+  bold.setBold(true);
+  head_->setFont(bold);
+  message_ = new QLabel(this);
+  message_->setObjectName(QStringLiteral("lbl_mensagem_validacao"));
+  message_->setTextFormat(Qt::PlainText);
+  message_->setWordWrap(true);
+  message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  line_ = new QPlainTextEdit(this);
+  line_->setObjectName(QStringLiteral("mmo_linha_validacao"));
+  line_->setReadOnly(true);
+  line_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setStyleHint(QFont::Monospace);
+  fixed.setFixedPitch(true);
+  line_->setFont(fixed);
+  // Three lines (ruler, line, marks) and the horizontal scroll bar.
+  line_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  line_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  const int lines = QFontMetrics(fixed).lineSpacing() * 3;
+  line_->setFixedHeight(lines + 2 * line_->frameWidth() +
+                        2 * static_cast<int>(line_->document()->documentMargin()) + 8 +
+                        line_->horizontalScrollBar()->sizeHint().height());
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton(QStringLiteral("Fechar"), QDialogButtonBox::RejectRole);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(head_);
+  layout->addWidget(message_);
+  layout->addWidget(line_);
+  layout->addStretch(1);
+  layout->addWidget(buttons);
+  resize(900, sizeHint().height());
+}
+
+void FindingDetailDialog::Show(const FindingDetailParts& detail) {
+  head_->setText(Text(detail.head));
+  message_->setText(Text(detail.message));
+  line_->setVisible(detail.has_line);
+  line_->clear();
+  if (detail.has_line) {
+    const QString before = Text(detail.before), marked = Text(detail.marked);
+    const QString whole = before + marked + Text(detail.after);
+    line_->setPlainText(Text(ColumnRuler(static_cast<int>(whole.size()))) + QLatin1Char('\n') +
+                        whole + QLatin1Char('\n') + Text(MarkerLine(detail)));
+    // The faulty columns of the line (its second block) stand out.
+    QTextCursor cursor(line_->document()->findBlockByNumber(1));
+    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor,
+                        static_cast<int>(before.size()));
+    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor,
+                        static_cast<int>(marked.size()));
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = cursor;
+    mark.format.setBackground(QColor(255, 200, 200));
+    mark.format.setForeground(QColor(160, 0, 0));
+    line_->setExtraSelections({mark});
+  }
+  show();
+  raise();
+  activateWindow();
+  if (detail.has_line) {
+    // The line from its start, or as far as brings the marks in view.
+    line_->horizontalScrollBar()->setValue(0);
+    QTextCursor at(line_->document()->findBlockByNumber(1));
+    at.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor,
+                    static_cast<int>(Text(detail.before).size() + Text(detail.marked).size()));
+    line_->setTextCursor(at);
+    line_->ensureCursorVisible();
+  }
+}
+
 ValidationSheet::ValidationSheet(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
@@ -140,15 +227,24 @@ ValidationSheet::ValidationSheet(QWidget* parent) : QWidget(parent) {
   grid_->verticalHeader()->hide();
   layout->addWidget(grid_, 1);
   connect(grid_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (index.isValid() && detail_) detail_(model_->At(index.row()));
+    if (!index.isValid() || !detail_) return;
+    const std::optional<FindingDetailParts> detail = detail_(model_->At(index.row()));
+    if (!detail) return;
+    if (!detail_dialog_) detail_dialog_ = new FindingDetailDialog(this);
+    detail_dialog_->Show(*detail);
   });
 }
 
 void ValidationSheet::Show(const ValidationReport& report, const QString& summary) {
   summary_->setText(summary);
   grid_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  // The detail of a finding of the last file goes with it.
+  if (detail_dialog_) detail_dialog_->hide();
   model_->SetFindings(report.findings);
-  grid_->resizeColumnsToContents();
+  // Long messages are cut at the widest column, whole in their tooltip.
+  FitColumnsNow(grid_);
+  grid_->scrollToTop();
+  grid_->horizontalScrollBar()->setValue(0);
 }
 
 }  // namespace fiscora::qt

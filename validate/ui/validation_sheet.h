@@ -1,16 +1,24 @@
 // The sheet "Validação" of the main window: the summary line and the grid of
 // the findings of the last validation, ordered by a click on a title; a
-// double click on a finding asks for its detail.
+// double click on a finding shows its detail in a window beside the sheet:
+// where it is, the whole message, and the line in a fixed font, unwrapped,
+// under a column ruler, the faulty columns marked. The message column gives
+// the whole message as its tooltip. Each new validation shows its first
+// findings.
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QDialog>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "validate/finding.h"
+#include "validate/validate.h"
 
 class QLabel;
+class QPlainTextEdit;
 class QTableView;
 
 namespace fiscora::qt {
@@ -36,15 +44,32 @@ class FindingsModel : public QAbstractTableModel {
   std::vector<Finding> findings_;
 };
 
+// The detail of one finding ("dlg_detalhe_validacao"): the place
+// ("lbl_local_validacao"), the message ("lbl_mensagem_validacao") and the
+// ruler, the line and the marks under it ("mmo_linha_validacao").
+class FindingDetailDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit FindingDetailDialog(QWidget* parent);
+  void Show(const FindingDetailParts& detail);
+
+ private:
+  QLabel* head_ = nullptr;
+  QLabel* message_ = nullptr;
+  QPlainTextEdit* line_ = nullptr;
+};
+
 class ValidationSheet : public QWidget {
   Q_OBJECT
 
  public:
   explicit ValidationSheet(QWidget* parent);
   void Show(const ValidationReport& report, const QString& summary);
-  // Called with the finding a double click chose.
-  void SetDetailHandler(std::function<void(const Finding&)> handler) {
-    detail_ = std::move(handler);
+  // Called with the finding a double click chose: its detail, or nothing
+  // when it could not be read (the caller said why).
+  void SetDetailSource(std::function<std::optional<FindingDetailParts>(const Finding&)> source) {
+    detail_ = std::move(source);
   }
   // Called by "Exportar" with the findings in the grid's order.
   void SetExportHandler(std::function<void(const std::vector<Finding>&)> handler) {
@@ -56,7 +81,8 @@ class ValidationSheet : public QWidget {
   QLabel* summary_ = nullptr;
   QTableView* grid_ = nullptr;
   FindingsModel* model_ = nullptr;
-  std::function<void(const Finding&)> detail_;
+  FindingDetailDialog* detail_dialog_ = nullptr;
+  std::function<std::optional<FindingDetailParts>(const Finding&)> detail_;
   std::function<void(const std::vector<Finding>&)> export_;
 };
 
