@@ -4,8 +4,8 @@
 #include <string>
 
 #include "audit/audit_window.h"
-#include "session/file_names.h"
 #include "audit/efd_sheet.h"
+#include "session/file_names.h"
 #include "session/pacer.h"
 #include "sintegra/layout.h"
 
