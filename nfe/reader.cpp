@@ -528,6 +528,8 @@ constexpr char kKeyMark = '\x01';
 // A file or a zip to read: one unit of work for a thread.
 struct Unit {
   uint16_t input = 0;
+  // Empty when it is the input's path joined with `relative` (a folder's
+  // files are many: each keeps only its relative name).
   fs::path path;
   std::string relative;  // UTF-8, "/" separated, relative to the input ("" for the input itself)
   bool zip = false;
@@ -639,16 +641,16 @@ class ZipReader {
   archive* a_;
 };
 
-void ReadUnit(const Unit& unit, size_t index, const std::string& display, bool items,
-              const std::atomic<bool>* cancel, const std::atomic<bool>& stop, std::string& buffer,
-              ThreadResult& out) {
+void ReadUnit(const Unit& unit, const fs::path& path, size_t index, const std::string& display,
+              bool items, const std::atomic<bool>* cancel, const std::atomic<bool>& stop,
+              std::string& buffer, ThreadResult& out) {
   uint32_t seq = 0;
   if (!unit.zip) {
-    ReadWholeFile(unit.path, buffer);
+    ReadWholeFile(path, buffer);
     Absorb(out, index, seq, unit.input, ReadNfeDocument(buffer, display, items), unit.relative);
     return;
   }
-  ZipReader zip(unit.path);
+  ZipReader zip(path);
   archive_entry* entry = nullptr;
   while (zip.Next(entry)) {
     if (stop.load(std::memory_order_relaxed) || (cancel && cancel->load(std::memory_order_relaxed)))
@@ -693,10 +695,12 @@ std::vector<Unit> ListUnits(const std::vector<std::string>& inputs) {
         std::error_code fec;
         if (!it->is_regular_file(fec)) continue;
         std::string rel = Utf8(fs::relative(it->path(), path, fec));
+        const bool derived = !fec;
         if (fec) rel = Utf8(it->path().filename());
         const bool zip = EndsWithNoCase(rel, ".zip");
         if (!zip && !EndsWithNoCase(rel, ".xml")) continue;
-        Unit u{input, it->path(), rel, zip, static_cast<int64_t>(it->file_size(fec))};
+        Unit u{input, derived ? fs::path() : it->path(), rel, zip,
+               static_cast<int64_t>(it->file_size(fec))};
         found.push_back(std::move(u));
       }
       std::sort(found.begin(), found.end(),
@@ -770,6 +774,16 @@ NfeReadResult ReadNfeInputs(const std::vector<std::string>& inputs, const NfeRea
   threads =
       static_cast<unsigned>(std::clamp<size_t>(threads, 1, std::max<size_t>(1, units.size())));
   std::vector<ThreadResult> parts(threads);
+  // Each thread's vectors are sized for every XML file, so that they never
+  // double while read (a zip's notes are not known before it is read). The
+  // pages a vector does not use are never touched: they cost address space,
+  // not memory.
+  size_t xml_files = 0;
+  for (const Unit& u : units) xml_files += !u.zip;
+  for (ThreadResult& p : parts) {
+    p.notes.reserve(xml_files);
+    p.order.reserve(xml_files);
+  }
   std::atomic<size_t> next{0};
   std::atomic<int64_t> done_bytes{0};
   std::atomic<bool> stop{false};
@@ -787,8 +801,12 @@ NfeReadResult ReadNfeInputs(const std::vector<std::string>& inputs, const NfeRea
       if (i >= units.size()) break;
       const Unit& u = units[i];
       try {
-        ReadUnit(u, i, JoinDisplay(inputs[u.input], u.relative), options.items, options.cancel,
-                 stop, buffer, out);
+        const fs::path path = !u.path.empty() ? u.path
+                              : u.relative.empty()
+                                  ? PathFromUtf8(inputs[u.input])
+                                  : PathFromUtf8(inputs[u.input]) / PathFromUtf8(u.relative);
+        ReadUnit(u, path, i, JoinDisplay(inputs[u.input], u.relative), options.items,
+                 options.cancel, stop, buffer, out);
       } catch (...) {
         std::lock_guard<std::mutex> lock(mutex);
         if (i < failed_unit) {
@@ -821,11 +839,23 @@ NfeReadResult ReadNfeInputs(const std::vector<std::string>& inputs, const NfeRea
   if (options.cancel && options.cancel->load()) throw NfeCancelled();
   if (options.progress) options.progress(total_bytes, total_bytes);
 
-  // Every copy in one vector, the names in one buffer.
-  size_t total = 0;
-  for (const ThreadResult& p : parts) total += p.notes.size();
+  // Every copy in one vector, the names in one buffer. The part with the
+  // most notes lends its vectors, so that the notes are not held twice while
+  // they are joined.
+  size_t total = 0, largest = 0;
+  for (size_t t = 0; t < parts.size(); ++t) {
+    total += parts[t].notes.size();
+    if (parts[t].notes.size() > parts[largest].notes.size()) largest = t;
+  }
+  std::swap(parts[0], parts[largest]);
   std::vector<NfeNote>& copies = result.notes;
   std::vector<uint64_t> order;
+  copies = std::move(parts[0].notes);
+  order = std::move(parts[0].order);
+  if (options.items) result.items = std::move(parts[0].items);
+  parts[0].notes.clear();
+  parts[0].order.clear();
+  parts[0].items.clear();
   copies.reserve(total);
   order.reserve(total);
   if (options.items) result.items.reserve(total);
