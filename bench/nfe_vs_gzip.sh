@@ -71,7 +71,9 @@ echo "--- the reader on one thread"
 echo "--- the reader on two threads, then the books and the matching"
 "$run" --threads 2 --efd "$efd" "$xml"
 mkdir -p "$work/half"
-find "$xml" -name '*.xml' | sort | head -n $((notes / 2)) | xargs -I{} mv {} "$work/half/"
+# (awk reads to the end: head would leave sort writing to a closed pipe,
+# which pipefail takes for a failure.)
+find "$xml" -name '*.xml' | sort | awk -v n=$((notes / 2)) 'NR <= n' | xargs mv -t "$work/half/"
 echo "--- the reader over half of the files"
 "$run" --threads 2 "$work/half"
 mv "$work/half"/*.xml "$xml"/ 2>/dev/null || find "$work/half" -name '*.xml' -exec mv -t "$xml" {} +
