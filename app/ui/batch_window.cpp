@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "app/ui/controls.h"
+#include "app/kit/controls.h"
 #include "data/format.h"
 #include "sintegra/layout.h"
 

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/ui/secondary_window.h"
+#include "app/kit/secondary_window.h"
 #include "cli/batch.h"
 #include "session/user_interface.h"
 

@@ -6,12 +6,12 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "app/kit/controls.h"
+#include "app/kit/long_message_dialog.h"
+#include "app/kit/ui_text.h"
 #include "app/ui/control_snapshot.h"
-#include "app/ui/controls.h"
-#include "app/ui/long_message_dialog.h"
 #include "app/ui/main_window.h"
 #include "app/ui/main_window_desktop.h"
-#include "app/ui/ui_text.h"
 #include "sped/input_check.h"
 
 namespace fiscora::qt {

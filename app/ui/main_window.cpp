@@ -19,13 +19,13 @@
 #include <exception>
 #include <system_error>
 
+#include "app/kit/controls.h"
+#include "app/kit/ui_text.h"
 #include "app/model/table_watch.h"
 #include "app/ui/control_snapshot.h"
-#include "app/ui/controls.h"
 #include "app/ui/gui_user_interface.h"
 #include "app/ui/main_window_desktop.h"
 #include "app/ui/page_tabs.h"
-#include "app/ui/ui_text.h"
 #include "export/ui/inventory_report_qt.h"
 #include "sintegra/aliquots.h"
 #include "sintegra/header.h"

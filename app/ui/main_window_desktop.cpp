@@ -7,11 +7,11 @@
 #include <QFileInfo>
 #include <QToolButton>
 
-#include "app/ui/file_drop.h"
+#include "app/kit/file_drop.h"
+#include "app/kit/tab_order.h"
+#include "app/kit/ui_text.h"
+#include "app/kit/user_settings.h"
 #include "app/ui/main_window.h"
-#include "app/ui/tab_order.h"
-#include "app/ui/ui_text.h"
-#include "app/ui/user_settings.h"
 #include "session/file_names.h"
 #include "sintegra/input_check.h"
 #include "workflow/file_choice.h"

@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
-#include "app/ui/dialog_folders.h"
-#include "app/ui/recent_files.h"
+#include "app/kit/dialog_folders.h"
+#include "app/kit/recent_files.h"
 
 class QToolButton;
 

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QTableView>
 
+#include "app/kit/controls.h"
 #include "app/model/table_model.h"
-#include "app/ui/controls.h"
 #include "app/ui/main_window.h"
 #include "sintegra/notes.h"
 

@@ -12,7 +12,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "app/ui/controls.h"
+#include "app/kit/controls.h"
 #include "app/ui/main_window.h"
 #include "app/ui/page_tabs.h"
 #include "validate/ui/validation_sheet.h"

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "app/ui/ui_text.h"
+#include "app/kit/ui_text.h"
 
 namespace fiscora::qt {
 

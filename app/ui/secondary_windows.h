@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <functional>
 
+#include "app/kit/secondary_window.h"
 #include "app/ui/batch_window.h"
-#include "app/ui/secondary_window.h"
 #include "audit/ui/frm_auditar.h"
 #include "nfe/ui/xml_window.h"
 #include "sintegra/aliquots.h"

@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "app/ui/ui_text.h"
+#include "app/kit/ui_text.h"
 #include "audit/audit_sheet.h"
 #include "audit/audit_window.h"
 #include "audit/efd_sheet.h"

@@ -17,7 +17,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "app/ui/controls.h"
+#include "app/kit/controls.h"
 #include "data/format.h"
 #include "nfe/sheets.h"
 

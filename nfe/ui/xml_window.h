@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/ui/secondary_window.h"
+#include "app/kit/secondary_window.h"
 #include "nfe/reconcile.h"
 #include "session/user_interface.h"
 

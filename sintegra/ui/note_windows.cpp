@@ -8,9 +8,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/kit/controls.h"
+#include "app/kit/ui_text.h"
 #include "app/model/table_model.h"
-#include "app/ui/controls.h"
-#include "app/ui/ui_text.h"
 #include "sintegra/ui/window_parts.h"
 
 namespace fiscora::qt {

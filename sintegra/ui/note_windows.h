@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/ui/secondary_window.h"
+#include "app/kit/secondary_window.h"
 #include "data/client_table.h"
 #include "session/session.h"
 #include "sintegra/notes.h"

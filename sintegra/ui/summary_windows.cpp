@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/ui/controls.h"
+#include "app/kit/controls.h"
 #include "sintegra/summaries.h"
 #include "sintegra/ui/window_parts.h"
 

@@ -2,7 +2,7 @@
 // rebuild their content every time they are shown.
 #pragma once
 
-#include "app/ui/secondary_window.h"
+#include "app/kit/secondary_window.h"
 #include "session/session.h"
 
 namespace fiscora::qt {

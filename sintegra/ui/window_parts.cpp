@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "app/ui/ui_text.h"
+#include "app/kit/ui_text.h"
 
 namespace fiscora::qt {
 

@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <exception>
 
-#include "app/ui/ui_text.h"
+#include "app/kit/ui_text.h"
 #include "session/session.h"
 #include "sped/merge.h"
 

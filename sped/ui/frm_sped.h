@@ -4,7 +4,7 @@
 // session's merge state and calls the merge routines of the core.
 #pragma once
 
-#include "app/ui/secondary_windows.h"
+#include "app/kit/secondary_window.h"
 
 class QLabel;
 class QLineEdit;

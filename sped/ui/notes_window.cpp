@@ -13,9 +13,9 @@
 #include <exception>
 #include <map>
 
+#include "app/kit/controls.h"
+#include "app/kit/file_drop.h"
 #include "app/model/table_model.h"
-#include "app/ui/controls.h"
-#include "app/ui/file_drop.h"
 #include "sintegra/layout.h"
 #include "sped/analysis.h"
 #include "sped/input_check.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/recent_files.h"
-#include "app/ui/secondary_window.h"
+#include "app/kit/recent_files.h"
+#include "app/kit/secondary_window.h"
 #include "session/session.h"
 
 class QTableView;

@@ -25,12 +25,12 @@
 #include <QUrl>
 #include <functional>
 
-#include "app/ui/dialog_folders.h"
-#include "app/ui/long_message_dialog.h"
+#include "app/kit/dialog_folders.h"
+#include "app/kit/long_message_dialog.h"
+#include "app/kit/recent_files.h"
+#include "app/kit/ui_text.h"
 #include "app/ui/main_window_desktop.h"
-#include "app/ui/recent_files.h"
 #include "app/ui/translations.h"
-#include "app/ui/ui_text.h"
 #include "main_window_fixture.h"
 
 namespace fiscora::qt {

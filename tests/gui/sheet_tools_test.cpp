@@ -15,9 +15,9 @@
 #include <functional>
 
 #include "../core/sintegra_fixture.h"
+#include "app/kit/controls.h"
+#include "app/kit/ui_text.h"
 #include "app/model/table_model.h"
-#include "app/ui/controls.h"
-#include "app/ui/ui_text.h"
 #include "main_window_fixture.h"
 
 namespace fiscora::qt {

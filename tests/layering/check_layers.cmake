@@ -66,6 +66,28 @@ foreach(layer IN LISTS core_layers)
   endforeach()
 endforeach()
 
+# The windows have a direction of their own: the widget kit (app/kit/) at
+# the bottom, each subsystem's windows in its ui/ folder above it, the main
+# window (app/ui/) on top. A subsystem's window never includes the main
+# window's files nor another subsystem's windows.
+file(GLOB_RECURSE window_files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*/ui/*.h"
+     "${SOURCE_DIR}/*/ui/*.cpp")
+foreach(rel IN LISTS window_files)
+  string(REGEX REPLACE "/.*" "" subsystem "${rel}")
+  if(subsystem STREQUAL "app" OR subsystem STREQUAL "build" OR NOT subsystem IN_LIST core_layers)
+    continue()
+  endif()
+  file(STRINGS "${SOURCE_DIR}/${rel}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS includes)
+    if(line MATCHES "\"(([a-z_]+)/ui/[^\"]+)\"")
+      set(target "${CMAKE_MATCH_1}")
+      if(NOT CMAKE_MATCH_2 STREQUAL subsystem)
+        list(APPEND failures "${rel}: includes \"${target}\" (a window includes the kit and the core, never app/ui/ nor another subsystem's windows)")
+      endif()
+    endif()
+  endforeach()
+endforeach()
+
 if(failures)
   list(JOIN failures "\n  " text)
   message(FATAL_ERROR "Includes that point up:\n  ${text}")

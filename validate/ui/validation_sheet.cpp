@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/ui/controls.h"
+#include "app/kit/controls.h"
 
 namespace fiscora::qt {
 

@@ -1,4 +1,4 @@
-#include "app/ui/file_drop.h"
+#include "app/kit/file_drop.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>

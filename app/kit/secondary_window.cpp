@@ -1,6 +1,6 @@
-#include "app/ui/secondary_window.h"
+#include "app/kit/secondary_window.h"
 
-#include "app/ui/tab_order.h"
+#include "app/kit/tab_order.h"
 
 namespace fiscora::qt {
 

@@ -1,10 +1,10 @@
-#include "app/ui/dialog_folders.h"
+#include "app/kit/dialog_folders.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "app/ui/controls.h"
+#include "app/kit/controls.h"
 
 namespace fiscora::qt {
 

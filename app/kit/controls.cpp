@@ -1,4 +1,4 @@
-#include "app/ui/controls.h"
+#include "app/kit/controls.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "app/kit/ui_text.h"
 #include "app/model/table_model.h"
 #include "app/model/table_watch.h"
-#include "app/ui/ui_text.h"
 #include "data/display.h"
 #include "data/order_by_column.h"
 

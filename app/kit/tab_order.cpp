@@ -1,4 +1,4 @@
-#include "app/ui/tab_order.h"
+#include "app/kit/tab_order.h"
 
 #include <QEvent>
 #include <QLayout>

@@ -1,4 +1,4 @@
-#include "app/ui/recent_files.h"
+#include "app/kit/recent_files.h"
 
 #include <QAction>
 #include <QDir>

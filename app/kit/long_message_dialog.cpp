@@ -1,4 +1,4 @@
-#include "app/ui/long_message_dialog.h"
+#include "app/kit/long_message_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,0 +1,2 @@
+// A window that includes the main window.
+#include "app/ui/main_window.h"
