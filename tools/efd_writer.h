@@ -46,6 +46,15 @@ class EfdWriter {
     if (buf_.size() >= (size_t{1} << 20)) Flush();
   }
 
+  // The C100 of a cancelled note (COD_SIT 02): who issued it, its model,
+  // series, number and key (empty for none), every other field empty.
+  void CancelledC100(std::string_view ind_oper, std::string_view ind_emit, std::string_view model,
+                     std::string_view series, std::string_view number, std::string_view key) {
+    Line("C100",
+         {ind_oper, ind_emit, "", model, "02", series, number, key, "", "", "", "", "", "",
+          "",       "",       "", "",    "",   "",     "",     "",  "", "", "", "", "", ""});
+  }
+
   // Block 9: 9001, one 9900 per register present (block 9's own included),
   // 9990 and 9999; then everything flushed.
   void Block9() {

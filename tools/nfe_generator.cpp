@@ -393,6 +393,10 @@ class EfdOut {
   void Line(std::string_view reg, std::initializer_list<std::string_view> fields) {
     if (writer_) writer_->Line(reg, fields);
   }
+  void CancelledC100(std::string_view ind_oper, std::string_view ind_emit, std::string_view model,
+                     std::string_view series, std::string_view number, std::string_view key) {
+    if (writer_) writer_->CancelledC100(ind_oper, ind_emit, model, series, number, key);
+  }
   int64_t lines() const { return counts_.lines; }
   void Finish() {
     if (!writer_) return;
@@ -623,34 +627,8 @@ NfeGeneratorSummary GenerateNfe(const std::filesystem::path& out_dir, int64_t n,
     const bool entry = shape.kind == Kind::kEntry;
     const std::string series = entry ? Padded(note.series, 3) : std::to_string(note.series);
     if (shape.cancelled) {
-      w.Line("C100", {"1",
-                      "0",
-                      "",
-                      std::to_string(note.model),
-                      "02",
-                      series,
-                      std::to_string(note.number),
-                      key,
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      ""});
+      w.CancelledC100("1", "0", std::to_string(note.model), series, std::to_string(note.number),
+                      key);
       continue;
     }
     const NfeXmlTotals t = NfeXmlTotalsOf(note);

@@ -300,34 +300,7 @@ SpedGeneratorSummary GenerateSpedTo(std::ostream& stream, int64_t target_lines, 
     ++number;
     if (cancelled) {
       // A cancelled note keeps its number and nothing else.
-      w.Line("C100", {exit ? "1" : "0",
-                      exit ? "0" : "1",
-                      "",
-                      "55",
-                      "02",
-                      "1",
-                      std::to_string(number),
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      "",
-                      ""});
+      w.CancelledC100(exit ? "1" : "0", exit ? "0" : "1", "55", "1", std::to_string(number), "");
       continue;
     }
     // The access key: the issuer's state and CNPJ (the shop's for its own
