@@ -109,7 +109,7 @@ void WriteRow(JsonWriter& w, const BatchRow& row) {
           {"inventario", &row.inventario}}) {
       w.Key(key);
       if (*value)
-        w.String((*value)->ToFixed4());
+        w.MoneyString(**value);
       else
         w.Null();
     }

@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <exception>
+#include <utility>
 
 #include "app/kit/ui_text.h"
 #include "audit/audit_sheet.h"
@@ -176,27 +177,27 @@ Tfrm_auditar::Tfrm_auditar(QWidget* parent) : QDialog(parent) {
            edt_efd_inv_ini_, "edt_efd_inv_ini", btn_inv_ini);
   efd_file("Inventário final (arquivo EFD com o H005 do último dia do último período):",
            edt_efd_inv_fim_, "edt_efd_inv_fim", btn_inv_fim);
-  efd->addWidget(new QLabel(QStringLiteral("Períodos (um arquivo EFD por mês):"), pnl_efd_),
-                 efd_row++, 0, 1, 3);
-  lst_efd_periodos_ = Named(new QListWidget(pnl_efd_), "lst_efd_periodos");
-  lst_efd_periodos_->setMaximumHeight(90);
-  efd->addWidget(lst_efd_periodos_, efd_row, 0, 2, 2);
-  auto* btn_periodo = efd_button("Incluir", "btn_efd_periodo");
-  efd->addWidget(btn_periodo, efd_row, 2);
-  auto* btn_limpar = efd_button("Limpar", "btn_efd_limpar");
-  efd->addWidget(btn_limpar, efd_row + 1, 2);
-  efd_row += 2;
-  efd->addWidget(
-      new QLabel(QStringLiteral("XML das NF-e de saída (pastas ou arquivos zip):"), pnl_efd_),
-      efd_row++, 0, 1, 3);
-  lst_xml_ = Named(new QListWidget(pnl_efd_), "lst_xml");
-  lst_xml_->setMaximumHeight(70);
-  efd->addWidget(lst_xml_, efd_row, 0, 2, 2);
-  auto* btn_pasta = efd_button("Pasta", "btn_xml_pasta");
-  efd->addWidget(btn_pasta, efd_row, 2);
-  auto* btn_zip = efd_button("Zip", "btn_xml_zip");
-  efd->addWidget(btn_zip, efd_row + 1, 2);
-  efd_row += 2;
+  // A caption, a list and two buttons beside it (the buttons returned).
+  const auto efd_list = [&](const char* caption, QListWidget*& list, const char* list_name,
+                            int height, const char* first_caption, const char* first_name,
+                            const char* second_caption, const char* second_name) {
+    efd->addWidget(new QLabel(QString::fromUtf8(caption), pnl_efd_), efd_row++, 0, 1, 3);
+    list = Named(new QListWidget(pnl_efd_), list_name);
+    list->setMaximumHeight(height);
+    efd->addWidget(list, efd_row, 0, 2, 2);
+    auto* first = efd_button(first_caption, first_name);
+    efd->addWidget(first, efd_row, 2);
+    auto* second = efd_button(second_caption, second_name);
+    efd->addWidget(second, efd_row + 1, 2);
+    efd_row += 2;
+    return std::pair(first, second);
+  };
+  const auto [btn_periodo, btn_limpar] =
+      efd_list("Períodos (um arquivo EFD por mês):", lst_efd_periodos_, "lst_efd_periodos", 90,
+               "Incluir", "btn_efd_periodo", "Limpar", "btn_efd_limpar");
+  const auto [btn_pasta, btn_zip] =
+      efd_list("XML das NF-e de saída (pastas ou arquivos zip):", lst_xml_, "lst_xml", 70, "Pasta",
+               "btn_xml_pasta", "Zip", "btn_xml_zip");
   chk_ind_mov1_ =
       Named(new QCheckBox(QStringLiteral("Contar itens com IND_MOV 1 (sem movimentação física)"),
                           pnl_efd_),
