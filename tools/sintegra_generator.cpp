@@ -520,11 +520,40 @@ class Generator {
   void PlanProducts(int64_t count, int64_t ecf_count);
   void PlanPrinterDays(int64_t budget);
   void PlanNotes(int64_t notes, int64_t items, int64_t expected_sales);
+  void PlanParties(Rng& rng, int64_t notes);
+  struct NoteDraft {
+    int day;
+    const NoteKind* kind;
+  };
+  std::vector<NoteDraft> DraftNotes(Rng& rng, int64_t notes);
+  NoteItem DrawNoteItem(Rng& rng, const NoteKind& kind, bool taxed, bool with_ipi,
+                        int64_t entry_item, int64_t sale_item);
   Party MakeParty(Rng& rng, bool elsewhere, bool individual);
 
   void WriteHeader(Writer& w);
   void WriteNotes(Writer& w);
+  // What the printers sold: an item of a coupon, and sums of quantity and value.
+  struct CouponItem {
+    uint32_t slot;
+    int64_t qty, unit, value;
+  };
+  struct Sum {
+    int64_t qty = 0, value = 0;
+  };
+  struct PrinterDayScratch {
+    std::vector<CouponItem> items;
+    std::vector<Sum> slot_sums;
+    std::vector<uint32_t> order;
+    std::vector<uint32_t> coupon_sizes;
+  };
   void WritePrinters(Writer& w);
+  void WritePrinterDay(Writer& w, const PrinterDay& pd, Rng& rng, const std::vector<int32_t>& rank,
+                       std::vector<Sum>& month, PrinterDayScratch& scratch);
+  void WriteDayProducts(Writer& w, const PrinterDay& pd, const std::string& serial, int64_t date,
+                        const std::vector<int32_t>& rank, PrinterDayScratch& scratch);
+  void WriteCoupons(Writer& w, const PrinterDay& pd, Printer& printer, int64_t date,
+                    const PrinterDayScratch& scratch);
+  void WriteMonthTotals(Writer& w, const std::vector<Sum>& month);
   void WriteMonthly(Writer& w);
   void WriteTransport(Writer& w);
   void WriteInventory(Writer& w);
@@ -830,44 +859,49 @@ void Generator::PlanPrinterDays(int64_t budget) {
   }
 }
 
+// The rate and the tax situation of a note, from its CFOP.
+void SetNoteTax(Note& note, Rng& rng) {
+  switch (note.cfop) {
+    case 1102:
+    case 5102: {
+      int64_t r = rng.Range(0, 9);
+      note.rate_bp = r < 6 ? 1700 : r < 8 ? 1200 : 700;
+      note.cst = "000";
+      break;
+    }
+    case 2102:
+      note.rate_bp = rng.Chance(0.85) ? 1200 : 400;
+      note.cst = note.rate_bp == 400 ? "200" : "000";
+      break;
+    case 6102:
+      note.rate_bp = 1200;
+      note.cst = "000";
+      break;
+    case 1202:
+    case 5202:
+      note.rate_bp = 1700;
+      note.cst = "000";
+      break;
+    case 1403:
+      note.cst = "010";
+      break;
+    case 5405:
+      note.cst = "060";
+      break;
+    default:  // 1556, 5929
+      note.cst = "090";
+      break;
+  }
+}
+
 void Generator::PlanNotes(int64_t n_notes, int64_t n_items, int64_t expected_sales) {
   Rng rng(seed_, 5);
-  const int64_t scale = std::max<int64_t>(1, n_notes);
-  for (int64_t i = 0, n = std::clamp<int64_t>(scale / 15, 4, 3000); i < n; ++i)
-    suppliers_here_.push_back(MakeParty(rng, false, false));
-  for (int64_t i = 0, n = std::clamp<int64_t>(scale / 40, 2, 1500); i < n; ++i)
-    suppliers_elsewhere_.push_back(MakeParty(rng, true, false));
-  for (int64_t i = 0, n = std::clamp<int64_t>(scale / 20, 3, 2000); i < n; ++i)
-    customers_here_.push_back(MakeParty(rng, false, rng.Chance(0.2)));
-  for (int64_t i = 0, n = std::clamp<int64_t>(scale / 60, 2, 800); i < n; ++i)
-    customers_elsewhere_.push_back(MakeParty(rng, true, false));
-  for (int64_t i = 0, n = std::clamp<int64_t>(n70_ / 20, 2, 12); i < n; ++i)
-    carriers_.push_back(MakeParty(rng, rng.Chance(0.5), false));
-
-  // Kinds and days of the notes, then numbers in date order.
-  struct Draft {
-    int day;
-    const NoteKind* kind;
-  };
-  std::vector<Draft> drafts;
-  for (int64_t i = 0; i < n_notes; ++i) {
-    int64_t r = rng.Range(0, 99);
-    const NoteKind* kind = &kNoteKinds[0];
-    for (const NoteKind& k : kNoteKinds) {
-      if (r < k.share) {
-        kind = &k;
-        break;
-      }
-      r -= k.share;
-    }
-    drafts.push_back({static_cast<int>(rng.Range(1, days_in_month_)), kind});
-  }
-  std::stable_sort(drafts.begin(), drafts.end(),
-                   [](const Draft& a, const Draft& b) { return a.day < b.day; });
+  PlanParties(rng, n_notes);
+  const std::vector<NoteDraft> drafts = DraftNotes(rng, n_notes);
 
   std::vector<double> weights;
   int64_t entry_weight = 0, sale_weight = 0;
-  for (const Draft& d : drafts)
+  for (const NoteDraft& d : drafts)
     weights.push_back(rng.Between(0.3, 2.0) * (d.kind->entry ? 1.5 : 1.0));
   std::vector<int64_t> per_note;
   Allocate(n_items, weights, 1, per_note);
@@ -881,7 +915,6 @@ void Generator::PlanNotes(int64_t n_notes, int64_t n_items, int64_t expected_sal
   const int64_t sale_item = expected_sales * 8 / 100 / std::max<int64_t>(1, sale_weight);
 
   int64_t own_number = rng.Range(1000, 20000);
-  const int64_t n_products = static_cast<int64_t>(products_.size());
   for (size_t i = 0; i < drafts.size(); ++i) {
     const NoteKind& k = *drafts[i].kind;
     std::vector<Party>& pool = k.party == 0   ? suppliers_here_
@@ -900,86 +933,99 @@ void Generator::PlanNotes(int64_t n_notes, int64_t n_items, int64_t expected_sal
       note.number = party.next_number % 1000000;
       party.next_number += rng.Range(1, 40);
     }
-    switch (k.cfop) {
-      case 1102:
-      case 5102: {
-        int64_t r = rng.Range(0, 9);
-        note.rate_bp = r < 6 ? 1700 : r < 8 ? 1200 : 700;
-        note.cst = "000";
-        break;
-      }
-      case 2102:
-        note.rate_bp = rng.Chance(0.85) ? 1200 : 400;
-        note.cst = note.rate_bp == 400 ? "200" : "000";
-        break;
-      case 6102:
-        note.rate_bp = 1200;
-        note.cst = "000";
-        break;
-      case 1202:
-      case 5202:
-        note.rate_bp = 1700;
-        note.cst = "000";
-        break;
-      case 1403:
-        note.cst = "010";
-        break;
-      case 5405:
-        note.cst = "060";
-        break;
-      default:  // 1556, 5929
-        note.cst = "090";
-        break;
-    }
+    SetNoteTax(note, rng);
     note.taxed = note.rate_bp > 0;
     const bool with_ipi = (k.cfop == 1102 || k.cfop == 2102) && rng.Chance(0.25);
     note.first_item = note_items_.size();
     note.item_count = static_cast<size_t>(per_note[i]);
-    for (size_t j = 0; j < note.item_count; ++j) {
-      int32_t id = static_cast<int32_t>(rng.Below(static_cast<uint64_t>(n_products)));
-      const Product& p = products_[static_cast<size_t>(id)];
-      NoteItem it{id, 0, 0, 0, 0, 0, 0};
-      int64_t unit = p.price;
-      int64_t want = 0;  // value aimed at, cents
-      switch (k.cfop) {
-        case 1102:
-        case 2102:
-        case 1403:
-        case 1556:
-          unit = p.cost;
-          want = static_cast<int64_t>(static_cast<double>(entry_item) * rng.Between(0.3, 1.7));
-          break;
-        case 5102:
-        case 6102:
-        case 5405:
-          unit = p.price * 95 / 100;
-          want = static_cast<int64_t>(static_cast<double>(sale_item) * rng.Between(0.3, 1.7));
-          break;
-        case 5202:
-          unit = p.cost;
-          want = unit * rng.Range(1, 20);
-          break;
-        default:  // 1202, 5929: a customer's few pieces
-          want = unit * rng.Range(1, 5);
-          break;
-      }
-      unit = std::max<int64_t>(1, unit);
-      if (p.weighed) {
-        it.qty_milli = std::clamp<int64_t>(want * 1000 / unit, 500, 9999000);
-      } else {
-        int64_t q = std::clamp<int64_t>((want + unit / 2) / unit, 1, 99999);
-        if (q > 24 && rng.Chance(0.6)) q = q / 12 * 12;  // whole boxes
-        it.qty_milli = q * 1000;
-      }
-      it.value = (it.qty_milli * unit + 500) / 1000;
-      if (rng.Chance(0.1)) it.discount = it.value * rng.Range(2, 5) / 100;
-      if (note.taxed) it.base = it.value - it.discount;
-      if (k.cfop == 1403) it.base_st = (it.value - it.discount) * 140 / 100;
-      if (with_ipi && rng.Chance(0.7)) it.ipi = it.value * (rng.Chance(0.5) ? 5 : 10) / 100;
-      note_items_.push_back(it);
-    }
+    for (size_t j = 0; j < note.item_count; ++j)
+      note_items_.push_back(DrawNoteItem(rng, k, note.taxed, with_ipi, entry_item, sale_item));
     notes_.push_back(note);
   }
+}
+
+// The parties of the notes: suppliers and customers of the state and of
+// other states, and the carriers, in numbers that grow with the notes.
+void Generator::PlanParties(Rng& rng, int64_t n_notes) {
+  const int64_t scale = std::max<int64_t>(1, n_notes);
+  for (int64_t i = 0, n = std::clamp<int64_t>(scale / 15, 4, 3000); i < n; ++i)
+    suppliers_here_.push_back(MakeParty(rng, false, false));
+  for (int64_t i = 0, n = std::clamp<int64_t>(scale / 40, 2, 1500); i < n; ++i)
+    suppliers_elsewhere_.push_back(MakeParty(rng, true, false));
+  for (int64_t i = 0, n = std::clamp<int64_t>(scale / 20, 3, 2000); i < n; ++i)
+    customers_here_.push_back(MakeParty(rng, false, rng.Chance(0.2)));
+  for (int64_t i = 0, n = std::clamp<int64_t>(scale / 60, 2, 800); i < n; ++i)
+    customers_elsewhere_.push_back(MakeParty(rng, true, false));
+  for (int64_t i = 0, n = std::clamp<int64_t>(n70_ / 20, 2, 12); i < n; ++i)
+    carriers_.push_back(MakeParty(rng, rng.Chance(0.5), false));
+}
+
+// Kinds and days of the notes, in date order (the numbers follow it).
+std::vector<Generator::NoteDraft> Generator::DraftNotes(Rng& rng, int64_t n_notes) {
+  std::vector<NoteDraft> drafts;
+  for (int64_t i = 0; i < n_notes; ++i) {
+    int64_t r = rng.Range(0, 99);
+    const NoteKind* kind = &kNoteKinds[0];
+    for (const NoteKind& k : kNoteKinds) {
+      if (r < k.share) {
+        kind = &k;
+        break;
+      }
+      r -= k.share;
+    }
+    drafts.push_back({static_cast<int>(rng.Range(1, days_in_month_)), kind});
+  }
+  std::stable_sort(drafts.begin(), drafts.end(),
+                   [](const NoteDraft& a, const NoteDraft& b) { return a.day < b.day; });
+  return drafts;
+}
+
+// One item of a note: a product at its cost (purchases) or its price (sales),
+// in a quantity near the value aimed at for the kind of note.
+NoteItem Generator::DrawNoteItem(Rng& rng, const NoteKind& k, bool taxed, bool with_ipi,
+                                 int64_t entry_item, int64_t sale_item) {
+  const auto n_products = static_cast<int64_t>(products_.size());
+  int32_t id = static_cast<int32_t>(rng.Below(static_cast<uint64_t>(n_products)));
+  const Product& p = products_[static_cast<size_t>(id)];
+  NoteItem it{id, 0, 0, 0, 0, 0, 0};
+  int64_t unit = p.price;
+  int64_t want = 0;  // value aimed at, cents
+  switch (k.cfop) {
+    case 1102:
+    case 2102:
+    case 1403:
+    case 1556:
+      unit = p.cost;
+      want = static_cast<int64_t>(static_cast<double>(entry_item) * rng.Between(0.3, 1.7));
+      break;
+    case 5102:
+    case 6102:
+    case 5405:
+      unit = p.price * 95 / 100;
+      want = static_cast<int64_t>(static_cast<double>(sale_item) * rng.Between(0.3, 1.7));
+      break;
+    case 5202:
+      unit = p.cost;
+      want = unit * rng.Range(1, 20);
+      break;
+    default:  // 1202, 5929: a customer's few pieces
+      want = unit * rng.Range(1, 5);
+      break;
+  }
+  unit = std::max<int64_t>(1, unit);
+  if (p.weighed) {
+    it.qty_milli = std::clamp<int64_t>(want * 1000 / unit, 500, 9999000);
+  } else {
+    int64_t q = std::clamp<int64_t>((want + unit / 2) / unit, 1, 99999);
+    if (q > 24 && rng.Chance(0.6)) q = q / 12 * 12;  // whole boxes
+    it.qty_milli = q * 1000;
+  }
+  it.value = (it.qty_milli * unit + 500) / 1000;
+  if (rng.Chance(0.1)) it.discount = it.value * rng.Range(2, 5) / 100;
+  if (taxed) it.base = it.value - it.discount;
+  if (k.cfop == 1403) it.base_st = (it.value - it.discount) * 140 / 100;
+  if (with_ipi && rng.Chance(0.7)) it.ipi = it.value * (rng.Chance(0.5) ? 5 : 10) / 100;
+  return it;
 }
 
 // ------------------------------------------------------------------ writing
@@ -1047,142 +1093,152 @@ void Generator::WriteNotes(Writer& w) {
 
 void Generator::WritePrinters(Writer& w) {
   Rng rng(seed_, 6);
-  struct Item {
-    uint32_t slot;
-    int64_t qty, unit, value;
-  };
-  struct Sum {
-    int64_t qty = 0, value = 0;
-  };
-  std::vector<Item> items;
-  std::vector<Sum> slot_sums;
-  std::vector<uint32_t> order;
-  std::vector<uint32_t> coupon_sizes;
+  PrinterDayScratch scratch;
   // Month totals per product: usual rate and odd rate.
   std::vector<Sum> month(products_.size() * 2);
   std::vector<int32_t> rank(products_.size());
   for (size_t r = 0; r < by_code_.size(); ++r)
     rank[static_cast<size_t>(by_code_[r])] = static_cast<int32_t>(r);
+  for (const PrinterDay& pd : pds_) WritePrinterDay(w, pd, rng, rank, month, scratch);
+  WriteMonthTotals(w, month);
+}
 
-  for (const PrinterDay& pd : pds_) {
-    Printer& printer = printers_[static_cast<size_t>(pd.printer)];
-    const int64_t date = Date(days_[static_cast<size_t>(pd.day_index)]);
-    items.clear();
-    for (int64_t j = 0; j < pd.slots; ++j) {
-      const Slot& s = slots_[pd.first_slot + static_cast<size_t>(j)];
-      for (int64_t c = 0; c < s.items; ++c) items.push_back({static_cast<uint32_t>(j), 0, 0, 0});
-    }
-    rng.Shuffle(items);
-
-    slot_sums.assign(static_cast<size_t>(pd.slots), Sum{});
-    std::array<int64_t, kRateCount> by_rate{};
-    for (Item& it : items) {
-      const Slot& s = slots_[pd.first_slot + it.slot];
-      const Product& p = products_[static_cast<size_t>(s.product)];
-      if (p.weighed) {
-        it.qty = rng.Range(30, 700) * 5;
-      } else {
-        double r = rng.Unit();
-        it.qty = r < 0.65 ? 1000 : r < 0.85 ? 2000 : rng.Range(3, 10) * 1000;
-      }
-      it.unit = p.PriceOn(pd.day_index);
-      it.value = (it.qty * it.unit + 500) / 1000;
-      slot_sums[it.slot].qty += it.qty;
-      slot_sums[it.slot].value += it.value;
-      by_rate[static_cast<size_t>(s.rate)] += it.value;
-      Sum& m = month[static_cast<size_t>(s.product) * 2 + (s.odd_rate ? 1 : 0)];
-      m.qty += it.qty;
-      m.value += it.value;
-    }
-    int64_t net = 0;
-    for (int64_t v : by_rate) net += v;
-    const int64_t cancelled = net * rng.Range(0, 15) / 1000;
-    const int64_t discounts = net * rng.Range(0, 6) / 1000;
-    const int64_t gross = net + cancelled + discounts;
-
-    // Coupons of one to a dozen items.
-    coupon_sizes.clear();
-    for (size_t left = items.size(); left > 0;) {
-      size_t n = static_cast<size_t>(rng.Range(1, 4) + (rng.Chance(0.5) ? rng.Range(0, 8) : 0));
-      n = std::min(n, left);
-      coupon_sizes.push_back(static_cast<uint32_t>(n));
-      left -= n;
-    }
-    const int64_t first_coo = printer.coo;
-    const int64_t coupons = static_cast<int64_t>(coupon_sizes.size());
-    printer.grand_total += gross;
-    Line m("60M");
-    m.Num(rec60m::kData, date).Text(rec60m::kNumeroSerie, printer.serial);
-    m.Num(rec60m::kNumeroOrdem, pd.printer + 1).Text(rec60m::kModelo, "2D");
-    m.Num(rec60m::kCooInicial, first_coo % 1000000);
-    m.Num(rec60m::kCooFinal, (first_coo + std::max<int64_t>(coupons, 1) - 1) % 1000000);
-    m.Num(rec60m::kCrz, printer.crz++).Num(rec60m::kCro, printer.cro);
-    m.Num(rec60m::kVendaBruta, gross).Num(rec60m::kTotalGeral, printer.grand_total);
-    w.Put(m, k60M);
-
-    for (int r = 0; r < kRateCount; ++r) {
-      Line a("60A");
-      a.Num(rec60a::kData, date).Text(rec60a::kNumeroSerie, printer.serial);
-      a.Text(rec60a::kAliquota, kRates[r].text)
-          .Num(rec60a::kValor, by_rate[static_cast<size_t>(r)]);
-      w.Put(a, k60A);
-    }
-    for (const char* situation : {"CANC", "DESC"}) {
-      Line a("60A");
-      a.Num(rec60a::kData, date)
-          .Text(rec60a::kNumeroSerie, printer.serial)
-          .Text(rec60a::kAliquota, situation);
-      a.Num(rec60a::kValor, situation[0] == 'C' ? cancelled : discounts);
-      w.Put(a, k60A);
-    }
-
-    order.resize(static_cast<size_t>(pd.slots));
-    for (size_t j = 0; j < order.size(); ++j) order[j] = static_cast<uint32_t>(j);
-    std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
-      const Slot& a = slots_[pd.first_slot + x];
-      const Slot& b = slots_[pd.first_slot + y];
-      int32_t ra = rank[static_cast<size_t>(a.product)], rb = rank[static_cast<size_t>(b.product)];
-      return ra != rb ? ra < rb : a.odd_rate < b.odd_rate;
-    });
-    for (uint32_t j : order) {
-      const Slot& s = slots_[pd.first_slot + j];
-      const RateInfo& rate = kRates[s.rate];
-      const Sum& sum = slot_sums[j];
-      const int64_t base = rate.taxed ? sum.value : 0;
-      Line d("60D");
-      d.Num(rec60d::kData, date).Text(rec60d::kNumeroSerie, printer.serial);
-      d.Text(rec60d::kCodigo, products_[static_cast<size_t>(s.product)].code);
-      d.Num(rec60d::kQuantidade, sum.qty)
-          .Num(rec60d::kValor, sum.value)
-          .Num(rec60d::kBaseCalculo, base);
-      d.Text(rec60d::kAliquota, rate.text).Num(rec60d::kValorIcms, Icms(base, rate.bp));
-      w.Put(d, k60D);
-    }
-
-    size_t i = 0;
-    int64_t coo = first_coo;
-    for (uint32_t n : coupon_sizes) {
-      for (uint32_t k = 0; k < n; ++k, ++i) {
-        const Item& it = items[i];
-        const Slot& s = slots_[pd.first_slot + it.slot];
-        const RateInfo& rate = kRates[s.rate];
-        const int64_t base = rate.taxed ? it.value : 0;
-        Line l("60I");
-        l.Num(rec60i::kData, date).Text(rec60i::kNumeroSerie, printer.serial);
-        l.Text(rec60i::kModelo, "2D").Num(rec60i::kCoo, coo % 1000000);
-        l.Num(rec60i::kItem, static_cast<int64_t>(k) + 1);
-        l.Text(rec60i::kCodigo, products_[static_cast<size_t>(s.product)].code);
-        l.Num(rec60i::kQuantidade, it.qty).Num(rec60i::kValorUnitario, it.unit);
-        l.Num(rec60i::kBaseCalculo, base).Text(rec60i::kAliquota, rate.text);
-        l.Num(rec60i::kValorIcms, Icms(base, rate.bp));
-        w.Put(l, k60I);
-      }
-      ++coo;
-    }
-    printer.coo = coo;
+// One day of one printer: the items rung up, shuffled into coupons, and its
+// reduction (60M), totals by rate (60A), products (60D) and coupon items (60I).
+void Generator::WritePrinterDay(Writer& w, const PrinterDay& pd, Rng& rng,
+                                const std::vector<int32_t>& rank, std::vector<Sum>& month,
+                                PrinterDayScratch& scratch) {
+  Printer& printer = printers_[static_cast<size_t>(pd.printer)];
+  const int64_t date = Date(days_[static_cast<size_t>(pd.day_index)]);
+  std::vector<CouponItem>& items = scratch.items;
+  items.clear();
+  for (int64_t j = 0; j < pd.slots; ++j) {
+    const Slot& s = slots_[pd.first_slot + static_cast<size_t>(j)];
+    for (int64_t c = 0; c < s.items; ++c) items.push_back({static_cast<uint32_t>(j), 0, 0, 0});
   }
+  rng.Shuffle(items);
 
-  // Monthly totals per product and rate, in code order.
+  scratch.slot_sums.assign(static_cast<size_t>(pd.slots), Sum{});
+  std::array<int64_t, kRateCount> by_rate{};
+  for (CouponItem& it : items) {
+    const Slot& s = slots_[pd.first_slot + it.slot];
+    const Product& p = products_[static_cast<size_t>(s.product)];
+    if (p.weighed) {
+      it.qty = rng.Range(30, 700) * 5;
+    } else {
+      double r = rng.Unit();
+      it.qty = r < 0.65 ? 1000 : r < 0.85 ? 2000 : rng.Range(3, 10) * 1000;
+    }
+    it.unit = p.PriceOn(pd.day_index);
+    it.value = (it.qty * it.unit + 500) / 1000;
+    scratch.slot_sums[it.slot].qty += it.qty;
+    scratch.slot_sums[it.slot].value += it.value;
+    by_rate[static_cast<size_t>(s.rate)] += it.value;
+    Sum& m = month[static_cast<size_t>(s.product) * 2 + (s.odd_rate ? 1 : 0)];
+    m.qty += it.qty;
+    m.value += it.value;
+  }
+  int64_t net = 0;
+  for (int64_t v : by_rate) net += v;
+  const int64_t cancelled = net * rng.Range(0, 15) / 1000;
+  const int64_t discounts = net * rng.Range(0, 6) / 1000;
+  const int64_t gross = net + cancelled + discounts;
+
+  // Coupons of one to a dozen items.
+  scratch.coupon_sizes.clear();
+  for (size_t left = items.size(); left > 0;) {
+    size_t n = static_cast<size_t>(rng.Range(1, 4) + (rng.Chance(0.5) ? rng.Range(0, 8) : 0));
+    n = std::min(n, left);
+    scratch.coupon_sizes.push_back(static_cast<uint32_t>(n));
+    left -= n;
+  }
+  const int64_t first_coo = printer.coo;
+  const auto coupons = static_cast<int64_t>(scratch.coupon_sizes.size());
+  printer.grand_total += gross;
+  Line m("60M");
+  m.Num(rec60m::kData, date).Text(rec60m::kNumeroSerie, printer.serial);
+  m.Num(rec60m::kNumeroOrdem, pd.printer + 1).Text(rec60m::kModelo, "2D");
+  m.Num(rec60m::kCooInicial, first_coo % 1000000);
+  m.Num(rec60m::kCooFinal, (first_coo + std::max<int64_t>(coupons, 1) - 1) % 1000000);
+  m.Num(rec60m::kCrz, printer.crz++).Num(rec60m::kCro, printer.cro);
+  m.Num(rec60m::kVendaBruta, gross).Num(rec60m::kTotalGeral, printer.grand_total);
+  w.Put(m, k60M);
+
+  for (int r = 0; r < kRateCount; ++r) {
+    Line a("60A");
+    a.Num(rec60a::kData, date).Text(rec60a::kNumeroSerie, printer.serial);
+    a.Text(rec60a::kAliquota, kRates[r].text).Num(rec60a::kValor, by_rate[static_cast<size_t>(r)]);
+    w.Put(a, k60A);
+  }
+  for (const char* situation : {"CANC", "DESC"}) {
+    Line a("60A");
+    a.Num(rec60a::kData, date)
+        .Text(rec60a::kNumeroSerie, printer.serial)
+        .Text(rec60a::kAliquota, situation);
+    a.Num(rec60a::kValor, situation[0] == 'C' ? cancelled : discounts);
+    w.Put(a, k60A);
+  }
+  WriteDayProducts(w, pd, printer.serial, date, rank, scratch);
+  WriteCoupons(w, pd, printer, date, scratch);
+}
+
+// The day's products (60D) in code order, the odd rate after the usual one.
+void Generator::WriteDayProducts(Writer& w, const PrinterDay& pd, const std::string& serial,
+                                 int64_t date, const std::vector<int32_t>& rank,
+                                 PrinterDayScratch& scratch) {
+  std::vector<uint32_t>& order = scratch.order;
+  order.resize(static_cast<size_t>(pd.slots));
+  for (size_t j = 0; j < order.size(); ++j) order[j] = static_cast<uint32_t>(j);
+  std::sort(order.begin(), order.end(), [&](uint32_t x, uint32_t y) {
+    const Slot& a = slots_[pd.first_slot + x];
+    const Slot& b = slots_[pd.first_slot + y];
+    int32_t ra = rank[static_cast<size_t>(a.product)], rb = rank[static_cast<size_t>(b.product)];
+    return ra != rb ? ra < rb : a.odd_rate < b.odd_rate;
+  });
+  for (uint32_t j : order) {
+    const Slot& s = slots_[pd.first_slot + j];
+    const RateInfo& rate = kRates[s.rate];
+    const Sum& sum = scratch.slot_sums[j];
+    const int64_t base = rate.taxed ? sum.value : 0;
+    Line d("60D");
+    d.Num(rec60d::kData, date).Text(rec60d::kNumeroSerie, serial);
+    d.Text(rec60d::kCodigo, products_[static_cast<size_t>(s.product)].code);
+    d.Num(rec60d::kQuantidade, sum.qty)
+        .Num(rec60d::kValor, sum.value)
+        .Num(rec60d::kBaseCalculo, base);
+    d.Text(rec60d::kAliquota, rate.text).Num(rec60d::kValorIcms, Icms(base, rate.bp));
+    w.Put(d, k60D);
+  }
+}
+
+// The coupons' items (60I), one coupon number (COO) after the other.
+void Generator::WriteCoupons(Writer& w, const PrinterDay& pd, Printer& printer, int64_t date,
+                             const PrinterDayScratch& scratch) {
+  size_t i = 0;
+  int64_t coo = printer.coo;
+  for (uint32_t n : scratch.coupon_sizes) {
+    for (uint32_t k = 0; k < n; ++k, ++i) {
+      const CouponItem& it = scratch.items[i];
+      const Slot& s = slots_[pd.first_slot + it.slot];
+      const RateInfo& rate = kRates[s.rate];
+      const int64_t base = rate.taxed ? it.value : 0;
+      Line l("60I");
+      l.Num(rec60i::kData, date).Text(rec60i::kNumeroSerie, printer.serial);
+      l.Text(rec60i::kModelo, "2D").Num(rec60i::kCoo, coo % 1000000);
+      l.Num(rec60i::kItem, static_cast<int64_t>(k) + 1);
+      l.Text(rec60i::kCodigo, products_[static_cast<size_t>(s.product)].code);
+      l.Num(rec60i::kQuantidade, it.qty).Num(rec60i::kValorUnitario, it.unit);
+      l.Num(rec60i::kBaseCalculo, base).Text(rec60i::kAliquota, rate.text);
+      l.Num(rec60i::kValorIcms, Icms(base, rate.bp));
+      w.Put(l, k60I);
+    }
+    ++coo;
+  }
+  printer.coo = coo;
+}
+
+// Monthly totals per product and rate (60R), in code order.
+void Generator::WriteMonthTotals(Writer& w, const std::vector<Sum>& month) {
   const int64_t period = o_.month * 10000LL + o_.year;
   for (int32_t id : by_code_) {
     const Product& p = products_[static_cast<size_t>(id)];
