@@ -368,6 +368,51 @@ int Auditoria(CliContext& c) {
   return code;
 }
 
+// The EFD audit in the envelope: the window's labels, its lists as tables,
+// the dates and counts of the outcome in the state. The outcome stays in the
+// session until the envelope is written.
+void AddEfdAuditOutput(EnvelopeExtras& extras, const AuditState& a, const EfdAuditOutcome& o) {
+  for (size_t i = 0; i < a.lbl_per.size(); ++i)
+    extras.labels.emplace_back("lbl_per" + std::to_string(i + 1), a.lbl_per[i]);
+  extras.labels.emplace_back("dbtxt_inv_ini", EfdInventoryTotalText(o, true));
+  extras.labels.emplace_back("dbtxt_inv_fim", EfdInventoryTotalText(o, false));
+  extras.labels.emplace_back("lbl_efd_resumo", a.efd.has_outcome ? EfdAuditSummary(o) : "");
+  auto lists = std::make_shared<const std::vector<EfdList>>(EfdAuditLists(o));
+  for (size_t n = 0; n < lists->size(); ++n) {
+    extras.tables.emplace_back((*lists)[n].key, [lists, n](JsonWriter& w) {
+      const EfdList& l = (*lists)[n];
+      w.BeginArray();
+      for (size_t r = 0; r < l.rows; ++r) {
+        const std::vector<EfdListCell> row = l.cells(r);
+        w.BeginObject();
+        for (size_t i = 0; i < row.size(); ++i) {
+          w.Key(l.keys[i]);
+          if (const auto* t = std::get_if<std::string>(&row[i]))
+            w.String(*t);
+          else if (const auto* q = std::get_if<double>(&row[i]))
+            w.Double(*q);
+          else
+            w.MoneyString(std::get<Money>(row[i]));
+        }
+        w.EndObject();
+      }
+      w.EndArray();
+    });
+  }
+  extras.state.emplace_back("data_inventario_inicial",
+                            [&o](JsonWriter& w) { w.String(o.opening_date); });
+  extras.state.emplace_back("data_inventario_final",
+                            [&o](JsonWriter& w) { w.String(o.closing_date); });
+  for (auto [key, value] :
+       {std::pair<const char*, int64_t>{"produtos", static_cast<int64_t>(o.products)},
+        {"notas_xml", static_cast<int64_t>(o.xml_notes)},
+        {"saidas_por_c170", static_cast<int64_t>(o.exits_by_c170)},
+        {"saidas_por_xml", static_cast<int64_t>(o.exits_by_xml)}})
+    extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
+  extras.state.emplace_back("ind_mov1_conta",
+                            [on = a.efd.chk_ind_mov1](JsonWriter& w) { w.Bool(on); });
+}
+
 // The audit from EFD files as the window runs it with "EFD" chosen: the
 // markup, the files of the options, "Auditar" waited for, then the
 // spreadsheet when asked. cds_audit, the four lists and the warnings in
@@ -414,47 +459,113 @@ int AuditoriaEfd(CliContext& c) {
 
   const EfdAuditOutcome& o = a.efd.outcome;
   s.dtm.cds_audit.SetIndexFieldNames("descricao");
-  for (size_t i = 0; i < a.lbl_per.size(); ++i)
-    c.extras.labels.emplace_back("lbl_per" + std::to_string(i + 1), a.lbl_per[i]);
-  c.extras.labels.emplace_back("dbtxt_inv_ini", EfdInventoryTotalText(o, true));
-  c.extras.labels.emplace_back("dbtxt_inv_fim", EfdInventoryTotalText(o, false));
-  c.extras.labels.emplace_back("lbl_efd_resumo", a.efd.has_outcome ? EfdAuditSummary(o) : "");
-  auto lists = std::make_shared<const std::vector<EfdList>>(EfdAuditLists(o));
-  for (size_t n = 0; n < lists->size(); ++n) {
-    c.extras.tables.emplace_back((*lists)[n].key, [lists, n](JsonWriter& w) {
-      const EfdList& l = (*lists)[n];
-      w.BeginArray();
-      for (size_t r = 0; r < l.rows; ++r) {
-        const std::vector<EfdListCell> row = l.cells(r);
-        w.BeginObject();
-        for (size_t i = 0; i < row.size(); ++i) {
-          w.Key(l.keys[i]);
-          if (const auto* t = std::get_if<std::string>(&row[i]))
-            w.String(*t);
-          else if (const auto* q = std::get_if<double>(&row[i]))
-            w.Double(*q);
-          else
-            w.MoneyString(std::get<Money>(row[i]));
-        }
-        w.EndObject();
-      }
-      w.EndArray();
-    });
-  }
-  // The outcome stays in the session until the envelope is written.
-  c.extras.state.emplace_back("data_inventario_inicial",
-                              [&o](JsonWriter& w) { w.String(o.opening_date); });
-  c.extras.state.emplace_back("data_inventario_final",
-                              [&o](JsonWriter& w) { w.String(o.closing_date); });
-  for (auto [key, value] :
-       {std::pair<const char*, int64_t>{"produtos", static_cast<int64_t>(o.products)},
-        {"notas_xml", static_cast<int64_t>(o.xml_notes)},
-        {"saidas_por_c170", static_cast<int64_t>(o.exits_by_c170)},
-        {"saidas_por_xml", static_cast<int64_t>(o.exits_by_xml)}})
-    c.extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
-  c.extras.state.emplace_back("ind_mov1_conta",
-                              [on = a.efd.chk_ind_mov1](JsonWriter& w) { w.Bool(on); });
+  AddEfdAuditOutput(c.extras, a, o);
   return code;
+}
+
+// The reconciliation's tables in the envelope: a row a note with its
+// columns, the summary, and the documents left out.
+void AddReconciliationTables(EnvelopeExtras& extras,
+                             const std::shared_ptr<const Reconciliation>& result) {
+  extras.tables.emplace_back("conciliacao", [result](JsonWriter& w) {
+    const auto& columns = ReconColumns();
+    w.BeginArray();
+    for (const ReconRow& row : result->rows) {
+      const std::vector<ReconCell> cells = ReconRowCells(*result, row);
+      w.BeginObject();
+      for (size_t i = 0; i < cells.size(); ++i) {
+        w.Key(columns[i].key);
+        const ReconCell& cell = cells[i];
+        switch (cell.kind) {
+          case ReconCell::Kind::kNull:
+            w.Null();
+            break;
+          case ReconCell::Kind::kText:
+            w.String(cell.text);
+            break;
+          case ReconCell::Kind::kInteger:
+            w.Int(cell.integer);
+            break;
+          case ReconCell::Kind::kMoney:
+            w.MoneyString(cell.money);
+            break;
+        }
+      }
+      w.EndObject();
+    }
+    w.EndArray();
+  });
+
+  extras.tables.emplace_back("resumo", [result](JsonWriter& w) {
+    w.BeginArray();
+    for (const ReconSummaryLine& l : ReconSummary(*result)) {
+      w.BeginObject();
+      w.Key("grupo");
+      w.String(l.group);
+      w.Key("item");
+      w.String(l.item);
+      w.Key("notas");
+      if (l.text.empty())
+        w.Int(l.notes);
+      else
+        w.Null();
+      w.Key("valor");
+      if (l.value)
+        w.MoneyString(*l.value);
+      else
+        w.Null();
+      w.Key("texto");
+      w.String(l.text);
+      w.EndObject();
+    }
+    w.EndArray();
+  });
+
+  extras.tables.emplace_back("documentos_ignorados", [result](JsonWriter& w) {
+    w.BeginArray();
+    for (const NfeIgnored& i : result->xml.ignored) {
+      w.BeginObject();
+      w.Key("arquivo");
+      w.String(i.file);
+      w.Key("motivo");
+      w.String(i.reason);
+      w.EndObject();
+    }
+    w.EndArray();
+  });
+}
+
+// The reconciliation's figures in the envelope's state.
+void AddReconciliationState(EnvelopeExtras& extras,
+                            const std::shared_ptr<const Reconciliation>& result) {
+  extras.state.emplace_back("estabelecimento", [result](JsonWriter& w) {
+    const auto& e = result->books.establishment;
+    w.BeginObject();
+    w.Key("cnpj");
+    w.String(e.cnpj);
+    w.Key("uf");
+    w.String(e.uf);
+    w.Key("nome");
+    w.String(e.name);
+    w.EndObject();
+  });
+  extras.state.emplace_back("resultados", [result](JsonWriter& w) {
+    w.BeginObject();
+    for (ReconSeverity s : {ReconSeverity::kError, ReconSeverity::kWarning, ReconSeverity::kInfo,
+                            ReconSeverity::kOk}) {
+      w.Key(s == ReconSeverity::kInfo ? "informacao" : ReconSeverityText(s));
+      w.Int(result->by_result[static_cast<size_t>(s)].notes);
+    }
+    w.EndObject();
+  });
+  for (auto [key, value] :
+       {std::pair<const char*, int64_t>{"arquivos_xml", result->xml.files},
+        {"notas_xml", static_cast<int64_t>(result->xml.notes.size())},
+        {"notas_casadas", result->matched},
+        {"documentos_ignorados", static_cast<int64_t>(result->xml.ignored.size())}})
+    extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
+  extras.state.emplace_back("tolerancia",
+                            [result](JsonWriter& w) { w.MoneyString(result->tolerance); });
 }
 
 // NF-e XML files against the books: the XML folders, zip files or files of
@@ -485,100 +596,8 @@ int ConciliarXml(CliContext& c) {
       RunXmlReconciliation(xml, efd.empty() ? sintegra : efd, options));
   const Reconciliation& r = *result;
 
-  c.extras.tables.emplace_back("conciliacao", [result](JsonWriter& w) {
-    const auto& columns = ReconColumns();
-    w.BeginArray();
-    for (const ReconRow& row : result->rows) {
-      const std::vector<ReconCell> cells = ReconRowCells(*result, row);
-      w.BeginObject();
-      for (size_t i = 0; i < cells.size(); ++i) {
-        w.Key(columns[i].key);
-        const ReconCell& cell = cells[i];
-        switch (cell.kind) {
-          case ReconCell::Kind::kNull:
-            w.Null();
-            break;
-          case ReconCell::Kind::kText:
-            w.String(cell.text);
-            break;
-          case ReconCell::Kind::kInteger:
-            w.Int(cell.integer);
-            break;
-          case ReconCell::Kind::kMoney:
-            w.MoneyString(cell.money);
-            break;
-        }
-      }
-      w.EndObject();
-    }
-    w.EndArray();
-  });
-
-  c.extras.tables.emplace_back("resumo", [result](JsonWriter& w) {
-    w.BeginArray();
-    for (const ReconSummaryLine& l : ReconSummary(*result)) {
-      w.BeginObject();
-      w.Key("grupo");
-      w.String(l.group);
-      w.Key("item");
-      w.String(l.item);
-      w.Key("notas");
-      if (l.text.empty())
-        w.Int(l.notes);
-      else
-        w.Null();
-      w.Key("valor");
-      if (l.value)
-        w.MoneyString(*l.value);
-      else
-        w.Null();
-      w.Key("texto");
-      w.String(l.text);
-      w.EndObject();
-    }
-    w.EndArray();
-  });
-
-  c.extras.tables.emplace_back("documentos_ignorados", [result](JsonWriter& w) {
-    w.BeginArray();
-    for (const NfeIgnored& i : result->xml.ignored) {
-      w.BeginObject();
-      w.Key("arquivo");
-      w.String(i.file);
-      w.Key("motivo");
-      w.String(i.reason);
-      w.EndObject();
-    }
-    w.EndArray();
-  });
-
-  c.extras.state.emplace_back("estabelecimento", [result](JsonWriter& w) {
-    const auto& e = result->books.establishment;
-    w.BeginObject();
-    w.Key("cnpj");
-    w.String(e.cnpj);
-    w.Key("uf");
-    w.String(e.uf);
-    w.Key("nome");
-    w.String(e.name);
-    w.EndObject();
-  });
-  c.extras.state.emplace_back("resultados", [result](JsonWriter& w) {
-    w.BeginObject();
-    for (ReconSeverity s : {ReconSeverity::kError, ReconSeverity::kWarning, ReconSeverity::kInfo,
-                            ReconSeverity::kOk}) {
-      w.Key(s == ReconSeverity::kInfo ? "informacao" : ReconSeverityText(s));
-      w.Int(result->by_result[static_cast<size_t>(s)].notes);
-    }
-    w.EndObject();
-  });
-  for (auto [key, value] : {std::pair<const char*, int64_t>{"arquivos_xml", r.xml.files},
-                            {"notas_xml", static_cast<int64_t>(r.xml.notes.size())},
-                            {"notas_casadas", r.matched},
-                            {"documentos_ignorados", static_cast<int64_t>(r.xml.ignored.size())}})
-    c.extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
-  c.extras.state.emplace_back("tolerancia",
-                              [result](JsonWriter& w) { w.MoneyString(result->tolerance); });
+  AddReconciliationTables(c.extras, result);
+  AddReconciliationState(c.extras, result);
 
   if (c.args.Has("--planilha")) {
     SaveAs(c, c.args.Option("--planilha"));
