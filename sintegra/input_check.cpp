@@ -11,14 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The first characters of a line for a message: printable ASCII as is,
-// anything else as '?'.
-std::string Shown(std::string_view head) {
-  std::string out;
-  for (char c : head.substr(0, 12)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
-  return out;
-}
-
 [[noreturn]] void NotARecord10(const std::string& path, int64_t line, std::string_view head) {
   if (head.substr(0, 6) == "|0000|")
     throw InputRefusal(path, line,
@@ -27,10 +19,16 @@ std::string Shown(std::string_view head) {
   throw InputRefusal(path, line,
                      "não é um arquivo SINTEGRA: a primeira linha deveria ser o registro 10 "
                      "(começar por \"10\"), mas começa por \"" +
-                         Shown(head) + "\"");
+                         PrintableStart(head) + "\"");
 }
 
 }  // namespace
+
+std::string PrintableStart(std::string_view head) {
+  std::string out;
+  for (char c : head.substr(0, 12)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
+  return out;
+}
 
 void CheckReadableFile(const std::string& path) {
   const fs::path p = PathFromUtf8(path);

@@ -101,6 +101,10 @@ std::string Cp1252ToUtf8(std::string_view s) {
   return out;
 }
 
+std::string Shown(std::string_view raw) {
+  return IsValidUtf8(raw) ? std::string(raw) : Cp1252ToUtf8(raw);
+}
+
 bool EncodingSniffer::LineIsUtf8(std::string_view line) {
   if (IsAscii(line)) return false;
   bool valid = IsValidUtf8(line);

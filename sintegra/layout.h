@@ -112,6 +112,9 @@ bool IsValidUtf8(std::string_view s);
 bool IsAscii(std::string_view s);
 // Windows-1252 bytes to UTF-8.
 std::string Cp1252ToUtf8(std::string_view s);
+// A field's text as a message quotes it: as it is when it is UTF-8, else read
+// as Windows-1252.
+std::string Shown(std::string_view raw);
 
 // One record line with its field readers.
 class RecordLine {

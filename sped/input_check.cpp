@@ -15,14 +15,6 @@ std::string_view TrimBlanksAround(std::string_view s) {
   return s;
 }
 
-// The first characters of a line for a message: printable ASCII as is,
-// anything else as '?'.
-std::string Shown(std::string_view head) {
-  std::string out;
-  for (char c : head.substr(0, 12)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
-  return out;
-}
-
 }  // namespace
 
 void CheckEfdInput(const std::filesystem::path& path) {
@@ -49,7 +41,7 @@ void CheckEfdInput(const std::filesystem::path& path) {
         throw InputRefusal(file, n,
                            "não é um arquivo EFD (SPED): a primeira linha deveria ser o registro "
                            "|0000|, mas começa por \"" +
-                               Shown(line) + "\"");
+                               PrintableStart(line) + "\"");
       }
       continue;
     }
@@ -57,12 +49,12 @@ void CheckEfdInput(const std::filesystem::path& path) {
       throw InputRefusal(file, n,
                          "linha sem a moldura \"|\": um registro EFD começa e termina por \"|\" "
                          "(a linha começa por \"" +
-                             Shown(line) + "\")");
+                             PrintableStart(line) + "\")");
     const size_t bar = line.find('|', 1);
     const std::string_view code = TrimBlanksAround(line.substr(1, bar - 1));
     if (code == "9999") break;
     if (code.size() != 4)
-      throw InputRefusal(file, n, "código de registro inválido: \"" + Shown(code) + "\"");
+      throw InputRefusal(file, n, "código de registro inválido: \"" + PrintableStart(code) + "\"");
     // A block's registers come before its closing X990: one after it is
     // outside any block (a file cut and glued, or two files run together).
     const char block = code[0];

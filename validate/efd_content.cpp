@@ -140,10 +140,6 @@ int64_t GroupValue(int cst, int cfop, int64_t rate) {
 
 int64_t Cents(int64_t raw) { return Money::FromRaw(raw).RoundCentsHalfAway().raw(); }
 
-std::string Shown(std::string_view raw) {
-  return IsValidUtf8(raw) ? std::string(raw) : Cp1252ToUtf8(raw);
-}
-
 // CFOP 5605 (a transfer of a credit balance) is a debit of the entries
 // side and 1605 a credit of the exits side, the reverse of their digits.
 bool Exit(int cfop) {

@@ -42,10 +42,6 @@ int DateValue(std::string_view s) {
   return d <= days ? y * 10000 + m * 100 + d : -1;
 }
 
-std::string Shown(std::string_view raw) {
-  return IsValidUtf8(raw) ? std::string(raw) : Cp1252ToUtf8(raw);
-}
-
 // The block letters in the order of the layouts (ICMS/IPI and Contribuições
 // merged: a file has the blocks of its own layout, in this order).
 constexpr std::string_view kBlockOrder = "0ABCDEFGHIKMP19";

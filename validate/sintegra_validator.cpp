@@ -346,11 +346,6 @@ int DateValue(std::string_view s) {
   return RealDate(v / 10000, v / 100 % 100, v % 100) ? v : -1;
 }
 
-// A field's text as the user reads it (single-byte text decoded).
-std::string Shown(std::string_view raw) {
-  return IsValidUtf8(raw) ? std::string(raw) : Cp1252ToUtf8(raw);
-}
-
 // Whether a line of 126 bytes holds digits in every column of the mask,
 // eight columns at a time. A false answer may be too strict (a byte above
 // 0xF9 can spoil its neighbour): the fields are then checked one by one.

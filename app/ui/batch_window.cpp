@@ -239,25 +239,20 @@ TfrmLote::TfrmLote(QWidget* parent) : SecondaryWindow(parent, "frmLote", QString
     open_(file);
   });
   connect(btn_executar_, &QPushButton::clicked, this, [this] { btn_executarClick(); });
-  connect(btn_parar_, &QPushButton::clicked, this, [this] { stop_ = true; });
+  connect(btn_parar_, &QPushButton::clicked, this, [this] { run_.Stop(); });
   connect(btn_exportar_, &QPushButton::clicked, this, [this] { btn_exportarClick(); });
 }
 
-TfrmLote::~TfrmLote() { StopAndWait(); }
-
-void TfrmLote::StopAndWait() {
-  stop_ = true;
-  if (worker_.joinable()) worker_.join();
-}
+TfrmLote::~TfrmLote() { run_.StopAndWait(); }
 
 void TfrmLote::closeEvent(QCloseEvent* event) {
   // The running files end first; their results stay for a later run.
-  StopAndWait();
+  run_.StopAndWait();
   event->accept();
 }
 
 void TfrmLote::reject() {
-  StopAndWait();
+  run_.StopAndWait();
   SecondaryWindow::reject();
 }
 
@@ -276,33 +271,17 @@ void TfrmLote::btn_executarClick() {
     if (ui_) ui_->Message("", missing);
     return;
   }
-  stop_ = false;
-  options.stop = &stop_;
-  options.progress = [this](const BatchProgress& p) {
-    QMetaObject::invokeMethod(
-        this, [this, p] { Progress(p); }, Qt::QueuedConnection);
-  };
+  options.stop = run_.stop_flag();
+  options.progress = [this](const BatchProgress& p) { run_.Post([this, p] { Progress(p); }); };
   btn_executar_->setEnabled(false);
   btn_exportar_->setEnabled(false);
   btn_parar_->setEnabled(true);
   progresso_->setRange(0, 0);  // busy until the inputs are counted
   lbl_status_->setText(QStringLiteral("Procurando os arquivos..."));
   output_ = PathFromUtf8(options.output);
-  worker_ = std::thread([this, options] {
-    BatchOutcome outcome;
-    QString error;
-    try {
-      outcome = RunBatch(options);
-    } catch (const std::exception& e) {
-      error = QString::fromUtf8(e.what());
-    }
-    QMetaObject::invokeMethod(
-        this,
-        [this, outcome = std::move(outcome), error]() mutable {
-          Finished(std::move(outcome), error);
-        },
-        Qt::QueuedConnection);
-  });
+  run_.Start<BatchOutcome>(
+      [options] { return RunBatch(options); },
+      [this](BatchOutcome outcome, const QString& error) { Finished(std::move(outcome), error); });
 }
 
 void TfrmLote::Progress(const BatchProgress& p) {
@@ -317,7 +296,6 @@ void TfrmLote::Progress(const BatchProgress& p) {
 }
 
 void TfrmLote::Finished(BatchOutcome outcome, const QString& error) {
-  if (worker_.joinable()) worker_.join();
   btn_executar_->setEnabled(true);
   btn_parar_->setEnabled(false);
   progresso_->setRange(0, std::max(1, outcome.total));

@@ -8,12 +8,11 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <atomic>
 #include <filesystem>
 #include <functional>
-#include <thread>
 #include <vector>
 
+#include "app/kit/background_run.h"
 #include "app/kit/secondary_window.h"
 #include "cli/batch.h"
 #include "session/user_interface.h"
@@ -61,7 +60,7 @@ class TfrmLote : public SecondaryWindow {
     ui_ = &ui;
     open_ = std::move(open);
   }
-  bool Running() const { return worker_.joinable(); }
+  bool Running() const { return run_.Running(); }
   BatchRowsModel& model() { return *model_; }
 
  signals:
@@ -77,7 +76,6 @@ class TfrmLote : public SecondaryWindow {
   void btn_exportarClick();
   void Progress(const BatchProgress& p);
   void Finished(BatchOutcome outcome, const QString& error);
-  void StopAndWait();
 
   UserInterface* ui_ = nullptr;
   std::function<void(const std::string&)> open_;
@@ -95,8 +93,7 @@ class TfrmLote : public SecondaryWindow {
   BatchRowsModel* model_ = nullptr;
   QSortFilterProxyModel* proxy_ = nullptr;
   std::filesystem::path output_;  // of the rows shown
-  std::atomic<bool> stop_{false};
-  std::thread worker_;
+  BackgroundRun run_{this};
 };
 
 }  // namespace fiscora::qt

@@ -68,7 +68,13 @@ Tfrmprincipal::Tfrmprincipal(std::filesystem::path base_folder, QWidget* parent)
       // A refused base folder leaves no folder of its own: the working files
       // then fail at the first load, never land elsewhere.
       working_folder_(folder_.path().empty() ? base_folder / "janela-indisponivel"
-                                             : folder_.path()) {
+                                             : folder_.path()),
+      runner_({}, [this] {
+        // Closing asked for during the routine happens now that it has ended.
+        if (!close_pending_) return;
+        close_pending_ = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+      }) {
   setObjectName(QStringLiteral("frmprincipal"));
   setWindowTitle(QStringLiteral("Fiscora"));
   // Opens at its usual size; it may grow (or be maximised) to show more of
@@ -125,6 +131,7 @@ Tfrmprincipal::~Tfrmprincipal() {
 
 void Tfrmprincipal::AttachData(TdtmCENTRAL& dtm) {
   session_ = std::make_unique<Session>(dtm, state_, *ui_, working_folder_);
+  runner_.Attach(*session_);
   if (windows_.frm_sped) windows_.frm_sped->Attach(*session_);
   // "Lote": a double click on a file of its grid chooses it here, as a drop.
   if (windows_.frmLote)
@@ -265,27 +272,15 @@ void Tfrmprincipal::SyncGauge() {
 }
 
 void Tfrmprincipal::RunAction(const std::function<void(Session&)>& action, bool verification) {
-  // A routine lets the window handle events while it runs; another one
-  // started meanwhile would share its tables and working files.
-  if (!session_ || !Idle()) return;
-  busy_ = true;
-  try {
-    action(*session_);
-  } catch (const std::exception& e) {
-    if (verification) {
-      for (Control* c : {&state_.sbtnarq, &state_.sbtn_sped, &state_.edtarq, &state_.btn_reg90})
-        c->SetEnabled(true);
+  // An audit loader's tables and working files are not free either.
+  if (audit_running_) return;
+  RoutineRunner::FailureStep refused;
+  if (verification)
+    refused = [this](const std::exception& e) {
       if (const auto* refusal = dynamic_cast<const InputRefusal*>(&e))
         desktop_->FileRefused(UiText(refusal->file()));
-    }
-    ui_->Message("", e.what());
-  }
-  busy_ = false;
-  // Closing asked for during the routine happens now that it has ended.
-  if (close_pending_) {
-    close_pending_ = false;
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-  }
+    };
+  runner_.Run(action, refused);
 }
 
 void Tfrmprincipal::SetAuditRunning(bool running) {
@@ -359,7 +354,7 @@ void Tfrmprincipal::ConnectHandlers() {
 
   connect(button("sbtnarq"), &QAbstractButton::clicked, this, [this] {
     // The findings of the previous file go with it.
-    if (!busy_) pgcdados_->setTabVisible(pgcdados_->TabOf("tbs_validacao"), false);
+    if (!runner_.Busy()) pgcdados_->setTabVisible(pgcdados_->TabOf("tbs_validacao"), false);
     RunAction([](Session& s) { sbtnarqClick(s); });
     desktop_->FileChoiceEnded();
   });

@@ -1,6 +1,6 @@
 // The main window frmprincipal: the title group with the file box and its
 // buttons, the page control with its eight sheets, the bottom line with the
-// gauge. It mirrors the main window's state (shell/main_window_state.h),
+// gauge. It mirrors the main window's state (session/main_window_state.h),
 // hands its clicks and keys to the core's routines, and shows the tables
 // through grids and total displays.
 #pragma once
@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/kit/routine_runner.h"
 #include "app/ui/secondary_windows.h"
 #include "session/main_window_state.h"
 #include "session/session.h"
@@ -97,13 +98,14 @@ class Tfrmprincipal : public QWidget {
   bool NoteKey(QWidget* watched, int key);
   void MapControls();
   void SyncAll();
-  // Runs a core routine for a user action. A std::exception ends the action
-  // with its text in a message box; after a failed verification run the
-  // controls the run disabled are enabled again.
+  // Runs a core routine for a user action through the window's runner
+  // (app/kit/routine_runner.h): not while an audit loader runs; a
+  // std::exception ends the action with its text as a message. A file that
+  // a verification run refuses leaves the recent files.
   void RunAction(const std::function<void(Session&)>& action, bool verification = false);
   // No routine breathes and no audit loader runs: the tables and the working
   // files are free for another routine.
-  bool Idle() const { return !busy_ && !audit_running_; }
+  bool Idle() const { return !runner_.Busy() && !audit_running_; }
   void ShowModal(QWidget* window);
   // An audit loader started or ended: the controls that start routines on
   // its tables are disabled meanwhile, the grids and totals wait, and a
@@ -118,7 +120,7 @@ class Tfrmprincipal : public QWidget {
   SecondaryWindows windows_;
   QHash<QString, QWidget*> controls_;  // state control name -> widget
   bool applying_ = false;              // mirroring the state: no feedback
-  bool busy_ = false;                  // a core routine is running (it breathes)
+  RoutineRunner runner_;               // the core routines of the clicks
   bool close_pending_ = false;         // closing asked for during a routine
   bool audit_running_ = false;         // an audit loader runs on its worker
 

@@ -17,7 +17,7 @@ void Tfrmprincipal::AttachSheetTools() {
   for (const char* name :
        {"dbg_inventario", "dbg_totaliq", "dbgrd1", "dbgaliq", "dbgmaxmin", "dbg_50"})
     if (auto* grid = findChild<QTableView*>(QString::fromLatin1(name)))
-      OrderOnTitleClick(grid, TitleStyle::kBold, [this] { return !busy_; });
+      OrderOnTitleClick(grid, TitleStyle::kBold, [this] { return !runner_.Busy(); });
   if (windows_.frmDifNota) windows_.frmDifNota->Attach(*session_);
   if (windows_.frmResumoNota) windows_.frmResumoNota->Attach(*session_);
   if (windows_.frm_cfop) windows_.frm_cfop->Attach(*session_);
@@ -30,10 +30,10 @@ void Tfrmprincipal::ConnectNoteHandlers() {
   };
   // The summaries read the tables a routine may be filling: not meanwhile.
   connect(button("btn_cfop"), &QAbstractButton::clicked, this, [this] {
-    if (!busy_) ShowModal(windows_.frm_cfop);
+    if (!runner_.Busy()) ShowModal(windows_.frm_cfop);
   });
   connect(button("Button2"), &QAbstractButton::clicked, this, [this] {
-    if (!busy_) ShowModal(windows_.frmResumoFiscal);
+    if (!runner_.Busy()) ShowModal(windows_.frmResumoFiscal);
   });
   connect(button("btn_pesq50"), &QAbstractButton::clicked, this, [this] {
     bool found = false;

@@ -3,14 +3,11 @@
 // state between showings.
 #pragma once
 
-#include <QDialog>
-#include <functional>
-
 #include "app/kit/secondary_window.h"
 #include "app/ui/batch_window.h"
 #include "audit/ui/frm_auditar.h"
 #include "nfe/ui/xml_window.h"
-#include "sintegra/aliquots.h"
+#include "sintegra/ui/aliquot_options_window.h"
 #include "sintegra/ui/file_type_window.h"
 #include "sintegra/ui/note_windows.h"
 #include "sintegra/ui/summary_windows.h"
@@ -20,25 +17,6 @@ namespace fiscora::qt {
 
 // The SPED merge window (sped/ui/frm_sped.h).
 class Tfrm_sped;
-
-// The options of "Gerar em Excel": six radio buttons, one per table, and
-// "Gerar" (btn1), which hands the chosen table (null when none is chosen)
-// to the action the main window set, then closes the window.
-class TfrmOpcaoAliq : public SecondaryWindow {
-  Q_OBJECT
-
- public:
-  explicit TfrmOpcaoAliq(QWidget* parent);
-  void SetAction(std::function<void(const AliquotTableChoice*)> action) {
-    action_ = std::move(action);
-  }
-  // The choice of the checked radio button, or null.
-  const AliquotTableChoice* Chosen() const;
-
- private:
-  void btn1Click();
-  std::function<void(const AliquotTableChoice*)> action_;
-};
 
 // Every secondary window, in the order the program creates them.
 struct SecondaryWindows {

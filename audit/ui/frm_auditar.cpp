@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -72,7 +71,14 @@ QString Total(const ClientTable& table) {
 
 }  // namespace
 
-Tfrm_auditar::Tfrm_auditar(QWidget* parent) : QDialog(parent) {
+Tfrm_auditar::Tfrm_auditar(QWidget* parent)
+    : QDialog(parent),
+      // No other click of this window starts while a routine runs.
+      runner_([this] { setEnabled(false); },
+              [this] {
+                setEnabled(true);
+                Refresh();
+              }) {
   setObjectName(QStringLiteral("frm_auditar"));
   setWindowTitle(QStringLiteral("Auditoria"));
   // Fixed border, system menu and minimise only.
@@ -281,25 +287,12 @@ Tfrm_auditar::~Tfrm_auditar() {
 
 void Tfrm_auditar::Attach(Session& s) {
   s_ = &s;
+  runner_.Attach(s);
   s.audit.changed = [this] { Refresh(); };
   Refresh();
 }
 
-void Tfrm_auditar::Run(void (*routine)(Session&)) {
-  if (!s_) return;
-  // The export breathes while it walks the audit table: no other click of
-  // this window may start meanwhile.
-  setEnabled(false);
-  try {
-    routine(*s_);
-  } catch (const std::exception& e) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Fiscora"), UiText(e.what()),
-                    QMessageBox::Ok, this);
-    box.exec();
-  }
-  setEnabled(true);
-  Refresh();
-}
+void Tfrm_auditar::Run(void (*routine)(Session&)) { runner_.Run(routine); }
 
 void Tfrm_auditar::Refresh() {
   if (!s_) return;

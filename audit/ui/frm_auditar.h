@@ -12,6 +12,8 @@
 #include <QDialog>
 #include <QList>
 
+#include "app/kit/routine_runner.h"
+
 namespace fiscora {
 class Session;
 }
@@ -45,10 +47,13 @@ class Tfrm_auditar : public QDialog {
   void loaderRunningChanged(bool running);
 
  private:
-  // Runs a core routine for a click; an exception ends it with its text.
+  // Runs a core routine for a click through the runner (the window disabled
+  // meanwhile: the export breathes while it walks the audit table); an
+  // exception ends it with its text as the session's message.
   void Run(void (*routine)(Session&));
 
   Session* s_ = nullptr;
+  RoutineRunner runner_;
   bool running_ = false;
   QLineEdit* edt_markup_ = nullptr;
   QLineEdit* edt_inv_ini_ = nullptr;

@@ -16,6 +16,7 @@
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <stdexcept>
 
 #include "app/kit/controls.h"
 #include "data/format.h"
@@ -241,26 +242,21 @@ TfrmConciliacaoXml::TfrmConciliacaoXml(QWidget* parent)
           [this](const QModelIndex& index) { ShowDetail(index); });
   connect(btn_conciliar_, &QPushButton::clicked, this, [this] { btn_conciliarClick(); });
   connect(btn_cancelar_, &QPushButton::clicked, this, [this] {
-    cancel_ = true;
+    run_.Stop();
     lbl_status_->setText(QStringLiteral("Cancelando..."));
   });
   connect(btn_exportar_, &QPushButton::clicked, this, [this] { btn_exportarClick(); });
 }
 
-TfrmConciliacaoXml::~TfrmConciliacaoXml() { StopAndWait(); }
-
-void TfrmConciliacaoXml::StopAndWait() {
-  cancel_ = true;
-  if (worker_.joinable()) worker_.join();
-}
+TfrmConciliacaoXml::~TfrmConciliacaoXml() { run_.StopAndWait(); }
 
 void TfrmConciliacaoXml::closeEvent(QCloseEvent* event) {
-  StopAndWait();
+  run_.StopAndWait();
   event->accept();
 }
 
 void TfrmConciliacaoXml::reject() {
-  StopAndWait();
+  run_.StopAndWait();
   SecondaryWindow::reject();
 }
 
@@ -293,12 +289,10 @@ void TfrmConciliacaoXml::btn_conciliarClick() {
   ReconOptions options;
   options.tolerance = *tolerance;
   options.source = rb_efd_->isChecked() ? BookSource::kEfd : BookSource::kSintegra;
-  cancel_ = false;
-  options.cancel = &cancel_;
+  options.cancel = run_.stop_flag();
   options.progress = [this](std::string_view step, int64_t done, int64_t total) {
     const QString text = Text(std::string(step));
-    QMetaObject::invokeMethod(
-        this, [this, text, done, total] { Progress(text, done, total); }, Qt::QueuedConnection);
+    run_.Post([this, text, done, total] { Progress(text, done, total); });
   };
   // The rows of the last run go before the new one starts.
   dbg_conciliacao_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
@@ -309,23 +303,21 @@ void TfrmConciliacaoXml::btn_conciliarClick() {
   progresso_->setValue(0);
   lbl_status_->setText(QStringLiteral("Lendo a escrita..."));
   SetRunning(true);
-  worker_ = std::thread([this, xml, books, options] {
-    std::shared_ptr<Reconciliation> result;
-    QString error;
-    try {
-      result = std::make_shared<Reconciliation>(RunXmlReconciliation(xml, books, options));
-    } catch (const NfeCancelled&) {
-      error = QStringLiteral("Conciliação cancelada.");
-    } catch (const std::exception& e) {
-      error = QString::fromUtf8(e.what());
-    }
-    QMetaObject::invokeMethod(
-        this, [this, result, error] { Finished(result, error); }, Qt::QueuedConnection);
-  });
+  run_.Start<std::shared_ptr<Reconciliation>>(
+      [xml, books, options] {
+        try {
+          return std::make_shared<Reconciliation>(RunXmlReconciliation(xml, books, options));
+        } catch (const NfeCancelled&) {
+          throw std::runtime_error("Conciliação cancelada.");
+        }
+      },
+      [this](std::shared_ptr<Reconciliation> result, const QString& error) {
+        Finished(std::move(result), error);
+      });
 }
 
 void TfrmConciliacaoXml::Progress(const QString& step, qint64 done, qint64 total) {
-  if (!Running() || cancel_) return;
+  if (!Running() || run_.Stopping()) return;
   const int permille =
       total > 0 ? static_cast<int>(std::min<qint64>(1000, done * 1000 / total)) : 0;
   progresso_->setValue(permille);
@@ -333,7 +325,6 @@ void TfrmConciliacaoXml::Progress(const QString& step, qint64 done, qint64 total
 }
 
 void TfrmConciliacaoXml::Finished(std::shared_ptr<Reconciliation> result, const QString& error) {
-  if (worker_.joinable()) worker_.join();
   if (result) {
     result_ = std::make_unique<Reconciliation>(std::move(*result));
     model_->SetReconciliation(result_.get());
@@ -344,7 +335,7 @@ void TfrmConciliacaoXml::Finished(std::shared_ptr<Reconciliation> result, const 
   } else {
     progresso_->setValue(0);
     lbl_status_->setText(error);
-    if (ui_ && !cancel_) ui_->Message("Conciliação XML", CoreText(error));
+    if (ui_ && !run_.Stopping()) ui_->Message("Conciliação XML", CoreText(error));
   }
   SetRunning(false);
   emit finished(error);

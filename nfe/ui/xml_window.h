@@ -9,12 +9,11 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/kit/background_run.h"
 #include "app/kit/secondary_window.h"
 #include "nfe/reconcile.h"
 #include "session/user_interface.h"
@@ -58,7 +57,7 @@ class TfrmConciliacaoXml : public SecondaryWindow {
   ~TfrmConciliacaoXml() override;
   // File and folder choices, messages and the save step go through `ui`.
   void Attach(UserInterface& ui) { ui_ = &ui; }
-  bool Running() const { return worker_.joinable(); }
+  bool Running() const { return run_.Running(); }
   const Reconciliation* result() const { return result_.get(); }
 
  signals:
@@ -77,7 +76,6 @@ class TfrmConciliacaoXml : public SecondaryWindow {
   void Progress(const QString& step, qint64 done, qint64 total);
   void Finished(std::shared_ptr<Reconciliation> result, const QString& error);
   void ShowSummary();
-  void StopAndWait();
   void SetRunning(bool running);
 
   UserInterface* ui_ = nullptr;
@@ -97,8 +95,7 @@ class TfrmConciliacaoXml : public SecondaryWindow {
   ReconRowsModel* model_ = nullptr;
   QSortFilterProxyModel* proxy_ = nullptr;
   std::unique_ptr<Reconciliation> result_;
-  std::atomic<bool> cancel_{false};
-  std::thread worker_;
+  BackgroundRun run_{this};
 };
 
 }  // namespace fiscora::qt

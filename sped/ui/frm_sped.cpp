@@ -25,7 +25,16 @@ W* Named(W* widget, const char* name) {
 }  // namespace
 
 Tfrm_sped::Tfrm_sped(QWidget* parent)
-    : SecondaryWindow(parent, "frm_sped", QStringLiteral("Mesclagem de SPED")) {
+    : SecondaryWindow(parent, "frm_sped", QStringLiteral("Mesclagem de SPED")),
+      runner_(
+          [this] {
+            for (QPushButton* b : {btn_m_, btn_mesclar_, btn_f_}) b->setEnabled(false);
+          },
+          [this] {
+            btn_m_->setEnabled(true);
+            btn_mesclar_->setEnabled(true);
+            Sync();
+          }) {
   // Only the system menu among the border buttons, a fixed size.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -86,6 +95,7 @@ Tfrm_sped::~Tfrm_sped() = default;
 
 void Tfrm_sped::Attach(Session& session) {
   session_ = &session;
+  runner_.Attach(session);
   SpedMergeState& m = session.sped_merge;
   m.program_folder = CoreText(QCoreApplication::applicationDirPath());
   m.changed = [this] { Sync(); };
@@ -103,27 +113,16 @@ void Tfrm_sped::Sync() {
     lstAdicionados_->addItem(UiText(m.lstAdicionados[i]));
   lblStatus_->setText(UiText(m.lblStatus));
   edt_save_->setText(UiText(m.edt_save));
-  btn_f_->setEnabled(m.btn_f_enabled && !busy_);
+  btn_f_->setEnabled(m.btn_f_enabled && !runner_.Busy());
 }
 
 void Tfrm_sped::reject() {
-  if (!busy_) SecondaryWindow::reject();
+  if (!runner_.Busy()) SecondaryWindow::reject();
 }
 
 void Tfrm_sped::Run(bool (*routine)(Session&)) {
-  if (!session_ || busy_) return;
-  busy_ = true;
-  for (QPushButton* b : {btn_m_, btn_mesclar_, btn_f_}) b->setEnabled(false);
   bool close = false;
-  try {
-    close = routine(*session_);
-  } catch (const std::exception& e) {
-    session_->ui.Message("", e.what());
-  }
-  busy_ = false;
-  btn_m_->setEnabled(true);
-  btn_mesclar_->setEnabled(true);
-  Sync();
+  runner_.Run([&close, routine](Session& s) { close = routine(s); });
   if (close) accept();
 }
 

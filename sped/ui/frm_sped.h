@@ -4,6 +4,7 @@
 // session's merge state and calls the merge routines of the core.
 #pragma once
 
+#include "app/kit/routine_runner.h"
 #include "app/kit/secondary_window.h"
 
 class QLabel;
@@ -36,12 +37,13 @@ class Tfrm_sped : public SecondaryWindow {
   // Shows the merge state (the company list, the status, the folder,
   // btn_f's enabled flag).
   void Sync();
-  // Runs a routine of the core with the buttons disabled (the writer lets
-  // the window handle events); an error's text is shown as the message.
+  // Runs a routine of the core through the runner, with the buttons disabled
+  // (the writer lets the window handle events); an error's text is shown as
+  // the message; a routine that answers true closes the window.
   void Run(bool (*routine)(Session&));
 
   Session* session_ = nullptr;
-  bool busy_ = false;
+  RoutineRunner runner_;
   QLabel* lbl1_;
   QPushButton* btn_m_;
   QPushButton* btn_mesclar_;

@@ -128,12 +128,12 @@ void OrderByField(ClientTable& table, const std::string& field) {
 
 // A title click orders the grid's table; every title then shows in the
 // regular style.
-void OrderOnTitleClick(QTableView* grid, const bool* busy) {
+void OrderOnTitleClick(QTableView* grid, const RoutineRunner* runner) {
   QHeaderView* header = grid->horizontalHeader();
   header->setSectionsClickable(true);
-  QObject::connect(header, &QHeaderView::sectionClicked, grid, [grid, busy](int section) {
+  QObject::connect(header, &QHeaderView::sectionClicked, grid, [grid, runner](int section) {
     TableModel* model = SourceOf(grid);
-    if (!model || *busy || section < 0 || section >= model->columnCount()) return;
+    if (!model || runner->Busy() || section < 0 || section >= model->columnCount()) return;
     ClientTable& table = model->table();
     OrderByField(table, table.FieldAt(model->FieldOfColumn(section)).name);
     QFont font = grid->horizontalHeader()->font();
@@ -261,6 +261,7 @@ Tfrm_notas_sped::Tfrm_notas_sped(QWidget* parent)
 
 void Tfrm_notas_sped::Attach(Session& s, QDialog* difal, QDialog* fiscal_summary) {
   s_ = &s;
+  runner_.Attach(s);
   difal_ = difal;
   fiscal_summary_ = fiscal_summary;
   // The DIFAL list is owned by this window, modal as it is shown: above it
@@ -273,25 +274,13 @@ void Tfrm_notas_sped::Attach(Session& s, QDialog* difal, QDialog* fiscal_summary
   ShowColumns(grid_analise_, NoteColumns());
   BindColumns(grid_ecf_, s.dtm.cds_mov_ecf_sped);
   ShowColumns(grid_ecf_, EcfColumns());
-  OrderOnTitleClick(grid_analise_, &busy_);
-  OrderOnTitleClick(grid_ecf_, &busy_);
+  OrderOnTitleClick(grid_analise_, &runner_);
+  OrderOnTitleClick(grid_ecf_, &runner_);
   AcceptFileDrops(this, [this](const QString& path) { OpenSpedFile(path.toStdString()); }, {"txt"});
 }
 
-template <typename Fn>
-void Tfrm_notas_sped::Run(Fn&& fn) {
-  if (!s_ || busy_) return;
-  busy_ = true;
-  try {
-    fn(*s_);
-  } catch (const std::exception& e) {
-    s_->ui.Message("", e.what());
-  }
-  busy_ = false;
-}
-
 void Tfrm_notas_sped::btn_open_arq_spedClick() {
-  if (!s_ || busy_) return;
+  if (!s_ || runner_.Busy()) return;
   std::optional<std::string> path =
       s_->ui.ChooseOpenFile("texto|*.txt", "%HomePath%/Desktop", FileKind::kSped);
   if (path) OpenSpedFile(*path);
@@ -315,9 +304,9 @@ void Tfrm_notas_sped::AttachRecentFiles(RecentFiles& recent) {
 }
 
 void Tfrm_notas_sped::OpenSpedFile(const std::string& path) {
-  if (!s_ || busy_) return;
+  if (!s_ || runner_.Busy()) return;
   bool read = false, c481 = false;
-  Run([&](Session& s) {
+  runner_.Run([&](Session& s) {
     CheckEfdInput(PathFromUtf8(path));  // a file that is not EFD: its message, nothing read
     c481 = AnalyseSpedFile(s, PathFromUtf8(path));
     read = true;
@@ -353,15 +342,15 @@ void Tfrm_notas_sped::Button1Click() {
 }
 
 void Tfrm_notas_sped::btn1Click() {
-  if (fiscal_summary_ && !busy_) fiscal_summary_->exec();
+  if (fiscal_summary_ && !runner_.Busy()) fiscal_summary_->exec();
 }
 
 void Tfrm_notas_sped::btn2Click() {
-  Run([](Session& s) { SaveSpedNotesSheet(s); });
+  runner_.Run([](Session& s) { SaveSpedNotesSheet(s); });
 }
 
 void Tfrm_notas_sped::btn3Click() {
-  Run([](Session& s) { SaveSpedMovementSheet(s); });
+  runner_.Run([](Session& s) { SaveSpedMovementSheet(s); });
 }
 
 }  // namespace fiscora::qt

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/kit/recent_files.h"
+#include "app/kit/routine_runner.h"
 #include "app/kit/secondary_window.h"
 #include "session/session.h"
 
@@ -54,16 +55,12 @@ class Tfrm_notas_sped : public SecondaryWindow {
   // Sets the columns of grid_ecf that follow the four fixed ones, from the
   // reader's C481 report.
   void SetEcfColumns(bool c481);
-  // Runs a core routine; an error ends it with its text in a message box.
-  template <typename Fn>
-  void Run(Fn&& fn);
-
   Session* s_ = nullptr;
   QDialog* difal_ = nullptr;
   QDialog* fiscal_summary_ = nullptr;
   QTableView* grid_analise_ = nullptr;
   QTableView* grid_ecf_ = nullptr;
-  bool busy_ = false;
+  RoutineRunner runner_;  // the core routines of the clicks
   RecentFiles* recent_ = nullptr;
   QToolButton* recent_button_ = nullptr;
 };

@@ -105,6 +105,16 @@ TEST_F(AuditWindowTest, WholeAuditByClicks) {
   EXPECT_EQ(audit.FieldByName("SECF").AsFloat(), 3);
   EXPECT_EQ(audit.FieldByName("OM_SAIDA").AsFloat(), 1);  // 10 - 8 against 1
 
+  // A spreadsheet that cannot be written: its reason comes once, through the
+  // session's interface like every message, and the window is usable again.
+  recorder_.messages.clear();
+  recorder_.save_file = (files.path() / "sem-pasta" / "auditoria.xlsx").string();
+  Click("btn_excel");
+  ASSERT_EQ(recorder_.messages.size(), 1u);
+  EXPECT_NE(recorder_.messages[0].text, "Arquivo Salvo !!!");
+  EXPECT_TRUE(window()->isEnabled());
+  EXPECT_TRUE(Control("btn_excel")->isEnabled());
+
   recorder_.save_file = (files.path() / "auditoria.xlsx").string();
   recorder_.file_dialogs.clear();
   Click("btn_excel");

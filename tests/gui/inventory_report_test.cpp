@@ -15,6 +15,7 @@
 #include "cli/cli.h"
 #include "data/atomic_file.h"
 #include "export/ui/inventory_report_qt.h"
+#include "tests/core/sintegra_fixture.h"
 
 namespace fiscora::qt {
 namespace {
@@ -145,8 +146,7 @@ TEST(InventoryReport, APdfOverAnInputIsRefused) {
   InventoryReport report = Report(1);
   report.inputs = {input};
   EXPECT_THROW(WriteInventoryReportPdf(report, input), FileWriteError);
-  std::ifstream in(input, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "10 entrada");
+  EXPECT_EQ(fiscora::testing::Slurp(input), "10 entrada");
 }
 
 // fiscora-cli "inventario --pdf", through the library and as the program

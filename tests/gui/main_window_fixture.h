@@ -28,11 +28,13 @@
 #include "app/ui/secondary_windows.h"
 #include "data/catalogue.h"
 #include "session/session.h"
+#include "tests/core/sintegra_fixture.h"
 #include "workflow/envelope.h"
 
 namespace fiscora::qt {
 
 namespace fs = std::filesystem;
+using fiscora::testing::Slurp;  // the bytes of a file, whole
 
 // The text a control shows: a label's or button's text, a group's title, an
 // edit's contents, a window's caption, a menu item's text.

@@ -381,11 +381,6 @@ TEST_F(MainWindowTest, PressingVerificarShowsTheWaitLabel) {
   QTest::mouseRelease(Find("sbtnverificar"), Qt::LeftButton);
 }
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Closing deletes the window's own working folder and nothing else: the
 // files in the base folder (the user's, whatever their names) and the
 // folder of a second window running at the same time stay.
@@ -410,9 +405,9 @@ TEST_F(MainWindowTest, ClosingDeletesOnlyItsOwnWorkingFolder) {
   EXPECT_FALSE(fs::exists(own));
   for (const char* f : {"temp_50Normal.txt", "blocoC.txt", "planilha.xls", "sub/interno.txt"}) {
     SCOPED_TRACE(f);
-    EXPECT_EQ(ReadAll(folder_ / f), "do usuário");
+    EXPECT_EQ(Slurp(folder_ / f), "do usuário");
   }
-  EXPECT_EQ(ReadAll(other / "temp_50Normal.txt"), "da outra janela");
+  EXPECT_EQ(Slurp(other / "temp_50Normal.txt"), "da outra janela");
   EXPECT_TRUE(recorder_.messages.empty());
   second.close();
   EXPECT_FALSE(fs::exists(other));

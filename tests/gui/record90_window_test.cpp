@@ -16,11 +16,6 @@ std::string Record10(char purpose) {
   return r + purpose;
 }
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST_F(MainWindowTest, Record90ButtonWritesTheCopyAndSaysSo) {
   fs::create_directories(folder_);
   const fs::path file = folder_ / "mes.txt";

@@ -14,11 +14,11 @@
 #include <QTimer>
 #include <functional>
 
-#include "../core/sintegra_fixture.h"
 #include "app/kit/controls.h"
 #include "app/kit/ui_text.h"
 #include "app/model/table_model.h"
 #include "main_window_fixture.h"
+#include "tests/core/sintegra_fixture.h"
 
 namespace fiscora::qt {
 namespace {

@@ -152,9 +152,7 @@ TEST_F(MainWindowTest, ExportarSavesTheFindingsAsASpreadsheet) {
   QTest::mouseClick(Find<QPushButton>("btn_exportar_validacao"), Qt::LeftButton);
   ASSERT_EQ(recorder_.messages.size(), 1u);
   EXPECT_NE(recorder_.messages[0].text, "Arquivo Salvo !!!");
-  std::ifstream in(file, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-            "58" + std::string(124, ' ') + "\r\n");
+  EXPECT_EQ(Slurp(file), "58" + std::string(124, ' ') + "\r\n");
 }
 
 TEST_F(MainWindowTest, ValidarWithoutAFileSaysSo) {

@@ -88,6 +88,19 @@ foreach(rel IN LISTS window_files)
   endforeach()
 endforeach()
 
+# The widget kit is below every window: it includes the core, app/model/
+# and itself, never the main window (app/ui/) nor a subsystem's windows.
+file(GLOB_RECURSE kit_files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/app/kit/*.h"
+     "${SOURCE_DIR}/app/kit/*.cpp")
+foreach(rel IN LISTS kit_files)
+  file(STRINGS "${SOURCE_DIR}/${rel}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS includes)
+    if(line MATCHES "\"(([a-z_]+)/ui/[^\"]+)\"")
+      list(APPEND failures "${rel}: includes \"${CMAKE_MATCH_1}\" (the kit includes the core and app/model/, never a window)")
+    endif()
+  endforeach()
+endforeach()
+
 if(failures)
   list(JOIN failures "\n  " text)
   message(FATAL_ERROR "Includes that point up:\n  ${text}")
