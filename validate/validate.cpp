@@ -9,13 +9,6 @@
 
 namespace fiscora {
 
-void SortByLine(std::vector<Finding>& findings, size_t sorted_prefix) {
-  auto by_line = [](const Finding& a, const Finding& b) { return a.line < b.line; };
-  auto middle = findings.begin() + static_cast<std::ptrdiff_t>(sorted_prefix);
-  std::stable_sort(middle, findings.end(), by_line);
-  std::inplace_merge(findings.begin(), middle, findings.end(), by_line);
-}
-
 ValidatedKind DetectFileKind(const std::filesystem::path& file) {
   LineReader reader(file);
   std::string_view line;
@@ -48,7 +41,7 @@ std::string Counted(int64_t n, const char* one, const char* many) {
 
 }  // namespace
 
-SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& ui,
+SaveOutcome ExportFindings(const FindingList& findings, UserInterface& ui,
                            const std::filesystem::path& file) {
   Workbook book;
   book.NameSheet("Validação");
