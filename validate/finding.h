@@ -196,10 +196,10 @@ std::string_view FindingRecord(const Finding& f);
 // The message in Portuguese, built from the check and its values.
 std::string FindingMessage(const Finding& f);
 // The message text appended to out (a writer that reuses one string).
-inline void AppendFindingMessage(std::string& out, const Finding& f) { out += FindingMessage(f); }
+void AppendFindingMessage(std::string& out, const Finding& f);
 
 // The findings of a validation, kept compactly: a file full of faults has
-// about two findings a line. Each finding is stored in 40 bytes (its line,
+// about two findings a line. Each finding is stored in 32 bytes (its line,
 // columns, field, check, severity and record) in blocks of fixed size, so
 // that the list never moves what it holds as it grows; the values and the
 // text of its message are packed after it in a few bytes (inline when they
@@ -223,7 +223,7 @@ class FindingList {
   // Finding i into `out`, reusing its text's storage (a writer that reads
   // a million findings allocates nothing per finding).
   void Read(size_t i, Finding& out) const;
-  int64_t LineAt(size_t i) const { return At(i).line; }
+  int64_t LineAt(size_t i) const { return LineOf(At(i)); }
 
   // How many findings from the first are in the order of their lines.
   size_t SortedPrefix() const;
@@ -291,29 +291,31 @@ class FindingList {
   const_iterator end() const { return {this, size_}; }
 
  private:
-  // A finding as kept: its values and text are in `payload`, whose low
-  // byte says where: 0 none, 1 to 7 that many bytes in the bytes above it,
-  // kInArena at the offset of the arena in the bytes above it.
+  // A finding as kept, in 32 bytes: `head` holds the line (bits 16 and
+  // up), the check (bits 8 to 15), the severity (bit 7) and the record's
+  // size (bits 0 to 2, kLongRecord for a record before the text); columns
+  // above 65,534 are kept with the values (first_column kColumnsBeside).
+  // The values and text are in `payload`, whose low byte says where: 0
+  // none, 1 to 7 that many bytes in the bytes above it, kInArena at the
+  // offset of the arena in the bytes above it.
   struct Stored {
-    int64_t line;
-    int32_t first_column;
-    int32_t last_column;
-    const char* field;
-    Check check;
-    Severity severity;
-    uint8_t record_size;
+    uint64_t head;
+    uint16_t first_column;
+    uint16_t last_column;
     std::array<char, 4> record;
+    const char* field;
     uint64_t payload;
   };
-  static constexpr size_t kBlockBits = 12;  // 4,096 findings (160 kB) a block
+  static constexpr size_t kBlockBits = 12;  // 4,096 findings (128 kB) a block
   static constexpr size_t kBlock = size_t{1} << kBlockBits;
   static constexpr size_t kArenaBlock = size_t{1} << 20;
   static constexpr uint64_t kInArena = 0xFF;
+  static constexpr uint16_t kColumnsBeside = 0xFFFF;
+  static constexpr uint64_t kLongRecord = 7;
 
   Stored& At(size_t i) { return blocks_[i >> kBlockBits][i & (kBlock - 1)]; }
   const Stored& At(size_t i) const { return blocks_[i >> kBlockBits][i & (kBlock - 1)]; }
-  uint64_t Pack(std::string_view bytes);
-  std::string_view Unpack(const uint64_t& payload) const;
+  static int64_t LineOf(const Stored& s) { return static_cast<int64_t>(s.head >> 16); }
 
   std::vector<std::vector<Stored>> blocks_;  // each reserved to kBlock once
   std::vector<std::string> arena_;           // each reserved to its size once

@@ -17,7 +17,8 @@ namespace {
 // those values as zigzag variable-length numbers, then the text's length
 // the same way and its bytes.
 constexpr uint8_t kHasText = 8;
-constexpr size_t kMaxHead = 1 + 4 * 10;
+constexpr uint8_t kHasColumns = 16;
+constexpr size_t kMaxHead = 1 + 6 * 10;
 
 size_t PutNumber(uint64_t v, unsigned char* out) {
   size_t n = 0;
@@ -43,32 +44,50 @@ uint64_t Zigzag(int64_t v) {
 }
 int64_t Unzigzag(uint64_t v) { return static_cast<int64_t>(v >> 1) ^ -static_cast<int64_t>(v & 1); }
 
-// The head of the packed form (all but the text's bytes); its size.
-size_t PackHead(const Finding& f, unsigned char* out) {
-  uint8_t head = f.text.empty() ? 0 : kHasText;
+// The head of the packed form (all but the text's bytes); its size, 0 when
+// there is nothing to pack.
+size_t PackHead(const Finding& f, bool columns, unsigned char* out) {
+  uint8_t head =
+      static_cast<uint8_t>((f.text.empty() ? 0 : kHasText) | (columns ? kHasColumns : 0));
   size_t n = 1;
   for (size_t v = 0; v < f.values.size(); ++v) {
     if (f.values[v] == 0) continue;
     head = static_cast<uint8_t>(head | (1u << v));
     n += PutNumber(Zigzag(f.values[v]), out + n);
   }
+  if (columns) {
+    n += PutNumber(Zigzag(f.first_column), out + n);
+    n += PutNumber(Zigzag(f.last_column), out + n);
+  }
   if (!f.text.empty()) n += PutNumber(f.text.size(), out + n);
   out[0] = head;
   return head == 0 ? 0 : n;
 }
 
+bool ShortColumn(int32_t c) { return c >= 0 && c < 0xFFFF; }
+
 }  // namespace
 
 void FindingList::push_back(const Finding& f) {
-  if (size_ >= std::numeric_limits<uint32_t>::max()) throw std::length_error("too many findings");
+  static_assert(sizeof(Stored) == 32);
+  static_assert(static_cast<unsigned>(Check::kItemWithoutCst) < 256);
+  if (size_ >= std::numeric_limits<uint32_t>::max() || f.line < 0 || f.line >= (int64_t{1} << 48))
+    throw std::length_error("too many findings");
   if (blocks_.empty() || blocks_.back().size() == kBlock) {
     blocks_.emplace_back();
     blocks_.back().reserve(kBlock);
   }
-  Stored s{f.line,     f.first_column, f.last_column, f.field, f.check,
-           f.severity, f.record_size,  f.record,      0};
+  const bool columns_beside = !ShortColumn(f.first_column) || !ShortColumn(f.last_column);
+  Stored s;
+  s.head = static_cast<uint64_t>(f.line) << 16 | static_cast<uint64_t>(f.check) << 8 |
+           (f.severity == Severity::kAviso ? 0x80u : 0u) |
+           (f.record_size == Finding::kRecordInText ? kLongRecord : f.record_size);
+  s.first_column = columns_beside ? kColumnsBeside : static_cast<uint16_t>(f.first_column);
+  s.last_column = columns_beside ? 0 : static_cast<uint16_t>(f.last_column);
+  s.record = f.record;
+  s.field = f.field;
   unsigned char head[kMaxHead];
-  const size_t head_size = PackHead(f, head);
+  const size_t head_size = PackHead(f, columns_beside, head);
   const size_t total = head_size + f.text.size();
   if (head_size == 0) {
     s.payload = 0;
@@ -102,13 +121,15 @@ void FindingList::clear() {
 
 void FindingList::Read(size_t i, Finding& out) const {
   const Stored& s = At(i);
-  out.line = s.line;
+  out.line = LineOf(s);
   out.first_column = s.first_column;
   out.last_column = s.last_column;
   out.field = s.field;
-  out.check = s.check;
-  out.severity = s.severity;
-  out.record_size = s.record_size;
+  out.check = static_cast<Check>(s.head >> 8 & 0xFF);
+  out.severity = s.head & 0x80 ? Severity::kAviso : Severity::kErro;
+  const uint64_t record_size = s.head & 7;
+  out.record_size =
+      record_size == kLongRecord ? Finding::kRecordInText : static_cast<uint8_t>(record_size);
   out.record = s.record;
   out.values = {};
   out.text.clear();
@@ -127,6 +148,10 @@ void FindingList::Read(size_t i, Finding& out) const {
   const uint8_t head = *p++;
   for (size_t v = 0; v < out.values.size(); ++v)
     if (head & (1u << v)) out.values[v] = Unzigzag(GetNumber(p));
+  if (head & kHasColumns) {
+    out.first_column = static_cast<int32_t>(Unzigzag(GetNumber(p)));
+    out.last_column = static_cast<int32_t>(Unzigzag(GetNumber(p)));
+  }
   if (head & kHasText) {
     const size_t length = GetNumber(p);
     out.text.assign(reinterpret_cast<const char*>(p), length);
@@ -142,17 +167,26 @@ size_t FindingList::SortedPrefix() const {
 void FindingList::SortByLine(size_t sorted_prefix) {
   if (sorted_prefix >= size_) return;
   // The findings after the prefix ordered by index, merged with the prefix
-  // into `from` (from[i]: the finding that goes to place i), which is then
-  // applied in place, cycle by cycle: a few bytes a finding beside them.
+  // into `from` (from[i - start]: the finding that goes to place i), which
+  // is then applied in place, cycle by cycle: a few bytes a finding beside
+  // them. The findings of the prefix before the first that moves stay.
   std::vector<uint32_t> tail(size_ - sorted_prefix);
   for (size_t i = 0; i < tail.size(); ++i) tail[i] = static_cast<uint32_t>(sorted_prefix + i);
-  auto by_line = [this](uint32_t a, uint32_t b) { return LineAt(a) < LineAt(b); };
+  auto by_line = [this](size_t a, size_t b) { return LineAt(a) < LineAt(b); };
   std::stable_sort(tail.begin(), tail.end(), by_line);
+  size_t start = 0, end = sorted_prefix;  // the first of the prefix after the tail's first
+  while (start < end) {
+    const size_t mid = start + (end - start) / 2;
+    if (by_line(tail[0], mid))
+      end = mid;
+    else
+      start = mid + 1;
+  }
   std::vector<uint32_t> from;
-  from.reserve(size_);
-  size_t p = 0, t = 0;
+  from.reserve(size_ - start);
+  size_t p = start, t = 0;
   while (p < sorted_prefix && t < tail.size()) {
-    if (by_line(tail[t], static_cast<uint32_t>(p)))
+    if (by_line(tail[t], p))
       from.push_back(tail[t++]);
     else
       from.push_back(static_cast<uint32_t>(p++));
@@ -160,13 +194,14 @@ void FindingList::SortByLine(size_t sorted_prefix) {
   while (p < sorted_prefix) from.push_back(static_cast<uint32_t>(p++));
   while (t < tail.size()) from.push_back(tail[t++]);
   tail = {};
-  for (size_t i = 0; i < size_; ++i) {
-    if (from[i] == i) continue;
+  auto source = [&](size_t i) -> uint32_t& { return from[i - start]; };
+  for (size_t i = start; i < size_; ++i) {
+    if (source(i) == i) continue;
     const Stored first = At(i);
     size_t j = i;
     for (;;) {
-      const size_t k = from[j];
-      from[j] = static_cast<uint32_t>(j);
+      const size_t k = source(j);
+      source(j) = static_cast<uint32_t>(j);
       if (k == i) {
         At(j) = first;
         break;

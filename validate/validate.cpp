@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/block_lines.h"
 #include "session/file_names.h"
 #include "sintegra/layout.h"
 #include "validate/efd_validator.h"
@@ -10,11 +11,12 @@
 namespace fiscora {
 
 ValidatedKind DetectFileKind(const std::filesystem::path& file) {
-  LineReader reader(file);
-  std::string_view line;
+  // The first lines tell: a small block, not the large one of a pass.
+  BlockLineReader reader(file, 64 << 10);
+  BlockLine line;
   while (reader.Next(line))
-    if (!TrimBlanks(line).empty())
-      return line[0] == '|' ? ValidatedKind::kEfd : ValidatedKind::kSintegra;
+    if (!TrimBlanks(line.content).empty())
+      return line.content[0] == '|' ? ValidatedKind::kEfd : ValidatedKind::kSintegra;
   return ValidatedKind::kSintegra;
 }
 

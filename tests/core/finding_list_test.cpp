@@ -13,8 +13,9 @@ namespace fiscora {
 namespace {
 
 Finding Make(int64_t line, Check check, std::array<int64_t, 3> values, std::string text,
-             std::string_view record = "50") {
-  Finding f(line, 3, 16, record, "CNPJ", Severity::kErro, check);
+             std::string_view record = "50", int first = 3, int last = 16,
+             Severity severity = Severity::kErro) {
+  Finding f(line, first, last, record, "CNPJ", severity, check);
   f.values = values;
   f.SetText(text);
   return f;
@@ -42,15 +43,18 @@ TEST(FindingList, GivesBackEveryFindingAsAdded) {
       Make(4, Check::kDateOutsidePeriod, {20240101, 20250301, 20250331}, ""),
       Make(5, Check::kC100VsC190, {-big, big, -1}, ""),  // money, negative and huge
       Make(6, Check::kNumberingGap, {7, 0, 9}, JoinParts({"01", "1"})),
-      Make(0, Check::kRegisterCode, {}, "C10000", "C10000"),    // a record too long to keep inline
-      Make(7, Check::kNotDigits, {}, "abc"),                    // text inline with its head
-      Make(8, Check::kNotDigits, {}, std::string(70000, 'x')),  // longer than any line
+      Make(0, Check::kRegisterCode, {}, "C10000", "C10000"),  // a record too long to keep inline
+      Make(7, Check::kNotDigits, {}, "abc"),                  // text inline with its head
+      Make(8, Check::kNotDigits, {}, std::string(5000, 'x')),
       Make(9, Check::kNotDigits, {}, "ação"),
+      Make(10, Check::kLineLength, {200000, 0, 0}, "", "", 1, 200000),  // columns of a long line
+      Make(11, Check::kLineLength, {65535, 0, 0}, "", "60M", 65534, 65535),
+      Make(int64_t{1} << 40, Check::kItemWithoutCst, {}, "", "54", 0, 0, Severity::kAviso),
   };
   FindingList list;
-  for (int round = 0; round < 3000; ++round)  // over several blocks of both kinds
+  for (int round = 0; round < 400; ++round)  // over several blocks of both kinds
     for (const Finding& f : cases) list.push_back(f);
-  ASSERT_EQ(list.size(), 3000 * cases.size());
+  ASSERT_EQ(list.size(), 400 * cases.size());
   for (size_t i : {size_t{0}, size_t{1}, list.size() / 2 + 3, list.size() - 1})
     ExpectSame(list[i], cases[i % cases.size()]);
   Finding reused;
@@ -62,11 +66,18 @@ TEST(FindingList, GivesBackEveryFindingAsAdded) {
     ++i;
   }
   EXPECT_EQ(i, list.size());
+  // A text longer than a block of texts has a block of its own.
+  const Finding huge = Make(12, Check::kText, {}, std::string(3 << 20, 'y'));
+  list.push_back(huge);
+  list.push_back(cases[1]);
+  ExpectSame(list[list.size() - 2], huge);
+  ExpectSame(list.back(), cases[1]);
   // A copy holds the same findings and grows on its own.
   FindingList copy = list;
-  copy.push_back(cases[1]);
-  ExpectSame(copy[list.size() - 2], cases[(list.size() - 2) % cases.size()]);
-  ExpectSame(copy.back(), cases[1]);
+  copy.push_back(cases[4]);
+  ExpectSame(copy[list.size() - 3], cases[(list.size() - 3) % cases.size()]);
+  ExpectSame(copy[list.size() - 2], huge);
+  ExpectSame(copy.back(), cases[4]);
   EXPECT_EQ(list.size() + 1, copy.size());
 }
 
