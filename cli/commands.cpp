@@ -119,8 +119,10 @@ int Validar(CliContext& c) {
     const JsonKey line("line"), columns("columns"), record("record"), field("field"),
         severity("severity"), message("message");
     std::string text;
+    Finding f;
     w.BeginArray();
-    for (const Finding& f : report->findings) {
+    for (size_t i = 0; i < report->findings.size(); ++i) {
+      report->findings.Read(i, f);
       w.BeginObject();
       w.Key(line);
       w.Int(f.line);

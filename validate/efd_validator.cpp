@@ -115,10 +115,7 @@ class EfdValidator {
     content_.Finish();
     // The pass gives most findings in the order of the lines; those of a
     // document come when it ends, those of the end after them.
-    const size_t pass_findings = static_cast<size_t>(
-        std::is_sorted_until(r_.findings.begin(), r_.findings.end(),
-                             [](const Finding& a, const Finding& b) { return a.line < b.line; }) -
-        r_.findings.begin());
+    const size_t pass_findings = r_.findings.SortedPrefix();
     if (n_ == 0) {
       AddFile(Check::kEmptyFile, "0000");
       r_.lines = 0;
@@ -133,7 +130,7 @@ class EfdValidator {
       CloseBlock();
     }
     Counts9900();
-    SortByLine(r_.findings, pass_findings);
+    r_.findings.SortByLine(pass_findings);
     r_.lines = n_;
   }
 

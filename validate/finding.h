@@ -1,16 +1,20 @@
 // What a validation reports: findings with the line, the columns, the
 // record, the field, the severity and a message in Portuguese.
 //
-// A finding is kept compact (about 90 bytes, for files with a million of
-// them): the code of its check and the few values its message needs. The
-// message is built only when it is read (FindingMessage). Writers of
+// A finding holds the code of its check and the few values its message
+// needs, never the message, which is built only when it is read
+// (FindingMessage); a validation keeps its findings in a FindingList, about
+// 50 bytes each, for files with a million of them. Writers of
 // findings read them through f.line, FindingColumns(f), FindingRecord(f),
 // f.field, SeverityText(f.severity) and FindingMessage(f).
 #pragma once
 
 #include <array>
+#include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -192,7 +196,131 @@ std::string_view FindingRecord(const Finding& f);
 // The message in Portuguese, built from the check and its values.
 std::string FindingMessage(const Finding& f);
 // The message text appended to out (a writer that reuses one string).
-inline void AppendFindingMessage(std::string& out, const Finding& f) { out += FindingMessage(f); }
+void AppendFindingMessage(std::string& out, const Finding& f);
+
+// The findings of a validation, kept compactly: a file full of faults has
+// about two findings a line. Each finding is stored in 32 bytes (its line,
+// columns, field, check, severity and record) in blocks of fixed size, so
+// that the list never moves what it holds as it grows; the values and the
+// text of its message are packed after it in a few bytes (inline when they
+// fit in seven, else in blocks of text beside). Reading a finding rebuilds
+// it (operator[], the iterators, Read); the message is built from it only
+// when it is written.
+class FindingList {
+ public:
+  void push_back(const Finding& f);
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  void clear();
+
+  Finding operator[](size_t i) const {
+    Finding f;
+    Read(i, f);
+    return f;
+  }
+  Finding front() const { return (*this)[0]; }
+  Finding back() const { return (*this)[size_ - 1]; }
+  // Finding i into `out`, reusing its text's storage (a writer that reads
+  // a million findings allocates nothing per finding).
+  void Read(size_t i, Finding& out) const;
+  int64_t LineAt(size_t i) const { return LineOf(At(i)); }
+
+  // How many findings from the first are in the order of their lines.
+  size_t SortedPrefix() const;
+  // Orders the findings by line, keeping the order of the findings of one
+  // line, when the first `sorted_prefix` of them are already in order.
+  void SortByLine(size_t sorted_prefix);
+
+  class const_iterator {
+   public:
+    using iterator_concept = std::random_access_iterator_tag;
+    using iterator_category = std::input_iterator_tag;
+    using value_type = Finding;
+    using difference_type = std::ptrdiff_t;
+    using reference = Finding;
+    using pointer = void;
+
+    const_iterator() = default;
+    const_iterator(const FindingList* list, size_t i) : list_(list), i_(i) {}
+    Finding operator*() const { return (*list_)[i_]; }
+    Finding operator[](difference_type n) const { return (*list_)[Index(n)]; }
+    const_iterator& operator++() {
+      ++i_;
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const_iterator old = *this;
+      ++i_;
+      return old;
+    }
+    const_iterator& operator--() {
+      --i_;
+      return *this;
+    }
+    const_iterator operator--(int) {
+      const_iterator old = *this;
+      --i_;
+      return old;
+    }
+    const_iterator& operator+=(difference_type n) {
+      i_ = Index(n);
+      return *this;
+    }
+    const_iterator& operator-=(difference_type n) { return *this += -n; }
+    friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
+    friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
+    friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
+    friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
+      return static_cast<difference_type>(a.i_) - static_cast<difference_type>(b.i_);
+    }
+    friend bool operator==(const const_iterator& a, const const_iterator& b) {
+      return a.i_ == b.i_;
+    }
+    friend auto operator<=>(const const_iterator& a, const const_iterator& b) {
+      return a.i_ <=> b.i_;
+    }
+
+   private:
+    size_t Index(difference_type n) const {
+      return static_cast<size_t>(static_cast<difference_type>(i_) + n);
+    }
+    const FindingList* list_ = nullptr;
+    size_t i_ = 0;
+  };
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size_}; }
+
+ private:
+  // A finding as kept, in 32 bytes: `head` holds the line (bits 16 and
+  // up), the check (bits 8 to 15), the severity (bit 7) and the record's
+  // size (bits 0 to 2, kLongRecord for a record before the text); columns
+  // above 65,534 are kept with the values (first_column kColumnsBeside).
+  // The values and text are in `payload`, whose low byte says where: 0
+  // none, 1 to 7 that many bytes in the bytes above it, kInArena at the
+  // offset of the arena in the bytes above it.
+  struct Stored {
+    uint64_t head;
+    uint16_t first_column;
+    uint16_t last_column;
+    std::array<char, 4> record;
+    const char* field;
+    uint64_t payload;
+  };
+  static constexpr size_t kBlockBits = 12;  // 4,096 findings (128 kB) a block
+  static constexpr size_t kBlock = size_t{1} << kBlockBits;
+  static constexpr size_t kArenaBlock = size_t{1} << 20;
+  static constexpr uint64_t kInArena = 0xFF;
+  static constexpr uint16_t kColumnsBeside = 0xFFFF;
+  static constexpr uint64_t kLongRecord = 7;
+
+  Stored& At(size_t i) { return blocks_[i >> kBlockBits][i & (kBlock - 1)]; }
+  const Stored& At(size_t i) const { return blocks_[i >> kBlockBits][i & (kBlock - 1)]; }
+  static int64_t LineOf(const Stored& s) { return static_cast<int64_t>(s.head >> 16); }
+
+  std::vector<std::vector<Stored>> blocks_;  // each reserved to kBlock once
+  std::vector<std::string> arena_;           // each reserved to its size once
+  size_t size_ = 0;
+};
 
 enum class ValidatedKind { kUnknown, kSintegra, kEfd };
 
@@ -205,11 +333,11 @@ struct ValidationReport {
   int64_t lines = 0;
   int64_t errors = 0;
   int64_t warnings = 0;
-  std::vector<Finding> findings;  // in the order of the lines
+  FindingList findings;  // in the order of the lines
 
-  void Add(Finding f) {
+  void Add(const Finding& f) {
     (f.severity == Severity::kErro ? errors : warnings)++;
-    findings.push_back(std::move(f));
+    findings.push_back(f);
   }
 };
 
@@ -217,9 +345,5 @@ struct ValidationReport {
 // "EFD-Contribuições", or "EFD" for an EFD file without a 0000 line that
 // tells its layout.
 const char* ValidationKindText(const ValidationReport& report);
-
-// Orders the findings by line, keeping the order of findings of one line,
-// when the first `sorted_prefix` of them are already in order.
-void SortByLine(std::vector<Finding>& findings, size_t sorted_prefix);
 
 }  // namespace fiscora

@@ -1,6 +1,7 @@
 // The records and messages of findings, built from their checks and values
 // only when they are read.
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -148,6 +149,58 @@ const char* kMissingRecord[] = {"Falta o registro 10 (mestre do estabelecimento)
 
 }  // namespace
 
+// The messages of the faults of single fields, the most frequent in a file
+// full of them, appended with no string of their own; the others are built
+// by FindingMessage.
+void AppendFindingMessage(std::string& out, const Finding& f) {
+  const std::string_view text = Body(f);
+  const auto quoted = [&](std::string_view head, std::string_view tail) {
+    out += head;
+    out += '\'';
+    out += text;
+    out += '\'';
+    out += tail;
+  };
+  switch (f.check) {
+    case Check::kLineLength: {
+      char digits[24];
+      const auto end = std::to_chars(digits, digits + sizeof digits, f.values[0]).ptr;
+      out += "Linha com ";
+      out.append(digits, end);
+      out += " caracteres; todo registro tem 126.";
+      return;
+    }
+    case Check::kNotDigits:
+      return quoted("Campo numérico com caracteres que não são algarismos: ", ".");
+    case Check::kDate:
+      return quoted("Data inválida: ", " (AAAAMMDD).");
+    case Check::kMonth:
+      return quoted("Mês e ano inválidos: ", " (MMAAAA).");
+    case Check::kCfopInvalid:
+      return quoted("CFOP inválido: ", ".");
+    case Check::kCnpjNotDigits:
+      return quoted("CNPJ com caracteres que não são algarismos: ", ".");
+    case Check::kIeNotDigits:
+      return quoted("Inscrição estadual com caracteres que não são algarismos: ", ".");
+    case Check::kNotANumber:
+      out += "Campo ";
+      out += f.field;
+      return quoted(" não é um número: ", ".");
+    default:
+      out += FindingMessage(f);
+  }
+}
+
+namespace {
+
+std::string Appended(const Finding& f) {
+  std::string out;
+  AppendFindingMessage(out, f);
+  return out;
+}
+
+}  // namespace
+
 std::string FindingMessage(const Finding& f) {
   const std::string_view text = Body(f), record = FindingRecord(f);
   const int64_t v0 = f.values[0], v1 = f.values[1], v2 = f.values[2];
@@ -226,7 +279,7 @@ std::string FindingMessage(const Finding& f) {
     case Check::kWithout9900:
       return "O registro " + S(text) + " aparece " + N(v0) + " vez(es) e não tem registro 9900.";
     case Check::kNotANumber:
-      return "Campo " + S(f.field) + " não é um número: " + Quoted(text) + ".";
+      return Appended(f);
     case Check::kFieldCount:
       return "O registro " + S(record) + " tem " + N(v0) + " campos; o leiaute tem ao menos " +
              N(v1) + ".";
@@ -236,7 +289,7 @@ std::string FindingMessage(const Finding& f) {
       return "Linha de assinatura digital (EAD) após o registro 90: não é um registro do "
              "SINTEGRA e não foi conferida.";
     case Check::kLineLength:
-      return "Linha com " + N(v0) + " caracteres; todo registro tem 126.";
+      return Appended(f);
     case Check::kUnknownType:
       return text.empty() ? "Linha vazia." : "Tipo de registro desconhecido: " + Quoted(text) + ".";
     case Check::kRecordOrder:
@@ -247,23 +300,23 @@ std::string FindingMessage(const Finding& f) {
     case Check::kBlankNumber:
       return "Campo numérico em branco: o leiaute pede zeros quando não há valor.";
     case Check::kNotDigits:
-      return "Campo numérico com caracteres que não são algarismos: " + Quoted(text) + ".";
+      return Appended(f);
     case Check::kDate:
-      return "Data inválida: " + Quoted(text) + " (AAAAMMDD).";
+      return Appended(f);
     case Check::kDateOutsidePeriod:
       return "Data " + ShownDate(v0) + Period(f);
     case Check::kMonth:
-      return "Mês e ano inválidos: " + Quoted(text) + " (MMAAAA).";
+      return Appended(f);
     case Check::kMonthOutsidePeriod:
       return "Mês " + S(text.substr(0, 2)) + "/" + S(text.substr(2)) + Period(f);
     case Check::kCfopInvalid:
-      return "CFOP inválido: " + Quoted(text) + ".";
+      return Appended(f);
     case Check::kCnpjNotDigits:
-      return "CNPJ com caracteres que não são algarismos: " + Quoted(text) + ".";
+      return Appended(f);
     case Check::kIeBlank:
       return "Inscrição estadual em branco (use ISENTO quando não houver).";
     case Check::kIeNotDigits:
-      return "Inscrição estadual com caracteres que não são algarismos: " + Quoted(text) + ".";
+      return Appended(f);
     case Check::kIeInvalid:
       return "Inscrição estadual inválida para " + S(Part(text, 0)) +
              " (tamanho ou dígito verificador): " + S(Part(text, 1)) + ".";

@@ -439,7 +439,7 @@ class SintegraValidator {
     }
     RepeatedNotes();
     NumberingGaps();
-    SortByLine(r_.findings, pass_findings);
+    r_.findings.SortByLine(pass_findings);
     r_.lines = n_;
   }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "data/block_lines.h"
 #include "session/file_names.h"
 #include "sintegra/layout.h"
 #include "validate/efd_validator.h"
@@ -9,19 +10,13 @@
 
 namespace fiscora {
 
-void SortByLine(std::vector<Finding>& findings, size_t sorted_prefix) {
-  auto by_line = [](const Finding& a, const Finding& b) { return a.line < b.line; };
-  auto middle = findings.begin() + static_cast<std::ptrdiff_t>(sorted_prefix);
-  std::stable_sort(middle, findings.end(), by_line);
-  std::inplace_merge(findings.begin(), middle, findings.end(), by_line);
-}
-
 ValidatedKind DetectFileKind(const std::filesystem::path& file) {
-  LineReader reader(file);
-  std::string_view line;
+  // The first lines tell: a small block, not the large one of a pass.
+  BlockLineReader reader(file, 64 << 10);
+  BlockLine line;
   while (reader.Next(line))
-    if (!TrimBlanks(line).empty())
-      return line[0] == '|' ? ValidatedKind::kEfd : ValidatedKind::kSintegra;
+    if (!TrimBlanks(line.content).empty())
+      return line.content[0] == '|' ? ValidatedKind::kEfd : ValidatedKind::kSintegra;
   return ValidatedKind::kSintegra;
 }
 
@@ -48,7 +43,7 @@ std::string Counted(int64_t n, const char* one, const char* many) {
 
 }  // namespace
 
-SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& ui,
+SaveOutcome ExportFindings(const FindingList& findings, UserInterface& ui,
                            const std::filesystem::path& file) {
   Workbook book;
   book.NameSheet("Validação");

@@ -51,7 +51,7 @@ std::string MarkerLine(const FindingDetailParts& detail);
 // of every export: sheet "Validação", the titles Linha, Colunas, Registro,
 // Campo, Gravidade and Mensagem in row 1.
 // The save dialog proposes "<file> - validacao.xlsx" and refuses `file`.
-SaveOutcome ExportFindings(const std::vector<Finding>& findings, UserInterface& ui,
+SaveOutcome ExportFindings(const FindingList& findings, UserInterface& ui,
                            const std::filesystem::path& file = {});
 
 }  // namespace fiscora

@@ -331,7 +331,7 @@ void Tfrmprincipal::sbtnvalidarClick() {
       RunAction([&](Session&) { detail = DescribeFinding(file, kind, f); });
       return detail;
     });
-    validation_sheet_->SetExportHandler([this, file](const std::vector<Finding>& findings) {
+    validation_sheet_->SetExportHandler([this, file](const FindingList& findings) {
       RunAction([&](Session& session) { ExportFindings(findings, session.ui, file); });
     });
     const int tab = pgcdados_->TabOf("tbs_validacao");

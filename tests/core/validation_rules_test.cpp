@@ -188,21 +188,21 @@ TEST_P(Rule, BreaksOrKeeps) {
   const RuleCase& c = GetParam();
   TempDir dir;
   ValidationReport r = Validate(c, dir);
-  std::vector<const Finding*> of_check;
+  std::vector<Finding> of_check;
   for (const Finding& f : r.findings)
-    if (f.check == c.check) of_check.push_back(&f);
+    if (f.check == c.check) of_check.push_back(f);
   if (!c.breaks) {
     EXPECT_TRUE(c.check == Check::kText ? r.findings.empty() : of_check.empty()) << Describe(r);
     return;
   }
   // The finding at its line and column; others of the rule may follow from
   // the same change (a note without its C190 misses every sum).
-  auto at = std::find_if(of_check.begin(), of_check.end(), [&](const Finding* f) {
-    return f->line == c.line && f->first_column == c.column;
+  auto at = std::find_if(of_check.begin(), of_check.end(), [&](const Finding& f) {
+    return f.line == c.line && f.first_column == c.column;
   });
   ASSERT_NE(at, of_check.end()) << Describe(r);
-  EXPECT_EQ((*at)->severity, c.severity);
-  EXPECT_EQ(FindingMessage(**at), c.message);
+  EXPECT_EQ(at->severity, c.severity);
+  EXPECT_EQ(FindingMessage(*at), c.message);
 }
 
 // Replaces `from` by `to` in line `n` (1-based).

@@ -155,6 +155,42 @@ TEST_F(MainWindowTest, ExportarSavesTheFindingsAsASpreadsheet) {
   EXPECT_EQ(Slurp(file), "58" + std::string(124, ' ') + "\r\n");
 }
 
+// The grid's order: a click on a title orders the rows by that column,
+// stable over the order shown before; "Exportar" gets them in that order.
+TEST(FindingsModelOrder, OrdersByAColumnKeepingThePreviousOrderOfTies) {
+  FindingList list;
+  auto add = [&](int64_t line, const char* field, Check check, const char* text) {
+    Finding f(line, 3, 16, "50", field, Severity::kErro, check);
+    f.SetText(text);
+    list.push_back(f);
+  };
+  add(5, "CNPJ", Check::kCnpjNotDigits, "A");
+  add(2, "data de emissão", Check::kDate, "B");
+  add(9, "CNPJ", Check::kCnpjNotDigits, "C");
+  add(2, "CNPJ", Check::kCnpjNotDigits, "D");
+  FindingsModel model;
+  model.SetFindings(list);
+  auto column = [&](int c) {
+    QStringList out;
+    for (int r = 0; r < model.rowCount(); ++r) out << model.index(r, c).data().toString();
+    return out;
+  };
+  model.sort(3, Qt::AscendingOrder);  // Campo
+  EXPECT_EQ(column(0), (QStringList{"5", "9", "2", "2"}));
+  model.sort(0, Qt::DescendingOrder);  // Linha, the fields' order kept for line 2
+  EXPECT_EQ(column(0), (QStringList{"9", "5", "2", "2"}));
+  EXPECT_EQ(column(3), (QStringList{"CNPJ", "CNPJ", "CNPJ", "data de emissão"}));
+  model.sort(5, Qt::AscendingOrder);  // Mensagem
+  EXPECT_EQ(column(5)[0], QStringLiteral("CNPJ com caracteres que não são algarismos: 'A'."));
+  EXPECT_EQ(column(5)[3], QStringLiteral("Data inválida: 'B' (AAAAMMDD)."));
+  const FindingList shown = model.findings();
+  ASSERT_EQ(shown.size(), list.size());
+  for (size_t r = 0; r < shown.size(); ++r) {
+    EXPECT_EQ(shown[r].line, model.At(static_cast<int>(r)).line);
+    EXPECT_EQ(QString::fromStdString(FindingMessage(shown[r])), column(5)[static_cast<int>(r)]);
+  }
+}
+
 TEST_F(MainWindowTest, ValidarWithoutAFileSaysSo) {
   QTest::mouseClick(Find<QPushButton>("sbtnvalidar"), Qt::LeftButton);
   ASSERT_EQ(recorder_.messages.size(), 1u);

@@ -31,14 +31,26 @@ QString Text(const std::string& s) {
 
 }  // namespace
 
-void FindingsModel::SetFindings(std::vector<Finding> findings) {
+void FindingsModel::SetFindings(FindingList findings) {
   beginResetModel();
   findings_ = std::move(findings);
+  rows_.resize(findings_.size());
+  for (size_t i = 0; i < rows_.size(); ++i) rows_[i] = static_cast<uint32_t>(i);
   endResetModel();
 }
 
+FindingList FindingsModel::findings() const {
+  FindingList out;
+  Finding f;
+  for (uint32_t i : rows_) {
+    findings_.Read(i, f);
+    out.push_back(f);
+  }
+  return out;
+}
+
 int FindingsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(findings_.size());
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int FindingsModel::columnCount(const QModelIndex& parent) const {
@@ -47,7 +59,7 @@ int FindingsModel::columnCount(const QModelIndex& parent) const {
 
 QVariant FindingsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const Finding& f = At(index.row());
+  const Finding f = At(index.row());
   if (role == Qt::TextAlignmentRole && index.column() == kLine)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   // A message cut to the column's width is read whole in its tooltip.
@@ -80,40 +92,52 @@ QVariant FindingsModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 void FindingsModel::sort(int column, Qt::SortOrder order) {
-  // The messages are built once for their ordering, not at each comparison.
-  std::vector<std::string> messages;
-  if (column == kMessage) {
-    messages.reserve(findings_.size());
-    for (const Finding& f : findings_) messages.push_back(FindingMessage(f));
-  }
-  std::vector<size_t> rows(findings_.size());
-  for (size_t i = 0; i < rows.size(); ++i) rows[i] = i;
-  auto key = [&](size_t i, size_t j) {
-    const Finding &a = findings_[i], &b = findings_[j];
+  // The keys are read once for the ordering, not at each comparison: the
+  // numbers of the line, columns and severity, the texts of the others.
+  std::vector<int64_t> numbers;
+  std::vector<std::string> texts;
+  const bool by_text = column == kRecord || column == kField || column == kMessage;
+  if (by_text)
+    texts.reserve(rows_.size());
+  else
+    numbers.reserve(rows_.size());
+  Finding f;
+  for (uint32_t i : rows_) {
+    findings_.Read(i, f);
     switch (column) {
       case kColumns:
-        return a.first_column < b.first_column;
-      case kRecord:
-        return FindingRecord(a) < FindingRecord(b);
-      case kField:
-        return std::string_view(a.field) < std::string_view(b.field);
+        numbers.push_back(f.first_column);
+        break;
       case kSeverity:
-        return a.severity < b.severity;
+        numbers.push_back(static_cast<int64_t>(f.severity));
+        break;
+      case kRecord:
+        texts.emplace_back(FindingRecord(f));
+        break;
+      case kField:
+        texts.emplace_back(f.field);
+        break;
       case kMessage:
-        return messages[i] < messages[j];
+        texts.push_back(FindingMessage(f));
+        break;
       default:
-        return a.line < b.line;
+        numbers.push_back(f.line);
     }
+  }
+  std::vector<size_t> rows(rows_.size());
+  for (size_t i = 0; i < rows.size(); ++i) rows[i] = i;
+  auto key = [&](size_t i, size_t j) {
+    return by_text ? texts[i] < texts[j] : numbers[i] < numbers[j];
   };
   if (order == Qt::AscendingOrder)
     std::stable_sort(rows.begin(), rows.end(), key);
   else
     std::stable_sort(rows.begin(), rows.end(), [&key](size_t i, size_t j) { return key(j, i); });
-  std::vector<Finding> sorted;
-  sorted.reserve(findings_.size());
-  for (size_t i : rows) sorted.push_back(std::move(findings_[i]));
+  std::vector<uint32_t> sorted;
+  sorted.reserve(rows_.size());
+  for (size_t i : rows) sorted.push_back(rows_[i]);
   beginResetModel();
-  findings_ = std::move(sorted);
+  rows_ = std::move(sorted);
   endResetModel();
 }
 

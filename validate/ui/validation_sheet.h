@@ -30,9 +30,10 @@ class FindingsModel : public QAbstractTableModel {
 
  public:
   using QAbstractTableModel::QAbstractTableModel;
-  void SetFindings(std::vector<Finding> findings);
-  const Finding& At(int row) const { return findings_[static_cast<size_t>(row)]; }
-  const std::vector<Finding>& findings() const { return findings_; }
+  void SetFindings(FindingList findings);
+  Finding At(int row) const { return findings_[rows_[static_cast<size_t>(row)]]; }
+  // The findings in the grid's order.
+  FindingList findings() const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -41,7 +42,8 @@ class FindingsModel : public QAbstractTableModel {
   void sort(int column, Qt::SortOrder order) override;
 
  private:
-  std::vector<Finding> findings_;
+  FindingList findings_;        // as the validation left them
+  std::vector<uint32_t> rows_;  // the finding shown on each row
 };
 
 // The detail of one finding ("dlg_detalhe_validacao"): the place
@@ -72,7 +74,7 @@ class ValidationSheet : public QWidget {
     detail_ = std::move(source);
   }
   // Called by "Exportar" with the findings in the grid's order.
-  void SetExportHandler(std::function<void(const std::vector<Finding>&)> handler) {
+  void SetExportHandler(std::function<void(const FindingList&)> handler) {
     export_ = std::move(handler);
   }
   FindingsModel& model() { return *model_; }
@@ -83,7 +85,7 @@ class ValidationSheet : public QWidget {
   FindingsModel* model_ = nullptr;
   FindingDetailDialog* detail_dialog_ = nullptr;
   std::function<std::optional<FindingDetailParts>(const Finding&)> detail_;
-  std::function<void(const std::vector<Finding>&)> export_;
+  std::function<void(const FindingList&)> export_;
 };
 
 }  // namespace fiscora::qt
