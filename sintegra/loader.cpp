@@ -614,7 +614,7 @@ ProductDescriptions::ProductDescriptions(Session& s)
     rows_.emplace(std::string(t_.RowText(row, codigo)), row);
 }
 
-std::string ProductDescriptions::Of(std::string_view code) {
+std::string_view ProductDescriptions::Of(std::string_view code) {
   auto it = rows_.find(std::string(code));
   if (it == rows_.end()) {
     s_.sintegra.problems.without_75.Add(code);
@@ -622,7 +622,7 @@ std::string ProductDescriptions::Of(std::string_view code) {
   }
   last_found_ = code;
   found_any_ = true;
-  return std::string(t_.RowText(it->second, descricao_));
+  return t_.RowText(it->second, descricao_);
 }
 
 void ProductDescriptions::Finish() {

@@ -41,14 +41,14 @@ struct CheckFields {
 // Spread and rate checks of one product over its record 60I items, in the
 // order they were read.
 void CheckProduct(Session& s, const CheckFields& f, const std::string& code,
-                  const std::string& rate, const std::string& description, ItemRows rows,
+                  const std::string& rate, std::string_view description, ItemRows rows,
                   bool check_spread) {
   TdtmCENTRAL& d = s.dtm;
   const ClientTable& items = d.cds_60i_item;
   if (rows.empty()) return;
 
   int64_t lowest = kStartLowest, highest = 0, percentage = 0;
-  std::string flagged;
+  std::string_view flagged;
   ClientTable& aliq = d.cdsaliq;
   for (ClientTable::RowId row : rows) {
     int64_t v = items.RowRaw(row, f.i_valor);
@@ -152,7 +152,7 @@ void ProductChecks(Session& s) {
     pacer.Tick();
     std::string code(r60.GetText(f_codigo));
     std::string rate(r60.GetText(f_aliquota));
-    std::string description = descriptions.Of(code);
+    std::string_view description = descriptions.Of(code);
     // A product with several 60R rows has its spread listed once (a code
     // without items has no spread to list).
     bool first_time = false;

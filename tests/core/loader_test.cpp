@@ -317,7 +317,7 @@ TEST(Loader, ProductDescriptionsAgreeWithOneByOne) {
     Run r;
     if (at_once) {
       ProductDescriptions descriptions(t.s);
-      for (const std::string& c : codes) r.texts.push_back(descriptions.Of(c));
+      for (const std::string& c : codes) r.texts.emplace_back(descriptions.Of(c));
       descriptions.Finish();
     } else {
       for (const std::string& c : codes) r.texts.push_back(ProductDescription(t.s, c));
