@@ -22,6 +22,42 @@ namespace fs = std::filesystem;
                          PrintableStart(head) + "\"");
 }
 
+// The line break bytes of a block and whether it holds a NUL, in one pass
+// over its bytes; `before` is the byte before the block (for a CR LF pair
+// split across blocks).
+struct ByteCounts {
+  int64_t lf = 0, cr = 0, cr_lf = 0;
+  bool nul = false;
+};
+ByteCounts CountBytes(const char* p, size_t n, char before) {
+  ByteCounts c;
+  if (n == 0) return c;
+  c.lf = p[0] == '\n';
+  c.cr = p[0] == '\r';
+  c.cr_lf = p[0] == '\n' && before == '\r';
+  c.nul = p[0] == 0;
+  // Branch-free over runs of bytes, with narrow sums the compiler can keep
+  // in vector registers.
+  constexpr size_t kRun = 1 << 15;
+  for (size_t start = 1; start < n; start += kRun) {
+    const size_t end = std::min(n, start + kRun);
+    uint32_t lf = 0, cr = 0, pairs = 0, nul = 0;
+    for (size_t i = start; i < end; ++i) {
+      const unsigned char b = static_cast<unsigned char>(p[i]);
+      const unsigned char a = static_cast<unsigned char>(p[i - 1]);
+      lf += b == '\n';
+      cr += b == '\r';
+      pairs += (b == '\n') & (a == '\r');
+      nul |= b == 0;
+    }
+    c.lf += lf;
+    c.cr += cr;
+    c.cr_lf += pairs;
+    c.nul = c.nul || nul != 0;
+  }
+  return c;
+}
+
 }  // namespace
 
 std::string PrintableStart(std::string_view head) {
@@ -132,21 +168,19 @@ int64_t CheckSintegraInput(const std::string& path) {
       prev_cr = false;
     }
     const char sep = separator == '\r' ? '\r' : '\n';
-    const char* nul = static_cast<const char*>(std::memchr(rest, 0, n));
-    if (nul) binary(line + std::count(rest, nul, sep));
+    const ByteCounts counts = CountBytes(rest, n, rest > buf.data() ? rest[-1] : before_block);
+    if (counts.nul) {
+      const char* nul = static_cast<const char*>(std::memchr(rest, 0, n));
+      binary(line + std::count(rest, nul, sep));
+    }
     int64_t ends = 0;
     if (sep == '\n') {
-      for (const char* p = rest; (p = static_cast<const char*>(std::memchr(
-                                      p, '\n', static_cast<size_t>(rest + n - p)))) != nullptr;
-           ++p) {
-        ++ends;
-        const char before = p > buf.data() ? p[-1] : before_block;
-        cr_lf_pairs += before == '\r';
-      }
-      crs += std::count(rest, rest + n, '\r');
+      ends = counts.lf;
+      cr_lf_pairs += counts.cr_lf;
+      crs += counts.cr;
     } else {
-      ends = std::count(rest, rest + n, sep);
-      lfs += std::count(rest, rest + n, '\n');
+      ends = counts.cr;
+      lfs += counts.lf;
     }
     line += ends;
     later_ends += ends;

@@ -117,10 +117,14 @@ bool EncodingSniffer::LineIsUtf8(std::string_view line) {
 
 // ------------------------------------------------------------- line writer
 
+namespace {
+constexpr size_t kBufferBytes = size_t{1} << 20;
+}  // namespace
+
 LineWriter::LineWriter(const std::filesystem::path& path) : path_(path) {
   out_.open(path, std::ios::binary | std::ios::trunc);
   if (!out_) throw FileError("Não foi possível criar o arquivo de trabalho " + path.string());
-  buf_.reserve(size_t{1} << 20);
+  buf_.reserve(kBufferBytes);
 }
 
 LineWriter::~LineWriter() {
@@ -128,24 +132,41 @@ LineWriter::~LineWriter() {
     Close();
   } catch (...) {
   }
+  if (thread_.joinable()) thread_.join();
 }
 
 void LineWriter::Write(std::string_view line) {
   buf_.append(line);
   buf_.append("\r\n");
-  if (buf_.size() >= (size_t{1} << 20)) Flush();
+  if (buf_.size() >= kBufferBytes) Flush();
+}
+
+void LineWriter::Wait() {
+  if (!thread_.joinable()) return;
+  thread_.join();
+  if (failed_) throw FileError("Erro ao gravar o arquivo de trabalho " + path_.string());
 }
 
 void LineWriter::Flush() {
-  if (buf_.empty()) return;
-  out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+  Wait();
+  writing_.swap(buf_);
   buf_.clear();
-  if (!out_) throw FileError("Erro ao gravar o arquivo de trabalho " + path_.string());
+  buf_.reserve(kBufferBytes);
+  // The stream is the thread's alone until it is joined.
+  thread_ = std::thread([this] {
+    out_.write(writing_.data(), static_cast<std::streamsize>(writing_.size()));
+    failed_ = !out_;
+  });
 }
 
 void LineWriter::Close() {
   if (!out_.is_open()) return;
-  Flush();
+  Wait();
+  if (!buf_.empty()) {
+    out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+    buf_.clear();
+    if (!out_) throw FileError("Erro ao gravar o arquivo de trabalho " + path_.string());
+  }
   out_.close();
 }
 

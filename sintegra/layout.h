@@ -15,6 +15,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "data/block_lines.h"
 #include "data/money.h"
@@ -81,19 +82,30 @@ class LineReader {
   BlockLineReader lines_;
 };
 
-// Writes lines, each followed by CR LF, through a large buffer.
+// Writes lines, each followed by CR LF, through a large buffer. A full
+// buffer is written to the file by a thread of its own while the next one
+// fills, so that the copy into the file overlaps the reading; a failure of
+// that write is told by the next Write or by Close, with the same message.
 class LineWriter {
  public:
   explicit LineWriter(const std::filesystem::path& path);
   ~LineWriter();
+  LineWriter(const LineWriter&) = delete;
+  LineWriter& operator=(const LineWriter&) = delete;
   void Write(std::string_view line);
+  // Writes what is left and closes the file; throws FileError on failure.
   void Close();
 
  private:
   void Flush();
+  // Waits for the buffer being written; throws FileError if its write failed.
+  void Wait();
   std::filesystem::path path_;
   std::ofstream out_;
   std::string buf_;
+  std::string writing_;  // the buffer the thread writes
+  std::thread thread_;
+  bool failed_ = false;  // set by the thread, read after it is joined
 };
 
 // Decides, once per file, whether lines with bytes above 0x7F are UTF-8.

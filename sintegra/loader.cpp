@@ -1,7 +1,10 @@
 #include "sintegra/loader.h"
 
 #include <array>
+#include <functional>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "session/pacer.h"
 #include "sintegra/layout.h"
@@ -41,22 +44,151 @@ struct FieldsDaySums {
   int aliquota, valor, serie, data;
 };
 
+// The rows of a table summed by a key while a file is read: cds_60i and
+// cds_60d by day, printer and rate, cds_60i_item by product, day, printer,
+// rate and unit value. A line whose key has a row adds to that row's sums;
+// any other appends a row. While the table was empty when the load started,
+// the rows are found through a map of their keys kept here (the key fields
+// are wide enough that no key text is cut when stored, so a row's stored
+// texts are its key), and the sums are written into the rows once, when the
+// load ends (Finish): each row is edited once instead of at every line, with
+// the same values added in the same order, and the table is left on the row
+// the last line touched, as locating each line's row would leave it. A table
+// that already held rows has every line's row located in it.
+class SummedRows {
+ public:
+  // key_texts: the text fields of the key; key_money: a currency field of the
+  // key, or -1; money: the summed currency field; quantity: the summed float
+  // field, or -1.
+  SummedRows(ClientTable& t, std::vector<int> key_texts, int key_money, int money, int quantity)
+      : t_(t),
+        key_texts_(std::move(key_texts)),
+        key_money_(key_money),
+        money_(money),
+        quantity_(quantity) {}
+
+  void Start() {
+    active_ = t_.IsEmpty();
+    rows_.clear();
+    slots_.assign(active_ ? 1024 : 0, 0);
+    touched_ = false;
+  }
+  bool active() const { return active_; }
+
+  // The row of the key, if any; remembers the key's hash for Added.
+  std::optional<ClientTable::RowId> Find(std::span<const std::string_view> texts,
+                                         int64_t money_key) {
+    uint64_t h = static_cast<uint64_t>(money_key) * 0x9e3779b97f4a7c15ULL;
+    for (std::string_view text : texts)
+      h = (h ^ std::hash<std::string_view>{}(text)) * 0xbf58476d1ce4e5b9ULL;
+    hash_ = h ^ (h >> 31);
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash_ & mask; slots_[i] != 0; i = (i + 1) & mask) {
+      const ClientTable::RowId row = slots_[i] - 1;
+      if (rows_[row].hash == hash_ && Matches(row, texts, money_key)) return row;
+    }
+    return std::nullopt;
+  }
+  // The row just appended and posted (the current row), with the key last
+  // looked for and its first sums.
+  void Added(Money money, double quantity) {
+    const ClientTable::RowId row = t_.CurrentRow();
+    if (row != rows_.size()) throw TableError("Tabela " + t_.name() + ": linha fora de ordem");
+    rows_.push_back({hash_, money, quantity, false});
+    if (rows_.size() * 2 > slots_.size()) {
+      slots_.assign(slots_.size() * 2, 0);
+      for (ClientTable::RowId r = 0; r < rows_.size(); ++r) Place(r);
+    } else {
+      Place(row);
+    }
+    last_ = row;
+    touched_ = true;
+  }
+  void AddTo(ClientTable::RowId row, Money money, double quantity) {
+    Row& r = rows_[row];
+    r.money = r.money + money;
+    r.quantity = r.quantity + quantity;
+    r.changed = true;
+    last_ = row;
+  }
+  // Writes the sums into the rows whose sums grew and leaves the table on
+  // the row last touched. Also when a load stops at a faulty line: the
+  // rows stored before it carry the sums of the lines before it.
+  void Finish() {
+    if (!active_) return;
+    active_ = false;
+    for (ClientTable::RowId row = 0; row < rows_.size(); ++row) {
+      const Row& r = rows_[row];
+      if (!r.changed) continue;
+      t_.GotoBookmark(row);
+      t_.Edit();
+      if (quantity_ >= 0) t_.SetFloat(quantity_, r.quantity);
+      t_.SetMoney(money_, r.money);
+      t_.Post();
+    }
+    if (touched_) t_.GotoBookmark(last_);
+    rows_.clear();
+    rows_.shrink_to_fit();
+    slots_.clear();
+    slots_.shrink_to_fit();
+  }
+
+ private:
+  struct Row {
+    uint64_t hash;
+    Money money;
+    double quantity;
+    bool changed;
+  };
+  bool Matches(ClientTable::RowId row, std::span<const std::string_view> texts,
+               int64_t money_key) const {
+    if (key_money_ >= 0 && t_.RowRaw(row, key_money_) != money_key) return false;
+    for (size_t i = 0; i < texts.size(); ++i)
+      if (t_.RowText(row, key_texts_[i]) != texts[i]) return false;
+    return true;
+  }
+  void Place(ClientTable::RowId row) {
+    const size_t mask = slots_.size() - 1;
+    size_t i = rows_[row].hash & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = row + 1;
+  }
+
+  ClientTable& t_;
+  std::vector<int> key_texts_;
+  int key_money_, money_, quantity_;
+  bool active_ = false;
+  bool touched_ = false;
+  ClientTable::RowId last_ = 0;
+  uint64_t hash_ = 0;
+  std::vector<Row> rows_;                  // by row id
+  std::vector<ClientTable::RowId> slots_;  // row + 1, 0 when free
+};
+
 // Adds `amount` to the row of that day, printer and rate, or appends the row.
 // The key is exact: a line of the rate "I" is not summed into a row of "ISS".
-void AddToDaySum(ClientTable& t, std::string_view index, const FieldsDaySums& f,
+void AddToDaySum(ClientTable& t, SummedRows& sums, std::string_view index, const FieldsDaySums& f,
                  std::string_view data, std::string_view serie, std::string_view rate,
                  Money amount) {
-  if (t.Locate(index, {data, serie, rate})) {
+  const std::string_view key[] = {data, serie, rate};
+  if (sums.active()) {
+    if (auto row = sums.Find(key, 0)) {
+      sums.AddTo(*row, amount, 0);
+      return;
+    }
+  } else if (t.Locate(index, {data, serie, rate})) {
     t.Edit();
     t.SetMoney(f.valor, t.GetMoney(f.valor) + amount);
-  } else {
-    t.Append();
-    t.SetText(f.aliquota, rate);
-    t.SetMoney(f.valor, amount);
-    t.SetText(f.serie, serie);
-    t.SetText(f.data, data);
+    t.Post();
+    return;
   }
+  t.Append();
+  t.SetText(f.aliquota, rate);
+  t.SetMoney(f.valor, amount);
+  t.SetText(f.serie, serie);
+  t.SetText(f.data, data);
   t.Post();
+  if (sums.active()) sums.Added(amount, 0);
 }
 struct Fields60iItem {
   explicit Fields60iItem(ClientTable& t)
@@ -175,9 +307,17 @@ class Loader {
         f50_(d_.cds_50),
         f54_(d_.cds_54),
         fprod_(d_.cds_produt),
-        finv_(d_.cds_inventario) {}
+        finv_(d_.cds_inventario),
+        sums60i_(d_.cds_60i, {f60i_.data, f60i_.serie, f60i_.aliquota}, -1, f60i_.valor, -1),
+        sums60d_(d_.cds_60d, {f60d_.data, f60d_.serie, f60d_.aliquota}, -1, f60d_.valor, -1),
+        sums_item_(d_.cds_60i_item, {fitem_.codigo, fitem_.data, fitem_.serie, fitem_.aliquota},
+                   fitem_.valor, fitem_.valor_total, fitem_.quantidade) {}
 
   void Run();
+  // The sums of the summed tables written into their rows.
+  void FinishSums() {
+    for (SummedRows* sums : {&sums60i_, &sums60d_, &sums_item_}) sums->Finish();
+  }
 
  private:
   void Normal(const RecordLine& line, std::string_view bytes);
@@ -199,6 +339,7 @@ class Loader {
   Fields54 f54_;
   FieldsProduct fprod_;
   FieldsInventory finv_;
+  SummedRows sums60i_, sums60d_, sums_item_;
 };
 
 void Loader::Run() {
@@ -214,6 +355,8 @@ void Loader::Run() {
   d_.cds_totalizador_icms.EmptyDataSet();
 
   const bool normal = mode_ == LoadMode::Normal;
+  if (normal)
+    for (SummedRows* sums : {&sums60i_, &sums60d_, &sums_item_}) sums->Start();
   const bool inv_ini = mode_ == LoadMode::INV_INI;
   const bool inv_fim = mode_ == LoadMode::INV_FIM;
   EncodingSniffer sniffer;
@@ -235,6 +378,7 @@ void Loader::Run() {
     }
     pacer.Tick();
   }
+  FinishSums();
 
   gauge.SetPosition(0);
   for (auto& f : files_) f->Close();
@@ -292,16 +436,22 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     const std::string_view data = line.DateView(rec60i::kData, date_buf),
                            serie = line.TrimmedView(rec60i::kNumeroSerie, scratch[0]),
                            rate = line.TrimmedView(rec60i::kAliquota, scratch[1]);
-    AddToDaySum(d_.cds_60i, "data; serie; aliquota", f60i_, data, serie, rate, item);
+    AddToDaySum(d_.cds_60i, sums60i_, "data; serie; aliquota", f60i_, data, serie, rate, item);
     // The same line per product and unit value, for the price and rate
     // checks and the stock audit.
     const std::string_view codigo = line.TrimmedView(rec60i::kCodigo, scratch[2]);
     ClientTable& it = d_.cds_60i_item;
     double qty = static_cast<double>(qty_milli) / 1000.0;
-    if (it.Locate("codigo; data; serie; aliquota; valor", {codigo, data, serie, rate, unit})) {
+    const std::string_view key[] = {codigo, data, serie, rate};
+    std::optional<ClientTable::RowId> summed;
+    if (sums_item_.active() && (summed = sums_item_.Find(key, unit.raw()))) {
+      sums_item_.AddTo(*summed, item, qty);
+    } else if (!sums_item_.active() && it.Locate("codigo; data; serie; aliquota; valor",
+                                                 {codigo, data, serie, rate, unit})) {
       it.Edit();
       it.SetFloat(fitem_.quantidade, it.GetFloat(fitem_.quantidade) + qty);
       it.SetMoney(fitem_.valor_total, it.GetMoney(fitem_.valor_total) + item);
+      it.Post();
     } else {
       it.Append();
       it.SetText(fitem_.codigo, codigo);
@@ -311,8 +461,9 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
       it.SetMoney(fitem_.valor, unit);
       it.SetFloat(fitem_.quantidade, qty);
       it.SetMoney(fitem_.valor_total, item);
+      it.Post();
+      if (sums_item_.active()) sums_item_.Added(item, qty);
     }
-    it.Post();
     ++s_.sintegra.counters.r60i;
   } else if (t3 == "60D") {
     Write(k60d, bytes);
@@ -322,7 +473,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     const std::string_view data = line.DateView(rec60d::kData, date_buf),
                            serie = line.TrimmedView(rec60d::kNumeroSerie, scratch[0]),
                            rate = line.TrimmedView(rec60d::kAliquota, scratch[1]);
-    AddToDaySum(d_.cds_60d, "data; num_serie; aliquota", f60d_, data, serie, rate, valor);
+    AddToDaySum(d_.cds_60d, sums60d_, "data; num_serie; aliquota", f60d_, data, serie, rate, valor);
   } else if (t2 == "50") {
     int32_t numero = line.Integer(rec50::kNumero);
     Money total = line.Amount(rec50::kValorTotal);
@@ -427,8 +578,13 @@ void LoadSintegraFile(Session& s, const std::string& path, LoadMode mode) {
   try {
     loader.Run();
   } catch (...) {
-    // Rows stored before the failing line stay; a row being filled is dropped.
+    // Rows stored before the failing line stay, with the sums of the lines
+    // before it; a row being filled is dropped.
     for (const auto& t : s.dtm.tables()) t->Cancel();
+    try {
+      loader.FinishSums();
+    } catch (...) {
+    }
     s.frm.progresso.SetPosition(0);
     throw;
   }
@@ -458,7 +614,7 @@ ProductDescriptions::ProductDescriptions(Session& s)
     rows_.emplace(std::string(t_.RowText(row, codigo)), row);
 }
 
-std::string ProductDescriptions::Of(std::string_view code) {
+std::string_view ProductDescriptions::Of(std::string_view code) {
   auto it = rows_.find(std::string(code));
   if (it == rows_.end()) {
     s_.sintegra.problems.without_75.Add(code);
@@ -466,7 +622,7 @@ std::string ProductDescriptions::Of(std::string_view code) {
   }
   last_found_ = code;
   found_any_ = true;
-  return std::string(t_.RowText(it->second, descricao_));
+  return t_.RowText(it->second, descricao_);
 }
 
 void ProductDescriptions::Finish() {

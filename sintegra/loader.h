@@ -23,11 +23,12 @@ std::string ProductDescription(Session& s, std::string_view code);
 // change: its codes are gathered once (the first row of each in the ordering
 // by CODIGO, the one Locate finds), with the same results and the same list
 // of products without 75. Finish() leaves cds_produt on the last product
-// found, as the lookups one by one would.
+// found, as the lookups one by one would. The texts Of gives are views of
+// cds_produt's rows, valid while the table does not change.
 class ProductDescriptions {
  public:
   explicit ProductDescriptions(Session& s);
-  std::string Of(std::string_view code);
+  std::string_view Of(std::string_view code);
   void Finish();
 
  private:

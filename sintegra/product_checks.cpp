@@ -1,8 +1,8 @@
 #include "sintegra/product_checks.h"
 
+#include <span>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "session/pacer.h"
@@ -15,23 +15,43 @@ namespace {
 
 constexpr int64_t kStartLowest = 10'000'000 * Money::kScale;
 
-using ItemRows = std::vector<ClientTable::RowId>;
+using ItemRows = std::span<const ClientTable::RowId>;
+
+// The fields the checks read and write, resolved once.
+struct CheckFields {
+  explicit CheckFields(TdtmCENTRAL& d)
+      : i_valor(d.cds_60i_item.FieldIndex("valor")),
+        i_aliquota(d.cds_60i_item.FieldIndex("aliquota")),
+        i_data(d.cds_60i_item.FieldIndex("data")),
+        a_codigo(d.cdsaliq.FieldIndex("codigo")),
+        a_descricao(d.cdsaliq.FieldIndex("descricao")),
+        a_al_cad(d.cdsaliq.FieldIndex("al_cad")),
+        a_al_vend(d.cdsaliq.FieldIndex("al_vend")),
+        a_data(d.cdsaliq.FieldIndex("data")),
+        m_codigo(d.cdsmaxmin.FieldIndex("codigo")),
+        m_descricao(d.cdsmaxmin.FieldIndex("descricao")),
+        m_min(d.cdsmaxmin.FieldIndex("min")),
+        m_max(d.cdsmaxmin.FieldIndex("max")),
+        m_porcentagem(d.cdsmaxmin.FieldIndex("porcentagem")) {}
+  int i_valor, i_aliquota, i_data;
+  int a_codigo, a_descricao, a_al_cad, a_al_vend, a_data;
+  int m_codigo, m_descricao, m_min, m_max, m_porcentagem;
+};
 
 // Spread and rate checks of one product over its record 60I items, in the
 // order they were read.
-void CheckProduct(Session& s, const std::string& code, const std::string& rate,
-                  const std::string& description, const ItemRows& rows, bool check_spread) {
+void CheckProduct(Session& s, const CheckFields& f, const std::string& code,
+                  const std::string& rate, std::string_view description, ItemRows rows,
+                  bool check_spread) {
   TdtmCENTRAL& d = s.dtm;
   const ClientTable& items = d.cds_60i_item;
-  const int i_valor = items.FieldIndex("valor"), i_aliquota = items.FieldIndex("aliquota"),
-            i_data = items.FieldIndex("data");
   if (rows.empty()) return;
 
   int64_t lowest = kStartLowest, highest = 0, percentage = 0;
-  std::string flagged;
+  std::string_view flagged;
   ClientTable& aliq = d.cdsaliq;
   for (ClientTable::RowId row : rows) {
-    int64_t v = items.RowRaw(row, i_valor);
+    int64_t v = items.RowRaw(row, f.i_valor);
     if (v < lowest) lowest = v;
     if (v > highest) highest = v;
     // The fraction is cut off, not rounded.
@@ -40,30 +60,78 @@ void CheckProduct(Session& s, const std::string& code, const std::string& rate,
 
     // An item sold at another rate than this 60R row's: a product sold at
     // two rates in the month shows under each of its two 60R rows.
-    std::string_view sold = items.RowText(row, i_aliquota);
+    std::string_view sold = items.RowText(row, f.i_aliquota);
     if (sold == rate) continue;
-    std::string_view data = items.RowText(row, i_data);
+    std::string_view data = items.RowText(row, f.i_data);
     // One row per product, day, 60R rate and sold rate.
     if (aliq.Locate("codigo;data;al_cad;al_vend", {code, data, rate, sold})) continue;
     aliq.Append();
-    aliq.FieldByName("codigo").SetAsString(code);
-    aliq.FieldByName("descricao").SetAsString(description);
-    aliq.FieldByName("al_cad").SetAsString(rate);
-    aliq.FieldByName("al_vend").SetAsString(sold);
-    aliq.FieldByName("data").SetAsString(data);
+    aliq.SetAsString(f.a_codigo, code);
+    aliq.SetAsString(f.a_descricao, description);
+    aliq.SetAsString(f.a_al_cad, rate);
+    aliq.SetAsString(f.a_al_vend, sold);
+    aliq.SetAsString(f.a_data, data);
     aliq.Post();
   }
   if (check_spread && percentage > 150) {
     ClientTable& mm = d.cdsmaxmin;
     mm.Append();
-    mm.FieldByName("codigo").SetAsString(code);
-    mm.FieldByName("descricao").SetAsString(TrimBlanks(flagged));
-    mm.FieldByName("min").SetAsFloat(Money::FromRaw(lowest).ToDouble());
-    mm.FieldByName("max").SetAsFloat(Money::FromRaw(highest).ToDouble());
-    mm.FieldByName("porcentagem").SetAsFloat(static_cast<double>(percentage));
+    mm.SetAsString(f.m_codigo, code);
+    mm.SetAsString(f.m_descricao, TrimBlanks(flagged));
+    mm.SetAsFloat(f.m_min, Money::FromRaw(lowest).ToDouble());
+    mm.SetAsFloat(f.m_max, Money::FromRaw(highest).ToDouble());
+    mm.SetAsFloat(f.m_porcentagem, static_cast<double>(percentage));
     mm.Post();
   }
 }
+
+// The rows of cds_60i_item grouped by product code, each group in the order
+// the rows were read; a group's flag tells whether its spread was checked.
+class ItemsByCode {
+ public:
+  ItemsByCode(const ClientTable& items, size_t expected_codes) {
+    const int codigo = items.FieldIndex("codigo");
+    const std::vector<ClientTable::RowId>& order = items.OrderedRows();
+    // Keyed by views of the item table's codes: the table does not change
+    // during the checks. First a group number per row, then the rows laid
+    // out group after group.
+    groups_.reserve(expected_codes + 16);
+    std::vector<uint32_t> group_of(order.size());
+    std::vector<uint32_t> sizes;
+    for (size_t i = 0; i < order.size(); ++i) {
+      auto [it, added] =
+          groups_.try_emplace(items.RowText(order[i], codigo), static_cast<uint32_t>(sizes.size()));
+      if (added) sizes.push_back(0);
+      group_of[i] = it->second;
+      ++sizes[it->second];
+    }
+    starts_.resize(sizes.size() + 1);
+    for (size_t g = 0; g < sizes.size(); ++g) starts_[g + 1] = starts_[g] + sizes[g];
+    rows_.resize(order.size());
+    std::vector<uint32_t> next(starts_.begin(), starts_.end() - 1);
+    for (size_t i = 0; i < order.size(); ++i) rows_[next[group_of[i]]++] = order[i];
+    checked_.assign(sizes.size(), false);
+  }
+  // The rows of a code (none for a code without items), and whether the
+  // spread of the code is to be checked: only the first time it is asked.
+  ItemRows Of(std::string_view code, bool& first_time) {
+    auto it = groups_.find(code);
+    if (it == groups_.end()) {
+      first_time = true;
+      return {};
+    }
+    const uint32_t g = it->second;
+    first_time = !checked_[g];
+    checked_[g] = true;
+    return ItemRows(rows_.data() + starts_[g], starts_[g + 1] - starts_[g]);
+  }
+
+ private:
+  std::unordered_map<std::string_view, uint32_t> groups_;
+  std::vector<uint32_t> starts_;
+  std::vector<ClientTable::RowId> rows_;
+  std::vector<bool> checked_;
+};
 
 }  // namespace
 
@@ -72,19 +140,11 @@ void ProductChecks(Session& s) {
   ClientTable& r60 = d.cds_60r;
   const int f_codigo = r60.FieldIndex("codigo"), f_aliquota = r60.FieldIndex("aliquota");
   s.frm.progresso.SetMax(r60.RecordCount());
+  const CheckFields fields(d);
 
   // The items of each product, in the order they were read.
-  const ClientTable& items = d.cds_60i_item;
-  const int i_codigo = items.FieldIndex("codigo");
-  // Keyed by views of the item table's codes: the table does not change
-  // during the checks.
-  std::unordered_map<std::string_view, ItemRows> items_of;
-  items_of.reserve(static_cast<size_t>(r60.RecordCount()) + 16);
-  for (ClientTable::RowId row : items.OrderedRows())
-    items_of[items.RowText(row, i_codigo)].push_back(row);
-  const ItemRows no_items;
+  ItemsByCode items_of(d.cds_60i_item, static_cast<size_t>(r60.RecordCount()));
 
-  std::unordered_set<std::string> spread_checked;
   ProductDescriptions descriptions(s);
   Pacer pacer(s.ui);
   for (r60.First(); !r60.Eof(); r60.Next()) {
@@ -92,12 +152,12 @@ void ProductChecks(Session& s) {
     pacer.Tick();
     std::string code(r60.GetText(f_codigo));
     std::string rate(r60.GetText(f_aliquota));
-    std::string description = descriptions.Of(code);
-    // A product with several 60R rows has its spread listed once.
-    bool first_time = spread_checked.insert(code).second;
-    auto found = items_of.find(std::string_view(code));
-    CheckProduct(s, code, rate, description, found == items_of.end() ? no_items : found->second,
-                 first_time);
+    std::string_view description = descriptions.Of(code);
+    // A product with several 60R rows has its spread listed once (a code
+    // without items has no spread to list).
+    bool first_time = false;
+    ItemRows rows = items_of.Of(code, first_time);
+    CheckProduct(s, fields, code, rate, description, rows, first_time);
     std::string_view trimmed = TrimBlanks(code);
     auto number = ParseDouble(trimmed);
     if (trimmed.empty() || (number && *number < 1)) s.sintegra.problems.zero_codes.Add(description);

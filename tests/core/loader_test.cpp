@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <fstream>
 #include <sstream>
 
@@ -225,6 +226,79 @@ TEST(Loader, ConversionErrorStopsAndKeepsEarlierRows) {
             R50("5102", 100, 'T', 1).str() + "\r\n" + R50("5102", 200, 'T', 2).str() + "\r\n");
 }
 
+// The tables summed by a key (cds_60i, cds_60d, cds_60i_item) hold the same
+// rows, in the same order, with the same sums to the last bit and the same
+// current row, whether the load starts on empty tables (their rows found by
+// the load's own map) or on tables that already hold a row (every row
+// located in the table); also when the load stops at a faulty line, whose
+// earlier lines are summed.
+TEST(Loader, SummedTablesAgreeWithLocatedRows) {
+  std::vector<std::string> lines;
+  const char* codes[] = {"P1", "P1 ", "p1", "P2"};
+  for (int i = 0; i < 60; ++i) {
+    const std::string day = i % 3 == 0 ? "20240305" : "20240306";
+    // Quantities of a tenth of a unit, whose double sums depend on their order.
+    lines.push_back(R60I(i % 2 ? "ECF1" : "ECF2", codes[i % 4], 100 + i % 7, i % 5 == 0 ? 250 : 199,
+                         i % 6 == 0 ? "I" : "1700", day)
+                        .str());
+    lines.push_back(R60D("ECF1", codes[i % 4], 100 + i, i % 4 == 0 ? "ISS" : "I", day).str());
+  }
+  std::vector<std::string> faulty = lines;
+  faulty.insert(
+      faulty.begin() + 70,
+      R60I("ECF1", "P1", 1000, 100, "1700").Put(rec60i::kQuantidade.Part(5, 1), "X").str());
+  struct Seen {
+    std::vector<std::string> rows;
+    std::string current;
+  };
+  auto contents = [](ClientTable& t, size_t skip) {
+    Seen seen;
+    const auto& order = t.OrderedRows();
+    for (size_t i = skip; i < order.size(); ++i) {
+      std::string row;
+      for (int f = 0; f < t.FieldCount(); ++f) {
+        const FieldType type = t.FieldAt(f).type;
+        if (type == FieldType::kFloat)
+          row += std::to_string(std::bit_cast<uint64_t>(t.RowFloat(order[i], f)));
+        else
+          row += t.RowAsString(order[i], f);
+        row += '|';
+      }
+      seen.rows.push_back(row);
+    }
+    if (t.HasCurrent()) seen.current = t.RowAsString(t.CurrentRow(), t.FieldIndex("data"));
+    EXPECT_GT(seen.rows.size(), 2u) << t.name();
+    return seen;
+  };
+  for (const auto* input : {&lines, &faulty}) {
+    SCOPED_TRACE(input == &lines ? "whole file" : "faulty line");
+    std::vector<Seen> summed, located;
+    for (bool seeded : {false, true}) {
+      TestSession t;
+      std::vector<ClientTable*> tables = {&t.dtm.cds_60i, &t.dtm.cds_60d, &t.dtm.cds_60i_item};
+      if (seeded) {
+        // A row no line's key matches.
+        for (ClientTable* table : tables) {
+          table->Append();
+          table->SetText(table->FieldIndex("data"), "01/01/1999");
+          table->Post();
+        }
+      }
+      std::string f = t.File(*input);
+      if (input == &lines)
+        LoadSintegraFile(t.s, f, LoadMode::Normal);
+      else
+        EXPECT_THROW(LoadSintegraFile(t.s, f, LoadMode::Normal), ConversionError);
+      for (ClientTable* table : tables)
+        (seeded ? located : summed).push_back(contents(*table, seeded ? 1 : 0));
+    }
+    for (size_t i = 0; i < summed.size(); ++i) {
+      EXPECT_EQ(summed[i].rows, located[i].rows) << i;
+      EXPECT_EQ(summed[i].current, located[i].current) << i;
+    }
+  }
+}
+
 // Many lookups at once give what the lookups one by one give: the texts, the
 // list of products without 75 and the product the table is left on. Codes
 // twice in record 75 give the first; codes that differ by a blank or a
@@ -243,7 +317,7 @@ TEST(Loader, ProductDescriptionsAgreeWithOneByOne) {
     Run r;
     if (at_once) {
       ProductDescriptions descriptions(t.s);
-      for (const std::string& c : codes) r.texts.push_back(descriptions.Of(c));
+      for (const std::string& c : codes) r.texts.emplace_back(descriptions.Of(c));
       descriptions.Finish();
     } else {
       for (const std::string& c : codes) r.texts.push_back(ProductDescription(t.s, c));
