@@ -39,7 +39,7 @@ void btn_abrir_inv_iniClick(Session& s) {
     return;
   }
   s.dtm.cds_inv_ini.EmptyDataSet();
-  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_inv_iniCanClose(s, *path);
+  if (auto path = s.ui.ChooseOpenFile(kFilter, "", FileKind::kAny)) dlg_inv_iniCanClose(s, *path);
 }
 
 void dlg_inv_iniCanClose(Session& s, const std::string& path) {
@@ -55,7 +55,7 @@ void btn_abrir_inv_fimClick(Session& s) {
   AuditState& a = s.audit;
   if (a.Busy()) return;
   s.dtm.cds_inv_fim.EmptyDataSet();
-  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_inv_fimCanClose(s, *path);
+  if (auto path = s.ui.ChooseOpenFile(kFilter, "", FileKind::kAny)) dlg_inv_fimCanClose(s, *path);
 }
 
 void dlg_inv_fimCanClose(Session& s, const std::string& path) {
@@ -70,7 +70,7 @@ void dlg_inv_fimCanClose(Session& s, const std::string& path) {
 void btn_abrir_sintegraClick(Session& s) {
   AuditState& a = s.audit;
   if (a.Busy()) return;
-  if (auto path = s.ui.ChooseOpenFile(kFilter, "")) dlg_sintegraCanClose(s, *path);
+  if (auto path = s.ui.ChooseOpenFile(kFilter, "", FileKind::kAny)) dlg_sintegraCanClose(s, *path);
   a.btn_incluir_sintegra.enabled = true;
   a.btn_excel.enabled = true;
   a.Changed();

@@ -19,6 +19,7 @@
 #include "audit/audit_window.h"
 #include "audit/loaders.h"
 #include "data/catalogue.h"
+#include "session/headless_session.h"
 #include "session/main_window_state.h"
 #include "session/recording_ui.h"
 #include "session/session.h"
@@ -127,15 +128,8 @@ class AuditFiles {
   bool remove_ = false;
 };
 
-struct Shell {
-  fiscora::TdtmCENTRAL dtm;
-  fiscora::RecordingUserInterface ui;
-  fiscora::MainWindowState frm{&ui};
-  fiscora::Session s;
-  explicit Shell(const fs::path& work) : s(dtm, frm, ui, work) {
-    fiscora::InitMainWindow(frm);
-    s.sintegra.problems.Reset();
-  }
+struct Shell : fiscora::HeadlessSession {
+  explicit Shell(const fs::path& work) : HeadlessSession(work) {}
 };
 
 void BM_AuditTwoInventoriesThreePeriods(benchmark::State& state) {

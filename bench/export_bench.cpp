@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "data/catalogue.h"
+#include "session/headless_session.h"
 #include "session/main_window_state.h"
 #include "session/recording_ui.h"
 #include "session/session.h"
@@ -56,15 +57,8 @@ struct Folder {
   }
 };
 
-struct Shell {
-  Shell() : frm(&ui), s(dtm, frm, ui, Folder::Get().root / "vorn") {
-    fiscora::InitMainWindow(frm);
-    frm.ClearRecords();
-  }
-  fiscora::RecordingUserInterface ui;
-  fiscora::TdtmCENTRAL dtm;
-  fiscora::MainWindowState frm;
-  fiscora::Session s;
+struct Shell : fiscora::HeadlessSession {
+  Shell() : HeadlessSession(Folder::Get().root / "vorn") {}
 };
 
 // Items as a listing leaves them: codes, descriptions of full width, units,

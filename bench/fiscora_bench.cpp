@@ -29,6 +29,7 @@
 #include "data/catalogue.h"
 #include "data/client_table.h"
 #include "data/money.h"
+#include "session/headless_session.h"
 #include "session/main_window_state.h"
 #include "session/recording_ui.h"
 #include "session/session.h"
@@ -255,15 +256,8 @@ class BenchFolder {
 };
 
 // A main window with its data module, as fiscora-cli builds it.
-struct Shell {
-  Shell() : frm(&ui), s(dtm, frm, ui, BenchFolder::Get().WorkingFolder()) {
-    fiscora::InitMainWindow(frm);
-    frm.ClearRecords();
-  }
-  fiscora::RecordingUserInterface ui;
-  fiscora::TdtmCENTRAL dtm;
-  fiscora::MainWindowState frm;
-  fiscora::Session s;
+struct Shell : fiscora::HeadlessSession {
+  Shell() : HeadlessSession(BenchFolder::Get().WorkingFolder()) {}
 };
 
 // ------------------------------------------------------------------ table

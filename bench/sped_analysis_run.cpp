@@ -12,6 +12,7 @@
 #include <string>
 
 #include "data/catalogue.h"
+#include "session/headless_session.h"
 #include "session/recording_ui.h"
 #include "session/session.h"
 #include "sintegra/layout.h"
@@ -27,10 +28,9 @@ int main(int argc, char** argv) {
       fs::temp_directory_path() / ("fiscora-sped-run-" + std::to_string(std::random_device()()));
   try {
     fs::create_directories(work);
-    fiscora::TdtmCENTRAL dtm;
-    fiscora::RecordingUserInterface ui;
-    fiscora::MainWindowState frm(&ui);
-    fiscora::Session s(dtm, frm, ui, work);
+    fiscora::HeadlessSession session(work);
+    fiscora::Session& s = session.s;
+    fiscora::TdtmCENTRAL& dtm = session.dtm;
     auto t0 = std::chrono::steady_clock::now();
     std::clock_t c0 = std::clock();
     bool c481 = fiscora::AnalyseSpedFile(s, fiscora::PathFromUtf8(argv[1]));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/catalogue.h"
+#include "session/headless_session.h"
 #include "session/main_window_state.h"
 #include "session/recording_ui.h"
 #include "session/session.h"
@@ -79,11 +80,9 @@ void BM_SpedMergeThreeFiles(benchmark::State& state) {
     for (const fs::path& p : folder.inputs()) fs::copy_file(p, copies / p.filename());
     const double copy = Seconds(t0);
 
-    fiscora::RecordingUserInterface ui;
-    fiscora::TdtmCENTRAL dtm;
-    fiscora::MainWindowState frm(&ui);
-    fiscora::Session s(dtm, frm, ui, work);
-    ui.folder = out.string();
+    fiscora::HeadlessSession session(work);
+    fiscora::Session& s = session.s;
+    session.ui.folder = out.string();
     auto t1 = std::chrono::steady_clock::now();
     fiscora::frm_spedFormCreate(s);
     for (const fs::path& p : folder.inputs()) fiscora::dlg_spedCanClose(s, p.string());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <set>
@@ -12,6 +13,7 @@
 #include "data/atomic_file.h"
 #include "data/catalogue.h"
 #include "data/json.h"
+#include "session/headless_session.h"
 #include "sintegra/input_check.h"
 #include "sintegra/layout.h"
 #include "sped/fields.h"
@@ -126,49 +128,43 @@ std::vector<std::string> SplitList(const std::string& s) {
   return out;
 }
 
-}  // namespace
-
-std::vector<fs::path> CurrentRunFolders() {
-  std::lock_guard lock(run_folder_mutex);
-  return {run_folders.begin(), run_folders.end()};
-}
-
-int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
-           ReportPrinter* printer) {
-  StreamSink sink(out);
-  return RunCli(argv, sink, err, printer);
-}
-
-int RunCli(const std::vector<std::string>& argv, OutputSink& out, std::ostream& err,
-           ReportPrinter* printer) {
-  CliArgs args;
-  EnvelopeOptions dump;
-  auto usage_error = [&](const std::string& what) {
-    err << "fiscora-cli: " << what << "\n" << Usage();
-    return 2;
-  };
-  // The command first, so that its options are known when they come.
-  // Every option takes a value, so the command is the first argument that
-  // is neither an option nor an option's value.
-  const CliCommand* command = nullptr;
+// The command named on the line (null when none is known by that name) and
+// its name in `name`. The command comes first, so that its options are known
+// when they come: every option takes a value, so the command is the first
+// argument that is neither an option nor an option's value.
+const CliCommand* FindCommand(const std::vector<std::string>& argv, std::string& name) {
   for (size_t i = 0; i < argv.size(); ++i) {
     const std::string& a = argv[i];
     if (a.rfind("--", 0) == 0) {
       if (a.find('=') == std::string::npos && a != "--help") ++i;
       continue;
     }
+    name = a;
+    const CliCommand* command = nullptr;
     for (const CliCommand& c : CliCommands())
       if (a == c.name) command = &c;
-    args.command = a;
-    break;
+    return command;
   }
+  return nullptr;
+}
+
+// What the command line asks for besides its command: the help, or a run
+// with these options and positionals, or nothing but a usage error.
+struct ParsedLine {
+  bool help = false;
+  std::string usage_error;
+};
+
+// The options (each with its value; --dump into `dump`) and positionals of
+// the line, in order, checked against what the command takes. The first of
+// "--help" or a fault, in the order of the line, decides.
+ParsedLine ParseLine(const std::vector<std::string>& argv, const CliCommand* command, CliArgs& args,
+                     EnvelopeOptions& dump) {
+  auto usage_error = [](std::string what) { return ParsedLine{false, std::move(what)}; };
   bool seen_command = false;
   for (size_t i = 0; i < argv.size(); ++i) {
     const std::string& a = argv[i];
-    if (a == "--help" || a == "-h") {
-      out.Write(Usage());
-      return 0;
-    }
+    if (a == "--help" || a == "-h") return ParsedLine{true, {}};
     if (a.rfind("--", 0) == 0) {
       size_t eq = a.find('=');
       std::string name = a.substr(0, eq);
@@ -203,32 +199,37 @@ int RunCli(const std::vector<std::string>& argv, OutputSink& out, std::ostream& 
   if (command->max_positionals >= 0 && count > command->max_positionals)
     return usage_error("argumento a mais: " +
                        args.positionals[static_cast<size_t>(command->max_positionals)]);
+  return {};
+}
 
-  TdtmCENTRAL dtm;
+// The first table of --dump that the catalogue does not hold.
+std::optional<std::string> UnknownTable(const EnvelopeOptions& dump) {
+  const std::vector<TableDef>& defs = CatalogueDefs();
   for (const auto& t : dump.tables)
-    if (!dtm.Find(t)) {
-      err << "fiscora-cli: tabela desconhecida: " << t << "\n";
-      return 2;
-    }
+    if (std::none_of(defs.begin(), defs.end(), [&](const TableDef& d) { return d.name == t; }))
+      return t;
+  return std::nullopt;
+}
 
-  std::string file = command->needs_file ? args.positionals.front() : std::string();
+// Runs the command over a session of its own in a private working folder
+// and writes the envelope; a refusal or an error goes to `err` as
+// "fiscora-cli: FILE:LINE: reason" (exit code 1) and writes no envelope.
+int RunCommand(const CliCommand& command, const CliArgs& args, EnvelopeOptions& dump,
+               OutputSink& out, std::ostream& err, ReportPrinter* printer) {
+  std::string file = command.needs_file ? args.positionals.front() : std::string();
   try {
     RefuseOutputsOverInputs(args);
     TempFolder folder;
-    RecordingUserInterface ui;
-    MainWindowState frm(&ui);
-    InitMainWindow(frm);
-    Session s(dtm, frm, ui, folder.path());
-    frm.ClearRecords();
+    HeadlessSession session(folder.path());
 
     // Every command's file must be there and readable; what a command
     // loads is checked further by the command.
-    if (command->needs_file) CheckReadableFile(file);
+    if (command.needs_file) CheckReadableFile(file);
     EnvelopeExtras extras;
-    CliContext context{s, ui, args, dump, extras, err, printer};
-    int code = command->run(context);
+    CliContext context{session.s, session.ui, args, dump, extras, err, printer};
+    int code = command.run(context);
     JsonWriter w(out);
-    WriteEnvelope(w, s, ui.messages, dump, extras);
+    WriteEnvelope(w, session.s, session.ui.messages, dump, extras);
     w.Flush();
     out.Write("\n");
     return code;
@@ -242,6 +243,40 @@ int RunCli(const std::vector<std::string>& argv, OutputSink& out, std::ostream& 
     err << "fiscora-cli: " << file << (file.empty() ? "" : ": ") << e.what() << "\n";
   }
   return 1;
+}
+
+}  // namespace
+
+std::vector<fs::path> CurrentRunFolders() {
+  std::lock_guard lock(run_folder_mutex);
+  return {run_folders.begin(), run_folders.end()};
+}
+
+int RunCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
+           ReportPrinter* printer) {
+  StreamSink sink(out);
+  return RunCli(argv, sink, err, printer);
+}
+
+int RunCli(const std::vector<std::string>& argv, OutputSink& out, std::ostream& err,
+           ReportPrinter* printer) {
+  CliArgs args;
+  EnvelopeOptions dump;
+  const CliCommand* command = FindCommand(argv, args.command);
+  const ParsedLine parsed = ParseLine(argv, command, args, dump);
+  if (parsed.help) {
+    out.Write(Usage());
+    return 0;
+  }
+  if (!parsed.usage_error.empty()) {
+    err << "fiscora-cli: " << parsed.usage_error << "\n" << Usage();
+    return 2;
+  }
+  if (auto unknown = UnknownTable(dump)) {
+    err << "fiscora-cli: tabela desconhecida: " << *unknown << "\n";
+    return 2;
+  }
+  return RunCommand(*command, args, dump, out, err, printer);
 }
 
 }  // namespace fiscora

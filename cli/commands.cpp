@@ -171,8 +171,7 @@ int Notas(CliContext& c) {
 
 int ResumoNota(CliContext& c) {
   ChooseAndVerify(c);
-  c.s.frm.edt_pesq50.SetText(c.args.positionals.at(1));
-  if (!btn_pesq50Click(c.s)) return 0;
+  if (!btn_pesq50Click(c.s, c.args.positionals.at(1))) return 0;
   std::optional<NoteHeader> note = dbg_50Enter(c.s);
   if (!note) return 0;
   DumpFirst(c, {"cds_resumo_50"});

@@ -7,7 +7,7 @@ namespace fiscora {
 
 InventoryReport BuildInventoryReport(const Session& s) {
   InventoryReport report;
-  const std::string& path = s.frm.edtarq.text();
+  const std::string& path = s.sintegra.file;
   const std::string file = path.substr(path.find_last_of("/\\") + 1);
   if (!file.empty()) report.document_name += " - " + file;
   const ClientTable& ident = s.dtm.cds_ident;

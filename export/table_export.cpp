@@ -28,9 +28,9 @@ Workbook TableWorkbook(Session& s, const ClientTable& table) {
 SaveOutcome ExportTable(Session& s, const ClientTable& table, std::string_view kind) {
   Workbook book = TableWorkbook(s, table);
   // "loja - cds_60a.xlsx": the table names what was exported, unless told.
-  return SaveWorkbook(
-      book, s.ui, ProposedFileName(s.frm.edtarq.text(), kind.empty() ? table.name() : kind, "xlsx"),
-      InputFiles(s));
+  return SaveWorkbook(book, s.ui,
+                      ProposedFileName(s.sintegra.file, kind.empty() ? table.name() : kind, "xlsx"),
+                      InputFiles(s));
 }
 
 }  // namespace fiscora

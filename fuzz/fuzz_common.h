@@ -11,10 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "data/catalogue.h"
-#include "session/main_window_state.h"
-#include "session/recording_ui.h"
-#include "session/session.h"
+#include "session/headless_session.h"
 #include "sintegra/layout.h"
 #include "workflow/envelope.h"
 
@@ -53,12 +50,8 @@ inline std::string WriteInput(const uint8_t* data, size_t size, const char* name
 }
 
 // A fresh main window and data module for every input.
-struct FuzzSession {
-  TdtmCENTRAL dtm;
-  RecordingUserInterface ui;
-  MainWindowState frm{&ui};
-  Session s{dtm, frm, ui, Folder()};
-  FuzzSession() { InitMainWindow(frm); }
+struct FuzzSession : HeadlessSession {
+  FuzzSession() : HeadlessSession(Folder()) {}
 };
 
 // What fiscora-cli would print for the session: it must be valid UTF-8

@@ -20,12 +20,10 @@ class RecordingUserInterface : public UserInterface {
   void Message(std::string_view title, std::string_view text) override;
   Answer Confirm(std::string_view title, std::string_view text, Buttons buttons) override;
   std::optional<std::string> ChooseOpenFile(std::string_view filter, std::string_view folder,
-                                            FileKind kind = FileKind::kAny) override;
+                                            FileKind kind) override;
   std::optional<std::string> ChooseSaveFile(std::string_view filter, std::string_view folder,
-                                            FileKind kind = FileKind::kAny,
-                                            std::string_view proposed_name = {}) override;
-  std::optional<std::string> ChooseFolder(std::string_view folder,
-                                          FileKind kind = FileKind::kAny) override;
+                                            FileKind kind, std::string_view proposed_name) override;
+  std::optional<std::string> ChooseFolder(std::string_view folder, FileKind kind) override;
   void ControlChanged(const Control& control) override;
   void Breathe() override { ++breaths; }
 

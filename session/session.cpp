@@ -72,7 +72,7 @@ std::vector<std::filesystem::path> InputFiles(const Session& s) {
   auto add = [&](const std::string& text) {
     if (!text.empty()) files.emplace_back(std::u8string(text.begin(), text.end()));
   };
-  add(s.frm.edtarq.text());
+  add(s.sintegra.file);
   add(s.sped.file);
   add(s.audit.edt_inv_ini);
   add(s.audit.edt_inv_fim);
@@ -158,6 +158,11 @@ void InitMainWindow(MainWindowState& f) {
   f.sbtnverificar.SetEnabled(!f.edtarq.text().empty());
 }
 
+void SetSintegraFile(Session& s, std::string path) {
+  s.sintegra.file = path;
+  s.frm.edtarq.SetText(std::move(path));
+}
+
 void ResetMainWindow(Session& s, ResetMode mode) {
   MainWindowState& f = s.frm;
   TdtmCENTRAL& d = s.dtm;
@@ -168,6 +173,8 @@ void ResetMainWindow(Session& s, ResetMode mode) {
     d.cdsaliq.EmptyDataSet();
   }
   s.sintegra.file_type.assign(1, '0');  // (assign: gcc 12 warns falsely on "= \"0\"")
+  // The printer labels are back at "ECF 000:": no slot is in use.
+  s.sintegra.ecf_slots.fill(EcfSlot{});
   if (tables) {
     for (ClientTable* t : {&d.cds_ident, &d.cdsmaxmin, &d.cdsaliq, &d.cds_totaliq, &d.cds_50,
                            &d.cds_54, &d.cds_60i, &d.cds_60i_item, &d.cds_60r, &d.cds_60a,

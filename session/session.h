@@ -58,6 +58,10 @@ bool PrepareWorkingFolder(const std::filesystem::path& folder, UserInterface& ui
 // others are still deleted.
 void CleanWorkingFolder(const std::filesystem::path& folder, UserInterface& ui);
 
+// The SINTEGRA file chosen: kept in s.sintegra.file, where the routines
+// take it, and shown in edtarq.
+void SetSintegraFile(Session& s, std::string path);
+
 // The two modes of the main window's reset. The mode "1" (ControlsOnly)
 // leaves the tables alone, as at the program start, before the data module
 // exists; the empty mode (Tables) also empties the SINTEGRA tables, as for a

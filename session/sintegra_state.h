@@ -28,6 +28,7 @@ struct ProblemList {
 };
 
 struct ProblemLists {
+  ProblemLists() { Reset(); }
   std::string header;
   ProblemList zero_codes;
   ProblemList blank_descriptions;
@@ -42,6 +43,9 @@ struct EcfSlot {
 };
 
 struct SintegraState {
+  // The SINTEGRA file chosen (UTF-8 path, empty for none): the routines take
+  // it from here; edtarq shows it (SetSintegraFile in session/session.h).
+  std::string file;
   // file identification
   std::string file_type = "0";  // purpose code of record 10, column 126
   std::string current_period;   // "03/2024"
@@ -51,8 +55,19 @@ struct SintegraState {
   RecordCounters counters;
   std::string inventory_date;
   ProblemLists problems;
-  // purchases versus sales
+  // The last verification loaded a file and checked its products (record
+  // 60R rows): its end says "Verificação concluída com êxito!!!".
+  bool loaded = false;
+  // purchases versus sales: the printers of record 60M, a slot in use
+  // having its order number (the panels of slots 4 to 6 show when the
+  // fourth is in use)
   std::array<EcfSlot, 6> ecf_slots;
+  int EcfSlotsUsed() const {
+    int used = 0;
+    for (const EcfSlot& slot : ecf_slots)
+      if (!slot.ordem.empty()) ++used;
+    return used;
+  }
   Money coupon_discounts;
   Money coupon_cancellations;
 };

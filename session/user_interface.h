@@ -1,7 +1,11 @@
 // The one door through which the core speaks to the user: messages,
 // confirmations, file choices, changes of the main window's controls and
 // "let the window breathe" during long loops. The GUI implements it with Qt
-// dialogs, the command-line program by printing, the tests by recording.
+// dialogs; fiscora-cli, the tests, the fuzz targets and the benchmarks use
+// RecordingUserInterface (session/recording_ui.h), which records the
+// messages (fiscora-cli writes them into its JSON envelope) and answers the
+// dialogs from a script. No virtual function has a default argument: every
+// caller names the dialog's kind.
 #pragma once
 
 #include <functional>
@@ -31,17 +35,15 @@ class UserInterface {
   virtual Answer Confirm(std::string_view title, std::string_view text, Buttons buttons) = 0;
   // The path the user chose, or nullopt when the dialog was cancelled.
   // filter: "texto|*.txt" (caption|pattern); folder: the initial folder;
-  // kind: what the file is for; proposed_name: the file name a save dialog
-  // offers (ProposedFileName in session/file_names.h), empty for none.
+  // kind: what the file is for (kAny: no folder of its own); proposed_name:
+  // the file name a save dialog offers (ProposedFileName in
+  // session/file_names.h), empty for none.
   virtual std::optional<std::string> ChooseOpenFile(std::string_view filter,
-                                                    std::string_view folder,
-                                                    FileKind kind = FileKind::kAny) = 0;
+                                                    std::string_view folder, FileKind kind) = 0;
   virtual std::optional<std::string> ChooseSaveFile(std::string_view filter,
-                                                    std::string_view folder,
-                                                    FileKind kind = FileKind::kAny,
-                                                    std::string_view proposed_name = {}) = 0;
-  virtual std::optional<std::string> ChooseFolder(std::string_view folder,
-                                                  FileKind kind = FileKind::kAny) = 0;
+                                                    std::string_view folder, FileKind kind,
+                                                    std::string_view proposed_name) = 0;
+  virtual std::optional<std::string> ChooseFolder(std::string_view folder, FileKind kind) = 0;
 
   // A control of the main window changed its text, visibility or enabled
   // state (or, for the page control, its sheets). May be called on a worker

@@ -113,7 +113,7 @@ Workbook InventoryWorkbook(Session& s) {
 
 SaveOutcome btnExcelClick(Session& s) {
   Workbook book = InventoryWorkbook(s);
-  return SaveWorkbook(book, s.ui, ProposedFileName(s.frm.edtarq.text(), "inventario", "xlsx"),
+  return SaveWorkbook(book, s.ui, ProposedFileName(s.sintegra.file, "inventario", "xlsx"),
                       InputFiles(s));
 }
 

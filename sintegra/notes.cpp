@@ -31,8 +31,9 @@ std::optional<double> Quantity(std::string_view text) {
 
 }  // namespace
 
-bool btn_pesq50Click(Session& s) {
-  std::string_view text = TrimBlanks(s.frm.edt_pesq50.text());
+bool btn_pesq50Click(Session& s, std::string_view number) {
+  s.frm.edt_pesq50.SetText(std::string(number));
+  std::string_view text = TrimBlanks(number);
   if (text.empty()) return false;
   auto numero = ParseInt32(text);
   if (!numero) return false;

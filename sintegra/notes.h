@@ -15,11 +15,12 @@
 namespace fiscora {
 
 // "Pesquisar" (or Enter in edt_pesq50): looks up the note whose number is
-// the trimmed text of edt_pesq50. Found: cds_50 is ordered by numero with
-// that note as its current row, and the result is true (the grid dbg_50 then
-// takes the focus). Not found: the message "Nota não encontrada" titled
-// "Atenção". A text that is empty or not a whole number does nothing.
-bool btn_pesq50Click(Session& s);
+// the trimmed `number` (the text of edt_pesq50, which then shows it).
+// Found: cds_50 is ordered by numero with that note as its current row, and
+// the result is true (the grid dbg_50 then takes the focus). Not found: the
+// message "Nota não encontrada" titled "Atenção". A text that is empty or
+// not a whole number does nothing.
+bool btn_pesq50Click(Session& s, std::string_view number);
 
 // The note analysis ("Analisar" on the notes sheet): sums the record 50 lines
 // of each note number into cds_50_inv_ini, adds the IPI of the note's record

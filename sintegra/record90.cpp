@@ -214,7 +214,7 @@ Record90Rebuild RebuildRecord90(const fs::path& file, UserInterface& ui) {
 }
 
 void btn_reg90Click(Session& s) {
-  const std::string& path = s.frm.edtarq.text();
+  const std::string& path = s.sintegra.file;
   std::error_code ec;
   if (path.empty() || !fs::is_regular_file(PathFromUtf8(path), ec)) {
     s.ui.Message("", "Arquivo não existe ou campo vazio.");
@@ -281,7 +281,7 @@ int WriteFileTypeCode(const fs::path& file, char code, UserInterface& ui) {
 
 void ConfirmFileType(Session& s, char code) {
   if (code != '1' && code != '2' && code != '3') code = '5';
-  const std::string& path = s.frm.edtarq.text();
+  const std::string& path = s.sintegra.file;
   if (WriteFileTypeCode(PathFromUtf8(path), code, s.ui) == 0) return;
   s.sintegra.file_type = std::string(1, code);
   ShowFileType(s);

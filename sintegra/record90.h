@@ -52,9 +52,10 @@ std::vector<std::string> Record90Lines(std::string_view cnpj_ie,
 // empty copy. Throws FileError (input) or FileWriteError (output).
 Record90Rebuild RebuildRecord90(const std::filesystem::path& file, UserInterface& ui);
 
-// "Reconstruir registro 90" clicked: rebuilds for the file named in edtarq
-// and says "Registro 90 criado com sucesso!", or "Arquivo não existe ou campo
-// vazio." when the box is empty or names no file.
+// "Reconstruir registro 90" clicked: rebuilds for the chosen file
+// (s.sintegra.file, shown in edtarq) and says "Registro 90 criado com
+// sucesso!", or "Arquivo não existe ou campo vazio." when no file is chosen
+// or it names no file.
 void btn_reg90Click(Session& s);
 
 // Writes `code` ('1', '2', '3' or '5') at column 126 of every record 10 line
@@ -65,8 +66,9 @@ void btn_reg90Click(Session& s);
 int WriteFileTypeCode(const std::filesystem::path& file, char code, UserInterface& ui);
 
 // "Confirmar" of the file-type window: the selected button's code (5 when
-// none of the first three is selected) written into the file named in
-// edtarq; with a record 10 the file-type code and its two labels follow.
+// none of the first three is selected) written into the chosen file
+// (s.sintegra.file); with a record 10 the file-type code and its two labels
+// follow.
 void ConfirmFileType(Session& s, char code);
 
 }  // namespace fiscora

@@ -196,7 +196,8 @@ bool dlg_spedCanClose(Session& s, const std::string& path) {
 }
 
 void btn_mClick(Session& s) {
-  if (std::optional<std::string> file = s.ui.ChooseOpenFile("Arquivos texto|*.txt", {})) {
+  if (std::optional<std::string> file =
+          s.ui.ChooseOpenFile("Arquivos texto|*.txt", {}, FileKind::kAny)) {
     // A chosen file that is not EFD is refused before the list or a merge
     // file changes.
     CheckEfdInput(PathFromUtf8(*file));
@@ -215,7 +216,7 @@ bool btn_mesclarClick(Session& s) {
   if (ui.Confirm("", "Confirma a mesclagem dos arquivos?", Buttons::kYesCancel) != Answer::kYes)
     return false;
   std::optional<std::string> chosen =
-      ui.ChooseFolder(m.edt_save.empty() ? m.program_folder : m.edt_save);
+      ui.ChooseFolder(m.edt_save.empty() ? m.program_folder : m.edt_save, FileKind::kAny);
   if (chosen && !chosen->empty()) {
     m.edt_save = *chosen;
     m.Changed();

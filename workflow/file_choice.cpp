@@ -25,8 +25,8 @@ std::string DesktopFolder() {
 }  // namespace
 
 void SetEdtarqText(Session& s, std::string text) {
-  s.frm.edtarq.SetText(std::move(text));
-  s.frm.sbtnverificar.SetEnabled(!s.frm.edtarq.text().empty());
+  SetSintegraFile(s, std::move(text));
+  s.frm.sbtnverificar.SetEnabled(!s.sintegra.file.empty());
 }
 
 void StartFileChoice(Session& s) {
@@ -39,11 +39,11 @@ void sbtnarqClick(Session& s) {
   if (auto chosen = s.ui.ChooseOpenFile("texto|*.txt", DesktopFolder(), FileKind::kSintegra)) {
     SetEdtarqText(s, *chosen);
   }
-  FileChosen(s, s.frm.edtarq.text());
+  FileChosen(s, s.sintegra.file);
 }
 
 void ChooseFile(Session& s, std::string_view path) {
-  const std::string chosen(path);  // path may be edtarq's own text
+  const std::string chosen(path);  // path may be the chosen file's own text
   StartFileChoice(s);
   FileChosen(s, chosen);
 }

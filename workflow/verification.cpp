@@ -30,9 +30,10 @@ void Run(Session& s) {
                          &d.cds_dif_nota})
     t->EmptyDataSet();
   s.sintegra.problems.Reset();
+  s.sintegra.loaded = false;
   f.bbtn_verif_invent.SetEnabled(false);
 
-  const std::string path = f.edtarq.text();
+  const std::string path = s.sintegra.file;
   std::error_code ec;
   if (!path.empty() && std::filesystem::exists(PathFromUtf8(path), ec)) {
     // A folder, an unreadable file or one that is not SINTEGRA is refused
@@ -54,16 +55,17 @@ void Run(Session& s) {
     if (s.sintegra.counters.r74 > 0) f.lbldatainv.SetText(s.sintegra.inventory_date);
     PurchasesVersusSales(s, LoadMode::Normal);
     ProductChecks(s);
+    s.sintegra.loaded = !d.cds_60r.IsEmpty();
     ProblemLists& p = s.sintegra.problems;
     for (ProblemList* l : {&p.blank_descriptions, &p.zero_codes, &p.without_75})
       if (!l->flag) l->text.clear();
     p.header += p.blank_descriptions.text + p.zero_codes.text + p.without_75.text;
   } else if (!TrimBlanks(path).empty()) {
     s.ui.Message("ATENÇÃO!!!", "O arquivo selecionado não existe! Tente localiza-lo novamente.");
-    f.edtarq.SetText("");
+    SetSintegraFile(s, "");
   }
 
-  bool four_or_more = f.lblecf004.text() != "ECF 000:";
+  bool four_or_more = s.sintegra.EcfSlotsUsed() >= 4;
   f.pnlecf4.SetVisible(four_or_more);
   f.pnlecf5.SetVisible(four_or_more);
   f.pnlecf6.SetVisible(four_or_more);
@@ -72,7 +74,7 @@ void Run(Session& s) {
   const ProblemLists& p = s.sintegra.problems;
   if (p.zero_codes.flag || p.blank_descriptions.flag || p.without_75.flag)
     s.ui.Message("Atenção", p.header);
-  if (f.progresso.position() > 0) {
+  if (s.sintegra.loaded) {
     f.progresso.SetPosition(0);
     s.ui.Message("Fiscora", "Verificação concluída com êxito!!!");
   }
@@ -133,10 +135,10 @@ void sbtnverificarClick(Session& s) {
   }
 }
 
-void EdtarqEnter(Session& s) {
+void EdtarqEnter(Session& s, bool verificar_usable) {
   // Enter in the file box is the "Verificar" button's key: it runs only
   // while the button can be pressed.
-  if (s.frm.sbtnverificar.visible() && s.frm.sbtnverificar.enabled()) sbtnverificarClick(s);
+  if (verificar_usable) sbtnverificarClick(s);
 }
 
 void WarnMissingRecords(Session& s) {

@@ -6,9 +6,9 @@
 namespace fiscora {
 
 void sbtnverificarClick(Session& s);
-// Enter pressed in edtarq: the click action of "Verificar" when the button
-// is visible, enabled or not.
-void EdtarqEnter(Session& s);
+// Enter pressed in edtarq: the click action of "Verificar" when the window
+// says that button can be pressed (shown and enabled); nothing otherwise.
+void EdtarqEnter(Session& s, bool verificar_usable);
 void WarnMissingRecords(Session& s);
 
 }  // namespace fiscora

@@ -307,7 +307,7 @@ void Tfrmprincipal::ChooseAndVerify(const std::string& path) {
   RunAction(
       [&path](Session& s) {
         FileChosen(s, path);
-        if (s.frm.edtarq.text().empty()) return;
+        if (s.sintegra.file.empty()) return;
         s.frm.lblaguarde.Show();
         sbtnverificarClick(s);
       },
@@ -317,7 +317,7 @@ void Tfrmprincipal::ChooseAndVerify(const std::string& path) {
 
 void Tfrmprincipal::sbtnvalidarClick() {
   RunAction([this](Session& s) {
-    const std::string path = s.frm.edtarq.text();
+    const std::string path = s.sintegra.file;
     std::error_code ec;
     if (path.empty() || !std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
       s.ui.Message("", "Arquivo não existe ou campo vazio.");
@@ -375,6 +375,8 @@ void Tfrmprincipal::ConnectHandlers() {
     if (applying_) return;
     RunAction([&text](Session& s) { SetEdtarqText(s, CoreText(text)); });
   });
+  // The search box mirrored into the state, so that a reset clears what was
+  // typed; the search itself takes the box's text as its parameter.
   if (auto* search = findChild<QLineEdit*>(QStringLiteral("edt_pesq50")))
     connect(search, &QLineEdit::textChanged, this, [this](const QString& text) {
       if (!applying_) state_.edt_pesq50.SetText(CoreText(text));
@@ -446,7 +448,8 @@ bool Tfrmprincipal::eventFilter(QObject* watched, QEvent* event) {
   }
   if (NoteKey(w, key->key())) return true;
   if (w == edtarq_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-    RunAction([](Session& s) { EdtarqEnter(s); }, true);
+    const bool usable = state_.sbtnverificar.visible() && state_.sbtnverificar.enabled();
+    RunAction([usable](Session& s) { EdtarqEnter(s, usable); }, true);
     desktop_->FileChoiceEnded();
     return true;
   }

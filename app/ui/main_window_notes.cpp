@@ -6,6 +6,7 @@
 #include <QTableView>
 
 #include "app/kit/controls.h"
+#include "app/kit/ui_text.h"
 #include "app/model/table_model.h"
 #include "app/ui/main_window.h"
 #include "sintegra/notes.h"
@@ -37,7 +38,9 @@ void Tfrmprincipal::ConnectNoteHandlers() {
   });
   connect(button("btn_pesq50"), &QAbstractButton::clicked, this, [this] {
     bool found = false;
-    RunAction([&found](Session& s) { found = btn_pesq50Click(s); });
+    auto* search = findChild<QLineEdit*>(QStringLiteral("edt_pesq50"));
+    const std::string number = search ? CoreText(search->text()) : std::string();
+    RunAction([&found, &number](Session& s) { found = btn_pesq50Click(s, number); });
     if (found)
       if (auto* grid = findChild<QTableView*>(QStringLiteral("dbg_50"))) grid->setFocus();
   });

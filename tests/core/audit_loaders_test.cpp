@@ -19,17 +19,16 @@ using namespace fiscora::testing;
 
 struct AuditSession {
   TempDir dir;
-  TdtmCENTRAL dtm;
-  EventLoopUserInterface ui;
-  MainWindowState frm{&ui};
-  Session s{dtm, frm, ui, dir.path() / "work"};
+  HeadlessSession headless{dir.path() / "work", std::make_unique<EventLoopUserInterface>()};
+  TdtmCENTRAL& dtm = headless.dtm;
+  EventLoopUserInterface& ui = static_cast<EventLoopUserInterface&>(headless.ui);
+  MainWindowState& frm = headless.frm;
+  Session& s = headless.s;
   AuditState& a = s.audit;
   int changes = 0;
 
   AuditSession() {
     std::filesystem::create_directories(dir.path() / "work");
-    InitMainWindow(frm);
-    s.sintegra.problems.Reset();
     a.changed = [this] { ++changes; };
   }
   std::string File(const std::string& name, const std::vector<std::string>& lines) const {

@@ -117,7 +117,7 @@ TEST_F(CliFileSafety, AFileTheUserMayNotWriteIsRefusedUnchanged) {
 TEST_F(CliFileSafety, TheSaveStepRefusesTheSessionsInput) {
   fs::create_symlink(file_, P("link.xlsx"));
   TestSession t;
-  t.frm.edtarq.SetText(file_);
+  SetSintegraFile(t.s, file_);
   Workbook book;
   book.SetText(1, 1, "x");
   for (const std::string& chosen : {file_, P("link.xlsx")}) {

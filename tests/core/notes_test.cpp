@@ -66,8 +66,11 @@ TEST(NoteSearch, FindsTheNoteAndOrdersTheGridByNumber) {
     Load(t, {Note(500, 100, 100), Note(123, 100, 100), Note(7, 100, 100)});
     ClientTable& notes = t.dtm.cds_50;
     notes.First();
-    t.frm.edt_pesq50.SetText(c.text);
-    EXPECT_EQ(btn_pesq50Click(t.s), c.found);
+    // Whatever the box held, the number given is the one looked up, and the
+    // box shows it.
+    t.frm.edt_pesq50.SetText("500");
+    EXPECT_EQ(btn_pesq50Click(t.s, c.text), c.found);
+    EXPECT_EQ(t.frm.edt_pesq50.text(), c.text);
     if (c.found) {
       EXPECT_EQ(notes.IndexFieldNames(), "numero");
       EXPECT_EQ(NumeroOfCurrent(notes), 123);

@@ -300,9 +300,9 @@ TEST(Record90Rebuild, ReadOnlyFolderGivesAClearMessage) {
 TEST(Record90Button, SaysWhetherTheCopyWasMade) {
   TestSession t;
   btn_reg90Click(t.s);
-  t.frm.edtarq.SetText((t.dir.path() / "nothing.txt").string());
+  SetSintegraFile(t.s, (t.dir.path() / "nothing.txt").string());
   btn_reg90Click(t.s);
-  t.frm.edtarq.SetText(t.File({R10(), R50("1102", 1)}));
+  SetSintegraFile(t.s, t.File({R10(), R50("1102", 1)}));
   btn_reg90Click(t.s);
   ASSERT_EQ(t.ui.messages.size(), 3u);
   for (int i : {0, 1}) {
@@ -332,9 +332,9 @@ TEST_P(FileTypeChoice, WritesTheCodeIntoEveryRecord10AndSetsTheLabels) {
   std::vector<std::string> lines = {R10("12345678000195", "20240301", "20240331", '1'), Rec("11"),
                                     R50("1102", 1),
                                     R10("12345678000195", "20240301", "20240331", '2')};
-  t.frm.edtarq.SetText(t.File(lines));
+  SetSintegraFile(t.s, t.File(lines));
   ConfirmFileType(t.s, c.button);
-  std::vector<std::string> now = FileLines(t.frm.edtarq.text());
+  std::vector<std::string> now = FileLines(t.s.sintegra.file);
   ASSERT_EQ(now.size(), lines.size());
   for (size_t i : {0u, 3u}) {
     EXPECT_EQ(now[i].substr(0, 125), lines[i].substr(0, 125));
@@ -397,11 +397,11 @@ TEST(FileTypeChoiceFile, Utf8FileCountsColumnsByCharacters) {
 
 TEST(FileTypeChoiceFile, FileWithoutRecord10StaysAsItWasAndLabelsToo) {
   TestSession t;
-  t.frm.edtarq.SetText(t.File({Rec("11"), R50("1102", 1)}));
-  const std::string before = Slurp(t.frm.edtarq.text());
+  SetSintegraFile(t.s, t.File({Rec("11"), R50("1102", 1)}));
+  const std::string before = Slurp(t.s.sintegra.file);
   t.frm.lbl_tipo_arq.SetText("    1 - Normal");
   EXPECT_THROW(ConfirmFileType(t.s, '3'), InputRefusal);
-  EXPECT_EQ(Slurp(t.frm.edtarq.text()), before);
+  EXPECT_EQ(Slurp(t.s.sintegra.file), before);
   EXPECT_EQ(t.frm.lbl_tipo_arq.text(), "    1 - Normal");
 }
 

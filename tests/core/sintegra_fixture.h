@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "data/catalogue.h"
-#include "session/main_window_state.h"
-#include "session/session.h"
+#include "session/headless_session.h"
 #include "sintegra/header.h"
 #include "sintegra/record_layout.h"
 #include "workflow/envelope.h"
@@ -210,15 +209,12 @@ class TempDir {
 // A session over a fresh data module, recording what it tells the user.
 struct TestSession {
   TempDir dir;
-  TdtmCENTRAL dtm;
-  RecordingUserInterface ui;
-  MainWindowState frm{&ui};
-  Session s{dtm, frm, ui, dir.path() / "work"};
-  TestSession() {
-    std::filesystem::create_directories(dir.path() / "work");
-    InitMainWindow(frm);
-    s.sintegra.problems.Reset();
-  }
+  HeadlessSession headless{dir.path() / "work"};
+  TdtmCENTRAL& dtm = headless.dtm;
+  RecordingUserInterface& ui = headless.ui;
+  MainWindowState& frm = headless.frm;
+  Session& s = headless.s;
+  TestSession() { std::filesystem::create_directories(dir.path() / "work"); }
   std::string File(const std::vector<std::string>& lines) const {
     return dir.Write("in.txt", lines);
   }

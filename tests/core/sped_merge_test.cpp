@@ -41,12 +41,13 @@ std::string Est(std::string_view code, std::string_view name, std::string_view c
 // The merge window over a private working folder, recording what it says.
 struct MergeWindow {
   TempDir dir;
-  TdtmCENTRAL dtm;
-  RecordingUserInterface ui;
-  MainWindowState frm{&ui};
   fs::path work = dir.path() / "work";
   fs::path out = dir.path() / "saida";
-  Session s{dtm, frm, ui, work};
+  HeadlessSession headless{work};
+  TdtmCENTRAL& dtm = headless.dtm;
+  RecordingUserInterface& ui = headless.ui;
+  MainWindowState& frm = headless.frm;
+  Session& s = headless.s;
   SpedMergeState& m = s.sped_merge;
   MergeWindow() {
     fs::create_directories(work);

@@ -100,6 +100,7 @@ TEST(Verification, SuccessMessageOnlyWithRecord60R) {
     if (c.titles.back() == "Fiscora") {
       EXPECT_EQ(t.ui.messages.back().text, kDone);
     }
+    EXPECT_EQ(t.s.sintegra.loaded, c.titles.back() == "Fiscora");
     EXPECT_EQ(t.frm.progresso.position(), 0);
   }
 }
@@ -203,6 +204,7 @@ TEST(Verification, PanelsOfPrinters4To6FollowTheFourthPrinter) {
       lines.push_back(R60M("S" + order, order));
     }
     t.Verify(lines);
+    EXPECT_EQ(t.s.sintegra.EcfSlotsUsed(), c.printers);
     for (const Control* panel : {&t.frm.pnlecf4, &t.frm.pnlecf5, &t.frm.pnlecf6})
       EXPECT_EQ(panel->visible(), c.shown) << panel->name();
   }
@@ -276,7 +278,7 @@ TEST(Verification, SecondRunOnTheSameFileDoublesNothing) {
 
   // "Verificar" is disabled after a run: Enter in the file box does nothing.
   ASSERT_FALSE(t.frm.sbtnverificar.enabled());
-  EdtarqEnter(t.s);
+  EdtarqEnter(t.s, t.frm.sbtnverificar.visible() && t.frm.sbtnverificar.enabled());
   EXPECT_EQ(t.ui.messages.size(), messages);
 
   sbtnverificarClick(t.s);
@@ -321,6 +323,7 @@ TEST(Verification, PathOfAMissingFile) {
       EXPECT_EQ(t.ui.messages[i].text, expected[i].text) << "message " << i;
     }
     EXPECT_EQ(t.frm.edtarq.text(), c.left);
+    EXPECT_EQ(t.s.sintegra.file, c.left);
     EXPECT_TRUE(t.frm.sbtnarq.enabled());
   }
 }
