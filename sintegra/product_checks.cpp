@@ -23,8 +23,7 @@ void CheckProduct(Session& s, const std::string& code, const std::string& rate,
                   const std::string& description, const ItemRows& rows, bool check_spread) {
   TdtmCENTRAL& d = s.dtm;
   const ClientTable& items = d.cds_60i_item;
-  const int i_valor = items.FieldIndex("valor"), i_aliquota = items.FieldIndex("aliquota"),
-            i_data = items.FieldIndex("data");
+  const int i_valor = f60i_item::valor, i_aliquota = f60i_item::aliquota, i_data = f60i_item::data;
   if (rows.empty()) return;
 
   int64_t lowest = kStartLowest, highest = 0, percentage = 0;
@@ -46,21 +45,21 @@ void CheckProduct(Session& s, const std::string& code, const std::string& rate,
     // One row per product, day, 60R rate and sold rate.
     if (aliq.Locate("codigo;data;al_cad;al_vend", {code, data, rate, sold})) continue;
     aliq.Append();
-    aliq.FieldByName("codigo").SetAsString(code);
-    aliq.FieldByName("descricao").SetAsString(description);
-    aliq.FieldByName("al_cad").SetAsString(rate);
-    aliq.FieldByName("al_vend").SetAsString(sold);
-    aliq.FieldByName("data").SetAsString(data);
+    aliq.SetAsString(faliq::codigo, code);
+    aliq.SetAsString(faliq::descricao, description);
+    aliq.SetAsString(faliq::al_cad, rate);
+    aliq.SetAsString(faliq::al_vend, sold);
+    aliq.SetAsString(faliq::data, data);
     aliq.Post();
   }
   if (check_spread && percentage > 150) {
     ClientTable& mm = d.cdsmaxmin;
     mm.Append();
-    mm.FieldByName("codigo").SetAsString(code);
-    mm.FieldByName("descricao").SetAsString(TrimBlanks(flagged));
-    mm.FieldByName("min").SetAsFloat(Money::FromRaw(lowest).ToDouble());
-    mm.FieldByName("max").SetAsFloat(Money::FromRaw(highest).ToDouble());
-    mm.FieldByName("porcentagem").SetAsFloat(static_cast<double>(percentage));
+    mm.SetAsString(fmaxmin::codigo, code);
+    mm.SetAsString(fmaxmin::descricao, TrimBlanks(flagged));
+    mm.SetAsFloat(fmaxmin::min, Money::FromRaw(lowest).ToDouble());
+    mm.SetAsFloat(fmaxmin::max, Money::FromRaw(highest).ToDouble());
+    mm.SetAsFloat(fmaxmin::porcentagem, static_cast<double>(percentage));
     mm.Post();
   }
 }
@@ -70,12 +69,12 @@ void CheckProduct(Session& s, const std::string& code, const std::string& rate,
 void ProductChecks(Session& s) {
   TdtmCENTRAL& d = s.dtm;
   ClientTable& r60 = d.cds_60r;
-  const int f_codigo = r60.FieldIndex("codigo"), f_aliquota = r60.FieldIndex("aliquota");
+  const int f_codigo = f60r::codigo, f_aliquota = f60r::aliquota;
   s.frm.progresso.SetMax(r60.RecordCount());
 
   // The items of each product, in the order they were read.
   const ClientTable& items = d.cds_60i_item;
-  const int i_codigo = items.FieldIndex("codigo");
+  const int i_codigo = f60i_item::codigo;
   // Keyed by views of the item table's codes: the table does not change
   // during the checks.
   std::unordered_map<std::string_view, ItemRows> items_of;
