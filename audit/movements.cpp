@@ -14,14 +14,16 @@ namespace {
 // The six movement groups, each with its entry and exit fields.
 enum Group { kResale, kInput, kServiceInput, kReturn, kReclassification, kOther, kGroups };
 
-constexpr const char* kEntryQty[kGroups] = {"EREVENDA",   "EINSUMO", "ESERVINSUMO",
-                                            "EDEVOLUCAO", "E1926",   "EOUTROS"};
-constexpr const char* kEntryVal[kGroups] = {"EREVENDA_VAL",   "EINSUMO_VAL", "ESERVINSUMO_VAL",
-                                            "EDEVOLUCAO_VAL", "E1926_VAL",   "EOUTROS_VAL"};
-constexpr const char* kExitQty[kGroups] = {"SREVENDA",   "SINSUMO", "SSERVINSUMO",
-                                           "SDEVOLUCAO", "S5926",   "SOUTROS"};
-constexpr const char* kExitVal[kGroups] = {"SREVENDA_VAL",   "SINSUMO_VAL", "SSERVINSUMO_VAL",
-                                           "SDEVOLUCAO_VAL", "S5926_VAL",   "SOUTROS_VAL"};
+constexpr int kEntryQty[kGroups] = {faudit::EREVENDA,   faudit::EINSUMO, faudit::ESERVINSUMO,
+                                    faudit::EDEVOLUCAO, faudit::E1926,   faudit::EOUTROS};
+constexpr int kEntryVal[kGroups] = {faudit::EREVENDA_VAL,    faudit::EINSUMO_VAL,
+                                    faudit::ESERVINSUMO_VAL, faudit::EDEVOLUCAO_VAL,
+                                    faudit::E1926_VAL,       faudit::EOUTROS_VAL};
+constexpr int kExitQty[kGroups] = {faudit::SREVENDA,   faudit::SINSUMO, faudit::SSERVINSUMO,
+                                   faudit::SDEVOLUCAO, faudit::S5926,   faudit::SOUTROS};
+constexpr int kExitVal[kGroups] = {faudit::SREVENDA_VAL,    faudit::SINSUMO_VAL,
+                                   faudit::SSERVINSUMO_VAL, faudit::SDEVOLUCAO_VAL,
+                                   faudit::S5926_VAL,       faudit::SOUTROS_VAL};
 
 // Digits 2 to 4 of the CFOP per group, in the order they are tried.
 struct GroupCodes {
@@ -55,25 +57,25 @@ double Quantity(std::string_view text) {
 // Field indexes of cds_audit, resolved once per routine.
 struct AuditFields {
   explicit AuditFields(const ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        descricao(t.FieldIndex("descricao")),
-        total_in(t.FieldIndex("TOTALENTRADAS")),
-        total_in_val(t.FieldIndex("TOTALENTRADAS_VAL")),
-        total_out(t.FieldIndex("TOTALSAIDAS")),
-        total_out_val(t.FieldIndex("TOTALSAIDAS_VAL")),
-        secf(t.FieldIndex("SECF")),
-        secf_val(t.FieldIndex("SECF_VAL")),
-        qtd_inicial(t.FieldIndex("QTD_INICIAL")),
-        qtd_final(t.FieldIndex("QTD_FINAL")),
-        inv_ini_unit(t.FieldIndex("INV_INI_UNITARIO")),
-        inv_fim_unit(t.FieldIndex("INV_FIM_UNITARIO")),
-        om_saida(t.FieldIndex("OM_SAIDA")),
-        om_entrada(t.FieldIndex("OM_ENTRADA")) {
+      : codigo(faudit::codigo),
+        descricao(faudit::descricao),
+        total_in(faudit::TOTALENTRADAS),
+        total_in_val(faudit::TOTALENTRADAS_VAL),
+        total_out(faudit::TOTALSAIDAS),
+        total_out_val(faudit::TOTALSAIDAS_VAL),
+        secf(faudit::SECF),
+        secf_val(faudit::SECF_VAL),
+        qtd_inicial(faudit::QTD_INICIAL),
+        qtd_final(faudit::QTD_FINAL),
+        inv_ini_unit(faudit::INV_INI_UNITARIO),
+        inv_fim_unit(faudit::INV_FIM_UNITARIO),
+        om_saida(faudit::OM_SAIDA),
+        om_entrada(faudit::OM_ENTRADA) {
     for (int g = 0; g < kGroups; ++g) {
-      entry_qty[g] = t.FieldIndex(kEntryQty[g]);
-      entry_val[g] = t.FieldIndex(kEntryVal[g]);
-      exit_qty[g] = t.FieldIndex(kExitQty[g]);
-      exit_val[g] = t.FieldIndex(kExitVal[g]);
+      entry_qty[g] = kEntryQty[g];
+      entry_val[g] = kEntryVal[g];
+      exit_qty[g] = kExitQty[g];
+      exit_val[g] = kExitVal[g];
     }
   }
   int codigo, descricao, total_in, total_in_val, total_out, total_out_val, secf, secf_val,
@@ -127,10 +129,8 @@ void MergeInventory(Session& s, ClientTable& inventory, bool initial) {
     return;
   }
   const AuditFields f(audit);
-  const int i_codigo = inventory.FieldIndex("codigo"),
-            i_descricao = inventory.FieldIndex("descricao"),
-            i_quantidade = inventory.FieldIndex("quantidade"),
-            i_unitario = inventory.FieldIndex("unitario");
+  const int i_codigo = f74::codigo, i_descricao = f74::descricao, i_quantidade = f74::quantidade,
+            i_unitario = f74::unitario;
   const int qty_field = initial ? f.qtd_inicial : f.qtd_final;
   const int unit_field = initial ? f.inv_ini_unit : f.inv_fim_unit;
   const int omission_field = initial ? f.om_saida : f.om_entrada;
@@ -229,8 +229,8 @@ void AuditClassifyMovements(Session& s) {
 
     // Note items, ordered by product so that one product's items come together.
     ClientTable& items = d.cds_54;
-    const int n_code = items.FieldIndex("cod_produto"), n_cfop = items.FieldIndex("cfop"),
-              n_qty = items.FieldIndex("quantidade"), n_value = items.FieldIndex("valor");
+    const int n_code = f54::cod_produto, n_cfop = f54::cfop, n_qty = f54::quantidade,
+              n_value = f54::valor;
     items.SetIndexFieldNames("COD_PRODUTO");
     for (ClientTable::RowId row : items.OrderedRows()) {
       pacer.Tick();
@@ -262,8 +262,7 @@ void AuditClassifyMovements(Session& s) {
     // Fiscal-printer items, one row per product, day, printer, rate and unit
     // value: every one is an exit.
     ClientTable& ecf = d.cds_60i_item;
-    const int e_code = ecf.FieldIndex("codigo"), e_qty = ecf.FieldIndex("quantidade"),
-              e_unit = ecf.FieldIndex("valor");
+    const int e_code = f60i_item::codigo, e_qty = f60i_item::quantidade, e_unit = f60i_item::valor;
     ecf.SetIndexFieldNames("CODIGO");
     for (ClientTable::RowId row : ecf.OrderedRows()) {
       pacer.Tick();
