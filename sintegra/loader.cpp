@@ -15,35 +15,16 @@ namespace {
 enum WorkKind { k60m, k60r, k60d, k60i, k50, k60a, k61R, kWorkKinds };
 constexpr const char* kKindNames[kWorkKinds] = {"60m", "60r", "60d", "60i", "50", "60a", "61R"};
 
-// Field indexes resolved once per load.
-struct Fields60r {
-  explicit Fields60r(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        aliquota(t.FieldIndex("aliquota")),
-        valor(t.FieldIndex("valor")) {}
-  int codigo, aliquota, valor;
-};
-struct Fields60a {
-  explicit Fields60a(ClientTable& t)
-      : aliquota(t.FieldIndex("aliquota")),
-        valor(t.FieldIndex("valor")),
-        data(t.FieldIndex("data")),
-        num_serie(t.FieldIndex("num_serie")) {}
-  int aliquota, valor, data, num_serie;
-};
-// cds_60i and cds_60d: sums per day, printer and rate.
-struct FieldsDaySums {
-  FieldsDaySums(ClientTable& t, const char* serie_field)
-      : aliquota(t.FieldIndex("aliquota")),
-        valor(t.FieldIndex("valor")),
-        serie(t.FieldIndex(serie_field)),
-        data(t.FieldIndex("data")) {}
+// cds_60i and cds_60d: sums per day, printer and rate, in fields of their own.
+struct DaySumFields {
   int aliquota, valor, serie, data;
 };
+constexpr DaySumFields k60iSums{f60i::aliquota, f60i::valor, f60i::serie, f60i::data};
+constexpr DaySumFields k60dSums{f60d::aliquota, f60d::valor, f60d::num_serie, f60d::data};
 
 // Adds `amount` to the row of that day, printer and rate, or appends the row.
 // The key is exact: a line of the rate "I" is not summed into a row of "ISS".
-void AddToDaySum(ClientTable& t, std::string_view index, const FieldsDaySums& f,
+void AddToDaySum(ClientTable& t, std::string_view index, const DaySumFields& f,
                  std::string_view data, std::string_view serie, std::string_view rate,
                  Money amount) {
   if (t.Locate(index, {data, serie, rate})) {
@@ -58,124 +39,42 @@ void AddToDaySum(ClientTable& t, std::string_view index, const FieldsDaySums& f,
   }
   t.Post();
 }
-struct Fields60iItem {
-  explicit Fields60iItem(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        data(t.FieldIndex("data")),
-        serie(t.FieldIndex("serie")),
-        aliquota(t.FieldIndex("aliquota")),
-        valor(t.FieldIndex("valor")),
-        quantidade(t.FieldIndex("quantidade")),
-        valor_total(t.FieldIndex("valor_total")) {}
-  int codigo, data, serie, aliquota, valor, quantidade, valor_total;
-};
-struct Fields50 {
-  explicit Fields50(ClientTable& t)
-      : cnpj(t.FieldIndex("cnpj")),
-        ie(t.FieldIndex("ie")),
-        data_emiss(t.FieldIndex("data_emiss")),
-        uf(t.FieldIndex("uf")),
-        modelo(t.FieldIndex("modelo")),
-        serie(t.FieldIndex("serie")),
-        numero(t.FieldIndex("numero")),
-        cfop(t.FieldIndex("cfop")),
-        emitente(t.FieldIndex("emitente")),
-        valor_total(t.FieldIndex("valor_total")),
-        base_calc(t.FieldIndex("base_calc")),
-        valor_icms(t.FieldIndex("valor_icms")),
-        isento(t.FieldIndex("isento")),
-        outras(t.FieldIndex("outras")),
-        aliquota(t.FieldIndex("aliquota")),
-        situacao(t.FieldIndex("situacao")),
-        ntf(t.FieldIndex("ntf")),
-        ntp(t.FieldIndex("ntp")) {}
-  int cnpj, ie, data_emiss, uf, modelo, serie, numero, cfop, emitente, valor_total, base_calc,
-      valor_icms, isento, outras, aliquota, situacao, ntf, ntp;
-};
-struct Fields54 {
-  explicit Fields54(ClientTable& t)
-      : cnpj(t.FieldIndex("cnpj")),
-        modelo(t.FieldIndex("modelo")),
-        serie(t.FieldIndex("serie")),
-        nota(t.FieldIndex("nota")),
-        cfop(t.FieldIndex("cfop")),
-        cst(t.FieldIndex("cst")),
-        n_item(t.FieldIndex("n_item")),
-        cod_produto(t.FieldIndex("cod_produto")),
-        quantidade(t.FieldIndex("quantidade")),
-        valor(t.FieldIndex("valor")),
-        ipi(t.FieldIndex("ipi")),
-        desc(t.FieldIndex("desc")),
-        base_calc(t.FieldIndex("base_calc")),
-        aliq(t.FieldIndex("aliq")) {}
-  int cnpj, modelo, serie, nota, cfop, cst, n_item, cod_produto, quantidade, valor, ipi, desc,
-      base_calc, aliq;
-};
-struct FieldsProduct {
-  explicit FieldsProduct(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        descricao(t.FieldIndex("descricao")),
-        unidade(t.FieldIndex("unidade")) {}
-  int codigo, descricao, unidade;
-};
-struct FieldsInventory {
-  explicit FieldsInventory(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        quantidade(t.FieldIndex("quantidade")),
-        valor(t.FieldIndex("valor")),
-        unitario(t.FieldIndex("unitario")) {}
-  int codigo, quantidade, valor, unitario;
-};
 
 // A text field of a record and the table field it goes to, as bound data.
-template <class Fields>
 struct TextBinding {
-  int Fields::*field;
+  int field;
   FieldSpec spec;
   bool trimmed;
 };
 
-template <class Fields, size_t N>
-void SetTexts(ClientTable& t, const Fields& f, const RecordLine& line,
-              const TextBinding<Fields> (&bindings)[N]) {
+template <size_t N>
+void SetTexts(ClientTable& t, const RecordLine& line, const TextBinding (&bindings)[N]) {
   for (const auto& b : bindings)
-    t.SetText(f.*b.field, b.trimmed ? line.Trimmed(b.spec) : line.Text(b.spec));
+    t.SetText(b.field, b.trimmed ? line.Trimmed(b.spec) : line.Text(b.spec));
 }
 
 // clang-format off
-constexpr TextBinding<Fields50> k50Texts[] = {
-    {&Fields50::cnpj, rec50::kCnpj, true},        {&Fields50::ie, rec50::kIe, true},
-    {&Fields50::uf, rec50::kUf, false},           {&Fields50::modelo, rec50::kModelo, false},
-    {&Fields50::serie, rec50::kSerie, false},     {&Fields50::aliquota, rec50::kAliquota, false},
-    {&Fields50::situacao, rec50::kSituacao, false},
+constexpr TextBinding k50Texts[] = {
+    {f50::cnpj, rec50::kCnpj, true},        {f50::ie, rec50::kIe, true},
+    {f50::uf, rec50::kUf, false},           {f50::modelo, rec50::kModelo, false},
+    {f50::serie, rec50::kSerie, false},     {f50::aliquota, rec50::kAliquota, false},
+    {f50::situacao, rec50::kSituacao, false},
 };
 // clang-format on
 
 // Every text of record 54 but the quantity is trimmed.
-constexpr TextBinding<Fields54> k54Texts[] = {
-    {&Fields54::cnpj, rec54::kCnpj, true},     {&Fields54::modelo, rec54::kModelo, true},
-    {&Fields54::serie, rec54::kSerie, true},   {&Fields54::nota, rec54::kNumero, true},
-    {&Fields54::cfop, rec54::kCfop, true},     {&Fields54::cst, rec54::kCst, true},
-    {&Fields54::n_item, rec54::kItem, true},   {&Fields54::cod_produto, rec54::kCodigo, true},
-    {&Fields54::aliq, rec54::kAliquota, true},
+constexpr TextBinding k54Texts[] = {
+    {f54::cnpj, rec54::kCnpj, true},     {f54::modelo, rec54::kModelo, true},
+    {f54::serie, rec54::kSerie, true},   {f54::nota, rec54::kNumero, true},
+    {f54::cfop, rec54::kCfop, true},     {f54::cst, rec54::kCst, true},
+    {f54::n_item, rec54::kItem, true},   {f54::cod_produto, rec54::kCodigo, true},
+    {f54::aliq, rec54::kAliquota, true},
 };
 
 class Loader {
  public:
   Loader(Session& s, std::string path, LoadMode mode)
-      : s_(s),
-        path_(std::move(path)),
-        mode_(mode),
-        d_(s.dtm),
-        f60r_(d_.cds_60r),
-        f60a_(d_.cds_60a),
-        f60i_(d_.cds_60i, "serie"),
-        fitem_(d_.cds_60i_item),
-        f60d_(d_.cds_60d, "num_serie"),
-        f50_(d_.cds_50),
-        f54_(d_.cds_54),
-        fprod_(d_.cds_produt),
-        finv_(d_.cds_inventario) {}
+      : s_(s), path_(std::move(path)), mode_(mode), d_(s.dtm) {}
 
   void Run();
 
@@ -190,15 +89,6 @@ class Loader {
   LoadMode mode_;
   TdtmCENTRAL& d_;
   std::array<std::optional<LineWriter>, kWorkKinds> files_;
-  Fields60r f60r_;
-  Fields60a f60a_;
-  FieldsDaySums f60i_;
-  Fields60iItem fitem_;
-  FieldsDaySums f60d_;
-  Fields50 f50_;
-  Fields54 f54_;
-  FieldsProduct fprod_;
-  FieldsInventory finv_;
 };
 
 void Loader::Run() {
@@ -260,9 +150,9 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     Money valor = line.Amount(rec60r::kValor);
     ClientTable& t = d_.cds_60r;
     t.Append();
-    t.SetText(f60r_.codigo, line.Trimmed(rec60r::kCodigo));
-    t.SetText(f60r_.aliquota, line.Trimmed(rec60r::kAliquota));
-    t.SetMoney(f60r_.valor, valor);
+    t.SetText(f60r::codigo, line.Trimmed(rec60r::kCodigo));
+    t.SetText(f60r::aliquota, line.Trimmed(rec60r::kAliquota));
+    t.SetMoney(f60r::valor, valor);
     t.Post();
     ++s_.sintegra.counters.r60r;
   } else if (t3 == "60A") {
@@ -272,10 +162,10 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     Money valor = line.Amount(rec60a::kValor);
     ClientTable& t = d_.cds_60a;
     t.Append();
-    t.SetText(f60a_.aliquota, situation);
-    t.SetMoney(f60a_.valor, valor);
-    t.SetText(f60a_.data, line.Date(rec60a::kData));
-    t.SetText(f60a_.num_serie, line.Trimmed(rec60a::kNumeroSerie));
+    t.SetText(f60a::aliquota, situation);
+    t.SetMoney(f60a::valor, valor);
+    t.SetText(f60a::data, line.Date(rec60a::kData));
+    t.SetText(f60a::num_serie, line.Trimmed(rec60a::kNumeroSerie));
     if (situation != "N" && situation != "I" && situation != "DESC" && situation != "CANC")
       TotalizeIcmsByRate(d_, situation, "60a", valor);
     t.Post();
@@ -292,7 +182,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     const std::string_view data = line.DateView(rec60i::kData, date_buf),
                            serie = line.TrimmedView(rec60i::kNumeroSerie, scratch[0]),
                            rate = line.TrimmedView(rec60i::kAliquota, scratch[1]);
-    AddToDaySum(d_.cds_60i, "data; serie; aliquota", f60i_, data, serie, rate, item);
+    AddToDaySum(d_.cds_60i, "data; serie; aliquota", k60iSums, data, serie, rate, item);
     // The same line per product and unit value, for the price and rate
     // checks and the stock audit.
     const std::string_view codigo = line.TrimmedView(rec60i::kCodigo, scratch[2]);
@@ -300,17 +190,17 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     double qty = static_cast<double>(qty_milli) / 1000.0;
     if (it.Locate("codigo; data; serie; aliquota; valor", {codigo, data, serie, rate, unit})) {
       it.Edit();
-      it.SetFloat(fitem_.quantidade, it.GetFloat(fitem_.quantidade) + qty);
-      it.SetMoney(fitem_.valor_total, it.GetMoney(fitem_.valor_total) + item);
+      it.SetFloat(f60i_item::quantidade, it.GetFloat(f60i_item::quantidade) + qty);
+      it.SetMoney(f60i_item::valor_total, it.GetMoney(f60i_item::valor_total) + item);
     } else {
       it.Append();
-      it.SetText(fitem_.codigo, codigo);
-      it.SetText(fitem_.data, data);
-      it.SetText(fitem_.serie, serie);
-      it.SetText(fitem_.aliquota, rate);
-      it.SetMoney(fitem_.valor, unit);
-      it.SetFloat(fitem_.quantidade, qty);
-      it.SetMoney(fitem_.valor_total, item);
+      it.SetText(f60i_item::codigo, codigo);
+      it.SetText(f60i_item::data, data);
+      it.SetText(f60i_item::serie, serie);
+      it.SetText(f60i_item::aliquota, rate);
+      it.SetMoney(f60i_item::valor, unit);
+      it.SetFloat(f60i_item::quantidade, qty);
+      it.SetMoney(f60i_item::valor_total, item);
     }
     it.Post();
     ++s_.sintegra.counters.r60i;
@@ -322,7 +212,7 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     const std::string_view data = line.DateView(rec60d::kData, date_buf),
                            serie = line.TrimmedView(rec60d::kNumeroSerie, scratch[0]),
                            rate = line.TrimmedView(rec60d::kAliquota, scratch[1]);
-    AddToDaySum(d_.cds_60d, "data; num_serie; aliquota", f60d_, data, serie, rate, valor);
+    AddToDaySum(d_.cds_60d, "data; num_serie; aliquota", k60dSums, data, serie, rate, valor);
   } else if (t2 == "50") {
     int32_t numero = line.Integer(rec50::kNumero);
     Money total = line.Amount(rec50::kValorTotal);
@@ -333,18 +223,18 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     std::string cfop = line.Text(rec50::kCfop), emitente = line.Text(rec50::kEmitente);
     ClientTable& t = d_.cds_50;
     t.Append();
-    SetTexts(t, f50_, line, k50Texts);
-    t.SetText(f50_.data_emiss, line.Date(rec50::kData));
-    t.SetInteger(f50_.numero, numero);
-    t.SetText(f50_.cfop, cfop);
-    t.SetText(f50_.emitente, emitente);
-    t.SetMoney(f50_.valor_total, total);
-    t.SetMoney(f50_.base_calc, base);
-    t.SetMoney(f50_.valor_icms, icms);
+    SetTexts(t, line, k50Texts);
+    t.SetText(f50::data_emiss, line.Date(rec50::kData));
+    t.SetInteger(f50::numero, numero);
+    t.SetText(f50::cfop, cfop);
+    t.SetText(f50::emitente, emitente);
+    t.SetMoney(f50::valor_total, total);
+    t.SetMoney(f50::base_calc, base);
+    t.SetMoney(f50::valor_icms, icms);
     TotalizeIcmsByCfop(d_, cfop, "50", base, icms);
-    t.SetMoney(f50_.isento, isento);
-    t.SetMoney(f50_.outras, outras);
-    t.SetInteger(emitente == "P" ? f50_.ntp : f50_.ntf, 1);
+    t.SetMoney(f50::isento, isento);
+    t.SetMoney(f50::outras, outras);
+    t.SetInteger(emitente == "P" ? f50::ntp : f50::ntf, 1);
     t.Post();
     Write(k50, bytes);
     ++s_.sintegra.counters.r50;
@@ -359,12 +249,12 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
     line.Integer(rec54::kNumero);
     ClientTable& t = d_.cds_54;
     t.Append();
-    SetTexts(t, f54_, line, k54Texts);
-    t.SetText(f54_.quantidade, Trim(quantity));
-    t.SetMoney(f54_.valor, valor);
-    t.SetMoney(f54_.ipi, ipi);
-    t.SetMoney(f54_.desc, desc);
-    t.SetMoney(f54_.base_calc, base);
+    SetTexts(t, line, k54Texts);
+    t.SetText(f54::quantidade, Trim(quantity));
+    t.SetMoney(f54::valor, valor);
+    t.SetMoney(f54::ipi, ipi);
+    t.SetMoney(f54::desc, desc);
+    t.SetMoney(f54::base_calc, base);
     t.Post();
   } else if (t2 == "75") {
     Product(line, d_.cds_produt);
@@ -388,9 +278,9 @@ void Loader::Product(const RecordLine& line, ClientTable& t) {
   // can find it.
   if (Trim(line.Raw(rec75::kDescricao)).empty()) s_.sintegra.problems.blank_descriptions.Add(code);
   t.Append();
-  t.SetText(fprod_.codigo, code);
-  t.SetText(fprod_.descricao, line.Text(rec75::kDescricao));
-  t.SetText(fprod_.unidade, line.Text(rec75::kUnidade.Head(2)));
+  t.SetText(f75::codigo, code);
+  t.SetText(f75::descricao, line.Text(rec75::kDescricao));
+  t.SetText(f75::unidade, line.Text(rec75::kUnidade.Head(2)));
   t.Post();
   ++s_.sintegra.counters.r75;
 }
@@ -403,10 +293,10 @@ void Loader::Inventory(const RecordLine& line, ClientTable& t) {
     Money unit =
         qty_milli == 0 ? Money() : Money::FromRaw(MulDivRoundEven(valor.raw(), 1000, qty_milli));
     t.Append();
-    t.SetText(finv_.codigo, line.Text(rec74::kCodigo));
-    t.SetFloat(finv_.quantidade, static_cast<double>(qty_milli) / 1000.0);
-    t.SetMoney(finv_.valor, valor);
-    t.SetMoney(finv_.unitario, unit);
+    t.SetText(f74::codigo, line.Text(rec74::kCodigo));
+    t.SetFloat(f74::quantidade, static_cast<double>(qty_milli) / 1000.0);
+    t.SetMoney(f74::valor, valor);
+    t.SetMoney(f74::unitario, unit);
     t.Post();
   }
   ++s_.sintegra.counters.r74;
@@ -445,17 +335,16 @@ int CountLines(Session& /*s*/, const std::string& path) {
 std::string ProductDescription(Session& s, std::string_view code) {
   ClientTable& t = s.dtm.cds_produt;
   t.SetIndexFieldNames("CODIGO");
-  if (t.Locate("CODIGO", {code})) return t.AsString(t.FieldIndex("descricao"));
+  if (t.Locate("CODIGO", {code})) return t.AsString(f75::descricao);
   s.sintegra.problems.without_75.Add(code);
   return {};
 }
 
 ProductDescriptions::ProductDescriptions(Session& s)
-    : s_(s), t_(s.dtm.cds_produt), descricao_(t_.FieldIndex("descricao")) {
+    : s_(s), t_(s.dtm.cds_produt), descricao_(f75::descricao) {
   t_.SetIndexFieldNames("CODIGO");
-  const int codigo = t_.FieldIndex("CODIGO");
   for (ClientTable::RowId row : t_.OrderedRows())
-    rows_.emplace(std::string(t_.RowText(row, codigo)), row);
+    rows_.emplace(std::string(t_.RowText(row, f75::codigo)), row);
 }
 
 std::string ProductDescriptions::Of(std::string_view code) {
