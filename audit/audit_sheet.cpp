@@ -63,7 +63,7 @@ std::optional<Workbook> AuditWorkbook(Session& s, bool efd_columns) {
   // The markup: empty or 0 leaves every unit value at 0; a text that is not
   // a number stops the export with the markup message.
   double m = 0;
-  if (std::string_view text = TrimBlanks(a.edt_markup); !text.empty()) {
+  if (std::string_view text = Trim(a.edt_markup); !text.empty()) {
     std::optional<double> parsed = ParseDouble(text);
     if (!parsed) {
       s.ui.Message("", "O markup deve ser digitado. Em média o valor é 1,5");

@@ -50,7 +50,7 @@ using Side = AuditSide;
 
 // A quantity text read with the decimal comma; blank or unreadable is 0.
 double Quantity(std::string_view text) {
-  std::optional<double> q = ParseDouble(TrimBlanks(text));
+  std::optional<double> q = ParseDouble(Trim(text));
   return q ? *q : 0.0;
 }
 
@@ -139,7 +139,7 @@ void MergeInventory(Session& s, ClientTable& inventory, bool initial) {
   // listed twice leaves the values of the row reached last.
   for (ClientTable::RowId row : inventory.OrderedRows()) {
     pacer.Tick();
-    std::string code(TrimBlanks(inventory.RowText(row, i_codigo)));
+    std::string code(Trim(inventory.RowText(row, i_codigo)));
     if (code.empty()) continue;
     const double qty = inventory.RowFloat(row, i_quantidade);
     const Money unit = Money::FromRaw(inventory.RowRaw(row, i_unitario));
@@ -234,9 +234,9 @@ void AuditClassifyMovements(Session& s) {
     items.SetIndexFieldNames("COD_PRODUTO");
     for (ClientTable::RowId row : items.OrderedRows()) {
       pacer.Tick();
-      std::string code(TrimBlanks(items.RowText(row, n_code)));
+      std::string code(Trim(items.RowText(row, n_code)));
       if (code.empty()) continue;
-      std::string_view cfop = TrimBlanks(items.RowText(row, n_cfop));
+      std::string_view cfop = Trim(items.RowText(row, n_cfop));
       const Side side = AuditSideOf(cfop);
       const double qty = Quantity(items.RowText(row, n_qty));
       const Money value = Money::FromRaw(items.RowRaw(row, n_value));
@@ -266,7 +266,7 @@ void AuditClassifyMovements(Session& s) {
     ecf.SetIndexFieldNames("CODIGO");
     for (ClientTable::RowId row : ecf.OrderedRows()) {
       pacer.Tick();
-      std::string code(TrimBlanks(ecf.RowText(row, e_code)));
+      std::string code(Trim(ecf.RowText(row, e_code)));
       if (code.empty()) continue;
       const double qty = ecf.RowFloat(row, e_qty);
       // Unit value times quantity (three decimals), to four decimals, ties to even.

@@ -38,7 +38,7 @@ void CompleteInventory(Session& s, LoadMode mode) {
   try {
     for (items->First(); !items->Eof(); items->Next()) {
       if (normal) gauge.Step();
-      std::string code(TrimBlanks(items->GetText(i_codigo)));
+      std::string code(Trim(items->GetText(i_codigo)));
       if (products->Locate("CODIGO", {code})) {
         std::string descricao(products->GetText(p_descricao));
         std::string unidade(products->GetText(p_unidade));

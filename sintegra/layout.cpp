@@ -195,7 +195,7 @@ std::string RecordLine::Trimmed(const FieldSpec& f) const {
 }
 
 std::string_view RecordLine::TrimmedView(int column, int width, std::string& scratch) const {
-  std::string_view raw = TrimBlanks(Raw(column, width));
+  std::string_view raw = Trim(Raw(column, width));
   if (multibyte_ || IsAscii(raw)) return raw;
   scratch = Cp1252ToUtf8(raw);
   return scratch;

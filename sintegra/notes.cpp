@@ -22,7 +22,7 @@ int32_t NoteNumber(std::string_view text) {
 // A quantity text with a decimal comma; a blank one (the loader keeps its
 // comma) is nullopt.
 std::optional<double> Quantity(std::string_view text) {
-  std::string_view t = TrimBlanks(text);
+  std::string_view t = Trim(text);
   if (t.empty() || t == ",") return std::nullopt;
   auto q = ParseDouble(t);
   if (!q) throw std::runtime_error("'" + std::string(text) + "' não é um valor numérico válido");
@@ -32,7 +32,7 @@ std::optional<double> Quantity(std::string_view text) {
 }  // namespace
 
 bool btn_pesq50Click(Session& s) {
-  std::string_view text = TrimBlanks(s.frm.edt_pesq50.text());
+  std::string_view text = Trim(s.frm.edt_pesq50.text());
   if (text.empty()) return false;
   auto numero = ParseInt32(text);
   if (!numero) return false;
@@ -123,7 +123,7 @@ void FillNoteSummary(Session& s, std::string_view numero) {
   TdtmCENTRAL& d = s.dtm;
   ClientTable& resumo = d.cds_resumo_50;
   resumo.EmptyDataSet();
-  const int32_t wanted = NoteNumber(TrimBlanks(numero));
+  const int32_t wanted = NoteNumber(Trim(numero));
 
   const ClientTable& items = d.cds_54;
   const int i_nota = f54::nota, i_n_item = f54::n_item, i_cod = f54::cod_produto,
@@ -192,7 +192,7 @@ std::vector<std::pair<std::string, std::string>> NoteSummaryLabels(const NoteHea
       {"lbl_ie", note.ie},
       {"lbl_modelo", note.modelo},
       {"lbl_serie", note.serie},
-      {"lbl_emissao", TrimBlanks(note.emissao) == "P" ? "Própria" : "Terceiros"},
+      {"lbl_emissao", Trim(note.emissao) == "P" ? "Própria" : "Terceiros"},
   };
 }
 

@@ -56,7 +56,7 @@ void CheckProduct(Session& s, const std::string& code, const std::string& rate,
     ClientTable& mm = d.cdsmaxmin;
     mm.Append();
     mm.SetAsString(fmaxmin::codigo, code);
-    mm.SetAsString(fmaxmin::descricao, TrimBlanks(flagged));
+    mm.SetAsString(fmaxmin::descricao, Trim(flagged));
     mm.SetAsFloat(fmaxmin::min, Money::FromRaw(lowest).ToDouble());
     mm.SetAsFloat(fmaxmin::max, Money::FromRaw(highest).ToDouble());
     mm.SetAsFloat(fmaxmin::porcentagem, static_cast<double>(percentage));
@@ -97,7 +97,7 @@ void ProductChecks(Session& s) {
     auto found = items_of.find(std::string_view(code));
     CheckProduct(s, code, rate, description, found == items_of.end() ? no_items : found->second,
                  first_time);
-    std::string_view trimmed = TrimBlanks(code);
+    std::string_view trimmed = Trim(code);
     auto number = ParseDouble(trimmed);
     if (trimmed.empty() || (number && *number < 1)) s.sintegra.problems.zero_codes.Add(description);
   }

@@ -20,8 +20,7 @@ ValidatedKind DetectFileKind(const std::filesystem::path& file) {
   LineReader reader(file);
   std::string_view line;
   while (reader.Next(line))
-    if (!TrimBlanks(line).empty())
-      return line[0] == '|' ? ValidatedKind::kEfd : ValidatedKind::kSintegra;
+    if (!Trim(line).empty()) return line[0] == '|' ? ValidatedKind::kEfd : ValidatedKind::kSintegra;
   return ValidatedKind::kSintegra;
 }
 

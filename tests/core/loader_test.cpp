@@ -256,7 +256,7 @@ TEST(Loader, ProductDescriptionsAgreeWithOneByOne) {
   EXPECT_EQ(many.texts, one.texts);
   EXPECT_EQ(many.without_75, one.without_75);
   EXPECT_EQ(many.current, one.current);
-  EXPECT_EQ(TrimBlanks(one.texts[2]), "ARROZ");
+  EXPECT_EQ(Trim(one.texts[2]), "ARROZ");
 }
 
 TEST(Loader, ProblemListsOfProducts) {
@@ -268,7 +268,7 @@ TEST(Loader, ProblemListsOfProducts) {
   EXPECT_NE(t.s.sintegra.problems.blank_descriptions.text.find("P1\n\r"), std::string::npos);
   EXPECT_EQ(t.s.sintegra.problems.blank_descriptions.text.find("P2"), std::string::npos);
 
-  EXPECT_EQ(TrimBlanks(ProductDescription(t.s, "P2")), "ARROZ");
+  EXPECT_EQ(Trim(ProductDescription(t.s, "P2")), "ARROZ");
   EXPECT_FALSE(t.s.sintegra.problems.without_75.flag);
   EXPECT_EQ(ProductDescription(t.s, "p2"), "");  // letter case counts
   EXPECT_EQ(ProductDescription(t.s, "p2"), "");

@@ -232,7 +232,7 @@ TEST(NoteSummary, ItemsOfTheNoteInReverseOrder) {
   std::vector<std::string> codes, descriptions;
   for (ClientTable::RowId row : r.OrderedRows()) {
     codes.emplace_back(r.RowText(row, fresumo_50::cod_produto));
-    descriptions.emplace_back(TrimBlanks(r.RowText(row, fresumo_50::descricao)));
+    descriptions.emplace_back(Trim(r.RowText(row, fresumo_50::descricao)));
   }
   EXPECT_EQ(codes, (std::vector<std::string>{"C", "B", "A"}));
   // C has no record 75: an empty description, and the code in the list.
