@@ -158,20 +158,7 @@ std::string_view RecordLine::Raw(int column, int width) const {
     if (start >= bytes_.size()) return {};
     return bytes_.substr(start, static_cast<size_t>(width));
   }
-  // Columns count characters: find the byte offsets of the two ends.
-  size_t i = 0, n = bytes_.size();
-  int ch = 1;
-  auto advance = [&] {
-    ++i;
-    while (i < n && (static_cast<unsigned char>(bytes_[i]) & 0xC0) == 0x80) ++i;
-  };
-  while (i < n && ch < column) {
-    advance();
-    ++ch;
-  }
-  size_t start = i;
-  for (int k = 0; k < width && i < n; ++k) advance();
-  return bytes_.substr(start, i - start);
+  return Utf8Columns(bytes_, column, width);
 }
 
 std::string RecordLine::Text(int column, int width) const {
