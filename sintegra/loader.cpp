@@ -79,7 +79,15 @@ class Loader {
   void Run();
 
  private:
+  // A line of a normal load, by its record type.
   void Normal(const RecordLine& line, std::string_view bytes);
+  void Record60R(const RecordLine& line, std::string_view bytes);
+  void Record60A(const RecordLine& line, std::string_view bytes);
+  void Record60I(const RecordLine& line, std::string_view bytes);
+  void Record60D(const RecordLine& line, std::string_view bytes);
+  void Record50(const RecordLine& line, std::string_view bytes);
+  void Record54(const RecordLine& line);
+  void Record70(const RecordLine& line);
   void Product(const RecordLine& line, ClientTable& t);
   void Inventory(const RecordLine& line, ClientTable& t);
   void Write(WorkKind k, std::string_view bytes) { files_[k]->Write(bytes); }
@@ -146,130 +154,167 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
   std::string_view t3 = bytes.substr(0, 3);
   std::string_view t2 = bytes.substr(0, 2);
   if (t3 == "60R") {
-    Write(k60r, bytes);
-    Money valor = line.Amount(rec60r::kValor);
-    ClientTable& t = d_.cds_60r;
-    t.Append();
-    t.SetText(f60r::codigo, line.Trimmed(rec60r::kCodigo));
-    t.SetText(f60r::aliquota, line.Trimmed(rec60r::kAliquota));
-    t.SetMoney(f60r::valor, valor);
-    t.Post();
-    ++s_.sintegra.counters.r60r;
+    Record60R(line, bytes);
   } else if (t3 == "60A") {
-    Write(k60a, bytes);
-    ++s_.sintegra.counters.r60a;
-    std::string situation = line.Trimmed(rec60a::kAliquota);
-    Money valor = line.Amount(rec60a::kValor);
-    ClientTable& t = d_.cds_60a;
-    t.Append();
-    t.SetText(f60a::aliquota, situation);
-    t.SetMoney(f60a::valor, valor);
-    t.SetText(f60a::data, line.Date(rec60a::kData));
-    t.SetText(f60a::num_serie, line.Trimmed(rec60a::kNumeroSerie));
-    if (situation != "N" && situation != "I" && situation != "DESC" && situation != "CANC")
-      TotalizeIcmsByRate(d_, situation, "60a", valor);
-    t.Post();
+    Record60A(line, bytes);
   } else if (t3 == "60I") {
-    Write(k60i, bytes);
-    // Quantity (3 decimals) times unit value (2 decimals), held to four
-    // decimals with ties to even.
-    int64_t qty_milli = line.Scaled(rec60i::kQuantidade);
-    int64_t unit_cents = line.Scaled(rec60i::kValorUnitario);
-    Money item = Money::FromRaw(MulDivRoundEven(qty_milli, unit_cents, 10));
-    Money unit = Money::FromRaw(unit_cents * 100);
-    char date_buf[10];
-    std::string scratch[3];
-    const std::string_view data = line.DateView(rec60i::kData, date_buf),
-                           serie = line.TrimmedView(rec60i::kNumeroSerie, scratch[0]),
-                           rate = line.TrimmedView(rec60i::kAliquota, scratch[1]);
-    AddToDaySum(d_.cds_60i, "data; serie; aliquota", k60iSums, data, serie, rate, item);
-    // The same line per product and unit value, for the price and rate
-    // checks and the stock audit.
-    const std::string_view codigo = line.TrimmedView(rec60i::kCodigo, scratch[2]);
-    ClientTable& it = d_.cds_60i_item;
-    double qty = static_cast<double>(qty_milli) / 1000.0;
-    if (it.Locate("codigo; data; serie; aliquota; valor", {codigo, data, serie, rate, unit})) {
-      it.Edit();
-      it.SetFloat(f60i_item::quantidade, it.GetFloat(f60i_item::quantidade) + qty);
-      it.SetMoney(f60i_item::valor_total, it.GetMoney(f60i_item::valor_total) + item);
-    } else {
-      it.Append();
-      it.SetText(f60i_item::codigo, codigo);
-      it.SetText(f60i_item::data, data);
-      it.SetText(f60i_item::serie, serie);
-      it.SetText(f60i_item::aliquota, rate);
-      it.SetMoney(f60i_item::valor, unit);
-      it.SetFloat(f60i_item::quantidade, qty);
-      it.SetMoney(f60i_item::valor_total, item);
-    }
-    it.Post();
-    ++s_.sintegra.counters.r60i;
+    Record60I(line, bytes);
   } else if (t3 == "60D") {
-    Write(k60d, bytes);
-    Money valor = line.Amount(rec60d::kValor);
-    char date_buf[10];
-    std::string scratch[2];
-    const std::string_view data = line.DateView(rec60d::kData, date_buf),
-                           serie = line.TrimmedView(rec60d::kNumeroSerie, scratch[0]),
-                           rate = line.TrimmedView(rec60d::kAliquota, scratch[1]);
-    AddToDaySum(d_.cds_60d, "data; num_serie; aliquota", k60dSums, data, serie, rate, valor);
+    Record60D(line, bytes);
   } else if (t2 == "50") {
-    int32_t numero = line.Integer(rec50::kNumero);
-    Money total = line.Amount(rec50::kValorTotal);
-    Money base = line.Amount(rec50::kBaseCalculo);
-    Money icms = line.Amount(rec50::kValorIcms);
-    Money isento = line.Amount(rec50::kIsenta);
-    Money outras = line.Amount(rec50::kOutras);
-    std::string cfop = line.Text(rec50::kCfop), emitente = line.Text(rec50::kEmitente);
-    ClientTable& t = d_.cds_50;
-    t.Append();
-    SetTexts(t, line, k50Texts);
-    t.SetText(f50::data_emiss, line.Date(rec50::kData));
-    t.SetInteger(f50::numero, numero);
-    t.SetText(f50::cfop, cfop);
-    t.SetText(f50::emitente, emitente);
-    t.SetMoney(f50::valor_total, total);
-    t.SetMoney(f50::base_calc, base);
-    t.SetMoney(f50::valor_icms, icms);
-    TotalizeIcmsByCfop(d_, cfop, "50", base, icms);
-    t.SetMoney(f50::isento, isento);
-    t.SetMoney(f50::outras, outras);
-    t.SetInteger(emitente == "P" ? f50::ntp : f50::ntf, 1);
-    t.Post();
-    Write(k50, bytes);
-    ++s_.sintegra.counters.r50;
+    Record50(line, bytes);
   } else if (t2 == "54") {
-    Money valor = line.Amount(rec54::kValor);
-    Money desc = line.Amount(rec54::kDesconto);
-    Money base = line.Amount(rec54::kBaseCalculo);
-    Money ipi = line.Amount(rec54::kValorIpi);
-    std::string quantity = line.Joined(rec54::kQuantidade);
-    // The note number is kept as its text but taken as a number by the
-    // analyses: a number that is not one is told here, with its line.
-    line.Integer(rec54::kNumero);
-    ClientTable& t = d_.cds_54;
-    t.Append();
-    SetTexts(t, line, k54Texts);
-    t.SetText(f54::quantidade, Trim(quantity));
-    t.SetMoney(f54::valor, valor);
-    t.SetMoney(f54::ipi, ipi);
-    t.SetMoney(f54::desc, desc);
-    t.SetMoney(f54::base_calc, base);
-    t.Post();
+    Record54(line);
   } else if (t2 == "75") {
     Product(line, d_.cds_produt);
   } else if (t2 == "74") {
     Inventory(line, d_.cds_inventario);
     if (s_.sintegra.inventory_date.empty()) s_.sintegra.inventory_date = line.Date(rec74::kData);
   } else if (t2 == "70") {
-    Money base = line.Amount(rec70::kBaseCalculo);
-    Money icms = line.Amount(rec70::kValorIcms);
-    TotalizeIcmsByCfop(d_, "1102", "70", base, icms);
+    Record70(line);
   } else if (t3 == "60M") {
     Write(k60m, bytes);
   } else if (t3 == "61R") {
     Write(k61R, bytes);
   }
+}
+
+// Record 60R: a month's total per product and rate.
+void Loader::Record60R(const RecordLine& line, std::string_view bytes) {
+  Write(k60r, bytes);
+  Money valor = line.Amount(rec60r::kValor);
+  ClientTable& t = d_.cds_60r;
+  t.Append();
+  t.SetText(f60r::codigo, line.Trimmed(rec60r::kCodigo));
+  t.SetText(f60r::aliquota, line.Trimmed(rec60r::kAliquota));
+  t.SetMoney(f60r::valor, valor);
+  t.Post();
+  ++s_.sintegra.counters.r60r;
+}
+
+// Record 60A: a fiscal printer's day total per rate or situation.
+void Loader::Record60A(const RecordLine& line, std::string_view bytes) {
+  Write(k60a, bytes);
+  ++s_.sintegra.counters.r60a;
+  std::string situation = line.Trimmed(rec60a::kAliquota);
+  Money valor = line.Amount(rec60a::kValor);
+  ClientTable& t = d_.cds_60a;
+  t.Append();
+  t.SetText(f60a::aliquota, situation);
+  t.SetMoney(f60a::valor, valor);
+  t.SetText(f60a::data, line.Date(rec60a::kData));
+  t.SetText(f60a::num_serie, line.Trimmed(rec60a::kNumeroSerie));
+  if (situation != "N" && situation != "I" && situation != "DESC" && situation != "CANC")
+    TotalizeIcmsByRate(d_, situation, "60a", valor);
+  t.Post();
+}
+
+// Record 60I: an item of a fiscal printer's coupon, summed per day, printer
+// and rate, and per product and unit value.
+void Loader::Record60I(const RecordLine& line, std::string_view bytes) {
+  Write(k60i, bytes);
+  // Quantity (3 decimals) times unit value (2 decimals), held to four
+  // decimals with ties to even.
+  int64_t qty_milli = line.Scaled(rec60i::kQuantidade);
+  int64_t unit_cents = line.Scaled(rec60i::kValorUnitario);
+  Money item = Money::FromRaw(MulDivRoundEven(qty_milli, unit_cents, 10));
+  Money unit = Money::FromRaw(unit_cents * 100);
+  char date_buf[10];
+  std::string scratch[3];
+  const std::string_view data = line.DateView(rec60i::kData, date_buf),
+                         serie = line.TrimmedView(rec60i::kNumeroSerie, scratch[0]),
+                         rate = line.TrimmedView(rec60i::kAliquota, scratch[1]);
+  AddToDaySum(d_.cds_60i, "data; serie; aliquota", k60iSums, data, serie, rate, item);
+  // The same line per product and unit value, for the price and rate
+  // checks and the stock audit.
+  const std::string_view codigo = line.TrimmedView(rec60i::kCodigo, scratch[2]);
+  ClientTable& it = d_.cds_60i_item;
+  double qty = static_cast<double>(qty_milli) / 1000.0;
+  if (it.Locate("codigo; data; serie; aliquota; valor", {codigo, data, serie, rate, unit})) {
+    it.Edit();
+    it.SetFloat(f60i_item::quantidade, it.GetFloat(f60i_item::quantidade) + qty);
+    it.SetMoney(f60i_item::valor_total, it.GetMoney(f60i_item::valor_total) + item);
+  } else {
+    it.Append();
+    it.SetText(f60i_item::codigo, codigo);
+    it.SetText(f60i_item::data, data);
+    it.SetText(f60i_item::serie, serie);
+    it.SetText(f60i_item::aliquota, rate);
+    it.SetMoney(f60i_item::valor, unit);
+    it.SetFloat(f60i_item::quantidade, qty);
+    it.SetMoney(f60i_item::valor_total, item);
+  }
+  it.Post();
+  ++s_.sintegra.counters.r60i;
+}
+
+// Record 60D: a fiscal printer's day total per product, summed per day,
+// printer and rate.
+void Loader::Record60D(const RecordLine& line, std::string_view bytes) {
+  Write(k60d, bytes);
+  Money valor = line.Amount(rec60d::kValor);
+  char date_buf[10];
+  std::string scratch[2];
+  const std::string_view data = line.DateView(rec60d::kData, date_buf),
+                         serie = line.TrimmedView(rec60d::kNumeroSerie, scratch[0]),
+                         rate = line.TrimmedView(rec60d::kAliquota, scratch[1]);
+  AddToDaySum(d_.cds_60d, "data; num_serie; aliquota", k60dSums, data, serie, rate, valor);
+}
+
+// Record 50: a note, totalled by CFOP for the ICMS totalizer.
+void Loader::Record50(const RecordLine& line, std::string_view bytes) {
+  int32_t numero = line.Integer(rec50::kNumero);
+  Money total = line.Amount(rec50::kValorTotal);
+  Money base = line.Amount(rec50::kBaseCalculo);
+  Money icms = line.Amount(rec50::kValorIcms);
+  Money isento = line.Amount(rec50::kIsenta);
+  Money outras = line.Amount(rec50::kOutras);
+  std::string cfop = line.Text(rec50::kCfop), emitente = line.Text(rec50::kEmitente);
+  ClientTable& t = d_.cds_50;
+  t.Append();
+  SetTexts(t, line, k50Texts);
+  t.SetText(f50::data_emiss, line.Date(rec50::kData));
+  t.SetInteger(f50::numero, numero);
+  t.SetText(f50::cfop, cfop);
+  t.SetText(f50::emitente, emitente);
+  t.SetMoney(f50::valor_total, total);
+  t.SetMoney(f50::base_calc, base);
+  t.SetMoney(f50::valor_icms, icms);
+  TotalizeIcmsByCfop(d_, cfop, "50", base, icms);
+  t.SetMoney(f50::isento, isento);
+  t.SetMoney(f50::outras, outras);
+  t.SetInteger(emitente == "P" ? f50::ntp : f50::ntf, 1);
+  t.Post();
+  Write(k50, bytes);
+  ++s_.sintegra.counters.r50;
+}
+
+// Record 54: an item of a note.
+void Loader::Record54(const RecordLine& line) {
+  Money valor = line.Amount(rec54::kValor);
+  Money desc = line.Amount(rec54::kDesconto);
+  Money base = line.Amount(rec54::kBaseCalculo);
+  Money ipi = line.Amount(rec54::kValorIpi);
+  std::string quantity = line.Joined(rec54::kQuantidade);
+  // The note number is kept as its text but taken as a number by the
+  // analyses: a number that is not one is told here, with its line.
+  line.Integer(rec54::kNumero);
+  ClientTable& t = d_.cds_54;
+  t.Append();
+  SetTexts(t, line, k54Texts);
+  t.SetText(f54::quantidade, Trim(quantity));
+  t.SetMoney(f54::valor, valor);
+  t.SetMoney(f54::ipi, ipi);
+  t.SetMoney(f54::desc, desc);
+  t.SetMoney(f54::base_calc, base);
+  t.Post();
+}
+
+// Record 70: a transport document, totalled as CFOP 1102.
+void Loader::Record70(const RecordLine& line) {
+  Money base = line.Amount(rec70::kBaseCalculo);
+  Money icms = line.Amount(rec70::kValorIcms);
+  TotalizeIcmsByCfop(d_, "1102", "70", base, icms);
 }
 
 void Loader::Product(const RecordLine& line, ClientTable& t) {
