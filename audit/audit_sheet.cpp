@@ -63,7 +63,7 @@ std::optional<Workbook> AuditWorkbook(Session& s, bool efd_columns) {
   // The markup: empty or 0 leaves every unit value at 0; a text that is not
   // a number stops the export with the markup message.
   double m = 0;
-  if (std::string_view text = TrimBlanks(a.edt_markup); !text.empty()) {
+  if (std::string_view text = Trim(a.edt_markup); !text.empty()) {
     std::optional<double> parsed = ParseDouble(text);
     if (!parsed) {
       s.ui.Message("", "O markup deve ser digitado. Em média o valor é 1,5");
@@ -89,14 +89,10 @@ std::optional<Workbook> AuditWorkbook(Session& s, bool efd_columns) {
 
   std::vector<int> fields;
   for (const Column& c : columns) fields.push_back(c.field ? audit.FieldIndex(c.field) : -1);
-  const int f_om_saida = audit.FieldIndex("OM_SAIDA"),
-            f_om_entrada = audit.FieldIndex("OM_ENTRADA"),
-            f_fim_unit = audit.FieldIndex("INV_FIM_UNITARIO"),
-            f_ini_unit = audit.FieldIndex("INV_INI_UNITARIO"),
-            f_in = audit.FieldIndex("TOTALENTRADAS"),
-            f_in_val = audit.FieldIndex("TOTALENTRADAS_VAL"),
-            f_out = audit.FieldIndex("TOTALSAIDAS"),
-            f_out_val = audit.FieldIndex("TOTALSAIDAS_VAL");
+  const int f_om_saida = faudit::OM_SAIDA, f_om_entrada = faudit::OM_ENTRADA,
+            f_fim_unit = faudit::INV_FIM_UNITARIO, f_ini_unit = faudit::INV_INI_UNITARIO,
+            f_in = faudit::TOTALENTRADAS, f_in_val = faudit::TOTALENTRADAS_VAL,
+            f_out = faudit::TOTALSAIDAS, f_out_val = faudit::TOTALSAIDAS_VAL;
 
   audit.SetIndexFieldNames("descricao");
   Pacer pacer(s.ui);

@@ -16,7 +16,7 @@ constexpr const char kFilter[] = "*.txt|*.txt";
 
 // A trimmed path that names an existing file.
 std::optional<std::string> ExistingFile(const std::string& text) {
-  std::string path(TrimBlanks(text));
+  std::string path(Trim(text));
   if (path.empty()) return std::nullopt;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec)) return std::nullopt;
@@ -26,7 +26,7 @@ std::optional<std::string> ExistingFile(const std::string& text) {
 }  // namespace
 
 std::optional<double> AuditMarkup(std::string_view text) {
-  std::optional<double> m = ParseDouble(TrimBlanks(text));
+  std::optional<double> m = ParseDouble(Trim(text));
   if (!m || *m == 0) return std::nullopt;
   return m;
 }
@@ -185,8 +185,8 @@ void btn_efd_limparClick(Session& s) {
 
 EfdAuditInputs EfdAuditInputsOf(const AuditState& a) {
   EfdAuditInputs in;
-  in.initial_inventory = std::string(TrimBlanks(a.efd.edt_efd_inv_ini));
-  in.final_inventory = std::string(TrimBlanks(a.efd.edt_efd_inv_fim));
+  in.initial_inventory = std::string(Trim(a.efd.edt_efd_inv_ini));
+  in.final_inventory = std::string(Trim(a.efd.edt_efd_inv_fim));
   in.periods = a.efd.lst_efd_periodos;
   in.xml = a.efd.lst_xml;
   in.count_ind_mov1 = a.efd.chk_ind_mov1;

@@ -55,7 +55,7 @@ std::string DateText(int32_t d) {
 
 // The quantities (and values) of one product in one unit, by where they
 // count: the twelve movement groups (entries then exits, in the order of
-// EfdAudit::group_names_), the fiscal printers, the XML exits (also in their group),
+// EfdAudit::group_fields_), the fiscal printers, the XML exits (also in their group),
 // the IND_MOV 1 items (in their group only when they count), the two
 // inventories.
 enum Slot : int { kGroupSlots = 12, kEcf = kGroupSlots, kXml, kIndMov1, kInitial, kFinal, kSlots };
@@ -115,10 +115,16 @@ struct EcfItem {
 class EfdAudit {
  public:
   EfdAudit(Session& s, const EfdAuditInputs& in) : s_(s), in_(in), pacer_(s.ui) {
-    static const char* const kNames[kGroupSlots] = {
-        "EREVENDA", "EINSUMO", "ESERVINSUMO", "EDEVOLUCAO", "E1926", "EOUTROS",
-        "SREVENDA", "SINSUMO", "SSERVINSUMO", "SDEVOLUCAO", "S5926", "SOUTROS"};
-    for (int i = 0; i < kGroupSlots; ++i) group_names_[static_cast<size_t>(i)] = kNames[i];
+    // clang-format off
+    static constexpr AuditGroupFields kFields[kGroupSlots] = {
+        {faudit::EREVENDA, faudit::EREVENDA_VAL},       {faudit::EINSUMO, faudit::EINSUMO_VAL},
+        {faudit::ESERVINSUMO, faudit::ESERVINSUMO_VAL}, {faudit::EDEVOLUCAO, faudit::EDEVOLUCAO_VAL},
+        {faudit::E1926, faudit::E1926_VAL},             {faudit::EOUTROS, faudit::EOUTROS_VAL},
+        {faudit::SREVENDA, faudit::SREVENDA_VAL},       {faudit::SINSUMO, faudit::SINSUMO_VAL},
+        {faudit::SSERVINSUMO, faudit::SSERVINSUMO_VAL}, {faudit::SDEVOLUCAO, faudit::SDEVOLUCAO_VAL},
+        {faudit::S5926, faudit::S5926_VAL},             {faudit::SOUTROS, faudit::SOUTROS_VAL}};
+    // clang-format on
+    for (int i = 0; i < kGroupSlots; ++i) group_fields_[static_cast<size_t>(i)] = kFields[i];
   }
 
   EfdAuditOutcome Run();
@@ -146,7 +152,7 @@ class EfdAudit {
   StringMap<CatalogueItem> catalogue_;
   StringMap<Product> products_;
   std::vector<PendingExit> pending_;
-  std::array<const char*, kGroupSlots> group_names_{};
+  std::array<AuditGroupFields, kGroupSlots> group_fields_{};
   std::unordered_map<int, int> cfop_slots_;
   std::string cnpj_;
 };
@@ -157,10 +163,9 @@ int EfdAudit::GroupSlot(std::string_view cfop, AuditSide side) {
       (side == AuditSide::kExit ? 1 : 0);
   auto it = cfop_slots_.find(code);
   if (it != cfop_slots_.end()) return it->second;
-  const char* name = AuditFieldsOf(cfop, side).quantity;
+  const int field = AuditFieldsOf(cfop, side).quantity;
   int slot = 0;
-  while (slot < kGroupSlots && std::string_view(group_names_[static_cast<size_t>(slot)]) != name)
-    ++slot;
+  while (slot < kGroupSlots && group_fields_[static_cast<size_t>(slot)].quantity != field) ++slot;
   cfop_slots_.emplace(code, slot);
   return slot;
 }
@@ -519,20 +524,16 @@ void EfdAudit::Fill() {
   ClientTable& audit = s_.dtm.cds_audit;
   std::vector<int> group_qty(kGroupSlots), group_val(kGroupSlots);
   for (size_t i = 0; i < kGroupSlots; ++i) {
-    group_qty[i] = audit.FieldIndex(group_names_[i]);
-    group_val[i] = audit.FieldIndex(std::string(group_names_[i]) + "_VAL");
+    group_qty[i] = group_fields_[i].quantity;
+    group_val[i] = group_fields_[i].value;
   }
-  const int f_codigo = audit.FieldIndex("codigo"), f_descricao = audit.FieldIndex("descricao"),
-            f_in = audit.FieldIndex("TOTALENTRADAS"),
-            f_in_val = audit.FieldIndex("TOTALENTRADAS_VAL"),
-            f_out = audit.FieldIndex("TOTALSAIDAS"),
-            f_out_val = audit.FieldIndex("TOTALSAIDAS_VAL"), f_secf = audit.FieldIndex("SECF"),
-            f_secf_val = audit.FieldIndex("SECF_VAL"), f_ini = audit.FieldIndex("QTD_INICIAL"),
-            f_fim = audit.FieldIndex("QTD_FINAL"),
-            f_ini_unit = audit.FieldIndex("INV_INI_UNITARIO"),
-            f_fim_unit = audit.FieldIndex("INV_FIM_UNITARIO"),
-            f_xml = audit.FieldIndex("SAIDAS_XML"), f_ecf = audit.FieldIndex("SAIDAS_ECF"),
-            f_mov1 = audit.FieldIndex("QTD_IND_MOV1"), f_sem = audit.FieldIndex("SEM_CONVERSAO");
+  const int f_codigo = faudit::codigo, f_descricao = faudit::descricao,
+            f_in = faudit::TOTALENTRADAS, f_in_val = faudit::TOTALENTRADAS_VAL,
+            f_out = faudit::TOTALSAIDAS, f_out_val = faudit::TOTALSAIDAS_VAL, f_secf = faudit::SECF,
+            f_secf_val = faudit::SECF_VAL, f_ini = faudit::QTD_INICIAL, f_fim = faudit::QTD_FINAL,
+            f_ini_unit = faudit::INV_INI_UNITARIO, f_fim_unit = faudit::INV_FIM_UNITARIO,
+            f_xml = faudit::SAIDAS_XML, f_ecf = faudit::SAIDAS_ECF, f_mov1 = faudit::QTD_IND_MOV1,
+            f_sem = faudit::SEM_CONVERSAO;
 
   std::vector<const std::string*> codes;
   codes.reserve(products_.size());

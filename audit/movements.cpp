@@ -14,14 +14,16 @@ namespace {
 // The six movement groups, each with its entry and exit fields.
 enum Group { kResale, kInput, kServiceInput, kReturn, kReclassification, kOther, kGroups };
 
-constexpr const char* kEntryQty[kGroups] = {"EREVENDA",   "EINSUMO", "ESERVINSUMO",
-                                            "EDEVOLUCAO", "E1926",   "EOUTROS"};
-constexpr const char* kEntryVal[kGroups] = {"EREVENDA_VAL",   "EINSUMO_VAL", "ESERVINSUMO_VAL",
-                                            "EDEVOLUCAO_VAL", "E1926_VAL",   "EOUTROS_VAL"};
-constexpr const char* kExitQty[kGroups] = {"SREVENDA",   "SINSUMO", "SSERVINSUMO",
-                                           "SDEVOLUCAO", "S5926",   "SOUTROS"};
-constexpr const char* kExitVal[kGroups] = {"SREVENDA_VAL",   "SINSUMO_VAL", "SSERVINSUMO_VAL",
-                                           "SDEVOLUCAO_VAL", "S5926_VAL",   "SOUTROS_VAL"};
+constexpr int kEntryQty[kGroups] = {faudit::EREVENDA,   faudit::EINSUMO, faudit::ESERVINSUMO,
+                                    faudit::EDEVOLUCAO, faudit::E1926,   faudit::EOUTROS};
+constexpr int kEntryVal[kGroups] = {faudit::EREVENDA_VAL,    faudit::EINSUMO_VAL,
+                                    faudit::ESERVINSUMO_VAL, faudit::EDEVOLUCAO_VAL,
+                                    faudit::E1926_VAL,       faudit::EOUTROS_VAL};
+constexpr int kExitQty[kGroups] = {faudit::SREVENDA,   faudit::SINSUMO, faudit::SSERVINSUMO,
+                                   faudit::SDEVOLUCAO, faudit::S5926,   faudit::SOUTROS};
+constexpr int kExitVal[kGroups] = {faudit::SREVENDA_VAL,    faudit::SINSUMO_VAL,
+                                   faudit::SSERVINSUMO_VAL, faudit::SDEVOLUCAO_VAL,
+                                   faudit::S5926_VAL,       faudit::SOUTROS_VAL};
 
 // Digits 2 to 4 of the CFOP per group, in the order they are tried.
 struct GroupCodes {
@@ -48,38 +50,9 @@ using Side = AuditSide;
 
 // A quantity text read with the decimal comma; blank or unreadable is 0.
 double Quantity(std::string_view text) {
-  std::optional<double> q = ParseDouble(TrimBlanks(text));
+  std::optional<double> q = ParseDouble(Trim(text));
   return q ? *q : 0.0;
 }
-
-// Field indexes of cds_audit, resolved once per routine.
-struct AuditFields {
-  explicit AuditFields(const ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        descricao(t.FieldIndex("descricao")),
-        total_in(t.FieldIndex("TOTALENTRADAS")),
-        total_in_val(t.FieldIndex("TOTALENTRADAS_VAL")),
-        total_out(t.FieldIndex("TOTALSAIDAS")),
-        total_out_val(t.FieldIndex("TOTALSAIDAS_VAL")),
-        secf(t.FieldIndex("SECF")),
-        secf_val(t.FieldIndex("SECF_VAL")),
-        qtd_inicial(t.FieldIndex("QTD_INICIAL")),
-        qtd_final(t.FieldIndex("QTD_FINAL")),
-        inv_ini_unit(t.FieldIndex("INV_INI_UNITARIO")),
-        inv_fim_unit(t.FieldIndex("INV_FIM_UNITARIO")),
-        om_saida(t.FieldIndex("OM_SAIDA")),
-        om_entrada(t.FieldIndex("OM_ENTRADA")) {
-    for (int g = 0; g < kGroups; ++g) {
-      entry_qty[g] = t.FieldIndex(kEntryQty[g]);
-      entry_val[g] = t.FieldIndex(kEntryVal[g]);
-      exit_qty[g] = t.FieldIndex(kExitQty[g]);
-      exit_val[g] = t.FieldIndex(kExitVal[g]);
-    }
-  }
-  int codigo, descricao, total_in, total_in_val, total_out, total_out_val, secf, secf_val,
-      qtd_inicial, qtd_final, inv_ini_unit, inv_fim_unit, om_saida, om_entrada;
-  int entry_qty[kGroups], entry_val[kGroups], exit_qty[kGroups], exit_val[kGroups];
-};
 
 void AddFloat(ClientTable& t, int field, double amount) {
   t.SetFloat(field, t.GetFloat(field) + amount);
@@ -88,26 +61,25 @@ void AddMoney(ClientTable& t, int field, Money amount) {
   t.SetMoney(field, t.GetMoney(field) + amount);
 }
 
-void Omissions(ClientTable& t, const AuditFields& f) {
+void Omissions(ClientTable& t) {
   // Extended precision, results stored as floats; the comparison is exact.
-  long double x = static_cast<long double>(t.GetFloat(f.qtd_inicial)) +
-                  static_cast<long double>(t.GetFloat(f.total_in)) -
-                  static_cast<long double>(t.GetFloat(f.total_out));
-  long double final_qty = t.GetFloat(f.qtd_final);
+  long double x = static_cast<long double>(t.GetFloat(faudit::QTD_INICIAL)) +
+                  static_cast<long double>(t.GetFloat(faudit::TOTALENTRADAS)) -
+                  static_cast<long double>(t.GetFloat(faudit::TOTALSAIDAS));
+  long double final_qty = t.GetFloat(faudit::QTD_FINAL);
   double out = 0, in = 0;
   if (x > final_qty)
     out = static_cast<double>(x - final_qty);
   else if (x < final_qty)
     in = static_cast<double>(final_qty - x);
-  t.SetFloat(f.om_saida, out);
-  t.SetFloat(f.om_entrada, in);
+  t.SetFloat(faudit::OM_SAIDA, out);
+  t.SetFloat(faudit::OM_ENTRADA, in);
 }
 
 // Puts cds_audit in edit on the row of `code`, or appends a new one for it
 // described from the period's record 75. Returns false (nothing started)
 // only when `create` is false and there is no row.
-bool EditOrAppend(Session& s, ClientTable& audit, const AuditFields& f, const std::string& code,
-                  bool create) {
+bool EditOrAppend(Session& s, ClientTable& audit, const std::string& code, bool create) {
   if (audit.Locate("CODIGO", {code})) {
     audit.Edit();
     return true;
@@ -115,8 +87,8 @@ bool EditOrAppend(Session& s, ClientTable& audit, const AuditFields& f, const st
   if (!create) return false;
   std::string description = ProductDescription(s, code);
   audit.Append();
-  audit.SetText(f.codigo, code);
-  audit.SetText(f.descricao, description);
+  audit.SetText(faudit::codigo, code);
+  audit.SetText(faudit::descricao, description);
   return true;
 }
 
@@ -126,20 +98,17 @@ void MergeInventory(Session& s, ClientTable& inventory, bool initial) {
     s.ui.Message("Atenção!!!", "Este arquivo não possui registros de inventario");
     return;
   }
-  const AuditFields f(audit);
-  const int i_codigo = inventory.FieldIndex("codigo"),
-            i_descricao = inventory.FieldIndex("descricao"),
-            i_quantidade = inventory.FieldIndex("quantidade"),
-            i_unitario = inventory.FieldIndex("unitario");
-  const int qty_field = initial ? f.qtd_inicial : f.qtd_final;
-  const int unit_field = initial ? f.inv_ini_unit : f.inv_fim_unit;
-  const int omission_field = initial ? f.om_saida : f.om_entrada;
+  const int i_codigo = f74::codigo, i_descricao = f74::descricao, i_quantidade = f74::quantidade,
+            i_unitario = f74::unitario;
+  const int qty_field = initial ? faudit::QTD_INICIAL : faudit::QTD_FINAL;
+  const int unit_field = initial ? faudit::INV_INI_UNITARIO : faudit::INV_FIM_UNITARIO;
+  const int omission_field = initial ? faudit::OM_SAIDA : faudit::OM_ENTRADA;
   Pacer pacer(s.ui);
   // The inventory's own order (by description after the completion); a code
   // listed twice leaves the values of the row reached last.
   for (ClientTable::RowId row : inventory.OrderedRows()) {
     pacer.Tick();
-    std::string code(TrimBlanks(inventory.RowText(row, i_codigo)));
+    std::string code(Trim(inventory.RowText(row, i_codigo)));
     if (code.empty()) continue;
     const double qty = inventory.RowFloat(row, i_quantidade);
     const Money unit = Money::FromRaw(inventory.RowRaw(row, i_unitario));
@@ -147,11 +116,11 @@ void MergeInventory(Session& s, ClientTable& inventory, bool initial) {
       audit.Edit();
       audit.SetFloat(qty_field, qty);
       audit.SetMoney(unit_field, unit);
-      Omissions(audit, f);
+      Omissions(audit);
     } else {
       audit.Append();
-      audit.SetText(f.codigo, code);
-      audit.SetText(f.descricao, inventory.RowText(row, i_descricao));
+      audit.SetText(faudit::codigo, code);
+      audit.SetText(faudit::descricao, inventory.RowText(row, i_descricao));
       audit.SetFloat(qty_field, qty);
       audit.SetFloat(omission_field, qty);
       audit.SetMoney(unit_field, unit);
@@ -213,13 +182,12 @@ AuditGroupFields AuditFieldsOf(std::string_view cfop, AuditSide side) {
 
 void AuditOmissions(Session& s) {
   ClientTable& audit = s.dtm.cds_audit;
-  Omissions(audit, AuditFields(audit));
+  Omissions(audit);
 }
 
 void AuditClassifyMovements(Session& s) {
   TdtmCENTRAL& d = s.dtm;
   ClientTable& audit = d.cds_audit;
-  const AuditFields f(audit);
   Pacer pacer(s.ui);
   KeepOrdering keep_54(d.cds_54), keep_60i(d.cds_60i_item), keep_products(d.cds_produt);
   try {
@@ -229,57 +197,56 @@ void AuditClassifyMovements(Session& s) {
 
     // Note items, ordered by product so that one product's items come together.
     ClientTable& items = d.cds_54;
-    const int n_code = items.FieldIndex("cod_produto"), n_cfop = items.FieldIndex("cfop"),
-              n_qty = items.FieldIndex("quantidade"), n_value = items.FieldIndex("valor");
+    const int n_code = f54::cod_produto, n_cfop = f54::cfop, n_qty = f54::quantidade,
+              n_value = f54::valor;
     items.SetIndexFieldNames("COD_PRODUTO");
     for (ClientTable::RowId row : items.OrderedRows()) {
       pacer.Tick();
-      std::string code(TrimBlanks(items.RowText(row, n_code)));
+      std::string code(Trim(items.RowText(row, n_code)));
       if (code.empty()) continue;
-      std::string_view cfop = TrimBlanks(items.RowText(row, n_cfop));
+      std::string_view cfop = Trim(items.RowText(row, n_cfop));
       const Side side = AuditSideOf(cfop);
       const double qty = Quantity(items.RowText(row, n_qty));
       const Money value = Money::FromRaw(items.RowRaw(row, n_value));
       const Group group = GroupOf(cfop);
       // An item on no side changes nothing, and creates no row.
       if (side == Side::kNone) continue;
-      EditOrAppend(s, audit, f, code, true);
+      EditOrAppend(s, audit, code, true);
       if (side == Side::kEntry) {
-        AddFloat(audit, f.entry_qty[group], qty);
-        AddFloat(audit, f.total_in, qty);
-        AddMoney(audit, f.entry_val[group], value);
-        AddMoney(audit, f.total_in_val, value);
+        AddFloat(audit, kEntryQty[group], qty);
+        AddFloat(audit, faudit::TOTALENTRADAS, qty);
+        AddMoney(audit, kEntryVal[group], value);
+        AddMoney(audit, faudit::TOTALENTRADAS_VAL, value);
       } else {
-        AddFloat(audit, f.exit_qty[group], qty);
-        AddFloat(audit, f.total_out, qty);
-        AddMoney(audit, f.exit_val[group], value);
-        AddMoney(audit, f.total_out_val, value);
+        AddFloat(audit, kExitQty[group], qty);
+        AddFloat(audit, faudit::TOTALSAIDAS, qty);
+        AddMoney(audit, kExitVal[group], value);
+        AddMoney(audit, faudit::TOTALSAIDAS_VAL, value);
       }
-      Omissions(audit, f);
+      Omissions(audit);
       audit.Post();
     }
 
     // Fiscal-printer items, one row per product, day, printer, rate and unit
     // value: every one is an exit.
     ClientTable& ecf = d.cds_60i_item;
-    const int e_code = ecf.FieldIndex("codigo"), e_qty = ecf.FieldIndex("quantidade"),
-              e_unit = ecf.FieldIndex("valor");
+    const int e_code = f60i_item::codigo, e_qty = f60i_item::quantidade, e_unit = f60i_item::valor;
     ecf.SetIndexFieldNames("CODIGO");
     for (ClientTable::RowId row : ecf.OrderedRows()) {
       pacer.Tick();
-      std::string code(TrimBlanks(ecf.RowText(row, e_code)));
+      std::string code(Trim(ecf.RowText(row, e_code)));
       if (code.empty()) continue;
       const double qty = ecf.RowFloat(row, e_qty);
       // Unit value times quantity (three decimals), to four decimals, ties to even.
       const auto qty_milli = static_cast<int64_t>(std::llround(qty * 1000.0));
       const Money amount =
           Money::FromRaw(MulDivRoundEven(ecf.RowRaw(row, e_unit), qty_milli, 1000));
-      EditOrAppend(s, audit, f, code, true);
-      AddFloat(audit, f.secf, qty);
-      AddFloat(audit, f.total_out, qty);
-      AddMoney(audit, f.secf_val, amount);
-      AddMoney(audit, f.total_out_val, amount);
-      Omissions(audit, f);
+      EditOrAppend(s, audit, code, true);
+      AddFloat(audit, faudit::SECF, qty);
+      AddFloat(audit, faudit::TOTALSAIDAS, qty);
+      AddMoney(audit, faudit::SECF_VAL, amount);
+      AddMoney(audit, faudit::TOTALSAIDAS_VAL, amount);
+      Omissions(audit);
       audit.Post();
     }
   } catch (...) {

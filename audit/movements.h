@@ -21,10 +21,11 @@ AuditSide AuditSideOf(std::string_view cfop, bool foreign_trade = false);
 
 // The fields of cds_audit an item adds to, by its side and the CFOP's
 // digits 2 to 4 (resale, input, service input, return, reclassification
-// 926, other): quantity and value ("EREVENDA" and "EREVENDA_VAL", ...).
+// 926, other): quantity and value (faudit::EREVENDA and
+// faudit::EREVENDA_VAL, ...).
 struct AuditGroupFields {
-  const char* quantity;
-  const char* value;
+  int quantity;
+  int value;
 };
 AuditGroupFields AuditFieldsOf(std::string_view cfop, AuditSide side);
 

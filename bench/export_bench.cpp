@@ -64,9 +64,7 @@ struct Shell : fiscora::HeadlessSession {
 // Items as a listing leaves them: codes, descriptions of full width, units,
 // quantities and values, ordered by description.
 void FillInventory(fiscora::ClientTable& t, int n) {
-  const int codigo = t.FieldIndex("codigo"), descricao = t.FieldIndex("descricao"),
-            unidade = t.FieldIndex("unidade"), quantidade = t.FieldIndex("quantidade"),
-            valor = t.FieldIndex("valor"), unitario = t.FieldIndex("unitario");
+  using namespace fiscora::f74;
   const char* units[] = {"UN", "KG", "PC", "CX", "LT"};
   uint64_t x = 0x9E3779B97F4A7C15ull;
   for (int i = 0; i < n; ++i) {
@@ -158,11 +156,14 @@ void BM_AliquotAnalysisLarge(benchmark::State& state) {
   }
   struct Rows {
     fiscora::ClientTable& t;
-    const char* serie_field;
-  } tables[] = {{d.cds_60a, "num_serie"}, {d.cds_60i, "serie"}, {d.cds_60d, "num_serie"}};
-  for (auto& [t, serie_field] : tables) {
-    const int f_rate = t.FieldIndex("aliquota"), f_valor = t.FieldIndex("valor"),
-              f_data = t.FieldIndex("data"), f_serie = t.FieldIndex(serie_field);
+    int f_rate, f_valor, f_data, f_serie;  // the table's fields
+  } tables[] = {{d.cds_60a, fiscora::f60a::aliquota, fiscora::f60a::valor, fiscora::f60a::data,
+                 fiscora::f60a::num_serie},
+                {d.cds_60i, fiscora::f60i::aliquota, fiscora::f60i::valor, fiscora::f60i::data,
+                 fiscora::f60i::serie},
+                {d.cds_60d, fiscora::f60d::aliquota, fiscora::f60d::valor, fiscora::f60d::data,
+                 fiscora::f60d::num_serie}};
+  for (auto& [t, f_rate, f_valor, f_data, f_serie] : tables) {
     for (int i = 0; i < n; ++i) {
       char day[16], serial[16];
       // 8 rates, 10 printers (6 with a slot), then days.

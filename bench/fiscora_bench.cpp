@@ -136,33 +136,10 @@ struct NoteRows {
   }
 };
 
-struct Cds50Fields {
-  explicit Cds50Fields(fiscora::ClientTable& t)
-      : cnpj(t.FieldIndex("cnpj")),
-        ie(t.FieldIndex("ie")),
-        data(t.FieldIndex("data_emiss")),
-        uf(t.FieldIndex("uf")),
-        modelo(t.FieldIndex("modelo")),
-        serie(t.FieldIndex("serie")),
-        numero(t.FieldIndex("numero")),
-        cfop(t.FieldIndex("cfop")),
-        emitente(t.FieldIndex("emitente")),
-        total(t.FieldIndex("valor_total")),
-        base(t.FieldIndex("base_calc")),
-        icms(t.FieldIndex("valor_icms")),
-        isento(t.FieldIndex("isento")),
-        outras(t.FieldIndex("outras")),
-        aliquota(t.FieldIndex("aliquota")),
-        situacao(t.FieldIndex("situacao")),
-        ntf(t.FieldIndex("ntf")),
-        ntp(t.FieldIndex("ntp")) {}
-  int cnpj, ie, data, uf, modelo, serie, numero, cfop, emitente, total, base, icms, isento, outras,
-      aliquota, situacao, ntf, ntp;
-};
+namespace f50 = fiscora::f50;
 
 // Appends n note rows as the loader would fill them.
 void FillCds50(fiscora::ClientTable& t, const NoteRows& rows, int64_t n) {
-  const Cds50Fields f(t);
   Mix m{12345};
   for (int64_t i = 0; i < n; ++i) {
     const uint64_t r = m.Next();
@@ -174,23 +151,23 @@ void FillCds50(fiscora::ClientTable& t, const NoteRows& rows, int64_t n) {
     const fiscora::Money base = rate[0] == '0' && rate[1] == '0' ? fiscora::Money() : total;
     const bool own = cfop[0] >= '5';
     t.Append();
-    t.SetText(f.cnpj, rows.cnpj[party]);
-    t.SetText(f.ie, rows.ie[party]);
-    t.SetText(f.data, rows.date[(r >> 40) % 31]);
-    t.SetText(f.uf, NoteRows::kUfs[(r >> 44) % 6]);
-    t.SetText(f.modelo, "55");
-    t.SetText(f.serie, "1  ");
-    t.SetInteger(f.numero, 1000 + i % 900000);
-    t.SetText(f.cfop, cfop);
-    t.SetText(f.emitente, own ? "P" : "T");
-    t.SetMoney(f.total, total);
-    t.SetMoney(f.base, base);
-    t.SetMoney(f.icms, fiscora::Money::FromRaw(base.raw() * 17 / 100));
-    t.SetMoney(f.isento, fiscora::Money());
-    t.SetMoney(f.outras, total - base);
-    t.SetText(f.aliquota, rate);
-    t.SetText(f.situacao, "N");
-    t.SetInteger(own ? f.ntp : f.ntf, 1);
+    t.SetText(f50::cnpj, rows.cnpj[party]);
+    t.SetText(f50::ie, rows.ie[party]);
+    t.SetText(f50::data_emiss, rows.date[(r >> 40) % 31]);
+    t.SetText(f50::uf, NoteRows::kUfs[(r >> 44) % 6]);
+    t.SetText(f50::modelo, "55");
+    t.SetText(f50::serie, "1  ");
+    t.SetInteger(f50::numero, 1000 + i % 900000);
+    t.SetText(f50::cfop, cfop);
+    t.SetText(f50::emitente, own ? "P" : "T");
+    t.SetMoney(f50::valor_total, total);
+    t.SetMoney(f50::base_calc, base);
+    t.SetMoney(f50::valor_icms, fiscora::Money::FromRaw(base.raw() * 17 / 100));
+    t.SetMoney(f50::isento, fiscora::Money());
+    t.SetMoney(f50::outras, total - base);
+    t.SetText(f50::aliquota, rate);
+    t.SetText(f50::situacao, "N");
+    t.SetInteger(own ? f50::ntp : f50::ntf, 1);
     t.Post();
   }
 }
@@ -297,7 +274,7 @@ void BM_Cds50Walk(benchmark::State& state) {
   const NoteRows rows;
   fiscora::ClientTable t(CatalogueDef("cds_50"));
   FillCds50(t, rows, kTableRows);
-  const int cfop = t.FieldIndex("cfop"), total = t.FieldIndex("valor_total");
+  const int cfop = f50::cfop, total = f50::valor_total;
   for (auto _ : state) {
     int64_t sum = 0, rows_seen = 0;
     size_t chars = 0;
@@ -332,8 +309,7 @@ void BM_OrderedAppendLocate(benchmark::State& state) {
     state.PauseTiming();
     auto t = std::make_unique<fiscora::ClientTable>(def);
     t->SetIndexFieldNames("codigo");
-    const int codigo = t->FieldIndex("codigo"), descricao = t->FieldIndex("descricao"),
-              unidade = t->FieldIndex("unidade");
+    using namespace fiscora::f75;
     state.ResumeTiming();
     int64_t found = 0;
     for (const std::string& code : codes) {

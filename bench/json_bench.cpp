@@ -28,10 +28,7 @@ class CountingSink final : public fiscora::OutputSink {
 void BM_JsonWriteTable(benchmark::State& state) {
   fiscora::TdtmCENTRAL dtm;
   fiscora::ClientTable& t = dtm.cds_60i_item;
-  const int codigo = t.FieldIndex("codigo"), data = t.FieldIndex("data"),
-            serie = t.FieldIndex("serie"), aliquota = t.FieldIndex("aliquota"),
-            valor = t.FieldIndex("valor"), quantidade = t.FieldIndex("quantidade"),
-            valor_total = t.FieldIndex("valor_total");
+  using namespace fiscora::f60i_item;
   for (int64_t i = 0; i < 1'000'000; ++i) {
     t.Append();
     t.SetText(codigo, std::to_string(7899990000000 + i % 50000));

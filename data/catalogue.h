@@ -6,12 +6,14 @@
 #include <string_view>
 #include <vector>
 
+#include "data/catalogue_fields.h"
 #include "data/client_table.h"
 #include "data/table_def.h"
 
 namespace fiscora {
 
-// Every table definition, in catalogue order.
+// Every table definition, in catalogue order; the ids of their fields are in
+// catalogue_fields.h.
 const std::vector<TableDef>& CatalogueDefs();
 
 class TdtmCENTRAL {

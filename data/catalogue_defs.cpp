@@ -1,7 +1,8 @@
 // The table catalogue: every table of the data module with its fields,
 // column titles (blanks kept, the grids show them as they are), display
 // widths, aggregates and index definitions, in the order the data module
-// creates them.
+// creates them. Each table's field ids (catalogue_fields.h) follow its field
+// list here: a field added, removed or moved is changed in both.
 #include <initializer_list>
 #include <string>
 #include <utility>

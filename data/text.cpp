@@ -18,6 +18,20 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
+std::string_view Utf8Columns(std::string_view s, int column, int width) {
+  if (column < 1 || width <= 0) return {};
+  size_t i = 0;
+  const size_t n = s.size();
+  const auto advance = [&] {
+    ++i;
+    while (i < n && IsContinuation(s[i])) ++i;
+  };
+  for (int ch = 1; i < n && ch < column; ++ch) advance();
+  const size_t start = i;
+  for (int k = 0; k < width && i < n; ++k) advance();
+  return s.substr(start, i - start);
+}
+
 std::string FoldCase(std::string_view s) {
   std::string out(s);
   for (size_t i = 0; i < out.size(); ++i) {

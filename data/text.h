@@ -21,6 +21,11 @@ std::string_view CutToChars(std::string_view s, int n);
 // The number of characters (continuation bytes not counted).
 int CharCount(std::string_view s);
 
+// The characters in columns [column, column + width) of a UTF-8 text,
+// columns counted in characters from 1; fewer where the text ends, none
+// before column 1 or for a width below 1. Never cut inside a character.
+std::string_view Utf8Columns(std::string_view s, int column, int width);
+
 // Whether the text is one or more ASCII digits and nothing else.
 bool OnlyDigits(std::string_view s);
 // The value of a text of digits (checked by the caller; at most 18 digits).

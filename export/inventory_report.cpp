@@ -15,18 +15,15 @@ InventoryReport BuildInventoryReport(const Session& s) {
     // The current row, as the report's data connection reads it; the first
     // when the table has none.
     ClientTable::RowId row = ident.HasCurrent() ? ident.CurrentRow() : ident.OrderedRows().front();
-    auto text = [&](const char* field) {
-      return std::string(ident.RowText(row, ident.FieldIndex(field)));
-    };
-    report.empresa = text("empresa");
-    report.periodo = text("periodo");
-    report.cnpj = text("cnpj");
-    report.ie = text("ie");
+    auto text = [&](int field) { return std::string(ident.RowText(row, field)); };
+    report.empresa = text(fident::empresa);
+    report.periodo = text(fident::periodo);
+    report.cnpj = text(fident::cnpj);
+    report.ie = text(fident::ie);
   }
   const ClientTable& t = s.dtm.cds_inventario;
-  const int codigo = t.FieldIndex("codigo"), descricao = t.FieldIndex("descricao"),
-            unidade = t.FieldIndex("unidade"), quantidade = t.FieldIndex("quantidade"),
-            unitario = t.FieldIndex("unitario"), valor = t.FieldIndex("valor");
+  const int codigo = f74::codigo, descricao = f74::descricao, unidade = f74::unidade,
+            quantidade = f74::quantidade, unitario = f74::unitario, valor = f74::valor;
   Money total;
   report.items.reserve(static_cast<size_t>(t.RecordCount()));
   for (ClientTable::RowId r : t.OrderedRows()) {

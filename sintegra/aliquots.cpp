@@ -62,13 +62,13 @@ void CompareWith60i(Session& s) {
   ClientTable& ta = d.cds_60a;
   ClientTable& ti = d.cds_60i;
   ClientTable& out = d.cds_totaliq;
-  const int a_aliquota = ta.FieldIndex("aliquota"), a_valor = ta.FieldIndex("valor"),
-            a_data = ta.FieldIndex("data"), a_serie = ta.FieldIndex("num_serie");
-  const int i_aliquota = ti.FieldIndex("aliquota"), i_valor = ti.FieldIndex("valor"),
-            i_data = ti.FieldIndex("data"), i_serie = ti.FieldIndex("serie");
-  const int o_aliquotas = out.FieldIndex("aliquotas"), o_data = out.FieldIndex("data"),
-            o_serie = out.FieldIndex("serie_ecf"), o_60a = out.FieldIndex("aliq_60a"),
-            o_60i = out.FieldIndex("aliq_60i"), o_dif = out.FieldIndex("diferenca");
+  const int a_aliquota = f60a::aliquota, a_valor = f60a::valor, a_data = f60a::data,
+            a_serie = f60a::num_serie;
+  const int i_aliquota = f60i::aliquota, i_valor = f60i::valor, i_data = f60i::data,
+            i_serie = f60i::serie;
+  const int o_aliquotas = ftotaliq::aliquotas, o_data = ftotaliq::data,
+            o_serie = ftotaliq::serie_ecf, o_60a = ftotaliq::aliq_60a, o_60i = ftotaliq::aliq_60i,
+            o_dif = ftotaliq::diferenca;
 
   // The 60I rows by day, serial and rate, in cds_60i's order.
   std::unordered_map<std::string, std::vector<ClientTable::RowId>> by_key;
@@ -107,10 +107,9 @@ void CompareWith60d(Session& s) {
   TdtmCENTRAL& d = s.dtm;
   ClientTable& td = d.cds_60d;
   ClientTable& out = d.cds_totaliq;
-  const int d_data = td.FieldIndex("data"), d_serie = td.FieldIndex("num_serie"),
-            d_valor = td.FieldIndex("valor"), d_aliquota = td.FieldIndex("aliquota");
-  const int o_60a = out.FieldIndex("aliq_60a"), o_60d = out.FieldIndex("aliq_60d"),
-            o_dif = out.FieldIndex("dif_60d");
+  const int d_data = f60d::data, d_serie = f60d::num_serie, d_valor = f60d::valor,
+            d_aliquota = f60d::aliquota;
+  const int o_60a = ftotaliq::aliq_60a, o_60d = ftotaliq::aliq_60d, o_dif = ftotaliq::dif_60d;
   Pacer pacer(s.ui);
   for (ClientTable::RowId rd : td.OrderedRows()) {
     pacer.Tick();
@@ -145,12 +144,16 @@ void SumPerRate(Session& s) {
   const struct {
     ClientTable& table;
     bool exclude_situations;
-  } passes[4] = {{d.cds_60a, true}, {d.cds_60d, false}, {d.cds_60i, false}, {d.cds_60r, false}};
+    int rate, valor;  // the table's fields
+  } passes[4] = {{d.cds_60a, true, f60a::aliquota, f60a::valor},
+                 {d.cds_60d, false, f60d::aliquota, f60d::valor},
+                 {d.cds_60i, false, f60i::aliquota, f60i::valor},
+                 {d.cds_60r, false, f60r::aliquota, f60r::valor}};
   Gauge& gauge = s.frm.progresso;
   Pacer pacer(s.ui);
   for (int p = 0; p < 4; ++p) {
     ClientTable& t = passes[p].table;
-    const int f_rate = t.FieldIndex("aliquota"), f_valor = t.FieldIndex("valor");
+    const int f_rate = passes[p].rate, f_valor = passes[p].valor;
     gauge.SetPosition(0);
     gauge.SetMax(t.RecordCount());
     for (ClientTable::RowId r : t.OrderedRows()) {
@@ -165,9 +168,8 @@ void SumPerRate(Session& s) {
       rows[it->second].sum[p] += Money::FromRaw(t.RowRaw(r, f_valor));
     }
   }
-  const int f_rate = out.FieldIndex("aliquotas");
-  const int f_sum[4] = {out.FieldIndex("reg60a"), out.FieldIndex("reg60d"),
-                        out.FieldIndex("reg60i"), out.FieldIndex("reg60r")};
+  const int f_rate = fres_aliq::aliquotas;
+  const int f_sum[4] = {fres_aliq::reg60a, fres_aliq::reg60d, fres_aliq::reg60i, fres_aliq::reg60r};
   for (const Sums& row : rows) {
     out.Append();
     out.SetText(f_rate, row.rate);

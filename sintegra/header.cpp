@@ -27,9 +27,8 @@ void ReadFileHeader(Session& s, const std::string& path) {
   EncodingSniffer sniffer;
   if (reader.had_bom()) sniffer.SetUtf8();
   ClientTable& t = s.dtm.cds_ident;
-  const int f_empresa = t.FieldIndex("empresa"), f_endereco = t.FieldIndex("endereco"),
-            f_uf = t.FieldIndex("uf"), f_cnpj = t.FieldIndex("cnpj"), f_ie = t.FieldIndex("ie"),
-            f_periodo = t.FieldIndex("periodo");
+  const int f_empresa = fident::empresa, f_endereco = fident::endereco, f_uf = fident::uf,
+            f_cnpj = fident::cnpj, f_ie = fident::ie, f_periodo = fident::periodo;
   Pacer pacer(s.ui);
   std::string_view bytes;
   while (reader.Next(bytes)) {

@@ -25,11 +25,11 @@ void CompleteInventory(Session& s, LoadMode mode) {
     gauge.SetPosition(0);
     gauge.SetMax(s.sintegra.counters.r74);
   }
-  const int i_codigo = items->FieldIndex("codigo");
-  const int i_descricao = items->FieldIndex("descricao");
-  const int i_unidade = items->FieldIndex("unidade");
-  const int p_descricao = products->FieldIndex("descricao");
-  const int p_unidade = products->FieldIndex("unidade");
+  const int i_codigo = f74::codigo;
+  const int i_descricao = f74::descricao;
+  const int i_unidade = f74::unidade;
+  const int p_descricao = f75::descricao;
+  const int p_unidade = f75::unidade;
 
   items->SetIndexFieldNames("CODIGO");
   products->SetIndexFieldNames("CODIGO");
@@ -38,7 +38,7 @@ void CompleteInventory(Session& s, LoadMode mode) {
   try {
     for (items->First(); !items->Eof(); items->Next()) {
       if (normal) gauge.Step();
-      std::string code(TrimBlanks(items->GetText(i_codigo)));
+      std::string code(Trim(items->GetText(i_codigo)));
       if (products->Locate("CODIGO", {code})) {
         std::string descricao(products->GetText(p_descricao));
         std::string unidade(products->GetText(p_unidade));
@@ -95,9 +95,8 @@ Workbook InventoryWorkbook(Session& s) {
   const char* titles[] = {"Codigo",     "Descricao",      "Unidade",
                           "Quantidade", "Valor_unitario", "Valor_total"};
   for (int k = 0; k < 6; ++k) book.SetText(1, k + 1, titles[k]);
-  const int fields[] = {t.FieldIndex("codigo"),   t.FieldIndex("descricao"),
-                        t.FieldIndex("unidade"),  t.FieldIndex("quantidade"),
-                        t.FieldIndex("unitario"), t.FieldIndex("valor")};
+  const int fields[] = {f74::codigo,     f74::descricao, f74::unidade,
+                        f74::quantidade, f74::unitario,  f74::valor};
   Pacer pacer(s.ui);
   int row = 2;
   for (ClientTable::RowId r : t.OrderedRows()) {

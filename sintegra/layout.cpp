@@ -183,20 +183,7 @@ std::string_view RecordLine::Raw(int column, int width) const {
     if (start >= bytes_.size()) return {};
     return bytes_.substr(start, static_cast<size_t>(width));
   }
-  // Columns count characters: find the byte offsets of the two ends.
-  size_t i = 0, n = bytes_.size();
-  int ch = 1;
-  auto advance = [&] {
-    ++i;
-    while (i < n && (static_cast<unsigned char>(bytes_[i]) & 0xC0) == 0x80) ++i;
-  };
-  while (i < n && ch < column) {
-    advance();
-    ++ch;
-  }
-  size_t start = i;
-  for (int k = 0; k < width && i < n; ++k) advance();
-  return bytes_.substr(start, i - start);
+  return Utf8Columns(bytes_, column, width);
 }
 
 std::string RecordLine::Text(int column, int width) const {
@@ -220,7 +207,7 @@ std::string RecordLine::Trimmed(const FieldSpec& f) const {
 }
 
 std::string_view RecordLine::TrimmedView(int column, int width, std::string& scratch) const {
-  std::string_view raw = TrimBlanks(Raw(column, width));
+  std::string_view raw = Trim(Raw(column, width));
   if (multibyte_ || IsAscii(raw)) return raw;
   scratch = Cp1252ToUtf8(raw);
   return scratch;

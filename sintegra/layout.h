@@ -203,9 +203,6 @@ class RecordLine {
   int64_t line_number_;
 };
 
-// Kept for the call sites that still use it: Trim of data/text.h.
-inline std::string_view TrimBlanks(std::string_view s) { return Trim(s); }
-
 // A path from a UTF-8 text (as the windows and the command line hand them).
 inline std::filesystem::path PathFromUtf8(std::string_view s) {
   return std::filesystem::path(std::u8string(s.begin(), s.end()));

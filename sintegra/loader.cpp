@@ -18,31 +18,12 @@ namespace {
 enum WorkKind { k60m, k60r, k60d, k60i, k50, k60a, k61R, kWorkKinds };
 constexpr const char* kKindNames[kWorkKinds] = {"60m", "60r", "60d", "60i", "50", "60a", "61R"};
 
-// Field indexes resolved once per load.
-struct Fields60r {
-  explicit Fields60r(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        aliquota(t.FieldIndex("aliquota")),
-        valor(t.FieldIndex("valor")) {}
-  int codigo, aliquota, valor;
-};
-struct Fields60a {
-  explicit Fields60a(ClientTable& t)
-      : aliquota(t.FieldIndex("aliquota")),
-        valor(t.FieldIndex("valor")),
-        data(t.FieldIndex("data")),
-        num_serie(t.FieldIndex("num_serie")) {}
-  int aliquota, valor, data, num_serie;
-};
-// cds_60i and cds_60d: sums per day, printer and rate.
-struct FieldsDaySums {
-  FieldsDaySums(ClientTable& t, const char* serie_field)
-      : aliquota(t.FieldIndex("aliquota")),
-        valor(t.FieldIndex("valor")),
-        serie(t.FieldIndex(serie_field)),
-        data(t.FieldIndex("data")) {}
+// cds_60i and cds_60d: sums per day, printer and rate, in fields of their own.
+struct DaySumFields {
   int aliquota, valor, serie, data;
 };
+constexpr DaySumFields k60iSums{f60i::aliquota, f60i::valor, f60i::serie, f60i::data};
+constexpr DaySumFields k60dSums{f60d::aliquota, f60d::valor, f60d::num_serie, f60d::data};
 
 // The rows of a table summed by a key while a file is read: cds_60i and
 // cds_60d by day, printer and rate, cds_60i_item by product, day, printer,
@@ -167,7 +148,7 @@ class SummedRows {
 
 // Adds `amount` to the row of that day, printer and rate, or appends the row.
 // The key is exact: a line of the rate "I" is not summed into a row of "ISS".
-void AddToDaySum(ClientTable& t, SummedRows& sums, std::string_view index, const FieldsDaySums& f,
+void AddToDaySum(ClientTable& t, SummedRows& sums, std::string_view index, const DaySumFields& f,
                  std::string_view data, std::string_view serie, std::string_view rate,
                  Money amount) {
   const std::string_view key[] = {data, serie, rate};
@@ -190,106 +171,36 @@ void AddToDaySum(ClientTable& t, SummedRows& sums, std::string_view index, const
   t.Post();
   if (sums.active()) sums.Added(amount, 0);
 }
-struct Fields60iItem {
-  explicit Fields60iItem(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        data(t.FieldIndex("data")),
-        serie(t.FieldIndex("serie")),
-        aliquota(t.FieldIndex("aliquota")),
-        valor(t.FieldIndex("valor")),
-        quantidade(t.FieldIndex("quantidade")),
-        valor_total(t.FieldIndex("valor_total")) {}
-  int codigo, data, serie, aliquota, valor, quantidade, valor_total;
-};
-struct Fields50 {
-  explicit Fields50(ClientTable& t)
-      : cnpj(t.FieldIndex("cnpj")),
-        ie(t.FieldIndex("ie")),
-        data_emiss(t.FieldIndex("data_emiss")),
-        uf(t.FieldIndex("uf")),
-        modelo(t.FieldIndex("modelo")),
-        serie(t.FieldIndex("serie")),
-        numero(t.FieldIndex("numero")),
-        cfop(t.FieldIndex("cfop")),
-        emitente(t.FieldIndex("emitente")),
-        valor_total(t.FieldIndex("valor_total")),
-        base_calc(t.FieldIndex("base_calc")),
-        valor_icms(t.FieldIndex("valor_icms")),
-        isento(t.FieldIndex("isento")),
-        outras(t.FieldIndex("outras")),
-        aliquota(t.FieldIndex("aliquota")),
-        situacao(t.FieldIndex("situacao")),
-        ntf(t.FieldIndex("ntf")),
-        ntp(t.FieldIndex("ntp")) {}
-  int cnpj, ie, data_emiss, uf, modelo, serie, numero, cfop, emitente, valor_total, base_calc,
-      valor_icms, isento, outras, aliquota, situacao, ntf, ntp;
-};
-struct Fields54 {
-  explicit Fields54(ClientTable& t)
-      : cnpj(t.FieldIndex("cnpj")),
-        modelo(t.FieldIndex("modelo")),
-        serie(t.FieldIndex("serie")),
-        nota(t.FieldIndex("nota")),
-        cfop(t.FieldIndex("cfop")),
-        cst(t.FieldIndex("cst")),
-        n_item(t.FieldIndex("n_item")),
-        cod_produto(t.FieldIndex("cod_produto")),
-        quantidade(t.FieldIndex("quantidade")),
-        valor(t.FieldIndex("valor")),
-        ipi(t.FieldIndex("ipi")),
-        desc(t.FieldIndex("desc")),
-        base_calc(t.FieldIndex("base_calc")),
-        aliq(t.FieldIndex("aliq")) {}
-  int cnpj, modelo, serie, nota, cfop, cst, n_item, cod_produto, quantidade, valor, ipi, desc,
-      base_calc, aliq;
-};
-struct FieldsProduct {
-  explicit FieldsProduct(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        descricao(t.FieldIndex("descricao")),
-        unidade(t.FieldIndex("unidade")) {}
-  int codigo, descricao, unidade;
-};
-struct FieldsInventory {
-  explicit FieldsInventory(ClientTable& t)
-      : codigo(t.FieldIndex("codigo")),
-        quantidade(t.FieldIndex("quantidade")),
-        valor(t.FieldIndex("valor")),
-        unitario(t.FieldIndex("unitario")) {}
-  int codigo, quantidade, valor, unitario;
-};
 
 // A text field of a record and the table field it goes to, as bound data.
-template <class Fields>
 struct TextBinding {
-  int Fields::*field;
+  int field;
   FieldSpec spec;
   bool trimmed;
 };
 
-template <class Fields, size_t N>
-void SetTexts(ClientTable& t, const Fields& f, const RecordLine& line,
-              const TextBinding<Fields> (&bindings)[N]) {
+template <size_t N>
+void SetTexts(ClientTable& t, const RecordLine& line, const TextBinding (&bindings)[N]) {
   for (const auto& b : bindings)
-    t.SetText(f.*b.field, b.trimmed ? line.Trimmed(b.spec) : line.Text(b.spec));
+    t.SetText(b.field, b.trimmed ? line.Trimmed(b.spec) : line.Text(b.spec));
 }
 
 // clang-format off
-constexpr TextBinding<Fields50> k50Texts[] = {
-    {&Fields50::cnpj, rec50::kCnpj, true},        {&Fields50::ie, rec50::kIe, true},
-    {&Fields50::uf, rec50::kUf, false},           {&Fields50::modelo, rec50::kModelo, false},
-    {&Fields50::serie, rec50::kSerie, false},     {&Fields50::aliquota, rec50::kAliquota, false},
-    {&Fields50::situacao, rec50::kSituacao, false},
+constexpr TextBinding k50Texts[] = {
+    {f50::cnpj, rec50::kCnpj, true},        {f50::ie, rec50::kIe, true},
+    {f50::uf, rec50::kUf, false},           {f50::modelo, rec50::kModelo, false},
+    {f50::serie, rec50::kSerie, false},     {f50::aliquota, rec50::kAliquota, false},
+    {f50::situacao, rec50::kSituacao, false},
 };
 // clang-format on
 
 // Every text of record 54 but the quantity is trimmed.
-constexpr TextBinding<Fields54> k54Texts[] = {
-    {&Fields54::cnpj, rec54::kCnpj, true},     {&Fields54::modelo, rec54::kModelo, true},
-    {&Fields54::serie, rec54::kSerie, true},   {&Fields54::nota, rec54::kNumero, true},
-    {&Fields54::cfop, rec54::kCfop, true},     {&Fields54::cst, rec54::kCst, true},
-    {&Fields54::n_item, rec54::kItem, true},   {&Fields54::cod_produto, rec54::kCodigo, true},
-    {&Fields54::aliq, rec54::kAliquota, true},
+constexpr TextBinding k54Texts[] = {
+    {f54::cnpj, rec54::kCnpj, true},     {f54::modelo, rec54::kModelo, true},
+    {f54::serie, rec54::kSerie, true},   {f54::nota, rec54::kNumero, true},
+    {f54::cfop, rec54::kCfop, true},     {f54::cst, rec54::kCst, true},
+    {f54::n_item, rec54::kItem, true},   {f54::cod_produto, rec54::kCodigo, true},
+    {f54::aliq, rec54::kAliquota, true},
 };
 
 class Loader {
@@ -299,19 +210,11 @@ class Loader {
         path_(std::move(path)),
         mode_(mode),
         d_(s.dtm),
-        f60r_(d_.cds_60r),
-        f60a_(d_.cds_60a),
-        f60i_(d_.cds_60i, "serie"),
-        fitem_(d_.cds_60i_item),
-        f60d_(d_.cds_60d, "num_serie"),
-        f50_(d_.cds_50),
-        f54_(d_.cds_54),
-        fprod_(d_.cds_produt),
-        finv_(d_.cds_inventario),
-        sums60i_(d_.cds_60i, {f60i_.data, f60i_.serie, f60i_.aliquota}, -1, f60i_.valor, -1),
-        sums60d_(d_.cds_60d, {f60d_.data, f60d_.serie, f60d_.aliquota}, -1, f60d_.valor, -1),
-        sums_item_(d_.cds_60i_item, {fitem_.codigo, fitem_.data, fitem_.serie, fitem_.aliquota},
-                   fitem_.valor, fitem_.valor_total, fitem_.quantidade) {}
+        sums60i_(d_.cds_60i, {f60i::data, f60i::serie, f60i::aliquota}, -1, f60i::valor, -1),
+        sums60d_(d_.cds_60d, {f60d::data, f60d::num_serie, f60d::aliquota}, -1, f60d::valor, -1),
+        sums_item_(d_.cds_60i_item,
+                   {f60i_item::codigo, f60i_item::data, f60i_item::serie, f60i_item::aliquota},
+                   f60i_item::valor, f60i_item::valor_total, f60i_item::quantidade) {}
 
   void Run();
   // The sums of the summed tables written into their rows.
@@ -320,7 +223,15 @@ class Loader {
   }
 
  private:
+  // A line of a normal load, by its record type.
   void Normal(const RecordLine& line, std::string_view bytes);
+  void Record60R(const RecordLine& line, std::string_view bytes);
+  void Record60A(const RecordLine& line, std::string_view bytes);
+  void Record60I(const RecordLine& line, std::string_view bytes);
+  void Record60D(const RecordLine& line, std::string_view bytes);
+  void Record50(const RecordLine& line, std::string_view bytes);
+  void Record54(const RecordLine& line);
+  void Record70(const RecordLine& line);
   void Product(const RecordLine& line, ClientTable& t);
   void Inventory(const RecordLine& line, ClientTable& t);
   void Write(WorkKind k, std::string_view bytes) { files_[k]->Write(bytes); }
@@ -330,15 +241,6 @@ class Loader {
   LoadMode mode_;
   TdtmCENTRAL& d_;
   std::array<std::optional<LineWriter>, kWorkKinds> files_;
-  Fields60r f60r_;
-  Fields60a f60a_;
-  FieldsDaySums f60i_;
-  Fields60iItem fitem_;
-  FieldsDaySums f60d_;
-  Fields50 f50_;
-  Fields54 f54_;
-  FieldsProduct fprod_;
-  FieldsInventory finv_;
   SummedRows sums60i_, sums60d_, sums_item_;
 };
 
@@ -400,137 +302,175 @@ void Loader::Normal(const RecordLine& line, std::string_view bytes) {
   std::string_view t3 = bytes.substr(0, 3);
   std::string_view t2 = bytes.substr(0, 2);
   if (t3 == "60R") {
-    Write(k60r, bytes);
-    Money valor = line.Amount(rec60r::kValor);
-    ClientTable& t = d_.cds_60r;
-    t.Append();
-    t.SetText(f60r_.codigo, line.Trimmed(rec60r::kCodigo));
-    t.SetText(f60r_.aliquota, line.Trimmed(rec60r::kAliquota));
-    t.SetMoney(f60r_.valor, valor);
-    t.Post();
-    ++s_.sintegra.counters.r60r;
+    Record60R(line, bytes);
   } else if (t3 == "60A") {
-    Write(k60a, bytes);
-    ++s_.sintegra.counters.r60a;
-    std::string situation = line.Trimmed(rec60a::kAliquota);
-    Money valor = line.Amount(rec60a::kValor);
-    ClientTable& t = d_.cds_60a;
-    t.Append();
-    t.SetText(f60a_.aliquota, situation);
-    t.SetMoney(f60a_.valor, valor);
-    t.SetText(f60a_.data, line.Date(rec60a::kData));
-    t.SetText(f60a_.num_serie, line.Trimmed(rec60a::kNumeroSerie));
-    if (situation != "N" && situation != "I" && situation != "DESC" && situation != "CANC")
-      TotalizeIcmsByRate(d_, situation, "60a", valor);
-    t.Post();
+    Record60A(line, bytes);
   } else if (t3 == "60I") {
-    Write(k60i, bytes);
-    // Quantity (3 decimals) times unit value (2 decimals), held to four
-    // decimals with ties to even.
-    int64_t qty_milli = line.Scaled(rec60i::kQuantidade);
-    int64_t unit_cents = line.Scaled(rec60i::kValorUnitario);
-    Money item = Money::FromRaw(MulDivRoundEven(qty_milli, unit_cents, 10));
-    Money unit = Money::FromRaw(unit_cents * 100);
-    char date_buf[10];
-    std::string scratch[3];
-    const std::string_view data = line.DateView(rec60i::kData, date_buf),
-                           serie = line.TrimmedView(rec60i::kNumeroSerie, scratch[0]),
-                           rate = line.TrimmedView(rec60i::kAliquota, scratch[1]);
-    AddToDaySum(d_.cds_60i, sums60i_, "data; serie; aliquota", f60i_, data, serie, rate, item);
-    // The same line per product and unit value, for the price and rate
-    // checks and the stock audit.
-    const std::string_view codigo = line.TrimmedView(rec60i::kCodigo, scratch[2]);
-    ClientTable& it = d_.cds_60i_item;
-    double qty = static_cast<double>(qty_milli) / 1000.0;
-    const std::string_view key[] = {codigo, data, serie, rate};
-    std::optional<ClientTable::RowId> summed;
-    if (sums_item_.active() && (summed = sums_item_.Find(key, unit.raw()))) {
-      sums_item_.AddTo(*summed, item, qty);
-    } else if (!sums_item_.active() && it.Locate("codigo; data; serie; aliquota; valor",
-                                                 {codigo, data, serie, rate, unit})) {
-      it.Edit();
-      it.SetFloat(fitem_.quantidade, it.GetFloat(fitem_.quantidade) + qty);
-      it.SetMoney(fitem_.valor_total, it.GetMoney(fitem_.valor_total) + item);
-      it.Post();
-    } else {
-      it.Append();
-      it.SetText(fitem_.codigo, codigo);
-      it.SetText(fitem_.data, data);
-      it.SetText(fitem_.serie, serie);
-      it.SetText(fitem_.aliquota, rate);
-      it.SetMoney(fitem_.valor, unit);
-      it.SetFloat(fitem_.quantidade, qty);
-      it.SetMoney(fitem_.valor_total, item);
-      it.Post();
-      if (sums_item_.active()) sums_item_.Added(item, qty);
-    }
-    ++s_.sintegra.counters.r60i;
+    Record60I(line, bytes);
   } else if (t3 == "60D") {
-    Write(k60d, bytes);
-    Money valor = line.Amount(rec60d::kValor);
-    char date_buf[10];
-    std::string scratch[2];
-    const std::string_view data = line.DateView(rec60d::kData, date_buf),
-                           serie = line.TrimmedView(rec60d::kNumeroSerie, scratch[0]),
-                           rate = line.TrimmedView(rec60d::kAliquota, scratch[1]);
-    AddToDaySum(d_.cds_60d, sums60d_, "data; num_serie; aliquota", f60d_, data, serie, rate, valor);
+    Record60D(line, bytes);
   } else if (t2 == "50") {
-    int32_t numero = line.Integer(rec50::kNumero);
-    Money total = line.Amount(rec50::kValorTotal);
-    Money base = line.Amount(rec50::kBaseCalculo);
-    Money icms = line.Amount(rec50::kValorIcms);
-    Money isento = line.Amount(rec50::kIsenta);
-    Money outras = line.Amount(rec50::kOutras);
-    std::string cfop = line.Text(rec50::kCfop), emitente = line.Text(rec50::kEmitente);
-    ClientTable& t = d_.cds_50;
-    t.Append();
-    SetTexts(t, f50_, line, k50Texts);
-    t.SetText(f50_.data_emiss, line.Date(rec50::kData));
-    t.SetInteger(f50_.numero, numero);
-    t.SetText(f50_.cfop, cfop);
-    t.SetText(f50_.emitente, emitente);
-    t.SetMoney(f50_.valor_total, total);
-    t.SetMoney(f50_.base_calc, base);
-    t.SetMoney(f50_.valor_icms, icms);
-    TotalizeIcmsByCfop(d_, cfop, "50", base, icms);
-    t.SetMoney(f50_.isento, isento);
-    t.SetMoney(f50_.outras, outras);
-    t.SetInteger(emitente == "P" ? f50_.ntp : f50_.ntf, 1);
-    t.Post();
-    Write(k50, bytes);
-    ++s_.sintegra.counters.r50;
+    Record50(line, bytes);
   } else if (t2 == "54") {
-    Money valor = line.Amount(rec54::kValor);
-    Money desc = line.Amount(rec54::kDesconto);
-    Money base = line.Amount(rec54::kBaseCalculo);
-    Money ipi = line.Amount(rec54::kValorIpi);
-    std::string quantity = line.Joined(rec54::kQuantidade);
-    // The note number is kept as its text but taken as a number by the
-    // analyses: a number that is not one is told here, with its line.
-    line.Integer(rec54::kNumero);
-    ClientTable& t = d_.cds_54;
-    t.Append();
-    SetTexts(t, f54_, line, k54Texts);
-    t.SetText(f54_.quantidade, Trim(quantity));
-    t.SetMoney(f54_.valor, valor);
-    t.SetMoney(f54_.ipi, ipi);
-    t.SetMoney(f54_.desc, desc);
-    t.SetMoney(f54_.base_calc, base);
-    t.Post();
+    Record54(line);
   } else if (t2 == "75") {
     Product(line, d_.cds_produt);
   } else if (t2 == "74") {
     Inventory(line, d_.cds_inventario);
     if (s_.sintegra.inventory_date.empty()) s_.sintegra.inventory_date = line.Date(rec74::kData);
   } else if (t2 == "70") {
-    Money base = line.Amount(rec70::kBaseCalculo);
-    Money icms = line.Amount(rec70::kValorIcms);
-    TotalizeIcmsByCfop(d_, "1102", "70", base, icms);
+    Record70(line);
   } else if (t3 == "60M") {
     Write(k60m, bytes);
   } else if (t3 == "61R") {
     Write(k61R, bytes);
   }
+}
+
+// Record 60R: a month's total per product and rate.
+void Loader::Record60R(const RecordLine& line, std::string_view bytes) {
+  Write(k60r, bytes);
+  Money valor = line.Amount(rec60r::kValor);
+  ClientTable& t = d_.cds_60r;
+  t.Append();
+  t.SetText(f60r::codigo, line.Trimmed(rec60r::kCodigo));
+  t.SetText(f60r::aliquota, line.Trimmed(rec60r::kAliquota));
+  t.SetMoney(f60r::valor, valor);
+  t.Post();
+  ++s_.sintegra.counters.r60r;
+}
+
+// Record 60A: a fiscal printer's day total per rate or situation.
+void Loader::Record60A(const RecordLine& line, std::string_view bytes) {
+  Write(k60a, bytes);
+  ++s_.sintegra.counters.r60a;
+  std::string situation = line.Trimmed(rec60a::kAliquota);
+  Money valor = line.Amount(rec60a::kValor);
+  ClientTable& t = d_.cds_60a;
+  t.Append();
+  t.SetText(f60a::aliquota, situation);
+  t.SetMoney(f60a::valor, valor);
+  t.SetText(f60a::data, line.Date(rec60a::kData));
+  t.SetText(f60a::num_serie, line.Trimmed(rec60a::kNumeroSerie));
+  if (situation != "N" && situation != "I" && situation != "DESC" && situation != "CANC")
+    TotalizeIcmsByRate(d_, situation, "60a", valor);
+  t.Post();
+}
+
+// Record 60I: an item of a fiscal printer's coupon, summed per day, printer
+// and rate, and per product and unit value.
+void Loader::Record60I(const RecordLine& line, std::string_view bytes) {
+  Write(k60i, bytes);
+  // Quantity (3 decimals) times unit value (2 decimals), held to four
+  // decimals with ties to even.
+  int64_t qty_milli = line.Scaled(rec60i::kQuantidade);
+  int64_t unit_cents = line.Scaled(rec60i::kValorUnitario);
+  Money item = Money::FromRaw(MulDivRoundEven(qty_milli, unit_cents, 10));
+  Money unit = Money::FromRaw(unit_cents * 100);
+  char date_buf[10];
+  std::string scratch[3];
+  const std::string_view data = line.DateView(rec60i::kData, date_buf),
+                         serie = line.TrimmedView(rec60i::kNumeroSerie, scratch[0]),
+                         rate = line.TrimmedView(rec60i::kAliquota, scratch[1]);
+  AddToDaySum(d_.cds_60i, sums60i_, "data; serie; aliquota", k60iSums, data, serie, rate, item);
+  // The same line per product and unit value, for the price and rate
+  // checks and the stock audit.
+  const std::string_view codigo = line.TrimmedView(rec60i::kCodigo, scratch[2]);
+  ClientTable& it = d_.cds_60i_item;
+  double qty = static_cast<double>(qty_milli) / 1000.0;
+  const std::string_view key[] = {codigo, data, serie, rate};
+  std::optional<ClientTable::RowId> summed;
+  if (sums_item_.active() && (summed = sums_item_.Find(key, unit.raw()))) {
+    sums_item_.AddTo(*summed, item, qty);
+  } else if (!sums_item_.active() &&
+             it.Locate("codigo; data; serie; aliquota; valor", {codigo, data, serie, rate, unit})) {
+    it.Edit();
+    it.SetFloat(f60i_item::quantidade, it.GetFloat(f60i_item::quantidade) + qty);
+    it.SetMoney(f60i_item::valor_total, it.GetMoney(f60i_item::valor_total) + item);
+    it.Post();
+  } else {
+    it.Append();
+    it.SetText(f60i_item::codigo, codigo);
+    it.SetText(f60i_item::data, data);
+    it.SetText(f60i_item::serie, serie);
+    it.SetText(f60i_item::aliquota, rate);
+    it.SetMoney(f60i_item::valor, unit);
+    it.SetFloat(f60i_item::quantidade, qty);
+    it.SetMoney(f60i_item::valor_total, item);
+    it.Post();
+    if (sums_item_.active()) sums_item_.Added(item, qty);
+  }
+  ++s_.sintegra.counters.r60i;
+}
+
+// Record 60D: a fiscal printer's day total per product, summed per day,
+// printer and rate.
+void Loader::Record60D(const RecordLine& line, std::string_view bytes) {
+  Write(k60d, bytes);
+  Money valor = line.Amount(rec60d::kValor);
+  char date_buf[10];
+  std::string scratch[2];
+  const std::string_view data = line.DateView(rec60d::kData, date_buf),
+                         serie = line.TrimmedView(rec60d::kNumeroSerie, scratch[0]),
+                         rate = line.TrimmedView(rec60d::kAliquota, scratch[1]);
+  AddToDaySum(d_.cds_60d, sums60d_, "data; num_serie; aliquota", k60dSums, data, serie, rate,
+              valor);
+}
+
+// Record 50: a note, totalled by CFOP for the ICMS totalizer.
+void Loader::Record50(const RecordLine& line, std::string_view bytes) {
+  int32_t numero = line.Integer(rec50::kNumero);
+  Money total = line.Amount(rec50::kValorTotal);
+  Money base = line.Amount(rec50::kBaseCalculo);
+  Money icms = line.Amount(rec50::kValorIcms);
+  Money isento = line.Amount(rec50::kIsenta);
+  Money outras = line.Amount(rec50::kOutras);
+  std::string cfop = line.Text(rec50::kCfop), emitente = line.Text(rec50::kEmitente);
+  ClientTable& t = d_.cds_50;
+  t.Append();
+  SetTexts(t, line, k50Texts);
+  t.SetText(f50::data_emiss, line.Date(rec50::kData));
+  t.SetInteger(f50::numero, numero);
+  t.SetText(f50::cfop, cfop);
+  t.SetText(f50::emitente, emitente);
+  t.SetMoney(f50::valor_total, total);
+  t.SetMoney(f50::base_calc, base);
+  t.SetMoney(f50::valor_icms, icms);
+  TotalizeIcmsByCfop(d_, cfop, "50", base, icms);
+  t.SetMoney(f50::isento, isento);
+  t.SetMoney(f50::outras, outras);
+  t.SetInteger(emitente == "P" ? f50::ntp : f50::ntf, 1);
+  t.Post();
+  Write(k50, bytes);
+  ++s_.sintegra.counters.r50;
+}
+
+// Record 54: an item of a note.
+void Loader::Record54(const RecordLine& line) {
+  Money valor = line.Amount(rec54::kValor);
+  Money desc = line.Amount(rec54::kDesconto);
+  Money base = line.Amount(rec54::kBaseCalculo);
+  Money ipi = line.Amount(rec54::kValorIpi);
+  std::string quantity = line.Joined(rec54::kQuantidade);
+  // The note number is kept as its text but taken as a number by the
+  // analyses: a number that is not one is told here, with its line.
+  line.Integer(rec54::kNumero);
+  ClientTable& t = d_.cds_54;
+  t.Append();
+  SetTexts(t, line, k54Texts);
+  t.SetText(f54::quantidade, Trim(quantity));
+  t.SetMoney(f54::valor, valor);
+  t.SetMoney(f54::ipi, ipi);
+  t.SetMoney(f54::desc, desc);
+  t.SetMoney(f54::base_calc, base);
+  t.Post();
+}
+
+// Record 70: a transport document, totalled as CFOP 1102.
+void Loader::Record70(const RecordLine& line) {
+  Money base = line.Amount(rec70::kBaseCalculo);
+  Money icms = line.Amount(rec70::kValorIcms);
+  TotalizeIcmsByCfop(d_, "1102", "70", base, icms);
 }
 
 void Loader::Product(const RecordLine& line, ClientTable& t) {
@@ -539,9 +479,9 @@ void Loader::Product(const RecordLine& line, ClientTable& t) {
   // can find it.
   if (Trim(line.Raw(rec75::kDescricao)).empty()) s_.sintegra.problems.blank_descriptions.Add(code);
   t.Append();
-  t.SetText(fprod_.codigo, code);
-  t.SetText(fprod_.descricao, line.Text(rec75::kDescricao));
-  t.SetText(fprod_.unidade, line.Text(rec75::kUnidade.Head(2)));
+  t.SetText(f75::codigo, code);
+  t.SetText(f75::descricao, line.Text(rec75::kDescricao));
+  t.SetText(f75::unidade, line.Text(rec75::kUnidade.Head(2)));
   t.Post();
   ++s_.sintegra.counters.r75;
 }
@@ -554,10 +494,10 @@ void Loader::Inventory(const RecordLine& line, ClientTable& t) {
     Money unit =
         qty_milli == 0 ? Money() : Money::FromRaw(MulDivRoundEven(valor.raw(), 1000, qty_milli));
     t.Append();
-    t.SetText(finv_.codigo, line.Text(rec74::kCodigo));
-    t.SetFloat(finv_.quantidade, static_cast<double>(qty_milli) / 1000.0);
-    t.SetMoney(finv_.valor, valor);
-    t.SetMoney(finv_.unitario, unit);
+    t.SetText(f74::codigo, line.Text(rec74::kCodigo));
+    t.SetFloat(f74::quantidade, static_cast<double>(qty_milli) / 1000.0);
+    t.SetMoney(f74::valor, valor);
+    t.SetMoney(f74::unitario, unit);
     t.Post();
   }
   ++s_.sintegra.counters.r74;
@@ -601,17 +541,16 @@ int CountLines(Session& /*s*/, const std::string& path) {
 std::string ProductDescription(Session& s, std::string_view code) {
   ClientTable& t = s.dtm.cds_produt;
   t.SetIndexFieldNames("CODIGO");
-  if (t.Locate("CODIGO", {code})) return t.AsString(t.FieldIndex("descricao"));
+  if (t.Locate("CODIGO", {code})) return t.AsString(f75::descricao);
   s.sintegra.problems.without_75.Add(code);
   return {};
 }
 
 ProductDescriptions::ProductDescriptions(Session& s)
-    : s_(s), t_(s.dtm.cds_produt), descricao_(t_.FieldIndex("descricao")) {
+    : s_(s), t_(s.dtm.cds_produt), descricao_(f75::descricao) {
   t_.SetIndexFieldNames("CODIGO");
-  const int codigo = t_.FieldIndex("CODIGO");
   for (ClientTable::RowId row : t_.OrderedRows())
-    rows_.emplace(std::string(t_.RowText(row, codigo)), row);
+    rows_.emplace(std::string(t_.RowText(row, f75::codigo)), row);
 }
 
 std::string_view ProductDescriptions::Of(std::string_view code) {

@@ -22,7 +22,7 @@ int32_t NoteNumber(std::string_view text) {
 // A quantity text with a decimal comma; a blank one (the loader keeps its
 // comma) is nullopt.
 std::optional<double> Quantity(std::string_view text) {
-  std::string_view t = TrimBlanks(text);
+  std::string_view t = Trim(text);
   if (t.empty() || t == ",") return std::nullopt;
   auto q = ParseDouble(t);
   if (!q) throw std::runtime_error("'" + std::string(text) + "' não é um valor numérico válido");
@@ -33,7 +33,7 @@ std::optional<double> Quantity(std::string_view text) {
 
 bool btn_pesq50Click(Session& s, std::string_view number) {
   s.frm.edt_pesq50.SetText(std::string(number));
-  std::string_view text = TrimBlanks(number);
+  std::string_view text = Trim(number);
   if (text.empty()) return false;
   auto numero = ParseInt32(text);
   if (!numero) return false;
@@ -58,14 +58,11 @@ std::string bbtnAnalisarNotasClick(Session& s) {
   // Each note number's record 50 lines summed; the number alone is the key,
   // so lines of two issuers' notes of one number are summed together.
   const ClientTable& notes = d.cds_50;
-  const int n_numero = notes.FieldIndex("numero");
-  const char* const values[] = {"valor_total", "base_calc", "outras", "isento"};
-  int n_value[4], s_value[4];
-  for (int i = 0; i < 4; ++i) {
-    n_value[i] = notes.FieldIndex(values[i]);
-    s_value[i] = sums.FieldIndex(values[i]);
-  }
-  const int s_numero = sums.FieldIndex("numero"), s_ipi = sums.FieldIndex("ipi");
+  const int n_numero = f50::numero;
+  // Both tables are of the notes' shape.
+  const int n_value[4] = {f50::valor_total, f50::base_calc, f50::outras, f50::isento};
+  const int(&s_value)[4] = n_value;
+  const int s_numero = f50::numero, s_ipi = f50::ipi;
   for (ClientTable::RowId row : notes.OrderedRows()) {
     const int64_t numero = notes.RowRaw(row, n_numero);
     if (sums.Locate("numero", {numero})) {
@@ -86,7 +83,7 @@ std::string bbtnAnalisarNotasClick(Session& s) {
   // The IPI of each note's items; items of numbers without record 50 count
   // nowhere.
   const ClientTable& items = d.cds_54;
-  const int i_nota = items.FieldIndex("nota"), i_ipi = items.FieldIndex("ipi");
+  const int i_nota = f54::nota, i_ipi = f54::ipi;
   for (ClientTable::RowId row : items.OrderedRows()) {
     if (sums.Locate("numero", {NoteNumber(items.RowText(row, i_nota))})) {
       sums.Edit();
@@ -96,10 +93,9 @@ std::string bbtnAnalisarNotasClick(Session& s) {
     pacer.Tick();
   }
 
-  const int d_numero = dif.FieldIndex("numero"), d_cont = dif.FieldIndex("vCont"),
-            d_base = dif.FieldIndex("vBase"), d_outros = dif.FieldIndex("vOutros"),
-            d_isentos = dif.FieldIndex("vIsentos"), d_ipi = dif.FieldIndex("vIpi"),
-            d_difere = dif.FieldIndex("difere");
+  const int d_numero = fdif_nota::numero, d_cont = fdif_nota::vCont, d_base = fdif_nota::vBase,
+            d_outros = fdif_nota::vOutros, d_isentos = fdif_nota::vIsentos, d_ipi = fdif_nota::vIpi,
+            d_difere = fdif_nota::difere;
   for (ClientTable::RowId row : sums.OrderedRows()) {
     const Money total = Money::FromRaw(sums.RowRaw(row, s_value[0]));
     const Money base = Money::FromRaw(sums.RowRaw(row, s_value[1]));
@@ -128,19 +124,16 @@ void FillNoteSummary(Session& s, std::string_view numero) {
   TdtmCENTRAL& d = s.dtm;
   ClientTable& resumo = d.cds_resumo_50;
   resumo.EmptyDataSet();
-  const int32_t wanted = NoteNumber(TrimBlanks(numero));
+  const int32_t wanted = NoteNumber(Trim(numero));
 
   const ClientTable& items = d.cds_54;
-  const int i_nota = items.FieldIndex("nota"), i_n_item = items.FieldIndex("n_item"),
-            i_cod = items.FieldIndex("cod_produto"), i_qtd = items.FieldIndex("quantidade"),
-            i_cst = items.FieldIndex("cst"), i_aliq = items.FieldIndex("aliq"),
-            i_valor = items.FieldIndex("valor"), i_desc = items.FieldIndex("desc"),
-            i_ipi = items.FieldIndex("ipi"), i_base = items.FieldIndex("base_calc");
-  const int r_cod = resumo.FieldIndex("cod_produto"), r_descricao = resumo.FieldIndex("descricao"),
-            r_qtd = resumo.FieldIndex("quantidade"), r_cst = resumo.FieldIndex("cst"),
-            r_aliq = resumo.FieldIndex("aliq"), r_un = resumo.FieldIndex("valor_un"),
-            r_desc = resumo.FieldIndex("desc"), r_tot = resumo.FieldIndex("valor_tot"),
-            r_ipi = resumo.FieldIndex("ipi"), r_base = resumo.FieldIndex("base_calc");
+  const int i_nota = f54::nota, i_n_item = f54::n_item, i_cod = f54::cod_produto,
+            i_qtd = f54::quantidade, i_cst = f54::cst, i_aliq = f54::aliq, i_valor = f54::valor,
+            i_desc = f54::desc, i_ipi = f54::ipi, i_base = f54::base_calc;
+  const int r_cod = fresumo_50::cod_produto, r_descricao = fresumo_50::descricao,
+            r_qtd = fresumo_50::quantidade, r_cst = fresumo_50::cst, r_aliq = fresumo_50::aliq,
+            r_un = fresumo_50::valor_un, r_desc = fresumo_50::desc, r_tot = fresumo_50::valor_tot,
+            r_ipi = fresumo_50::ipi, r_base = fresumo_50::base_calc;
   Pacer pacer(s.ui);
   // The walk is over a copy: the product lookup below orders cds_produt only,
   // but a copy keeps the walk safe whatever it touches.
@@ -182,9 +175,9 @@ void FillNoteSummary(Session& s, std::string_view numero) {
 std::optional<NoteHeader> dbg_50Enter(Session& s) {
   ClientTable& notes = s.dtm.cds_50;
   if (!notes.HasCurrent()) return std::nullopt;
-  const auto text = [&](const char* field) { return notes.AsString(notes.FieldIndex(field)); };
-  NoteHeader h{text("numero"), text("data_emiss"), text("ie"),    text("cnpj"),
-               text("uf"),     text("modelo"),     text("serie"), text("emitente")};
+  const auto text = [&](int field) { return notes.AsString(field); };
+  NoteHeader h{text(f50::numero), text(f50::data_emiss), text(f50::ie),    text(f50::cnpj),
+               text(f50::uf),     text(f50::modelo),     text(f50::serie), text(f50::emitente)};
   FillNoteSummary(s, h.nota);
   return h;
 }
@@ -200,7 +193,7 @@ std::vector<std::pair<std::string, std::string>> NoteSummaryLabels(const NoteHea
       {"lbl_ie", note.ie},
       {"lbl_modelo", note.modelo},
       {"lbl_serie", note.serie},
-      {"lbl_emissao", TrimBlanks(note.emissao) == "P" ? "Própria" : "Terceiros"},
+      {"lbl_emissao", Trim(note.emissao) == "P" ? "Própria" : "Terceiros"},
   };
 }
 
@@ -219,7 +212,7 @@ TableDef RateSummaryDef() {
 
 void FillRateSummary(ClientTable& resumo, ClientTable& rates) {
   rates.EmptyDataSet();
-  const int r_aliq = resumo.FieldIndex("aliq"), r_base = resumo.FieldIndex("base_calc");
+  const int r_aliq = fresumo_50::aliq, r_base = fresumo_50::base_calc;
   const int t_aliq = rates.FieldIndex("aliquota"), t_base = rates.FieldIndex("base"),
             t_icms = rates.FieldIndex("icms");
   for (ClientTable::RowId row : resumo.OrderedRows()) {

@@ -17,32 +17,10 @@ constexpr int64_t kStartLowest = 10'000'000 * Money::kScale;
 
 using ItemRows = std::span<const ClientTable::RowId>;
 
-// The fields the checks read and write, resolved once.
-struct CheckFields {
-  explicit CheckFields(TdtmCENTRAL& d)
-      : i_valor(d.cds_60i_item.FieldIndex("valor")),
-        i_aliquota(d.cds_60i_item.FieldIndex("aliquota")),
-        i_data(d.cds_60i_item.FieldIndex("data")),
-        a_codigo(d.cdsaliq.FieldIndex("codigo")),
-        a_descricao(d.cdsaliq.FieldIndex("descricao")),
-        a_al_cad(d.cdsaliq.FieldIndex("al_cad")),
-        a_al_vend(d.cdsaliq.FieldIndex("al_vend")),
-        a_data(d.cdsaliq.FieldIndex("data")),
-        m_codigo(d.cdsmaxmin.FieldIndex("codigo")),
-        m_descricao(d.cdsmaxmin.FieldIndex("descricao")),
-        m_min(d.cdsmaxmin.FieldIndex("min")),
-        m_max(d.cdsmaxmin.FieldIndex("max")),
-        m_porcentagem(d.cdsmaxmin.FieldIndex("porcentagem")) {}
-  int i_valor, i_aliquota, i_data;
-  int a_codigo, a_descricao, a_al_cad, a_al_vend, a_data;
-  int m_codigo, m_descricao, m_min, m_max, m_porcentagem;
-};
-
 // Spread and rate checks of one product over its record 60I items, in the
 // order they were read.
-void CheckProduct(Session& s, const CheckFields& f, const std::string& code,
-                  const std::string& rate, std::string_view description, ItemRows rows,
-                  bool check_spread) {
+void CheckProduct(Session& s, const std::string& code, const std::string& rate,
+                  std::string_view description, ItemRows rows, bool check_spread) {
   TdtmCENTRAL& d = s.dtm;
   const ClientTable& items = d.cds_60i_item;
   if (rows.empty()) return;
@@ -51,7 +29,7 @@ void CheckProduct(Session& s, const CheckFields& f, const std::string& code,
   std::string_view flagged;
   ClientTable& aliq = d.cdsaliq;
   for (ClientTable::RowId row : rows) {
-    int64_t v = items.RowRaw(row, f.i_valor);
+    int64_t v = items.RowRaw(row, f60i_item::valor);
     if (v < lowest) lowest = v;
     if (v > highest) highest = v;
     // The fraction is cut off, not rounded.
@@ -60,27 +38,27 @@ void CheckProduct(Session& s, const CheckFields& f, const std::string& code,
 
     // An item sold at another rate than this 60R row's: a product sold at
     // two rates in the month shows under each of its two 60R rows.
-    std::string_view sold = items.RowText(row, f.i_aliquota);
+    std::string_view sold = items.RowText(row, f60i_item::aliquota);
     if (sold == rate) continue;
-    std::string_view data = items.RowText(row, f.i_data);
+    std::string_view data = items.RowText(row, f60i_item::data);
     // One row per product, day, 60R rate and sold rate.
     if (aliq.Locate("codigo;data;al_cad;al_vend", {code, data, rate, sold})) continue;
     aliq.Append();
-    aliq.SetAsString(f.a_codigo, code);
-    aliq.SetAsString(f.a_descricao, description);
-    aliq.SetAsString(f.a_al_cad, rate);
-    aliq.SetAsString(f.a_al_vend, sold);
-    aliq.SetAsString(f.a_data, data);
+    aliq.SetAsString(faliq::codigo, code);
+    aliq.SetAsString(faliq::descricao, description);
+    aliq.SetAsString(faliq::al_cad, rate);
+    aliq.SetAsString(faliq::al_vend, sold);
+    aliq.SetAsString(faliq::data, data);
     aliq.Post();
   }
   if (check_spread && percentage > 150) {
     ClientTable& mm = d.cdsmaxmin;
     mm.Append();
-    mm.SetAsString(f.m_codigo, code);
-    mm.SetAsString(f.m_descricao, TrimBlanks(flagged));
-    mm.SetAsFloat(f.m_min, Money::FromRaw(lowest).ToDouble());
-    mm.SetAsFloat(f.m_max, Money::FromRaw(highest).ToDouble());
-    mm.SetAsFloat(f.m_porcentagem, static_cast<double>(percentage));
+    mm.SetAsString(fmaxmin::codigo, code);
+    mm.SetAsString(fmaxmin::descricao, Trim(flagged));
+    mm.SetAsFloat(fmaxmin::min, Money::FromRaw(lowest).ToDouble());
+    mm.SetAsFloat(fmaxmin::max, Money::FromRaw(highest).ToDouble());
+    mm.SetAsFloat(fmaxmin::porcentagem, static_cast<double>(percentage));
     mm.Post();
   }
 }
@@ -90,7 +68,7 @@ void CheckProduct(Session& s, const CheckFields& f, const std::string& code,
 class ItemsByCode {
  public:
   ItemsByCode(const ClientTable& items, size_t expected_codes) {
-    const int codigo = items.FieldIndex("codigo");
+    const int codigo = f60i_item::codigo;
     const std::vector<ClientTable::RowId>& order = items.OrderedRows();
     // Keyed by views of the item table's codes: the table does not change
     // during the checks. First a group number per row, then the rows laid
@@ -138,9 +116,8 @@ class ItemsByCode {
 void ProductChecks(Session& s) {
   TdtmCENTRAL& d = s.dtm;
   ClientTable& r60 = d.cds_60r;
-  const int f_codigo = r60.FieldIndex("codigo"), f_aliquota = r60.FieldIndex("aliquota");
+  const int f_codigo = f60r::codigo, f_aliquota = f60r::aliquota;
   s.frm.progresso.SetMax(r60.RecordCount());
-  const CheckFields fields(d);
 
   // The items of each product, in the order they were read.
   ItemsByCode items_of(d.cds_60i_item, static_cast<size_t>(r60.RecordCount()));
@@ -157,8 +134,8 @@ void ProductChecks(Session& s) {
     // without items has no spread to list).
     bool first_time = false;
     ItemRows rows = items_of.Of(code, first_time);
-    CheckProduct(s, fields, code, rate, description, rows, first_time);
-    std::string_view trimmed = TrimBlanks(code);
+    CheckProduct(s, code, rate, description, rows, first_time);
+    std::string_view trimmed = Trim(code);
     auto number = ParseDouble(trimmed);
     if (trimmed.empty() || (number && *number < 1)) s.sintegra.problems.zero_codes.Add(description);
   }

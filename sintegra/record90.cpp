@@ -103,17 +103,6 @@ class CopyWriter {
   bool has_pending_ = false;
 };
 
-// Byte offset of 1-based character column `column` in a UTF-8 line
-// (the line's size when it has fewer characters).
-size_t Utf8Offset(std::string_view line, int column) {
-  int chars = 0;
-  for (size_t i = 0; i < line.size(); ++i) {
-    if ((static_cast<unsigned char>(line[i]) & 0xC0) == 0x80) continue;
-    if (++chars == column) return i;
-  }
-  return line.size();
-}
-
 }  // namespace
 
 std::vector<std::string> Record90Lines(std::string_view cnpj_ie,
@@ -267,9 +256,10 @@ int WriteFileTypeCode(const fs::path& file, char code, UserInterface& ui) {
       r.append(125 - std::min<size_t>(chars, 125), ' ');
       r.push_back(code);
     } else {
-      const size_t at = utf8 ? Utf8Offset(r, 126) : 125;
-      const size_t width = utf8 ? Utf8Offset(r, 127) - at : 1;
-      r.replace(at, width, 1, code);
+      // Column 126, a character of one byte or more.
+      const std::string_view column =
+          utf8 ? Utf8Columns(r, 126, 1) : std::string_view(r).substr(125, 1);
+      r.replace(static_cast<size_t>(column.data() - r.data()), column.size(), 1, code);
     }
     changed += r;
     Put(out, changed);

@@ -38,10 +38,9 @@ SummaryLabels BuildCfopSummary(Session& s) {
   const ClientTable& notes = s.dtm.cds_50;
   cfops.DisableControls();
   cfops.EmptyDataSet();
-  const int n_cfop = notes.FieldIndex("cfop"), n_valor = notes.FieldIndex("valor_total"),
-            n_emitente = notes.FieldIndex("emitente");
-  const int c_cfop = cfops.FieldIndex("cfop"), c_tipo = cfops.FieldIndex("tipo"),
-            c_valor = cfops.FieldIndex("valor"), c_emitente = cfops.FieldIndex("emitente");
+  const int n_cfop = f50::cfop, n_valor = f50::valor_total, n_emitente = f50::emitente;
+  const int c_cfop = fres_cfop::cfop, c_tipo = fres_cfop::tipo, c_valor = fres_cfop::valor,
+            c_emitente = fres_cfop::emitente;
   Pacer pacer(s.ui);
   for (ClientTable::RowId row : notes.OrderedRows()) {
     const std::string_view cfop = notes.RowText(row, n_cfop);
@@ -71,7 +70,7 @@ SummaryLabels BuildCfopSummary(Session& s) {
 
 FiscalTotals ComputeFiscalTotals(const ClientTable& totalizer) {
   FiscalTotals t;
-  const int tipo = totalizer.FieldIndex("tipo"), icms = totalizer.FieldIndex("valor_icms");
+  const int tipo = ftotalizador_icms::tipo, icms = ftotalizador_icms::valor_icms;
   for (ClientTable::RowId row : totalizer.OrderedRows())
     (totalizer.RowText(row, tipo) == "E" ? t.entrada : t.saida) +=
         Money::FromRaw(totalizer.RowRaw(row, icms));

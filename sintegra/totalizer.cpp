@@ -8,15 +8,15 @@ namespace {
 
 void AddTo(ClientTable& t, std::string_view registro, std::string_view tipo, Money base,
            Money icms) {
-  const int f_base = t.FieldIndex("base_calc"), f_icms = t.FieldIndex("valor_icms");
+  const int f_base = ftotalizador_icms::base_calc, f_icms = ftotalizador_icms::valor_icms;
   if (t.Locate("registro;tipo", {registro, tipo})) {
     t.Edit();
     t.SetMoney(f_base, t.GetMoney(f_base) + base);
     t.SetMoney(f_icms, t.GetMoney(f_icms) + icms);
   } else {
     t.Append();
-    t.SetText(t.FieldIndex("registro"), registro);
-    t.SetText(t.FieldIndex("tipo"), tipo);
+    t.SetText(ftotalizador_icms::registro, registro);
+    t.SetText(ftotalizador_icms::tipo, tipo);
     t.SetMoney(f_base, base);
     t.SetMoney(f_icms, icms);
   }

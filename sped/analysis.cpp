@@ -67,13 +67,13 @@ struct NoteColumns {
   int codigo, data, tipo;
   std::array<int, kNoteMoneyCount> money;
   explicit NoteColumns(const ClientTable& t) {
-    codigo = t.FieldIndex("codigo_nota");
-    data = t.FieldIndex("data_nota");
-    tipo = t.FieldIndex("tipo");
-    const char* names[kFirstCfop] = {"vl_nota",   "vl_pis",    "vl_cofins", "tot_prod",
-                                     "bc_pis",    "bc_cofins", "icms_st",   "frete",
-                                     "E1_Outros", "E2_Outros", "S5_OUTROS", "S6_OUTROS"};
-    for (int i = 0; i < kFirstCfop; ++i) money[static_cast<size_t>(i)] = t.FieldIndex(names[i]);
+    codigo = fnf_sped::codigo_nota;
+    data = fnf_sped::data_nota;
+    tipo = fnf_sped::tipo;
+    using namespace fnf_sped;
+    const int fields[kFirstCfop] = {vl_nota, vl_pis, vl_cofins, tot_prod,  bc_pis,    bc_cofins,
+                                    icms_st, frete,  E1_Outros, E2_Outros, S5_OUTROS, S6_OUTROS};
+    for (int i = 0; i < kFirstCfop; ++i) money[static_cast<size_t>(i)] = fields[i];
     for (size_t d = 0; d < kCfopDigits.size(); ++d)
       for (size_t e = 0; e < kCfopEndings.size(); ++e)
         money[kFirstCfop + d * 9 + e] =
@@ -105,14 +105,14 @@ struct MovementRow {
 struct MovementColumns {
   int ecf, caixa, data, bruta, liquida;
   std::array<int, 11> cst;
-  explicit MovementColumns(const ClientTable& t) {
-    ecf = t.FieldIndex("ecf");
-    caixa = t.FieldIndex("num_caixa");
-    data = t.FieldIndex("data");
-    bruta = t.FieldIndex("venda_bruta");
-    liquida = t.FieldIndex("venda_liquida");
-    for (size_t i = 0; i < kPisSituations.size(); ++i)
-      cst[i] = t.FieldIndex("cst_" + std::string(kPisSituations[i]));
+  explicit MovementColumns(const ClientTable& /*t*/) {
+    ecf = fmov_ecf_sped::ecf;
+    caixa = fmov_ecf_sped::num_caixa;
+    data = fmov_ecf_sped::data;
+    bruta = fmov_ecf_sped::venda_bruta;
+    liquida = fmov_ecf_sped::venda_liquida;
+    using namespace fmov_ecf_sped;
+    cst = {cst_01, cst_02, cst_03, cst_04, cst_05, cst_06, cst_07, cst_08, cst_09, cst_49, cst_99};
   }
 };
 
@@ -158,13 +158,13 @@ class NotesReader {
         dtm_(s.dtm),
         note_cols_(dtm_.cds_nf_sped),
         mov_cols_(dtm_.cds_mov_ecf_sped),
-        difal_numero_(dtm_.cds_difal.FieldIndex("numero")),
-        difal_documento_(dtm_.cds_difal.FieldIndex("documento")),
-        difal_nome_(dtm_.cds_difal.FieldIndex("nome")),
-        difal_data_(dtm_.cds_difal.FieldIndex("data")),
-        part_cnpj_(dtm_.cds_0150M.FieldIndex("cnpj")),
-        part_cpf_(dtm_.cds_0150M.FieldIndex("cpf")),
-        part_nome_(dtm_.cds_0150M.FieldIndex("nome")),
+        difal_numero_(fdifal::numero),
+        difal_documento_(fdifal::documento),
+        difal_nome_(fdifal::nome),
+        difal_data_(fdifal::data),
+        part_cnpj_(f0150m::cnpj),
+        part_cpf_(f0150m::cpf),
+        part_nome_(f0150m::nome),
         pacer_(s.ui) {}
 
   // Empties the tables the reader refills and keeps the displays quiet
@@ -442,9 +442,8 @@ SpedSplit Split(Session& s, const std::filesystem::path& path, NotesReader* note
     notes->Begin();
   }
 
-  const int f_cod = parts.FieldIndex("cod_part"), f_nome = parts.FieldIndex("nome"),
-            f_cnpj = parts.FieldIndex("cnpj"), f_cpf = parts.FieldIndex("cpf"),
-            f_ie = parts.FieldIndex("ie");
+  const int f_cod = f0150m::cod_part, f_nome = f0150m::nome, f_cnpj = f0150m::cnpj,
+            f_cpf = f0150m::cpf, f_ie = f0150m::ie;
   SpedFields f;
   Pacer pacer(s.ui);
   std::string_view line;

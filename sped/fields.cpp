@@ -36,23 +36,6 @@ void FillOnce(std::string_view in, std::string& out) {
   }
 }
 
-// The characters [from, from + count) of a UTF-8 text, counted by characters
-// (1-based from; cut where the text ends).
-std::string_view Chars(std::string_view s, size_t from, size_t count) {
-  size_t i = 0, n = s.size(), ch = 1;
-  auto advance = [&] {
-    ++i;
-    while (i < n && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
-  };
-  while (i < n && ch < from) {
-    advance();
-    ++ch;
-  }
-  size_t start = i;
-  for (size_t k = 0; k < count && i < n; ++k) advance();
-  return s.substr(start, i - start);
-}
-
 void AppendUtf8(std::string& out, char32_t u) {
   if (u < 0x80) {
     out += static_cast<char>(u);
@@ -296,20 +279,20 @@ std::string SpedRegister(std::string_view line) {
 std::string CnpjMask(std::string_view text) {
   std::string out;
   out.reserve(18);
-  out.append(Chars(text, 1, 2)).append(".");
-  out.append(Chars(text, 3, 3)).append(".");
-  out.append(Chars(text, 6, 3)).append("/");
-  out.append(Chars(text, 9, 4)).append("-");
-  out.append(Chars(text, 13, 2));
+  out.append(Utf8Columns(text, 1, 2)).append(".");
+  out.append(Utf8Columns(text, 3, 3)).append(".");
+  out.append(Utf8Columns(text, 6, 3)).append("/");
+  out.append(Utf8Columns(text, 9, 4)).append("-");
+  out.append(Utf8Columns(text, 13, 2));
   return out;
 }
 
 std::string SpedDate(std::string_view text) {
   std::string out;
   out.reserve(10);
-  out.append(Chars(text, 1, 2)).append("/");
-  out.append(Chars(text, 3, 2)).append("/");
-  out.append(Chars(text, 5, 4));
+  out.append(Utf8Columns(text, 1, 2)).append("/");
+  out.append(Utf8Columns(text, 3, 2)).append("/");
+  out.append(Utf8Columns(text, 5, 4));
   return out;
 }
 

@@ -3,19 +3,10 @@
 #include <cstring>
 
 #include "data/atomic_file.h"
+#include "data/text.h"
 #include "sped/fields.h"
 
 namespace fiscora {
-
-namespace {
-
-std::string_view TrimBlanksAround(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
 
 void CheckEfdInput(const std::filesystem::path& path) {
   const std::string file = PathText(path);
@@ -29,7 +20,7 @@ void CheckEfdInput(const std::filesystem::path& path) {
     if (std::memchr(raw.data(), 0, raw.size()))
       throw InputRefusal(file, n,
                          "o arquivo contém bytes binários (NUL): não é um arquivo de texto EFD");
-    std::string_view line = TrimBlanksAround(raw);
+    std::string_view line = Trim(raw);
     if (line.empty()) continue;
     if (first) {
       first = false;
@@ -51,7 +42,7 @@ void CheckEfdInput(const std::filesystem::path& path) {
                          "(a linha começa por \"" +
                              PrintableStart(line) + "\")");
     const size_t bar = line.find('|', 1);
-    const std::string_view code = TrimBlanksAround(line.substr(1, bar - 1));
+    const std::string_view code = Trim(line.substr(1, bar - 1));
     if (code == "9999") break;
     if (code.size() != 4)
       throw InputRefusal(file, n, "código de registro inválido: \"" + PrintableStart(code) + "\"");

@@ -498,7 +498,7 @@ class SintegraValidator {
     std::string_view v = Field(f.column, f.width);
     switch (f.form) {
       case Form::kOptional:
-        if (TrimBlanks(v).empty()) {
+        if (Trim(v).empty()) {
           AddAt(f, Check::kBlankNumber, Severity::kAviso);
           break;
         }
@@ -564,7 +564,7 @@ class SintegraValidator {
   }
 
   void CheckStateRegistration(const struct Field& f, std::string_view v) {
-    std::string_view ie = TrimBlanks(v);
+    std::string_view ie = Trim(v);
     if (ie == "ISENTO") return;
     if (ie.empty() && Foreign(f)) return;
     if (ie.empty()) {
@@ -584,7 +584,7 @@ class SintegraValidator {
       check = CheckIe(uf, ie);
     }
     if (check == IeCheck::kInvalid)
-      AddAt(f, Check::kIeInvalid, Severity::kErro, {}, JoinParts({uf, TrimBlanks(v)}));
+      AddAt(f, Check::kIeInvalid, Severity::kErro, {}, JoinParts({uf, Trim(v)}));
   }
 
   void CheckCode(const Code& c) {
@@ -684,7 +684,7 @@ class SintegraValidator {
     std::string_view item = Field(35, 3);
     if (!AllDigits(item) || Number(item) >= 991) return;
     auto add = [&](Check check, int column, int width, const char* name) {
-      if (!TrimBlanks(Field(column, width)).empty()) return;
+      if (!Trim(Field(column, width)).empty()) return;
       Add(check, column, column + width - 1, "54", name, Severity::kErro, {Number(item)});
     };
     add(Check::kItemWithoutCst, 32, 3, "CST");
@@ -705,7 +705,7 @@ class SintegraValidator {
     it->second = value;
     if (value == last + 1 || value == last) return;
     Add(Check::kCrzJump, 49, 54, "60M", "contador de reduções Z (CRZ)", Severity::kAviso,
-        {last, value}, TrimBlanks(serial));
+        {last, value}, Trim(serial));
   }
 
   void Record90() {
@@ -771,8 +771,8 @@ class SintegraValidator {
   void NumberingGaps() {
     for (auto& [key, notes] : own_) {
       std::sort(notes.begin(), notes.end());
-      const std::string model_series = JoinParts(
-          {std::string_view(key).substr(0, 2), TrimBlanks(std::string_view(key).substr(2))});
+      const std::string model_series =
+          JoinParts({std::string_view(key).substr(0, 2), Trim(std::string_view(key).substr(2))});
       for (size_t i = 1; i < notes.size(); ++i) {
         int a = notes[i - 1].number, b = notes[i].number;
         if (b <= a + 1) continue;

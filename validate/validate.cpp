@@ -15,7 +15,7 @@ ValidatedKind DetectFileKind(const std::filesystem::path& file) {
   BlockLineReader reader(file, 64 << 10);
   BlockLine line;
   while (reader.Next(line))
-    if (!TrimBlanks(line.content).empty())
+    if (!Trim(line.content).empty())
       return line.content[0] == '|' ? ValidatedKind::kEfd : ValidatedKind::kSintegra;
   return ValidatedKind::kSintegra;
 }

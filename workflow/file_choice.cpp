@@ -55,7 +55,7 @@ void FileChosen(Session& s, std::string_view path_text) {
   if (!path.empty() && std::filesystem::is_regular_file(PathFromUtf8(path), ec)) {
     ReadFileHeader(s, path);
     s.frm.btn_reg90.SetEnabled(true);
-  } else if (!TrimBlanks(path).empty()) {
+  } else if (!Trim(path).empty()) {
     s.ui.Message("ATENÇÃO!!!", kMissingFile);
     SetEdtarqText(s, "");
   }

@@ -60,7 +60,7 @@ void Run(Session& s) {
     for (ProblemList* l : {&p.blank_descriptions, &p.zero_codes, &p.without_75})
       if (!l->flag) l->text.clear();
     p.header += p.blank_descriptions.text + p.zero_codes.text + p.without_75.text;
-  } else if (!TrimBlanks(path).empty()) {
+  } else if (!Trim(path).empty()) {
     s.ui.Message("ATENÇÃO!!!", "O arquivo selecionado não existe! Tente localiza-lo novamente.");
     SetSintegraFile(s, "");
   }

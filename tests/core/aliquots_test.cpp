@@ -52,7 +52,7 @@ std::vector<ResRow> ResAliq(const ClientTable& t) {
   std::vector<ResRow> out;
   auto num = [&](ClientTable::RowId r, const char* f) { return t.RowFloat(r, t.FieldIndex(f)); };
   for (ClientTable::RowId r : t.OrderedRows())
-    out.push_back({std::string(t.RowText(r, t.FieldIndex("aliquotas"))), num(r, "reg60a"),
+    out.push_back({std::string(t.RowText(r, fres_aliq::aliquotas)), num(r, "reg60a"),
                    num(r, "reg60d"), num(r, "reg60i"), num(r, "reg60r")});
   return out;
 }

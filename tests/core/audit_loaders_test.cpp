@@ -97,7 +97,7 @@ TEST(AuditLoaders, WholeAuditOfTwoInventoriesAndTwoPeriods) {
   EXPECT_EQ(t.Figure("P1", "TOTALSAIDAS"), 13);
   EXPECT_EQ(t.Figure("P1", "QTD_FINAL"), 1);
   EXPECT_EQ(t.Figure("P1", "OM_SAIDA"), 1);
-  EXPECT_EQ(audit.FieldByName("SECF_VAL").AsCurrency(), Money::FromUnits(24));
+  EXPECT_EQ(audit.AsCurrency(faudit::SECF_VAL), Money::FromUnits(24));
   // P2: 5 - 1, not in the final inventory.
   EXPECT_EQ(t.Figure("P2", "OM_SAIDA"), 4);
   // P3: only in the final inventory.

@@ -34,10 +34,10 @@ void Item54(TdtmCENTRAL& d, std::string_view code, std::string_view cfop, std::s
             Money value) {
   ClientTable& t = d.cds_54;
   t.Append();
-  t.FieldByName("cod_produto").SetAsString(code);
-  t.FieldByName("cfop").SetAsString(cfop);
-  t.FieldByName("quantidade").SetAsString(qty);
-  t.FieldByName("valor").SetAsCurrency(value);
+  t.SetAsString(f54::cod_produto, code);
+  t.SetAsString(f54::cfop, cfop);
+  t.SetAsString(f54::quantidade, qty);
+  t.SetAsCurrency(f54::valor, value);
   t.Post();
 }
 
@@ -45,27 +45,27 @@ void Item54(TdtmCENTRAL& d, std::string_view code, std::string_view cfop, std::s
 void Item60I(TdtmCENTRAL& d, std::string_view code, double qty, Money unit) {
   ClientTable& t = d.cds_60i_item;
   t.Append();
-  t.FieldByName("codigo").SetAsString(code);
-  t.FieldByName("quantidade").SetAsFloat(qty);
-  t.FieldByName("valor").SetAsCurrency(unit);
+  t.SetAsString(f60i_item::codigo, code);
+  t.SetAsFloat(f60i_item::quantidade, qty);
+  t.SetAsCurrency(f60i_item::valor, unit);
   t.Post();
 }
 
 void Product75(TdtmCENTRAL& d, std::string_view code, std::string_view description) {
   ClientTable& t = d.cds_produt;
   t.Append();
-  t.FieldByName("codigo").SetAsString(code);
-  t.FieldByName("descricao").SetAsString(description);
+  t.SetAsString(f75::codigo, code);
+  t.SetAsString(f75::descricao, description);
   t.Post();
 }
 
 void InventoryRow(ClientTable& t, std::string_view code, std::string_view description, double qty,
                   Money unit) {
   t.Append();
-  t.FieldByName("codigo").SetAsString(code);
-  t.FieldByName("descricao").SetAsString(description);
-  t.FieldByName("quantidade").SetAsFloat(qty);
-  t.FieldByName("unitario").SetAsCurrency(unit);
+  t.SetAsString(f74::codigo, code);
+  t.SetAsString(f74::descricao, description);
+  t.SetAsFloat(f74::quantidade, qty);
+  t.SetAsCurrency(f74::unitario, unit);
   t.Post();
 }
 
@@ -158,9 +158,9 @@ TEST(AuditClassifyMovements, NewRowDescribedByThePeriodsRecord75) {
   ClientTable& audit = t.dtm.cds_audit;
   EXPECT_EQ(audit.RecordCount(), 2);
   ASSERT_TRUE(audit.Locate("codigo", {"P1"}));
-  EXPECT_EQ(audit.FieldByName("descricao").AsString(), "ARROZ TIPO 1");
+  EXPECT_EQ(audit.AsString(faudit::descricao), "ARROZ TIPO 1");
   ASSERT_TRUE(audit.Locate("codigo", {"P2"}));
-  EXPECT_EQ(audit.FieldByName("descricao").AsString(), "");
+  EXPECT_EQ(audit.AsString(faudit::descricao), "");
   EXPECT_TRUE(t.s.sintegra.problems.without_75.flag);
 }
 
@@ -186,8 +186,7 @@ TEST(AuditClassifyMovements, LeavesTheAuditOrderedByDescription) {
   AuditClassifyMovements(t.s);
   ClientTable& audit = t.dtm.cds_audit;
   std::vector<std::string> order;
-  for (audit.First(); !audit.Eof(); audit.Next())
-    order.push_back(audit.FieldByName("codigo").AsString());
+  for (audit.First(); !audit.Eof(); audit.Next()) order.push_back(audit.AsString(faudit::codigo));
   EXPECT_EQ(order, (std::vector<std::string>{"B", "C", "A"}));
 }
 
@@ -206,14 +205,14 @@ TEST(AuditOmissions, ExpectedStockAgainstTheFinalInventory) {
     TestSession t;
     ClientTable& audit = t.dtm.cds_audit;
     audit.Append();
-    audit.FieldByName("QTD_INICIAL").SetAsFloat(c.initial);
-    audit.FieldByName("TOTALENTRADAS").SetAsFloat(c.entries);
-    audit.FieldByName("TOTALSAIDAS").SetAsFloat(c.exits);
-    audit.FieldByName("QTD_FINAL").SetAsFloat(c.final_qty);
+    audit.SetAsFloat(faudit::QTD_INICIAL, c.initial);
+    audit.SetAsFloat(faudit::TOTALENTRADAS, c.entries);
+    audit.SetAsFloat(faudit::TOTALSAIDAS, c.exits);
+    audit.SetAsFloat(faudit::QTD_FINAL, c.final_qty);
     AuditOmissions(t.s);
     audit.Post();
-    EXPECT_EQ(audit.FieldByName("OM_SAIDA").AsFloat(), c.om_saida);
-    EXPECT_EQ(audit.FieldByName("OM_ENTRADA").AsFloat(), c.om_entrada);
+    EXPECT_EQ(audit.AsFloat(faudit::OM_SAIDA), c.om_saida);
+    EXPECT_EQ(audit.AsFloat(faudit::OM_ENTRADA), c.om_entrada);
   }
 }
 
@@ -246,7 +245,7 @@ TEST(AuditInventories, OneOrBothInventoriesWithoutMovements) {
     EXPECT_EQ(Float(audit, "P1", "QTD_FINAL"), c.final_qty < 0 ? 0 : c.final_qty);
     EXPECT_EQ(Float(audit, "P1", "OM_SAIDA"), c.om_saida);
     EXPECT_EQ(Float(audit, "P1", "OM_ENTRADA"), c.om_entrada);
-    EXPECT_EQ(audit.FieldByName("descricao").AsString(), "PRODUTO");
+    EXPECT_EQ(audit.AsString(faudit::descricao), "PRODUTO");
     EXPECT_EQ(Amount(audit, "P1", "INV_INI_UNITARIO"), c.initial < 0 ? Money() : Reais(2));
     EXPECT_EQ(Amount(audit, "P1", "INV_FIM_UNITARIO"), c.final_qty < 0 ? Money() : Reais(3));
   }

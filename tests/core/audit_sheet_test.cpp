@@ -28,16 +28,16 @@ struct Row {
 
 void AddAuditRow(ClientTable& audit, const std::string& code, const Row& r) {
   audit.Append();
-  audit.FieldByName("codigo").SetAsString(code);
-  audit.FieldByName("descricao").SetAsString("PRODUTO " + code);
-  audit.FieldByName("OM_SAIDA").SetAsFloat(r.om_saida);
-  audit.FieldByName("OM_ENTRADA").SetAsFloat(r.om_entrada);
-  audit.FieldByName("INV_FIM_UNITARIO").SetAsCurrency(r.fim_unit);
-  audit.FieldByName("INV_INI_UNITARIO").SetAsCurrency(r.ini_unit);
-  audit.FieldByName("TOTALENTRADAS").SetAsFloat(r.in);
-  audit.FieldByName("TOTALENTRADAS_VAL").SetAsCurrency(r.in_val);
-  audit.FieldByName("TOTALSAIDAS").SetAsFloat(r.out);
-  audit.FieldByName("TOTALSAIDAS_VAL").SetAsCurrency(r.out_val);
+  audit.SetAsString(faudit::codigo, code);
+  audit.SetAsString(faudit::descricao, "PRODUTO " + code);
+  audit.SetAsFloat(faudit::OM_SAIDA, r.om_saida);
+  audit.SetAsFloat(faudit::OM_ENTRADA, r.om_entrada);
+  audit.SetAsCurrency(faudit::INV_FIM_UNITARIO, r.fim_unit);
+  audit.SetAsCurrency(faudit::INV_INI_UNITARIO, r.ini_unit);
+  audit.SetAsFloat(faudit::TOTALENTRADAS, r.in);
+  audit.SetAsCurrency(faudit::TOTALENTRADAS_VAL, r.in_val);
+  audit.SetAsFloat(faudit::TOTALSAIDAS, r.out);
+  audit.SetAsCurrency(faudit::TOTALSAIDAS_VAL, r.out_val);
   audit.Post();
 }
 

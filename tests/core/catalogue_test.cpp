@@ -142,6 +142,27 @@ TEST(Catalogue, FieldOrderAndSharedShapes) {
   }
 }
 
+// The field ids follow each definition: the same names in the same order,
+// no more and no fewer, for every table of the catalogue in catalogue order.
+TEST(Catalogue, FieldIdsFollowTheDefinitions) {
+  const auto& defs = CatalogueDefs();
+  ASSERT_EQ(std::size(kTableFieldNames), defs.size());
+  for (size_t t = 0; t < defs.size(); ++t) {
+    const TableFieldNames& ids = kTableFieldNames[t];
+    SCOPED_TRACE(std::string(ids.table));
+    EXPECT_EQ(defs[t].name, ids.table);
+    std::vector<std::string> defined, named;
+    for (const auto& f : defs[t].fields) defined.push_back(f.name);
+    for (std::string_view n : ids.names) named.emplace_back(n);
+    EXPECT_EQ(named, defined);
+  }
+  // The spelling of ids that are not their names.
+  EXPECT_EQ(fnf_sped::kNames[fnf_sped::c1101], "1101");
+  EXPECT_EQ(fnf_sped::kNames[fnf_sped::c6927], "6927");
+  TdtmCENTRAL dm;
+  EXPECT_EQ(dm.cds_nf_sped.FieldIndex("5405"), fnf_sped::c5405);
+}
+
 TEST(Catalogue, EveryTableOpenEmptyAndBound) {
   TdtmCENTRAL dm;
   EXPECT_EQ(dm.tables().size(), CatalogueDefs().size());
@@ -225,12 +246,12 @@ TEST(Catalogue, NamedIndexes) {
   // The descending index puts the widest spread first.
   for (double p : {40.0, 250.0, 120.0}) {
     dm.cdsmaxmin.Append();
-    dm.cdsmaxmin.SetAsFloat(dm.cdsmaxmin.FieldIndex("porcentagem"), p);
+    dm.cdsmaxmin.SetAsFloat(fmaxmin::porcentagem, p);
     dm.cdsmaxmin.Post();
   }
   dm.cdsmaxmin.SetIndexName("idx_porcentagem");
   dm.cdsmaxmin.First();
-  EXPECT_DOUBLE_EQ(dm.cdsmaxmin.FieldByName("porcentagem").AsFloat(), 250.0);
+  EXPECT_DOUBLE_EQ(dm.cdsmaxmin.AsFloat(fmaxmin::porcentagem), 250.0);
 }
 
 TEST(Catalogue, AggregatesOfEmptyTablesAreNull) {
@@ -260,7 +281,7 @@ TEST(Catalogue, AggregatesOfEmptyTablesAreNull) {
   // Filled, the total of an inventory is a float; emptied, null again.
   ClientTable& inv = dm.cds_inventario;
   inv.Append();
-  inv.SetAsCurrency(inv.FieldIndex("valor"), Money::FromUnits(12));
+  inv.SetAsCurrency(f74::valor, Money::FromUnits(12));
   inv.Post();
   AggregateValue soma = inv.Aggregate("soma");
   EXPECT_FALSE(soma.is_null);

@@ -63,7 +63,7 @@ TEST(EfdAudit, SmallSetCountsEverySource) {
   EXPECT_EQ(Value(audit, "A", "INV_INI_UNITARIO"), Reais(2));
   EXPECT_EQ(Value(audit, "B", "SREVENDA_VAL"), Reais(240));
   EXPECT_EQ(Value(audit, "B", "INV_FIM_UNITARIO"), Reais(10));
-  EXPECT_EQ(audit.FieldByName("descricao").AsString(), "TINTA");
+  EXPECT_EQ(audit.AsString(faudit::descricao), "TINTA");
 
   EXPECT_EQ(o.periods, (std::vector<std::string>{"03/2025", "04/2025"}));
   EXPECT_EQ(o.opening_date, "28/02/2025");
@@ -511,7 +511,7 @@ TEST(EfdAudit, RealSamplesOfEightMonths) {
   ClientTable& audit = t.dtm.cds_audit;
   double opening = 0;
   for (ClientTable::RowId r : audit.OrderedRows())
-    opening += audit.RowFloat(r, audit.FieldIndex("QTD_INICIAL"));
+    opening += audit.RowFloat(r, faudit::QTD_INICIAL);
   EXPECT_GT(opening, 0);
 
   // There is no closing inventory of 31/08/2012 in February's file.

@@ -24,9 +24,9 @@ void PrintTo(const Item& i, std::ostream* os) {
 std::vector<Item> Items(const ClientTable& t) {
   std::vector<Item> out;
   for (ClientTable::RowId r : t.OrderedRows())
-    out.push_back({std::string(t.RowText(r, t.FieldIndex("codigo"))),
-                   std::string(t.RowText(r, t.FieldIndex("descricao"))),
-                   std::string(t.RowText(r, t.FieldIndex("unidade")))});
+    out.push_back({std::string(t.RowText(r, f74::codigo)),
+                   std::string(t.RowText(r, f74::descricao)),
+                   std::string(t.RowText(r, f74::unidade))});
   return out;
 }
 

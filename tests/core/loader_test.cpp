@@ -74,18 +74,18 @@ TEST(Loader, FillsTablesCountersAndLabels) {
   ClientTable& n = t.dtm.cds_50;
   ASSERT_EQ(n.RecordCount(), 2);
   n.First();
-  EXPECT_EQ(n.FieldByName("numero").AsInteger(), 10);
-  EXPECT_EQ(n.FieldByName("data_emiss").AsString(), "05/03/2024");
-  EXPECT_EQ(n.FieldByName("valor_total").AsCurrency(), Money::FromUnits(100));
-  EXPECT_EQ(n.FieldByName("ntf").AsInteger(), 1);
+  EXPECT_EQ(n.AsInteger(f50::numero), 10);
+  EXPECT_EQ(n.AsString(f50::data_emiss), "05/03/2024");
+  EXPECT_EQ(n.AsCurrency(f50::valor_total), Money::FromUnits(100));
+  EXPECT_EQ(n.AsInteger(f50::ntf), 1);
   n.Next();
-  EXPECT_EQ(n.FieldByName("ntp").AsInteger(), 1);
+  EXPECT_EQ(n.AsInteger(f50::ntp), 1);
   EXPECT_EQ(n.Aggregate("sum_ntp").integer, 1);
 
   ClientTable& i = t.dtm.cds_54;
   i.First();
-  EXPECT_EQ(i.FieldByName("quantidade").AsString(), "00000002,500");
-  EXPECT_EQ(i.FieldByName("valor").AsCurrency(), Money::FromRaw(199000));
+  EXPECT_EQ(i.AsString(f54::quantidade), "00000002,500");
+  EXPECT_EQ(i.AsCurrency(f54::valor), Money::FromRaw(199000));
 
   ASSERT_EQ(t.dtm.cds_60i.RecordCount(), 1);
   EXPECT_EQ(Sum(t.dtm.cds_60i, "valor"), Money::FromRaw(75000));  // 5,00 + 2,50
@@ -95,27 +95,27 @@ TEST(Loader, FillsTablesCountersAndLabels) {
   ClientTable& item = t.dtm.cds_60i_item;
   ASSERT_EQ(item.RecordCount(), 1);
   item.First();
-  EXPECT_EQ(item.FieldByName("codigo").AsString(), "P1");
-  EXPECT_EQ(item.FieldByName("valor").AsCurrency(), Money::FromRaw(25000));
-  EXPECT_DOUBLE_EQ(item.FieldByName("quantidade").AsFloat(), 3.0);
-  EXPECT_EQ(item.FieldByName("valor_total").AsCurrency(), Money::FromRaw(75000));
+  EXPECT_EQ(item.AsString(f60i_item::codigo), "P1");
+  EXPECT_EQ(item.AsCurrency(f60i_item::valor), Money::FromRaw(25000));
+  EXPECT_DOUBLE_EQ(item.AsFloat(f60i_item::quantidade), 3.0);
+  EXPECT_EQ(item.AsCurrency(f60i_item::valor_total), Money::FromRaw(75000));
 
   ClientTable& inv = t.dtm.cds_inventario;
   ASSERT_EQ(inv.RecordCount(), 1);
   inv.First();
-  EXPECT_EQ(inv.FieldByName("codigo").AsString(), "P1            ");  // not trimmed
-  EXPECT_DOUBLE_EQ(inv.FieldByName("quantidade").AsFloat(), 1.5);
-  EXPECT_EQ(inv.FieldByName("unitario").AsCurrency(), Money::FromUnits(2));
+  EXPECT_EQ(inv.AsString(f74::codigo), "P1            ");  // not trimmed
+  EXPECT_DOUBLE_EQ(inv.AsFloat(f74::quantidade), 1.5);
+  EXPECT_EQ(inv.AsCurrency(f74::unitario), Money::FromUnits(2));
 
   t.dtm.cds_produt.First();
-  EXPECT_EQ(t.dtm.cds_produt.FieldByName("unidade").AsString(), "UN");
+  EXPECT_EQ(t.dtm.cds_produt.AsString(f75::unidade), "UN");
 
   // Totalizer: 50 entry and exit, 60A by rate (CANC not).
   ClientTable& tot = t.dtm.cds_totalizador_icms;
   ASSERT_TRUE(tot.Locate("registro;tipo", {"50", "E"}));
-  EXPECT_EQ(tot.FieldByName("valor_icms").AsCurrency(), Money::FromUnits(18));
+  EXPECT_EQ(tot.AsCurrency(ftotalizador_icms::valor_icms), Money::FromUnits(18));
   ASSERT_TRUE(tot.Locate("registro;tipo", {"60a", "1700"}));
-  EXPECT_EQ(tot.FieldByName("valor_icms").AsCurrency(), Money::FromUnits(17));
+  EXPECT_EQ(tot.AsCurrency(ftotalizador_icms::valor_icms), Money::FromUnits(17));
   EXPECT_FALSE(tot.Locate("registro;tipo", {"60a", "CANC"}));
 }
 
@@ -152,9 +152,9 @@ TEST(Loader, ItemValueRoundsTiesToEven) {
   std::string f = t.File({R60I("E", "A", 5, 1, "1700").str(), R60I("E", "B", 15, 1, "1800").str()});
   LoadSintegraFile(t.s, f, LoadMode::Normal);
   ASSERT_TRUE(t.dtm.cds_60i.Locate("aliquota", {"1700"}));
-  EXPECT_EQ(t.dtm.cds_60i.FieldByName("valor").AsCurrency().raw(), 0);
+  EXPECT_EQ(t.dtm.cds_60i.AsCurrency(f60i::valor).raw(), 0);
   ASSERT_TRUE(t.dtm.cds_60i.Locate("aliquota", {"1800"}));
-  EXPECT_EQ(t.dtm.cds_60i.FieldByName("valor").AsCurrency().raw(), 2);
+  EXPECT_EQ(t.dtm.cds_60i.AsCurrency(f60i::valor).raw(), 2);
 }
 
 TEST(Loader, WithoutInventoryAndCountersPerLoad) {
@@ -185,7 +185,7 @@ TEST(Loader, InventoryModes) {
   ASSERT_EQ(t.dtm.cds_inv_ini.RecordCount(), 1);
   t.dtm.cds_inv_ini.First();
   // The whole 14-character code, as in cds_inventario (the audit joins on it).
-  EXPECT_EQ(t.dtm.cds_inv_ini.FieldByName("codigo").AsString(), "ABCDEFGHIJKLMN");
+  EXPECT_EQ(t.dtm.cds_inv_ini.AsString(f74::codigo), "ABCDEFGHIJKLMN");
   EXPECT_EQ(t.dtm.cds_produt_inv_ini.RecordCount(), 1);
   EXPECT_EQ(t.s.sintegra.counters.r74, 2);
   EXPECT_EQ(t.s.sintegra.counters.r75, 1);
@@ -323,14 +323,14 @@ TEST(Loader, ProductDescriptionsAgreeWithOneByOne) {
       for (const std::string& c : codes) r.texts.push_back(ProductDescription(t.s, c));
     }
     r.without_75 = t.s.sintegra.problems.without_75.text;
-    r.current = t.dtm.cds_produt.FieldByName("descricao").AsString();
+    r.current = t.dtm.cds_produt.AsString(f75::descricao);
     return r;
   };
   const Run one = run(false), many = run(true);
   EXPECT_EQ(many.texts, one.texts);
   EXPECT_EQ(many.without_75, one.without_75);
   EXPECT_EQ(many.current, one.current);
-  EXPECT_EQ(TrimBlanks(one.texts[2]), "ARROZ");
+  EXPECT_EQ(Trim(one.texts[2]), "ARROZ");
 }
 
 TEST(Loader, ProblemListsOfProducts) {
@@ -342,7 +342,7 @@ TEST(Loader, ProblemListsOfProducts) {
   EXPECT_NE(t.s.sintegra.problems.blank_descriptions.text.find("P1\n\r"), std::string::npos);
   EXPECT_EQ(t.s.sintegra.problems.blank_descriptions.text.find("P2"), std::string::npos);
 
-  EXPECT_EQ(TrimBlanks(ProductDescription(t.s, "P2")), "ARROZ");
+  EXPECT_EQ(Trim(ProductDescription(t.s, "P2")), "ARROZ");
   EXPECT_FALSE(t.s.sintegra.problems.without_75.flag);
   EXPECT_EQ(ProductDescription(t.s, "p2"), "");  // letter case counts
   EXPECT_EQ(ProductDescription(t.s, "p2"), "");
@@ -374,10 +374,9 @@ TEST(Loader, Utf8FileLoadsLikeWindows1252) {
   LoadSintegraFile(b.s, utf, LoadMode::Normal);
   a.dtm.cds_produt.First();
   b.dtm.cds_produt.First();
-  EXPECT_EQ(a.dtm.cds_produt.FieldByName("descricao").AsString(),
-            b.dtm.cds_produt.FieldByName("descricao").AsString());
-  EXPECT_EQ(a.dtm.cds_produt.FieldByName("unidade").AsString(), "UN");
-  EXPECT_EQ(b.dtm.cds_produt.FieldByName("unidade").AsString(), "UN");
+  EXPECT_EQ(a.dtm.cds_produt.AsString(f75::descricao), b.dtm.cds_produt.AsString(f75::descricao));
+  EXPECT_EQ(a.dtm.cds_produt.AsString(f75::unidade), "UN");
+  EXPECT_EQ(b.dtm.cds_produt.AsString(f75::unidade), "UN");
   EXPECT_EQ(Sum(b.dtm.cds_60r, "valor"), Money::FromRaw(99000));
 }
 
@@ -408,8 +407,8 @@ TEST(Totalizer, Cases) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.registro) + "/" + c.tipo);
     ASSERT_TRUE(t.Locate("registro;tipo", {c.registro, c.tipo}));
-    EXPECT_EQ(t.FieldByName("base_calc").AsCurrency().raw(), c.base_raw);
-    EXPECT_EQ(t.FieldByName("valor_icms").AsCurrency().raw(), c.icms_raw);
+    EXPECT_EQ(t.AsCurrency(ftotalizador_icms::base_calc).raw(), c.base_raw);
+    EXPECT_EQ(t.AsCurrency(ftotalizador_icms::valor_icms).raw(), c.icms_raw);
   }
 }
 
@@ -420,8 +419,8 @@ TEST(Loader, Record70IsAlwaysAnEntry) {
   LoadSintegraFile(t.s, t.File({r70.str(), r70.str()}), LoadMode::Normal);
   ClientTable& tot = t.dtm.cds_totalizador_icms;
   ASSERT_TRUE(tot.Locate("registro;tipo", {"70", "E"}));
-  EXPECT_EQ(tot.FieldByName("base_calc").AsCurrency(), Money::FromUnits(200));
-  EXPECT_EQ(tot.FieldByName("valor_icms").AsCurrency(), Money::FromUnits(24));
+  EXPECT_EQ(tot.AsCurrency(ftotalizador_icms::base_calc), Money::FromUnits(200));
+  EXPECT_EQ(tot.AsCurrency(ftotalizador_icms::valor_icms), Money::FromUnits(24));
   EXPECT_FALSE(tot.Locate("registro;tipo", {"70", "S"}));
 }
 
@@ -440,9 +439,9 @@ TEST(Header, Identification) {
   ClientTable& id = t.dtm.cds_ident;
   ASSERT_EQ(id.RecordCount(), 2);
   id.First();
-  EXPECT_EQ(id.FieldByName("cnpj").AsString(), "12.345.678/0001-95");
-  EXPECT_EQ(id.FieldByName("empresa").AsString(), name.substr(0, 35));  // the whole name
-  EXPECT_EQ(id.FieldByName("periodo").AsString(), "01/03/2024 a 31/03/2024");
+  EXPECT_EQ(id.AsString(fident::cnpj), "12.345.678/0001-95");
+  EXPECT_EQ(id.AsString(fident::empresa), name.substr(0, 35));  // the whole name
+  EXPECT_EQ(id.AsString(fident::periodo), "01/03/2024 a 31/03/2024");
   // The labels show the second record 10.
   EXPECT_EQ(t.frm.lblCnpj.text(), "98.765.432/0001-10");
   EXPECT_EQ(t.frm.lblrazao.text(), "LOJA EXEMPLO COMERCIO DE ALIMENTOS ");

@@ -47,7 +47,7 @@ void Load(TestSession& t, const std::vector<std::string>& lines) {
   LoadSintegraFile(t.s, t.File(lines), LoadMode::Normal);
 }
 
-int64_t NumeroOfCurrent(ClientTable& t) { return t.GetInteger(t.FieldIndex("numero")); }
+int64_t NumeroOfCurrent(ClientTable& t) { return t.GetInteger(f50::numero); }
 
 // ---------------------------------------------------------------- search
 
@@ -162,7 +162,7 @@ TEST(NoteAnalysis, ItemNoteNumberThatIsNoIntegerEndsIt) {
   Load(t, {Note(1, 10000, 8000)});
   ClientTable& items = t.dtm.cds_54;
   items.Append();
-  items.SetText(items.FieldIndex("nota"), "12a");
+  items.SetText(f54::nota, "12a");
   items.Post();
   EXPECT_THROW(bbtnAnalisarNotasClick(t.s), std::runtime_error);
   EXPECT_TRUE(t.dtm.cds_dif_nota.IsEmpty());
@@ -234,8 +234,8 @@ TEST(NoteSummary, ItemsOfTheNoteInReverseOrder) {
   ASSERT_EQ(r.RecordCount(), 3);
   std::vector<std::string> codes, descriptions;
   for (ClientTable::RowId row : r.OrderedRows()) {
-    codes.emplace_back(r.RowText(row, r.FieldIndex("cod_produto")));
-    descriptions.emplace_back(TrimBlanks(r.RowText(row, r.FieldIndex("descricao"))));
+    codes.emplace_back(r.RowText(row, fresumo_50::cod_produto));
+    descriptions.emplace_back(Trim(r.RowText(row, fresumo_50::descricao)));
   }
   EXPECT_EQ(codes, (std::vector<std::string>{"C", "B", "A"}));
   // C has no record 75: an empty description, and the code in the list.

@@ -15,20 +15,19 @@ namespace {
 void Fill(ClientTable& t, const std::vector<std::pair<std::string, double>>& rows) {
   for (const auto& [code, pct] : rows) {
     t.Append();
-    t.SetText(t.FieldIndex("codigo"), code);
-    t.SetFloat(t.FieldIndex("porcentagem"), pct);
+    t.SetText(fmaxmin::codigo, code);
+    t.SetFloat(fmaxmin::porcentagem, pct);
     t.Post();
   }
 }
 
 std::vector<std::string> Codes(const ClientTable& t) {
   std::vector<std::string> out;
-  for (ClientTable::RowId r : t.OrderedRows())
-    out.emplace_back(t.RowText(r, t.FieldIndex("codigo")));
+  for (ClientTable::RowId r : t.OrderedRows()) out.emplace_back(t.RowText(r, fmaxmin::codigo));
   return out;
 }
 
-std::string Current(const ClientTable& t) { return std::string(t.GetText(t.FieldIndex("codigo"))); }
+std::string Current(const ClientTable& t) { return std::string(t.GetText(fmaxmin::codigo)); }
 
 TEST(OrderByColumn, ClicksOrderAlternateAndRemember) {
   using Codes_ = std::vector<std::string>;

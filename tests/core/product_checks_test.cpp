@@ -38,9 +38,8 @@ struct MaxMinRow {
 };
 
 std::vector<MaxMinRow> MaxMin(ClientTable& t) {
-  const int codigo = t.FieldIndex("codigo"), descricao = t.FieldIndex("descricao"),
-            porcentagem = t.FieldIndex("porcentagem"), min = t.FieldIndex("min"),
-            max = t.FieldIndex("max");
+  const int codigo = fmaxmin::codigo, descricao = fmaxmin::descricao,
+            porcentagem = fmaxmin::porcentagem, min = fmaxmin::min, max = fmaxmin::max;
   std::vector<MaxMinRow> out;
   for (ClientTable::RowId r : t.OrderedRows())
     out.push_back({std::string(t.RowText(r, codigo)), std::string(t.RowText(r, descricao)),
@@ -58,9 +57,8 @@ void PrintTo(const MaxMinRow& r, std::ostream* os) {
 using AliqRow = std::tuple<std::string, std::string, std::string, std::string, std::string>;
 
 std::vector<AliqRow> Aliq(ClientTable& t) {
-  const int codigo = t.FieldIndex("codigo"), descricao = t.FieldIndex("descricao"),
-            al_cad = t.FieldIndex("al_cad"), al_vend = t.FieldIndex("al_vend"),
-            data = t.FieldIndex("data");
+  const int codigo = faliq::codigo, descricao = faliq::descricao, al_cad = faliq::al_cad,
+            al_vend = faliq::al_vend, data = faliq::data;
   std::vector<AliqRow> out;
   for (ClientTable::RowId r : t.OrderedRows())
     out.emplace_back(t.RowText(r, codigo), t.RowText(r, descricao), t.RowText(r, al_cad),
@@ -159,15 +157,15 @@ TEST(ProductChecks, RatesComparedAsText) {
     // so "17,00" cannot come from a file.
     ClientTable& r60 = t.dtm.cds_60r;
     r60.Append();
-    r60.SetText(r60.FieldIndex("codigo"), "P1");
-    r60.SetText(r60.FieldIndex("aliquota"), c.product_rate);
+    r60.SetText(f60r::codigo, "P1");
+    r60.SetText(f60r::aliquota, c.product_rate);
     r60.Post();
     ClientTable& items = t.dtm.cds_60i_item;
     items.Append();
-    items.SetText(items.FieldIndex("codigo"), "P1");
-    items.SetText(items.FieldIndex("data"), "05/03/2024");
-    items.SetText(items.FieldIndex("aliquota"), c.sold_rate);
-    items.SetMoney(items.FieldIndex("valor"), Money::FromUnits(10));
+    items.SetText(f60i_item::codigo, "P1");
+    items.SetText(f60i_item::data, "05/03/2024");
+    items.SetText(f60i_item::aliquota, c.sold_rate);
+    items.SetMoney(f60i_item::valor, Money::FromUnits(10));
     items.Post();
     ProductChecks(t.s);
     std::vector<AliqRow> rows = Aliq(t.dtm.cdsaliq);

@@ -127,10 +127,10 @@ TEST(SpedNotes, NotesItemsAndCfopColumns) {
   // ICMS per direction of C100.
   ClientTable& tot = t.dtm.cds_totalizador_icms;
   ASSERT_TRUE(tot.Locate("registro;tipo", {"C100", "S"}));
-  EXPECT_EQ(tot.GetMoney(tot.FieldIndex("base_calc")), Cents(80000));
-  EXPECT_EQ(tot.GetMoney(tot.FieldIndex("valor_icms")), Cents(14400));
+  EXPECT_EQ(tot.GetMoney(ftotalizador_icms::base_calc), Cents(80000));
+  EXPECT_EQ(tot.GetMoney(ftotalizador_icms::valor_icms), Cents(14400));
   ASSERT_TRUE(tot.Locate("registro;tipo", {"C100", "E"}));
-  EXPECT_EQ(tot.GetMoney(tot.FieldIndex("valor_icms")), Cents(2400));
+  EXPECT_EQ(tot.GetMoney(ftotalizador_icms::valor_icms), Cents(2400));
 }
 
 TEST(SpedNotes, ChildrenBeforeTheirParentChangeNothing) {
@@ -189,11 +189,11 @@ TEST(SpedNotes, MovementWithC490) {
   EXPECT_EQ(MoneyAt(m, 3, "cst_99"), Money());
   ClientTable& tot = t.dtm.cds_totalizador_icms;
   ASSERT_TRUE(tot.Locate("registro;tipo", {"C420", "1700"}));
-  EXPECT_EQ(tot.GetMoney(tot.FieldIndex("base_calc")), Cents(400000));
-  EXPECT_EQ(tot.GetMoney(tot.FieldIndex("valor_icms")), Cents(68000));
+  EXPECT_EQ(tot.GetMoney(ftotalizador_icms::base_calc), Cents(400000));
+  EXPECT_EQ(tot.GetMoney(ftotalizador_icms::valor_icms), Cents(68000));
   ASSERT_TRUE(tot.Locate("registro;tipo", {"C420", "F"}));
-  EXPECT_EQ(tot.GetMoney(tot.FieldIndex("base_calc")), Cents(20000));
-  EXPECT_EQ(tot.GetMoney(tot.FieldIndex("valor_icms")), Money());
+  EXPECT_EQ(tot.GetMoney(ftotalizador_icms::base_calc), Cents(20000));
+  EXPECT_EQ(tot.GetMoney(ftotalizador_icms::valor_icms), Money());
   EXPECT_EQ(tot.RecordCount(), 2);
 }
 
@@ -272,7 +272,7 @@ TEST(SpedNotes, TransportDocuments) {
   EXPECT_EQ(MoneyAt(n, 0, "vl_cofins"), Cents(2660));
   ClientTable& tot = t.dtm.cds_totalizador_icms;
   ASSERT_TRUE(tot.Locate("registro;tipo", {"D190", "E"}));
-  EXPECT_EQ(tot.GetMoney(tot.FieldIndex("valor_icms")), Cents(4320));
+  EXPECT_EQ(tot.GetMoney(ftotalizador_icms::valor_icms), Cents(4320));
 }
 
 TEST(SpedNotes, MalformedValuesNameTheInputLine) {
@@ -362,13 +362,13 @@ TEST(SpedNotes, RealSamples) {
     EXPECT_EQ(n.RecordCount(), notes);
     Money total;
     for (ClientTable::RowId r : n.OrderedRows())
-      total += Money::FromRaw(n.RowRaw(r, n.FieldIndex("vl_nota")));
+      total += Money::FromRaw(n.RowRaw(r, fnf_sped::vl_nota));
     EXPECT_EQ(total, note_total);
     ClientTable& m = t.dtm.cds_mov_ecf_sped;
     EXPECT_EQ(m.RecordCount(), reductions);
     Money gross;
     for (ClientTable::RowId r : m.OrderedRows())
-      gross += Money::FromRaw(m.RowRaw(r, m.FieldIndex("venda_bruta")));
+      gross += Money::FromRaw(m.RowRaw(r, fmov_ecf_sped::venda_bruta));
     EXPECT_EQ(gross, reduction_total);
     EXPECT_EQ(t.dtm.cds_0150M.RecordCount(), unregistered_lines);
     // Every DIFAL candidate is a note to one of those participants.

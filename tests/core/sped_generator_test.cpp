@@ -72,7 +72,7 @@ TEST(SpedGenerator, TheAnalysisReadsWhatWasWritten) {
     EXPECT_GT(t.dtm.cds_difal.RecordCount(), 0);
     // Names come out as Unicode whatever the file's encoding.
     bool accented = false;
-    int f = t.dtm.cds_0150M.FieldIndex("nome");
+    int f = f0150m::nome;
     for (auto r : t.dtm.cds_0150M.OrderedRows()) {
       std::string_view name = t.dtm.cds_0150M.RowText(r, f);
       for (std::string_view letter : {"Ã", "É", "Ú", "Í", "Ç"})

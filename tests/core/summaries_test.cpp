@@ -107,9 +107,9 @@ TEST(FiscalSummary, TotalsAndTaxDue) {
     ClientTable& t = dtm.cds_totalizador_icms;
     for (const Row& r : c.rows) {
       t.Append();
-      t.SetText(t.FieldIndex("registro"), r.registro);
-      t.SetText(t.FieldIndex("tipo"), r.tipo);
-      t.SetMoney(t.FieldIndex("valor_icms"), Money::FromRaw(r.icms_cents * 100));
+      t.SetText(ftotalizador_icms::registro, r.registro);
+      t.SetText(ftotalizador_icms::tipo, r.tipo);
+      t.SetMoney(ftotalizador_icms::valor_icms, Money::FromRaw(r.icms_cents * 100));
       t.Post();
     }
     EXPECT_EQ(FiscalSummaryLabels(ComputeFiscalTotals(t)),

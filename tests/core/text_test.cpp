@@ -58,5 +58,22 @@ TEST(Text, CharCountCountsCharactersNotBytes) {
   EXPECT_EQ(CharCount("€"), 1);
 }
 
+// Record fields of a UTF-8 line are cut by characters: "ç" and "ã" take two
+// bytes each and one column.
+TEST(Text, Utf8ColumnsCountsCharactersFromOne) {
+  const std::string line = "ABçãD";
+  struct {
+    int column, width;
+    const char* expect;
+  } cases[] = {
+      {1, 2, "AB"}, {3, 1, "ç"}, {3, 2, "çã"}, {4, 5, "ãD"}, {5, 1, "D"},
+      {6, 1, ""},   {9, 3, ""},  {0, 2, ""},   {2, 0, ""},   {1, 99, "ABçãD"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.column) + "," + std::to_string(c.width));
+    EXPECT_EQ(Utf8Columns(line, c.column, c.width), c.expect);
+  }
+}
+
 }  // namespace
 }  // namespace fiscora

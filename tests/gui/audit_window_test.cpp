@@ -102,8 +102,8 @@ TEST_F(AuditWindowTest, WholeAuditByClicks) {
 
   ClientTable& audit = dtm_->cds_audit;
   ASSERT_TRUE(audit.Locate("codigo", {"P1"}));
-  EXPECT_EQ(audit.FieldByName("SECF").AsFloat(), 3);
-  EXPECT_EQ(audit.FieldByName("OM_SAIDA").AsFloat(), 1);  // 10 - 8 against 1
+  EXPECT_EQ(audit.AsFloat(faudit::SECF), 3);
+  EXPECT_EQ(audit.AsFloat(faudit::OM_SAIDA), 1);  // 10 - 8 against 1
 
   // A spreadsheet that cannot be written: its reason comes once, through the
   // session's interface like every message, and the window is usable again.

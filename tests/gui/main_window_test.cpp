@@ -252,8 +252,8 @@ TEST_F(MainWindowTest, TotalsShowAggregatesAndNothingWhenEmpty) {
   ClientTable& inv = dtm_->cds_inventario;
   for (int units : {1000, 234}) {
     inv.Append();
-    inv.SetText(inv.FieldIndex("codigo"), "1");
-    inv.SetMoney(inv.FieldIndex("valor"), Money::FromUnits(units));
+    inv.SetText(f74::codigo, "1");
+    inv.SetMoney(f74::valor, Money::FromUnits(units));
     inv.Post();
   }
   Pump();
@@ -298,7 +298,7 @@ TEST_F(MainWindowTest, ResetHidesPrintersFourToSixAndNamesAllSix) {
 TEST_F(MainWindowTest, ResetWithModeOneLeavesTheTables) {
   ClientTable& notes = dtm_->cds_50;
   notes.Append();
-  notes.SetInteger(notes.FieldIndex("numero"), 123);
+  notes.SetInteger(f50::numero, 123);
   notes.Post();
   Pump();
   ResetMainWindow(session(), ResetMode::ControlsOnly);

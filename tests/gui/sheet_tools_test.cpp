@@ -101,13 +101,13 @@ TEST_F(SheetToolsTest, TitleClicksOrderTheGridsTableAndBoldTheTitles) {
   ClickTitle(grid, numero);
   EXPECT_EQ(Column(grid, numero), (std::vector<QString>{"500", "123", "7"}));
   // The current row is the first after each click.
-  EXPECT_EQ(dtm_->cds_50.GetInteger(dtm_->cds_50.FieldIndex("numero")), 500);
+  EXPECT_EQ(dtm_->cds_50.GetInteger(f50::numero), 500);
 
   // dbgrd1 orders the table it shows.
   ClientTable& res = dtm_->cds_res_aliq;
   for (const char* rate : {"1700", "0700", "1200"}) {
     res.Append();
-    res.SetText(res.FieldIndex("aliquotas"), rate);
+    res.SetText(fres_aliq::aliquotas, rate);
     res.Post();
   }
   Pump();
