@@ -8,6 +8,7 @@
 #include <map>
 
 #include "sintegra_fixture.h"
+#include "sped_fixture.h"
 #include "validate/validate.h"
 #include "validation_fixture.h"
 
@@ -20,7 +21,7 @@ using L = std::vector<std::string>;
 
 // Blocks 0 and C of a sound ICMS/IPI file of March 2024.
 L SoundBlocks() {
-  return {"|0000|017|0|01032024|31032024|EMPRESA|12345678000195||SP|110042490114|3550308|||A|1|",
+  return {Efd0000Icms("01032024", "31032024"),
           "|0001|0|",
           "|0150|P1|FORNECEDOR|1058|11222333000181|||3550308||RUA|1||CENTRO|",
           "|0150|P2|CONSUMIDOR|1058||52998224725||3550308||RUA|2||CENTRO|",
@@ -176,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(Checks, EfdCheck, ::testing::ValuesIn(kCases),
 
 TEST(EfdValidation, ContribuicoesEstablishmentCnpjIsChecked) {
   TempDir dir;
-  L blocks = {"|0000|006|0|||01032024|31032024|EMPRESA|12345678000195|SP|3550308||00|0|",
+  L blocks = {Efd0000Contrib("01032024", "31032024"),
               "|0001|0|",
               "|0140|E1|FILIAL|12345678000196|SP||3550308|||",
               "|0990|4|",

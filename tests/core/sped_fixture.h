@@ -24,6 +24,41 @@ inline std::string Sped(std::string_view reg, int fields,
   return line;
 }
 
+// The opening |0000| of each kind of EFD file, with its published fields:
+// EFD ICMS/IPI (15 fields, the period in 4 and 5) and EFD-Contribuições (14
+// fields, the period in 6 and 7). Dates as DDMMAAAA.
+inline std::string Efd0000Icms(std::string_view start, std::string_view end,
+                               std::string_view name = "EMPRESA",
+                               std::string_view cnpj = "12345678000195") {
+  return Sped("0000", 15,
+              {{2, "017"},
+               {3, "0"},
+               {4, start},
+               {5, end},
+               {6, name},
+               {7, cnpj},
+               {9, "SP"},
+               {10, "110042490114"},
+               {11, "3550308"},
+               {14, "A"},
+               {15, "1"}});
+}
+inline std::string Efd0000Contrib(std::string_view start, std::string_view end,
+                                  std::string_view name = "EMPRESA",
+                                  std::string_view cnpj = "12345678000195") {
+  return Sped("0000", 14,
+              {{2, "006"},
+               {3, "0"},
+               {6, start},
+               {7, end},
+               {8, name},
+               {9, cnpj},
+               {10, "SP"},
+               {11, "3550308"},
+               {13, "00"},
+               {14, "0"}});
+}
+
 // Common registers with the fields the analysis reads.
 inline std::string C100(std::string_view oper, std::string_view part, std::string_view num,
                         std::string_view date, std::string_view value,

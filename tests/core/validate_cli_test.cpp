@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli_fixture.h"
 #include "sintegra_fixture.h"
+#include "sped_fixture.h"
 #include "tools/contrib_generator.h"
 
 namespace fiscora {
@@ -44,10 +45,9 @@ TEST(CliValidar, ErrorsGiveExitCodeThreeWithEveryFinding) {
 TEST(CliValidar, SoundEfdGivesExitCodeZero) {
   TempDir dir;
   std::string f = dir.Write(
-      "efd.txt",
-      {"|0000|006|0|||01032024|31032024|EMPRESA|12345678000195|SP|3550308||00|0|", "|0001|1|",
-       "|0990|3|", "|9001|0|", "|9900|0000|1|", "|9900|0001|1|", "|9900|0990|1|", "|9900|9001|1|",
-       "|9900|9900|7|", "|9900|9990|1|", "|9900|9999|1|", "|9990|10|", "|9999|13|"});
+      "efd.txt", {Efd0000Contrib("01032024", "31032024"), "|0001|1|", "|0990|3|", "|9001|0|",
+                  "|9900|0000|1|", "|9900|0001|1|", "|9900|0990|1|", "|9900|9001|1|",
+                  "|9900|9900|7|", "|9900|9990|1|", "|9900|9999|1|", "|9990|10|", "|9999|13|"});
   CliResult r = Cli({"validar", f});
   ASSERT_EQ(r.code, 0) << r.out;
   json e = json::parse(r.out);
@@ -86,11 +86,9 @@ TEST(CliValidar, MergedContribuicoesFilesValidateWithoutFindings) {
 TEST(CliValidar, IcmsIpiKind) {
   TempDir dir;
   std::string f = dir.Write(
-      "efd.txt",
-      {"|0000|017|0|01032024|31032024|EMPRESA|12345678000195||SP|110042490114|3550308|||A|1|",
-       "|0001|1|", "|0990|3|", "|9001|0|", "|9900|0000|1|", "|9900|0001|1|", "|9900|0990|1|",
-       "|9900|9001|1|", "|9900|9900|7|", "|9900|9990|1|", "|9900|9999|1|", "|9990|10|",
-       "|9999|13|"});
+      "efd.txt", {Efd0000Icms("01032024", "31032024"), "|0001|1|", "|0990|3|", "|9001|0|",
+                  "|9900|0000|1|", "|9900|0001|1|", "|9900|0990|1|", "|9900|9001|1|",
+                  "|9900|9900|7|", "|9900|9990|1|", "|9900|9999|1|", "|9990|10|", "|9999|13|"});
   CliResult r = Cli({"validar", f});
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(json::parse(r.out)["state"]["validation_kind"], "EFD ICMS/IPI");

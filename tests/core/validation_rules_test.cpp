@@ -10,6 +10,7 @@
 #include <set>
 
 #include "sintegra_fixture.h"
+#include "sped_fixture.h"
 #include "validate/validate.h"
 #include "validation_fixture.h"
 
@@ -78,7 +79,7 @@ std::string E110(const std::string& debits, const std::string& credits, const st
 // cases name.
 L IcmsIpi() {
   return {
-      "|0000|017|0|01032024|31032024|EMPRESA|12345678000195||SP|110042490114|3550308|||A|1|",
+      Efd0000Icms("01032024", "31032024"),
       "|0001|0|",
       "|0150|P1|FORNECEDOR|1058|11222333000181|||3304557||RUA|1||CENTRO|",
       "|0990|0|",
@@ -133,7 +134,7 @@ L IcmsIpi() {
 // an own note of each.
 L Contribuicoes() {
   return {
-      "|0000|006|0|||01032024|31032024|EMPRESA|12345678000195|SP|3550308||00|0|",
+      Efd0000Contrib("01032024", "31032024"),
       "|0001|0|",
       "|0140|E1|EMPRESA|12345678000195|SP||3550308|||",
       "|0140|E2|FILIAL|12345678000276|RJ||3304557|||",

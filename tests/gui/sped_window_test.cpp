@@ -12,10 +12,10 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "../core/sped_fixture.h"
 #include "app/ui/main_window_desktop.h"
 #include "main_window_fixture.h"
 #include "sped/ui/notes_window.h"
+#include "tests/core/sped_fixture.h"
 
 namespace fiscora::qt {
 namespace {
