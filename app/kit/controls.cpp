@@ -1,5 +1,6 @@
 #include "app/kit/controls.h"
 
+#include <QAbstractProxyModel>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -104,6 +105,8 @@ void OrderOnTitleClick(QTableView* grid, TitleStyle style, std::function<bool()>
   QObject::connect(header, &QHeaderView::sectionClicked, grid,
                    [grid, style, may_order = std::move(may_order)](int section) {
                      auto* model = qobject_cast<TableModel*>(grid->model());
+                     if (auto* proxy = qobject_cast<QAbstractProxyModel*>(grid->model()))
+                       model = qobject_cast<TableModel*>(proxy->sourceModel());
                      if (!model || section < 0 || section >= model->columnCount()) return;
                      if (may_order && !may_order()) return;
                      ClientTable& table = model->table();

@@ -50,9 +50,9 @@ void AllowResizing(QDialog* window, QSize size, QSize minimum);
 enum class TitleStyle { kBold, kNormal };
 
 // A click on a column title of the grid orders the grid's table by that
-// column (OrderByColumn), moves it to its first row and gives every title of
-// the grid the style. `may_order`, when given, can refuse a click (while a
-// routine is walking the tables).
+// column (OrderByColumn; the grid shows a TableModel or a proxy over one),
+// moves it to its first row and gives every title of the grid the style. `may_order`, when given,
+// can refuse a click (while a routine is walking the tables).
 void OrderOnTitleClick(QTableView* grid, TitleStyle style, std::function<bool()> may_order = {});
 
 // Paints the cells of one grid column: background, text colour, bold.

@@ -96,52 +96,6 @@ void ShowColumns(QTableView* grid, const std::vector<GridColumn>& columns) {
   emit proxy->headerDataChanged(Qt::Horizontal, 0, std::max(0, proxy->columnCount() - 1));
 }
 
-// Orders the grid's table by a clicked column: one index per ordered
-// column, named after its field, kept for the table's lifetime; the first
-// click orders ascending, a click on the active column reverses it, coming
-// back to a column selects its index in the direction it had.
-void OrderByField(ClientTable& table, const std::string& field) {
-  const bool current = table.IndexName() == field;
-  std::string name = "DEFAULT_ORDER";
-  bool descending = false;
-  for (const IndexDef& def : table.IndexDefs()) {
-    if (def.name != field) continue;
-    name = field;
-    descending = !def.descending;
-  }
-  if (name != field || current) {
-    try {
-      if (current) table.DeleteIndex(field);
-      table.AddIndex(field, field, descending);
-      name = field;
-    } catch (const std::exception&) {
-      name = "DEFAULT_ORDER";
-    }
-  }
-  try {
-    table.SetIndexName(name);
-  } catch (const std::exception&) {
-    table.SetIndexName("DEFAULT_ORDER");
-  }
-  table.First();
-}
-
-// A title click orders the grid's table; every title then shows in the
-// regular style.
-void OrderOnTitleClick(QTableView* grid, const RoutineRunner* runner) {
-  QHeaderView* header = grid->horizontalHeader();
-  header->setSectionsClickable(true);
-  QObject::connect(header, &QHeaderView::sectionClicked, grid, [grid, runner](int section) {
-    TableModel* model = SourceOf(grid);
-    if (!model || runner->Busy() || section < 0 || section >= model->columnCount()) return;
-    ClientTable& table = model->table();
-    OrderByField(table, table.FieldAt(model->FieldOfColumn(section)).name);
-    QFont font = grid->horizontalHeader()->font();
-    font.setBold(false);
-    grid->horizontalHeader()->setFont(font);
-  });
-}
-
 QLabel* NamedLabel(QWidget* parent, const char* name, const QString& text) {
   auto* l = new QLabel(text, parent);
   l->setObjectName(QString::fromLatin1(name));
@@ -274,8 +228,8 @@ void Tfrm_notas_sped::Attach(Session& s, QDialog* difal, QDialog* fiscal_summary
   ShowColumns(grid_analise_, NoteColumns());
   BindColumns(grid_ecf_, s.dtm.cds_mov_ecf_sped);
   ShowColumns(grid_ecf_, EcfColumns());
-  OrderOnTitleClick(grid_analise_, &runner_);
-  OrderOnTitleClick(grid_ecf_, &runner_);
+  for (QTableView* grid : {grid_analise_, grid_ecf_})
+    OrderOnTitleClick(grid, TitleStyle::kNormal, [this] { return !runner_.Busy(); });
   AcceptFileDrops(this, [this](const QString& path) { OpenSpedFile(path.toStdString()); }, {"txt"});
 }
 
