@@ -2,7 +2,8 @@
 # The core and fiscora-cli tests built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (preset "asan"), then the threaded tests under
 # ThreadSanitizer (preset "tsan": fiscora_thread_tests, the audit loaders',
-# the batch's and the NF-e reader's tests, which run worker threads). Only what these runs need is built.
+# the batch's, the NF-e reader's and the working-file writer's tests, which
+# run worker threads). Only what these runs need is built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -20,5 +21,5 @@ cmake --build build-asan -j "$jobs" --target fiscora_core_tests
 cmake --preset tsan >/dev/null
 cmake --build build-tsan -j "$jobs" --target fiscora_thread_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R '^(AuditLoaders|AuditCli|AuditoriaEfd|EfdAudit|Batch|BatchInput|NfeAccessKey|NfeDocument|NfeFolder)\.'
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R '^(AuditLoaders|AuditCli|AuditoriaEfd|EfdAudit|Batch|BatchInput|NfeAccessKey|NfeDocument|NfeFolder|LineWriter)\.'
 
