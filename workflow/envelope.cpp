@@ -13,12 +13,9 @@ void WriteMembers(JsonWriter& w, const EnvelopeExtras::Values& members) {
   }
 }
 
-}  // namespace
-
-void WriteEnvelope(JsonWriter& w, const Session& s, const std::vector<RecordedMessage>& messages,
-                   const EnvelopeOptions& options, const EnvelopeExtras& extras) {
-  w.BeginObject();
-  w.Key("labels");
+// The window's texts: every label, edit box and total that was set, then the
+// command's own labels.
+void WriteLabels(JsonWriter& w, const Session& s, const EnvelopeExtras& extras) {
   w.BeginObject();
   // The two inventory totals show the sum of cds_inventario, as in the window.
   const ClientTable& inventory = s.dtm.cds_inventario;
@@ -40,6 +37,11 @@ void WriteEnvelope(JsonWriter& w, const Session& s, const std::vector<RecordedMe
     w.String(text);
   }
   w.EndObject();
+}
+
+// The controls whose visibility was set, the visible tabs and the messages
+// shown, in order.
+void WriteWindow(JsonWriter& w, const Session& s, const std::vector<RecordedMessage>& messages) {
   w.Key("visible");
   w.BeginObject();
   for (const Control* c : s.frm.controls())
@@ -63,8 +65,11 @@ void WriteEnvelope(JsonWriter& w, const Session& s, const std::vector<RecordedMe
     w.EndObject();
   }
   w.EndArray();
+}
 
-  w.Key("state");
+// What the SINTEGRA run keeps: the file's type and periods, the counters,
+// the fiscal printers' slots, then the command's own state.
+void WriteState(JsonWriter& w, const Session& s, const EnvelopeExtras& extras) {
   w.BeginObject();
   w.Key("file_type");
   w.String(s.sintegra.file_type);
@@ -104,7 +109,11 @@ void WriteEnvelope(JsonWriter& w, const Session& s, const std::vector<RecordedMe
   w.EndArray();
   WriteMembers(w, extras.state);
   w.EndObject();
+}
 
+// The tables asked for and their aggregates, then the command's own.
+void WriteTables(JsonWriter& w, const Session& s, const EnvelopeOptions& options,
+                 const EnvelopeExtras& extras) {
   w.Key("tables");
   w.BeginObject();
   for (const auto& name : options.tables) {
@@ -125,6 +134,19 @@ void WriteEnvelope(JsonWriter& w, const Session& s, const std::vector<RecordedMe
   }
   WriteMembers(w, extras.aggregates);
   w.EndObject();
+}
+
+}  // namespace
+
+void WriteEnvelope(JsonWriter& w, const Session& s, const std::vector<RecordedMessage>& messages,
+                   const EnvelopeOptions& options, const EnvelopeExtras& extras) {
+  w.BeginObject();
+  w.Key("labels");
+  WriteLabels(w, s, extras);
+  WriteWindow(w, s, messages);
+  w.Key("state");
+  WriteState(w, s, extras);
+  WriteTables(w, s, options, extras);
   WriteMembers(w, extras.top);
   w.EndObject();
 }
