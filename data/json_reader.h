@@ -20,6 +20,14 @@ class JsonParseError : public std::runtime_error {
 
 struct JsonValue {
   enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject };
+  // Defined where JsonValue is complete: `members` holds pairs of it.
+  JsonValue();
+  ~JsonValue();
+  JsonValue(const JsonValue&);
+  JsonValue(JsonValue&&) noexcept;
+  JsonValue& operator=(const JsonValue&);
+  JsonValue& operator=(JsonValue&&) noexcept;
+
   Kind kind = Kind::kNull;
   bool boolean = false;
   std::string text;  // a string's text, or a number as written
