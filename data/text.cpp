@@ -75,4 +75,10 @@ int64_t DigitsValue(std::string_view digits) {
   return n;
 }
 
+std::string PrintableStart(std::string_view head) {
+  std::string out;
+  for (char c : head.substr(0, 12)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
+  return out;
+}
+
 }  // namespace fiscora

@@ -26,6 +26,10 @@ int CharCount(std::string_view s);
 // before column 1 or for a width below 1. Never cut inside a character.
 std::string_view Utf8Columns(std::string_view s, int column, int width);
 
+// The first characters of a line (at most 12) for a refusal's message:
+// printable ASCII as is, anything else as '?'.
+std::string PrintableStart(std::string_view head);
+
 // Whether the text is one or more ASCII digits and nothing else.
 bool OnlyDigits(std::string_view s);
 // The value of a text of digits (checked by the caller; at most 18 digits).

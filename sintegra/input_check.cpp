@@ -5,6 +5,8 @@
 #include <fstream>
 #include <vector>
 
+#include "data/text.h"
+
 namespace fiscora {
 
 namespace {
@@ -59,12 +61,6 @@ ByteCounts CountBytes(const char* p, size_t n, char before) {
 }
 
 }  // namespace
-
-std::string PrintableStart(std::string_view head) {
-  std::string out;
-  for (char c : head.substr(0, 12)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
-  return out;
-}
 
 void CheckReadableFile(const std::string& path) {
   const fs::path p = PathFromUtf8(path);

@@ -42,8 +42,5 @@ void CheckUnchanged(const std::string& path, const FileStamp& before);
 std::string FirstLineHead(const std::string& path);
 // FirstLineHead is a record 10.
 bool LooksLikeSintegraFile(const std::string& path);
-// The first characters of a line (at most 12) for a refusal's message:
-// printable ASCII as is, anything else as '?'.
-std::string PrintableStart(std::string_view head);
 
 }  // namespace fiscora
