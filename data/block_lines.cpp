@@ -37,13 +37,13 @@ BlockLineReader::BlockLineReader(const std::filesystem::path& path, size_t block
   const uintmax_t size = std::filesystem::file_size(path, ec);
   if (!ec && size < block_size_)
     block_size_ = std::min(block_size_, std::max<size_t>(static_cast<size_t>(size) + 1, 64 << 10));
-  buf_.resize(std::max(block_size_, kBom.size()));
+  buf_ = MakeLargeBlock<char>(std::max(block_size_, kBom.size()));
 }
 
 bool BlockLineReader::Fill() {
   if (eof_) return false;
   const size_t want = first_read_ ? std::max(block_size_, kBom.size()) : block_size_;
-  in_.read(buf_.data(), static_cast<std::streamsize>(want));
+  in_.read(buf_.get(), static_cast<std::streamsize>(want));
   const size_t got = static_cast<size_t>(in_.gcount());
   if (in_.bad()) throw FileError("Erro de leitura no arquivo " + path_.string());
   if (got < want) eof_ = true;
@@ -51,10 +51,10 @@ bool BlockLineReader::Fill() {
   end_ = got;
   if (first_read_) {
     first_read_ = false;
-    had_bom_ = std::string_view(buf_.data(), end_).substr(0, kBom.size()) == kBom;
+    had_bom_ = std::string_view(buf_.get(), end_).substr(0, kBom.size()) == kBom;
     if (had_bom_ && bom_ == ByteOrderMark::kSkip) pos_ = kBom.size();
   }
-  if (got > 0) OnBlock(std::string_view(buf_.data() + pos_, end_ - pos_));
+  if (got > 0) OnBlock(std::string_view(buf_.get() + pos_, end_ - pos_));
   if (!ends_decided_) DecideLineEnds();
   return got > 0;
 }
@@ -63,7 +63,7 @@ bool BlockLineReader::Fill() {
 // alone makes CR the line end. A CR at the end of a block waits for the
 // next block's first byte (or the end of the file).
 void BlockLineReader::DecideLineEnds() {
-  const char* start = buf_.data() + pos_;
+  const char* start = buf_.get() + pos_;
   const size_t n = end_ - pos_;
   if (cr_pending_) {
     ends_decided_ = true;
@@ -113,10 +113,10 @@ bool BlockLineReader::Next(BlockLine& line) {
   bool from_carry = false;
   for (;;) {
     if (pos_ < end_) {
-      const char* start = buf_.data() + pos_;
+      const char* start = buf_.get() + pos_;
       const void* hit = std::memchr(start, break_, end_ - pos_);
       if (hit) {
-        const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - buf_.data());
+        const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - buf_.get());
         std::string_view content;
         if (from_carry) {
           carry_.append(start, at - pos_);

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/large_block.h"
+
 namespace fiscora {
 
 // A file that cannot be opened, read or written.
@@ -114,7 +116,7 @@ class BlockLineReader {
   std::ifstream in_;
   size_t block_size_;
   ByteOrderMark bom_;
-  std::string buf_;
+  LargeBlock<char> buf_;
   std::string carry_;  // a line that runs over the end of a block
   size_t pos_ = 0, end_ = 0;
   int64_t line_number_ = 0;

@@ -46,7 +46,16 @@ void DataSource::Notify(TableChange change) {
 
 // -------------------------------------------------------------------- basics
 
-ClientTable::ClientTable(TableDef def) : def_(std::move(def)), nf_(def_.fields.size()) {
+unsigned ClientTable::BlockShiftFor(size_t fields) {
+  unsigned shift = 12;
+  while ((size_t{1} << shift) * std::max<size_t>(fields, 1) * sizeof(uint64_t) <
+         4 * kLargeBlockAlign)
+    ++shift;
+  return shift;
+}
+
+ClientTable::ClientTable(TableDef def)
+    : def_(std::move(def)), nf_(def_.fields.size()), block_shift_(BlockShiftFor(nf_)) {
   for (size_t i = 0; i < def_.fields.size(); ++i)
     field_by_lower_name_[FoldCase(def_.fields[i].name)] = static_cast<int>(i);
   buf_num_.assign(nf_, 0);
@@ -187,8 +196,12 @@ void ClientTable::Cancel() {
 void ClientTable::Post() {
   if (state_ == State::kInsert) {
     RowId row = static_cast<RowId>(seq_.size());
-    if ((row >> kBlockShift) >= cell_blocks_.size())
-      cell_blocks_.push_back(std::make_unique_for_overwrite<uint64_t[]>(kBlockRows * nf_ + 1));
+    size_t block;
+    CellIndex(row, 0, block);
+    if (block >= cell_blocks_.size()) {
+      const size_t rows = block == 0 ? kFirstBlockRows : size_t{1} << block_shift_;
+      cell_blocks_.push_back(MakeLargeBlock<uint64_t>(rows * nf_ + 1));
+    }
     WriteBuffer(row);
     if (insert_in_middle_) {
       size_t pos = DefaultPosition(insert_before_);

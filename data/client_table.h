@@ -27,6 +27,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/large_block.h"
 #include "data/money.h"
 #include "data/table_def.h"
 #include "data/text.h"
@@ -121,6 +122,8 @@ class ClientTable {
  public:
   enum class State { kClosed, kBrowse, kEdit, kInsert };
   using RowId = uint32_t;
+  // Rows in an order; a big table's list lies in huge pages.
+  using RowList = LargeVector<RowId>;
 
   // CreateDataSet: the table is created from its definition, open and empty.
   explicit ClientTable(TableDef def);
@@ -212,7 +215,7 @@ class ClientTable {
   void DeleteIndex(std::string_view name);
 
   // Rows in the active ordering; cached until the table changes.
-  const std::vector<RowId>& OrderedRows() const;
+  const RowList& OrderedRows() const;
 
   // --- aggregates
   bool AggregatesActive() const { return aggregates_active_; }
@@ -259,17 +262,31 @@ class ClientTable {
   std::vector<KeyPart> ParseFieldList(std::string_view fields, bool descending) const;
   std::vector<int> KeyFields(std::string_view fields) const;
 
-  // Cells live in blocks of kBlockRows rows, so the table grows without
-  // copying or zero-filling what it holds.
-  static constexpr unsigned kBlockShift = 12;
-  static constexpr RowId kBlockRows = RowId{1} << kBlockShift;
+  // Cells live in blocks, so the table grows without copying or
+  // zero-filling what it holds: a first block of kFirstBlockRows rows, in
+  // plain memory, then blocks of 2^block_shift_ rows, at least 2 MiB each,
+  // which a big table has in huge pages (data/large_block.h).
+  static constexpr size_t kFirstBlockRows = 512;
+  static unsigned BlockShiftFor(size_t fields);
+  size_t CellIndex(RowId row, int field, size_t& block) const {
+    size_t in_block = row;
+    block = 0;
+    if (row >= kFirstBlockRows) {
+      const size_t later = row - kFirstBlockRows;
+      block = (later >> block_shift_) + 1;
+      in_block = later & ((size_t{1} << block_shift_) - 1);
+    }
+    return in_block * nf_ + static_cast<size_t>(field);
+  }
   uint64_t& Cell(RowId row, int field) {
-    return cell_blocks_[row >> kBlockShift][static_cast<size_t>(row & (kBlockRows - 1)) * nf_ +
-                                            static_cast<size_t>(field)];
+    size_t block;
+    const size_t at = CellIndex(row, field, block);
+    return cell_blocks_[block][at];
   }
   const uint64_t& CellAt(RowId row, int field) const {
-    return cell_blocks_[row >> kBlockShift][static_cast<size_t>(row & (kBlockRows - 1)) * nf_ +
-                                            static_cast<size_t>(field)];
+    size_t block;
+    const size_t at = CellIndex(row, field, block);
+    return cell_blocks_[block][at];
   }
   bool IsText(int field) const {
     return def_.fields[static_cast<size_t>(field)].type == FieldType::kText;
@@ -326,10 +343,11 @@ class ClientTable {
   std::unordered_map<std::string, int> field_by_lower_name_;
   State state_ = State::kBrowse;
 
-  std::vector<std::unique_ptr<uint64_t[]>> cell_blocks_;  // row-major, nf_ cells a row
-  std::vector<uint64_t> seq_;  // rank in default order; kDead when deleted
-  TextArena arena_;            // the texts of the text cells
-  std::vector<RowId> default_order_;
+  unsigned block_shift_;
+  std::vector<LargeBlock<uint64_t>> cell_blocks_;  // row-major, nf_ cells a row
+  LargeVector<uint64_t> seq_;                      // rank in default order; kDead when deleted
+  TextArena arena_;                                // the texts of the text cells
+  RowList default_order_;
 
   // edit buffer
   std::vector<uint64_t> buf_num_;
@@ -351,7 +369,7 @@ class ClientTable {
   std::string index_name_;
   std::vector<IndexDef> added_indexes_;
   std::unique_ptr<Ordering> ordering_;  // null: DEFAULT_ORDER
-  mutable std::vector<RowId> ordered_cache_;
+  mutable RowList ordered_cache_;
   mutable bool ordered_cache_valid_ = false;
 
   std::map<std::string, std::unique_ptr<HashIndex>> hash_indexes_;

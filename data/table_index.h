@@ -110,14 +110,14 @@ class FlatRowMap {
   void Rehash(size_t at_least) {
     size_t capacity = 16;
     while (capacity < at_least) capacity *= 2;
-    std::vector<Slot> old = std::move(slots_);
+    LargeVector<Slot> old = std::move(slots_);
     slots_.assign(capacity, Slot{0, 0, kEmpty});
     shift_ = 64 - std::countr_zero(capacity);
     used_ = live_ = 0;
     for (const Slot& s : old)
       if (s.state == kFull) emplace(s.hash, s.row);
   }
-  std::vector<Slot> slots_;
+  LargeVector<Slot> slots_;
   size_t used_ = 0;  // full and gone slots: what a probe walks over
   size_t live_ = 0;
   int shift_ = 64;

@@ -62,7 +62,7 @@ std::vector<int> ClientTable::KeyFields(std::string_view fields) const {
 
 void ClientTable::ActivateOrdering(std::vector<KeyPart> keys) {
   auto o = std::make_unique<Ordering>(this, std::move(keys));
-  std::vector<RowId> rows = default_order_;
+  RowList rows = default_order_;
   const KeyPart& first = o->keys.front();
   if (IsText(first.field)) {
     // Rows sorted by the first 16 bytes of the first key's text held beside
@@ -191,7 +191,7 @@ void ClientTable::DeleteIndex(std::string_view name) {
   }
 }
 
-const std::vector<ClientTable::RowId>& ClientTable::OrderedRows() const {
+const ClientTable::RowList& ClientTable::OrderedRows() const {
   if (!ordering_) return default_order_;
   if (!ordered_cache_valid_) {
     ordered_cache_.assign(ordering_->tree.begin(), ordering_->tree.end());

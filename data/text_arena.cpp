@@ -3,8 +3,9 @@
 namespace fiscora {
 
 uint64_t TextArena::StoreInArena(std::string_view s) {
-  if (blocks_.empty() || used_ + s.size() > kBlockBytes) {
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+  if (used_ + s.size() > capacity_) {
+    capacity_ = blocks_.empty() ? kFirstBlockBytes : kMaxBlockBytes;
+    blocks_.push_back(MakeLargeBlock<char>(capacity_));
     used_ = 0;
   }
   uint64_t off = (static_cast<uint64_t>(blocks_.size() - 1) << kBlockShift) | used_;
@@ -17,7 +18,7 @@ uint64_t TextArena::StoreInArena(std::string_view s) {
 void TextArena::Clear() {
   blocks_.clear();
   blocks_.shrink_to_fit();
-  used_ = bytes_ = garbage_ = 0;
+  used_ = capacity_ = bytes_ = garbage_ = 0;
 }
 
 }  // namespace fiscora

@@ -3,9 +3,11 @@
 // A text cell is 8 bytes. A text of up to 7 bytes sits in the cell itself:
 // the top bit set, its length in the other 7 bits of the top byte, its
 // bytes from the lowest address (little endian). A longer text lives in the
-// arena, in blocks of 1 MiB that never split a text: the cell holds the
-// offset (block << 20 | position) in its low 40 bits and the length in the
-// next 16, the top bit clear.
+// arena, in blocks that never split a text: the cell holds the offset
+// (block << 22 | position) in its low 40 bits and the length in the next
+// 16, the top bit clear. The first block is of 64 KiB, in plain memory, so
+// that a small table's texts take little; the others are of 4 MiB, in huge
+// pages (data/large_block.h).
 //
 // Texts are never moved or freed one by one: a text replaced or deleted is
 // Released (counted as garbage), and the owner compacts by storing its live
@@ -19,14 +21,18 @@
 #include <string_view>
 #include <vector>
 
+#include "data/large_block.h"
+
 static_assert(std::endian::native == std::endian::little, "text cells assume little endian");
 
 namespace fiscora {
 
 class TextArena {
  public:
-  static constexpr unsigned kBlockShift = 20;
-  static constexpr size_t kBlockBytes = size_t{1} << kBlockShift;
+  // The first block holds the longest text a cell can name.
+  static constexpr size_t kFirstBlockBytes = size_t{64} << 10;
+  static constexpr unsigned kBlockShift = 22;
+  static constexpr size_t kMaxBlockBytes = size_t{1} << kBlockShift;
 
   static bool IsInline(uint64_t cell) { return (cell >> 63) != 0; }
 
@@ -45,7 +51,7 @@ class TextArena {
     if (IsInline(cell))
       return std::string_view(reinterpret_cast<const char*>(&cell), (cell >> 56) & 0x7F);
     uint64_t off = cell & kOffsetMask;
-    return std::string_view(blocks_[off >> kBlockShift].get() + (off & (kBlockBytes - 1)),
+    return std::string_view(blocks_[off >> kBlockShift].get() + (off & (kMaxBlockBytes - 1)),
                             ArenaLength(cell));
   }
 
@@ -54,8 +60,8 @@ class TextArena {
     if (!IsInline(cell)) garbage_ += ArenaLength(cell);
   }
 
-  // More than a block, and more than half of what is stored, is garbage.
-  bool WantsCompaction() const { return garbage_ > kBlockBytes && garbage_ > bytes_ / 2; }
+  // More than 1 MiB, and more than half of what is stored, is garbage.
+  bool WantsCompaction() const { return garbage_ > (size_t{1} << 20) && garbage_ > bytes_ / 2; }
 
   // Forgets every text and gives the memory back.
   void Clear();
@@ -65,10 +71,11 @@ class TextArena {
   static size_t ArenaLength(uint64_t cell) { return (cell >> 40) & 0xFFFF; }
   uint64_t StoreInArena(std::string_view s);
 
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  size_t used_ = 0;     // bytes used in the last block
-  size_t bytes_ = 0;    // bytes stored in all blocks
-  size_t garbage_ = 0;  // bytes no longer referenced
+  std::vector<LargeBlock<char>> blocks_;
+  size_t used_ = 0;      // bytes used in the last block
+  size_t capacity_ = 0;  // the last block's size
+  size_t bytes_ = 0;     // bytes stored in all blocks
+  size_t garbage_ = 0;   // bytes no longer referenced
 };
 
 }  // namespace fiscora

@@ -118,13 +118,17 @@ bool EncodingSniffer::LineIsUtf8(std::string_view line) {
 // ------------------------------------------------------------- line writer
 
 namespace {
+// A buffer is written when the next line would take it past kBufferBytes. It
+// starts small, as most working files are; a big file's buffers grow to
+// kBufferBytes, which lie in huge pages (data/large_block.h).
+constexpr size_t kFirstBufferBytes = size_t{64} << 10;
 constexpr size_t kBufferBytes = size_t{1} << 20;
 }  // namespace
 
 LineWriter::LineWriter(const std::filesystem::path& path) : path_(path) {
   out_.open(path, std::ios::binary | std::ios::trunc);
   if (!out_) throw FileError("Não foi possível criar o arquivo de trabalho " + path.string());
-  buf_.reserve(kBufferBytes);
+  buf_.reserve(kFirstBufferBytes);
 }
 
 LineWriter::~LineWriter() {
@@ -136,9 +140,10 @@ LineWriter::~LineWriter() {
 }
 
 void LineWriter::Write(std::string_view line) {
-  buf_.append(line);
-  buf_.append("\r\n");
-  if (buf_.size() >= kBufferBytes) Flush();
+  if (!buf_.empty() && buf_.size() + line.size() + 2 > kBufferBytes) Flush();
+  buf_.insert(buf_.end(), line.begin(), line.end());
+  buf_.push_back('\r');
+  buf_.push_back('\n');
 }
 
 void LineWriter::Wait() {

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "data/block_lines.h"
+#include "data/large_block.h"
 #include "data/money.h"
 #include "data/text.h"
 #include "sintegra/record_layout.h"
@@ -102,8 +103,8 @@ class LineWriter {
   void Wait();
   std::filesystem::path path_;
   std::ofstream out_;
-  std::string buf_;
-  std::string writing_;  // the buffer the thread writes
+  LargeVector<char> buf_;
+  LargeVector<char> writing_;  // the buffer the thread writes
   std::thread thread_;
   bool failed_ = false;  // set by the thread, read after it is joined
 };

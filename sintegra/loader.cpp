@@ -142,8 +142,8 @@ class SummedRows {
   bool touched_ = false;
   ClientTable::RowId last_ = 0;
   uint64_t hash_ = 0;
-  std::vector<Row> rows_;                  // by row id
-  std::vector<ClientTable::RowId> slots_;  // row + 1, 0 when free
+  LargeVector<Row> rows_;                  // by row id
+  LargeVector<ClientTable::RowId> slots_;  // row + 1, 0 when free
 };
 
 // Adds `amount` to the row of that day, printer and rate, or appends the row.
@@ -549,12 +549,13 @@ std::string ProductDescription(Session& s, std::string_view code) {
 ProductDescriptions::ProductDescriptions(Session& s)
     : s_(s), t_(s.dtm.cds_produt), descricao_(f75::descricao) {
   t_.SetIndexFieldNames("CODIGO");
-  for (ClientTable::RowId row : t_.OrderedRows())
-    rows_.emplace(std::string(t_.RowText(row, f75::codigo)), row);
+  const ClientTable::RowList& order = t_.OrderedRows();
+  rows_.reserve(order.size());
+  for (ClientTable::RowId row : order) rows_.emplace(t_.RowText(row, f75::codigo), row);
 }
 
 std::string_view ProductDescriptions::Of(std::string_view code) {
-  auto it = rows_.find(std::string(code));
+  auto it = rows_.find(code);
   if (it == rows_.end()) {
     s_.sintegra.problems.without_75.Add(code);
     return {};

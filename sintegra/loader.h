@@ -35,7 +35,7 @@ class ProductDescriptions {
   Session& s_;
   ClientTable& t_;
   int descricao_;
-  std::unordered_map<std::string, ClientTable::RowId> rows_;
+  std::unordered_map<std::string_view, ClientTable::RowId> rows_;  // views of the codes
   std::string last_found_;
   bool found_any_ = false;
 };

@@ -137,7 +137,7 @@ void FillNoteSummary(Session& s, std::string_view numero) {
   Pacer pacer(s.ui);
   // The walk is over a copy: the product lookup below orders cds_produt only,
   // but a copy keeps the walk safe whatever it touches.
-  const std::vector<ClientTable::RowId> rows = items.OrderedRows();
+  const ClientTable::RowList rows = items.OrderedRows();
   for (ClientTable::RowId row : rows) {
     pacer.Tick();
     if (NoteNumber(items.RowText(row, i_nota)) != wanted) continue;

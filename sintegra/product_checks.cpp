@@ -69,7 +69,7 @@ class ItemsByCode {
  public:
   ItemsByCode(const ClientTable& items, size_t expected_codes) {
     const int codigo = f60i_item::codigo;
-    const std::vector<ClientTable::RowId>& order = items.OrderedRows();
+    const ClientTable::RowList& order = items.OrderedRows();
     // Keyed by views of the item table's codes: the table does not change
     // during the checks. First a group number per row, then the rows laid
     // out group after group.

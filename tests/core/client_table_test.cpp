@@ -206,6 +206,44 @@ TEST(ClientTableValues, LongTextsSurviveManyRewritesAndDeletions) {
   EXPECT_EQ(t.FieldByName("id").AsInteger(), 1999);
 }
 
+TEST(ClientTableValues, ABigTableKeepsEveryRowAcrossItsBlocks) {
+  // Enough rows of two fields to fill the small first block of cells, one
+  // whole block after it and part of a third, and texts over several of the
+  // text blocks: every row reads back, is found, and orders.
+  TableDef def;
+  def.name = "cds_grande";
+  def.fields = {Int("id"), Text("texto", 40)};
+  ClientTable t(def);
+  const int kRows = 600'000;
+  auto text_of = [](int id) { return "produto de número " + std::to_string(id); };
+  for (int id = 0; id < kRows; ++id) {
+    t.Append();
+    t.SetInteger(0, id);
+    t.SetText(1, text_of(id));
+    t.Post();
+  }
+  ASSERT_EQ(t.RecordCount(), kRows);
+  const ClientTable::RowList& rows = t.OrderedRows();
+  for (int id = 0; id < kRows; ++id) {
+    const ClientTable::RowId row = rows[static_cast<size_t>(id)];
+    ASSERT_EQ(t.RowRaw(row, 0), id);
+    ASSERT_EQ(t.RowText(row, 1), text_of(id));
+  }
+  for (int id : {0, 511, 512, 513, 524'799, 524'800, 524'801, kRows - 1}) {
+    ASSERT_TRUE(t.Locate("texto", {text_of(id)})) << id;
+    EXPECT_EQ(t.FieldByName("id").AsInteger(), id);
+  }
+  t.SetIndexFieldNames("texto");
+  t.Last();
+  EXPECT_EQ(t.FieldByName("texto").AsString(), text_of(99'999));
+  t.EmptyDataSet();
+  EXPECT_TRUE(t.IsEmpty());
+  t.Append();
+  t.SetText(1, text_of(1));
+  t.Post();
+  EXPECT_EQ(t.FieldByName("texto").AsString(), text_of(1));
+}
+
 TEST(ClientTableValues, UnsetFieldsReadAsEmptyTextOrZero) {
   ClientTable t(ItemsDef());
   t.Append();
