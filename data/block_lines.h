@@ -77,7 +77,7 @@ enum class ByteOrderMark {
 // InputRefusal of a line with mixed line ends.
 class BlockLineReader {
  public:
-  static constexpr size_t kDefaultBlockSize = size_t{4} << 20;
+  static constexpr size_t kDefaultBlockSize = size_t{256} << 10;
 
   explicit BlockLineReader(const std::filesystem::path& path, size_t block_size = kDefaultBlockSize,
                            ByteOrderMark bom = ByteOrderMark::kSkip);

@@ -16,26 +16,6 @@ uint64_t Mix(uint64_t h, uint64_t v) {
   return h;
 }
 
-// The hash of a key's text: eight bytes at a time, mixed by multiplication
-// (the keys are short codes, dates and serial numbers).
-uint64_t HashText(std::string_view s) {
-  const char* p = s.data();
-  size_t n = s.size();
-  uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
-  for (; n >= 8; n -= 8, p += 8) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    h = (h ^ v) * 0xbf58476d1ce4e5b9ULL;
-    h ^= h >> 31;
-  }
-  // The last bytes gathered in a register (a short copy through memory
-  // would stall the load that follows it).
-  uint64_t v = 0;
-  for (size_t i = 0; i < n; ++i) v |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-  h = (h ^ v) * 0x94d049bb133111ebULL;
-  return h ^ (h >> 29);
-}
-
 // The hash of one key field: its text, or its cell (-0 and 0 alike).
 uint64_t HashOf(FieldType type, uint64_t cell, std::string_view text) {
   switch (type) {

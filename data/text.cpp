@@ -1,6 +1,7 @@
 #include "data/text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace fiscora {
 
@@ -79,6 +80,24 @@ std::string PrintableStart(std::string_view head) {
   std::string out;
   for (char c : head.substr(0, 12)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
   return out;
+}
+
+uint64_t HashText(std::string_view s) {
+  const char* p = s.data();
+  size_t n = s.size();
+  uint64_t h = 0x9e3779b97f4a7c15ULL ^ n;
+  for (; n >= 8; n -= 8, p += 8) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    h = (h ^ v) * 0xbf58476d1ce4e5b9ULL;
+    h ^= h >> 31;
+  }
+  // The last bytes gathered in a register (a short copy through memory
+  // would stall the load that follows it).
+  uint64_t v = 0;
+  for (size_t i = 0; i < n; ++i) v |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  h = (h ^ v) * 0x94d049bb133111ebULL;
+  return h ^ (h >> 29);
 }
 
 }  // namespace fiscora

@@ -35,4 +35,12 @@ bool OnlyDigits(std::string_view s);
 // The value of a text of digits (checked by the caller; at most 18 digits).
 int64_t DigitsValue(std::string_view digits);
 
+// The hash of a key's text: eight bytes at a time, mixed by multiplication
+// (the keys are short codes, dates and serial numbers).
+uint64_t HashText(std::string_view s);
+// HashText for a map keyed by texts.
+struct TextHash {
+  size_t operator()(std::string_view s) const { return static_cast<size_t>(HashText(s)); }
+};
+
 }  // namespace fiscora

@@ -119,7 +119,7 @@ bool EncodingSniffer::LineIsUtf8(std::string_view line) {
 
 namespace {
 // A buffer is written when the next line would take it past kBufferBytes. It
-// starts small, as most working files are; a big file's buffers grow to
+// starts small, as most working files are; a big file's two buffers grow to
 // kBufferBytes, which lie in huge pages (data/large_block.h).
 constexpr size_t kFirstBufferBytes = size_t{64} << 10;
 constexpr size_t kBufferBytes = size_t{1} << 20;

@@ -60,8 +60,7 @@ class SummedRows {
   std::optional<ClientTable::RowId> Find(std::span<const std::string_view> texts,
                                          int64_t money_key) {
     uint64_t h = static_cast<uint64_t>(money_key) * 0x9e3779b97f4a7c15ULL;
-    for (std::string_view text : texts)
-      h = (h ^ std::hash<std::string_view>{}(text)) * 0xbf58476d1ce4e5b9ULL;
+    for (std::string_view text : texts) h = (h ^ HashText(text)) * 0xbf58476d1ce4e5b9ULL;
     hash_ = h ^ (h >> 31);
     const size_t mask = slots_.size() - 1;
     for (size_t i = hash_ & mask; slots_[i] != 0; i = (i + 1) & mask) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "data/text.h"
 #include "session/session.h"
 #include "sintegra/load_mode.h"
 
@@ -35,7 +36,7 @@ class ProductDescriptions {
   Session& s_;
   ClientTable& t_;
   int descricao_;
-  std::unordered_map<std::string_view, ClientTable::RowId> rows_;  // views of the codes
+  std::unordered_map<std::string_view, ClientTable::RowId, TextHash> rows_;  // views of the codes
   std::string last_found_;
   bool found_any_ = false;
 };

@@ -105,7 +105,7 @@ class ItemsByCode {
   }
 
  private:
-  std::unordered_map<std::string_view, uint32_t> groups_;
+  std::unordered_map<std::string_view, uint32_t, TextHash> groups_;
   std::vector<uint32_t> starts_;
   std::vector<ClientTable::RowId> rows_;
   std::vector<bool> checked_;
