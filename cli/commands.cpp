@@ -69,6 +69,14 @@ void ChooseFile(CliContext& c) {
   sbtnarqClick(c.s);
 }
 
+// The file chosen and verified as "verificar" does. The file's input check
+// runs on a thread of its own while the file's header is read.
+void ChooseAndVerify(CliContext& c) {
+  InputCheckAhead ahead(c.args.positionals.at(0));
+  ChooseFile(c);
+  sbtnverificarClick(c.s, &ahead);
+}
+
 int Tables(CliContext& c) {
   c.extras.top.emplace_back("catalogue",
                             [&dtm = c.s.dtm](JsonWriter& w) { WriteCatalogue(w, dtm); });
@@ -85,8 +93,7 @@ int Carregar(CliContext& c) {
 
 int Verificar(CliContext& c) {
   DumpFirst(c, {"cdsmaxmin", "cdsaliq"});
-  ChooseFile(c);
-  sbtnverificarClick(c.s);
+  ChooseAndVerify(c);
   return 0;
 }
 
@@ -155,13 +162,6 @@ void AddLabels(CliContext& c, const std::vector<std::pair<std::string, std::stri
   c.extras.labels.insert(c.extras.labels.end(), labels.begin(), labels.end());
 }
 
-// The file chosen and verified as "verificar" does, before a tool of the
-// sheets runs on what it loaded.
-void ChooseAndVerify(CliContext& c) {
-  ChooseFile(c);
-  sbtnverificarClick(c.s);
-}
-
 int Notas(CliContext& c) {
   DumpFirst(c, {"cds_dif_nota"});
   ChooseAndVerify(c);
@@ -212,8 +212,7 @@ int Inventario(CliContext& c) {
     c.err << "fiscora-cli: --pdf: esta compilação não imprime relatórios (sem Qt)\n";
     return 2;
   }
-  ChooseFile(c);
-  sbtnverificarClick(c.s);
+  ChooseAndVerify(c);
   bbtn_verif_inventClick(c.s);
   if (c.args.Has("--planilha")) {
     SaveAs(c, c.args.Option("--planilha"));
@@ -238,8 +237,7 @@ int Aliquotas(CliContext& c) {
       return 2;
     }
   }
-  ChooseFile(c);
-  sbtnverificarClick(c.s);
+  ChooseAndVerify(c);
   bbtn_analisarClick(c.s);
   // The sums of the four records shown beside the grids.
   for (const char* name : {"cds_60a", "cds_60d", "cds_60i", "cds_60r"})

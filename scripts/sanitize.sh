@@ -21,5 +21,5 @@ cmake --build build-asan -j "$jobs" --target fiscora_core_tests
 cmake --preset tsan >/dev/null
 cmake --build build-tsan -j "$jobs" --target fiscora_thread_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R '^(AuditLoaders|AuditCli|AuditoriaEfd|EfdAudit|Batch|BatchInput|NfeAccessKey|NfeDocument|NfeFolder|LineWriter)\.'
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R '^(AuditLoaders|AuditCli|AuditoriaEfd|EfdAudit|Batch|BatchInput|NfeAccessKey|NfeDocument|NfeFolder|LineWriter|InputCheckAhead)\.'
 

@@ -217,6 +217,22 @@ void CheckUnchanged(const std::string& path, const FileStamp& before) {
                      "nada do que foi lido vale: verifique-o de novo");
 }
 
+CheckedInput CheckSintegraFile(const std::string& path) {
+  CheckedInput checked;
+  checked.stamp = StampOf(path);
+  checked.lines = CheckSintegraInput(path);
+  return checked;
+}
+
+InputCheckAhead::InputCheckAhead(std::string path)
+    : path_(std::move(path)),
+      outcome_(std::async(std::launch::async, [p = path_] { return CheckSintegraFile(p); })) {}
+
+CheckedInput InputCheckAhead::Result(const std::string& path) {
+  if (path != path_ || !outcome_.valid()) return CheckSintegraFile(path);
+  return outcome_.get();
+}
+
 std::string FirstLineHead(const std::string& path) {
   std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) return {};

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,34 @@ FileStamp StampOf(const std::string& path);
 // Throws InputRefusal (line 0) when the file's stamp is no longer `before`:
 // a file truncated or rewritten while a run read it gives no result.
 void CheckUnchanged(const std::string& path, const FileStamp& before);
+
+// A file checked for a load: its stamp, taken before the check read it, and
+// its line count.
+struct CheckedInput {
+  FileStamp stamp;
+  int64_t lines = 0;
+};
+// StampOf, then CheckSintegraInput.
+CheckedInput CheckSintegraFile(const std::string& path);
+
+// CheckSintegraFile run on a thread of its own ahead of the run that needs
+// it, so that the check's pass over the file goes on beside other work
+// (fiscora-cli checks the file while the file's header is read). Result()
+// waits for it and gives its outcome, the count or the refusal thrown again,
+// for the path it checked; for another path, or asked a second time, it
+// checks there and then. The destructor waits for the thread.
+class InputCheckAhead {
+ public:
+  explicit InputCheckAhead(std::string path);
+  InputCheckAhead(const InputCheckAhead&) = delete;
+  InputCheckAhead& operator=(const InputCheckAhead&) = delete;
+  CheckedInput Result(const std::string& path);
+
+ private:
+  std::string path_;
+  std::future<CheckedInput> outcome_;
+};
+
 // The first characters (at most 16, after a UTF-8 byte-order mark) of the
 // first line of `path` that is not blank, read from the file's first 64 KiB;
 // empty when the file cannot be read or holds no such line. A quick look for

@@ -19,7 +19,7 @@ void EnableFileControls(MainWindowState& f, bool enabled) {
   f.btn_reg90.SetEnabled(enabled);
 }
 
-void Run(Session& s) {
+void Run(Session& s, InputCheckAhead* ahead) {
   MainWindowState& f = s.frm;
   TdtmCENTRAL& d = s.dtm;
   EnableFileControls(f, false);
@@ -39,18 +39,17 @@ void Run(Session& s) {
     // A folder, an unreadable file or one that is not SINTEGRA is refused
     // here, before a table is filled or a working file written; the same
     // pass counts the lines.
-    const FileStamp stamp = StampOf(path);
-    const int64_t lines = CheckSintegraInput(path);
+    const CheckedInput checked = ahead ? ahead->Result(path) : CheckSintegraFile(path);
     f.progresso.Show();
     // A second run on the same file starts from empty tables, so nothing is
     // loaded twice.
     for (ClientTable* t :
          {&d.cds_50, &d.cds_54, &d.cds_60a, &d.cds_60d, &d.cds_60i, &d.cds_60i_item, &d.cds_60r})
       t->EmptyDataSet();
-    s.sintegra.expected_lines = static_cast<int>(lines);
+    s.sintegra.expected_lines = static_cast<int>(checked.lines);
     LoadSintegraFile(s, path, LoadMode::Normal);
     // The count and the load read the same bytes, or the run says so.
-    CheckUnchanged(path, stamp);
+    CheckUnchanged(path, checked.stamp);
     f.lbllinhas.SetText(std::to_string(s.sintegra.expected_lines));
     if (s.sintegra.counters.r74 > 0) f.lbldatainv.SetText(s.sintegra.inventory_date);
     PurchasesVersusSales(s, LoadMode::Normal);
@@ -117,9 +116,9 @@ void Run(Session& s) {
 
 }  // namespace
 
-void sbtnverificarClick(Session& s) {
+void sbtnverificarClick(Session& s, InputCheckAhead* ahead) {
   try {
-    Run(s);
+    Run(s, ahead);
   } catch (...) {
     // The run ends here; the file controls come back as at a normal end,
     // and no table keeps the part of a file loaded before the failure.

@@ -5,7 +5,11 @@
 
 namespace fiscora {
 
-void sbtnverificarClick(Session& s);
+class InputCheckAhead;
+
+// `ahead`: the chosen file's input check, when it was started before (the
+// run makes its own without it).
+void sbtnverificarClick(Session& s, InputCheckAhead* ahead = nullptr);
 // Enter pressed in edtarq: the click action of "Verificar" when the window
 // says that button can be pressed (shown and enabled); nothing otherwise.
 void EdtarqEnter(Session& s, bool verificar_usable);
