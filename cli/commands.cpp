@@ -154,7 +154,7 @@ int Validar(CliContext& c) {
   for (auto [key, value] : {std::pair<const char*, int64_t>{"validation_lines", report->lines},
                             {"validation_errors", report->errors},
                             {"validation_warnings", report->warnings}})
-    c.extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
+    c.extras.state.emplace_back(key, [v = value](JsonWriter& w) { w.Int(v); });
   return report->errors > 0 ? 3 : 0;
 }
 
@@ -407,7 +407,7 @@ void AddEfdAuditOutput(EnvelopeExtras& extras, const AuditState& a, const EfdAud
         {"notas_xml", static_cast<int64_t>(o.xml_notes)},
         {"saidas_por_c170", static_cast<int64_t>(o.exits_by_c170)},
         {"saidas_por_xml", static_cast<int64_t>(o.exits_by_xml)}})
-    extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
+    extras.state.emplace_back(key, [v = value](JsonWriter& w) { w.Int(v); });
   extras.state.emplace_back("ind_mov1_conta",
                             [on = a.efd.chk_ind_mov1](JsonWriter& w) { w.Bool(on); });
 }
@@ -562,7 +562,7 @@ void AddReconciliationState(EnvelopeExtras& extras,
         {"notas_xml", static_cast<int64_t>(result->xml.notes.size())},
         {"notas_casadas", result->matched},
         {"documentos_ignorados", static_cast<int64_t>(result->xml.ignored.size())}})
-    extras.state.emplace_back(key, [value](JsonWriter& w) { w.Int(value); });
+    extras.state.emplace_back(key, [v = value](JsonWriter& w) { w.Int(v); });
   extras.state.emplace_back("tolerancia",
                             [result](JsonWriter& w) { w.MoneyString(result->tolerance); });
 }
