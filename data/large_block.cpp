@@ -1,5 +1,6 @@
 #include "data/large_block.h"
 
+#include <cstdint>
 #include <new>
 
 #if defined(__linux__)

@@ -1,14 +1,13 @@
 // Large blocks: the memory of the big, long-lived blocks (a table's cells,
 // texts and row lists, a reader's buffer). A block of kHugeFrom bytes or
 // more is mapped on its own, aligned to 2 MiB, and the system is asked to
-// back its whole 2 MiB stretches by huge pages (the rest of it stays in small
-// pages); a smaller one is plain memory. Either kind is resident page by
-// page as it is touched. A file of a million lines fills
-// tables of tens of megabytes: in pages of 4 KiB each page costs a fault
-// when it is first touched (on a virtual machine, about as much as reading
-// the page's share of the file), and lookups all over the tables miss the
-// address cache. The tables keep their first block small, so a small table
-// keeps only what it uses.
+// back its whole 2 MiB stretches by huge pages (the rest of it stays in
+// small pages); a smaller one is plain memory. Either kind is resident page
+// by page as it is touched. A file of a million lines fills tables of tens
+// of megabytes: in pages of 4 KiB each page costs a fault when it is first
+// touched (dear on a virtual machine), and lookups all over the tables miss
+// the address cache. The tables keep their first block small, so a small
+// table keeps only what it uses.
 #pragma once
 
 #include <cstddef>
