@@ -264,7 +264,7 @@ class ClientTable {
 
   // Cells live in blocks, so the table grows without copying or
   // zero-filling what it holds: a first block of kFirstBlockRows rows, in
-  // plain memory, then blocks of 2^block_shift_ rows, at least 2 MiB each,
+  // plain memory, then blocks of 2^block_shift_ rows, at least 8 MiB each,
   // which a big table has in huge pages (data/large_block.h).
   static constexpr size_t kFirstBlockRows = 512;
   static unsigned BlockShiftFor(size_t fields);
